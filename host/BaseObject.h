@@ -1,0 +1,50 @@
+#pragma once
+
+#include "host/Export.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Kestrune::Soa::Common::Xml {
+
+template <class T>
+class Handle;
+
+// Base of every implementation object: the object's namespace URI and its
+// reference count. Handles own implementation objects through the count;
+// the last removeRef() destroys the object.
+class KXSOACOMMON_EXPORT BaseObject {
+public:
+    virtual ~BaseObject();
+
+    // Gives up one reference; at the last one, destroys the object through
+    // its virtual destructor (and so its class operator delete).
+    void removeRef() noexcept;
+
+    // A new copy of this object, with a count of 0; null when its memory
+    // could not be allocated.
+    BaseObject* clone() const;
+
+    // The namespace URI that the object's element is written in.
+    std::string const& getNamespaceURI() const noexcept { return m_namespaceURI; }
+
+    // How many handles hold this object.
+    std::int32_t getRefCount() const noexcept { return m_refCount; }
+
+protected:
+    explicit BaseObject(char const* namespaceURI);
+    // Copies the URI; the copy is held by nobody yet, so its count is 0.
+    BaseObject(BaseObject const& other);
+    BaseObject& operator=(BaseObject const&) = delete;
+
+    virtual BaseObject* reallyClone() const = 0;
+
+private:
+    template <class T>
+    friend class Handle;
+
+    std::string m_namespaceURI;
+    std::int32_t m_refCount = 0;
+};
+
+}  // namespace Kestrune::Soa::Common::Xml

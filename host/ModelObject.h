@@ -1,0 +1,59 @@
+#pragma once
+
+#include "host/BaseObject.h"
+#include "host/Export.h"
+#include "host/XMLNode.h"
+#include "host/XmlStream.h"
+#include "xml/Handle.h"
+
+#include <set>
+#include <string>
+
+namespace Kestrune::Schemas::Soa::_2006_03::Base {
+
+class ModelObjectImpl;
+
+// A reference to one business object of the server: its uid, and its type
+// name when known. Copies share one reference object.
+class KXSOACOMMON_EXPORT ModelObject : public Kestrune::Soa::Common::Xml::Handle<ModelObjectImpl> {
+public:
+    ModelObject();
+    explicit ModelObject(std::string const& uid, std::string const& type = std::string());
+
+    std::string const& getUid() const;
+    void setUid(std::string const& uid);
+    std::string const& getType() const;
+    void setType(std::string const& type);
+
+    void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
+    void getNamespaces(std::set<std::string>& namespaces) const;
+};
+
+// Written as one empty element with the attributes "uid" and "type".
+class KXSOACOMMON_EXPORT ModelObjectImpl : public Kestrune::Soa::Common::Xml::BaseObject {
+public:
+    ModelObjectImpl();
+    ModelObjectImpl(std::string const& uid, std::string const& type);
+    ModelObjectImpl(ModelObjectImpl const& other);
+    ~ModelObjectImpl() override;
+
+    std::string const& getUid() const { return m_uid; }
+    void setUid(std::string const& uid) { m_uid = uid; }
+    std::string const& getType() const { return m_type; }
+    void setType(std::string const& type) { m_type = type; }
+
+    // Reads "uid" and "type"; children are ignored.
+    void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
+    void getNamespaces(std::set<std::string>& namespaces) const;
+
+protected:
+    ModelObjectImpl* reallyClone() const override;
+
+private:
+    std::string m_uid;
+    std::string m_type;
+};
+
+}  // namespace Kestrune::Schemas::Soa::_2006_03::Base

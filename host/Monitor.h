@@ -1,0 +1,46 @@
+#pragma once
+
+#include "host/Export.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Kestrune::Soa::Internal::Common {
+
+// Timing probes. A probe is a name; markStart and markEnd bracket one call.
+// For each name the monitor keeps how many calls completed and their total
+// time. A start that is never ended (the call left by an exception) is
+// counted as abandoned when the same probe starts again, and does not add
+// to the completed calls or their time; an end without a start is counted
+// as unmatched. Safe to use from several threads: each thread times its
+// own calls, and the figures are shared.
+class KXSOACOMMON_EXPORT Monitor {
+public:
+    struct Figures {
+        std::uint64_t calls = 0;           // completed start/end pairs
+        std::uint64_t totalNanoseconds = 0;
+        std::uint64_t abandoned = 0;       // starts that were never ended
+        std::uint64_t unmatchedEnds = 0;   // ends without a start
+    };
+
+    // Receives every probe event, in order, for tracing or tests.
+    class Observer {
+    public:
+        virtual ~Observer() = default;
+        virtual void onStart(std::string const& probe) = 0;
+        virtual void onEnd(std::string const& probe) = 0;
+    };
+
+    static void markStart(std::string const& probe);
+    static void markEnd(std::string const& probe);
+
+    // The figures of one probe; all zero for a probe never used.
+    static Figures figures(std::string const& probe);
+    // Forgets all figures, and the calling thread's open starts (an observer
+    // stays installed).
+    static void reset();
+    // Installs `observer` (null removes it) and returns the one it replaces.
+    static Observer* setObserver(Observer* observer);
+};
+
+}  // namespace Kestrune::Soa::Internal::Common

@@ -1,0 +1,71 @@
+#include "host/ServiceData.h"
+
+#include "host/BaseNamespace.h"
+#include "host/DomException.h"
+#include "host/XmlString.h"
+
+namespace Kestrune::Schemas::Soa::_2006_03::Base {
+
+using Kestrune::Soa::Common::Xml::HandleAccess;
+using Kestrune::Soa::Common::Xml::XMLNode;
+using Kestrune::Soa::Common::Xml::XmlStream;
+
+ServiceData::ServiceData() : Handle(new ServiceDataImpl()) {}
+
+std::vector<std::string> const& ServiceData::getPartialErrors() const { return getHandleObject().getPartialErrors(); }
+void ServiceData::addPartialError(std::string const& message) { getHandleObject().addPartialError(message); }
+std::vector<ModelObject> const& ServiceData::getUpdatedObjects() const { return getHandleObject().getUpdatedObjects(); }
+void ServiceData::addUpdatedObject(ModelObject const& object) { getHandleObject().addUpdatedObject(object); }
+
+void ServiceData::parse(XMLNode const& node) { getHandleObject().parse(node); }
+void ServiceData::outputXML(XmlStream& stream, std::string const& elementName) const {
+    getHandleObject().outputXML(stream, elementName);
+}
+void ServiceData::getNamespaces(std::set<std::string>& namespaces) const { getHandleObject().getNamespaces(namespaces); }
+
+ServiceDataImpl::ServiceDataImpl() : BaseObject(baseNamespaceURI) {}
+
+ServiceDataImpl::ServiceDataImpl(ServiceDataImpl const& other) = default;
+
+ServiceDataImpl::~ServiceDataImpl() = default;
+
+ServiceDataImpl* ServiceDataImpl::reallyClone() const { return new ServiceDataImpl(*this); }
+
+void ServiceDataImpl::parse(XMLNode const& node) {
+    for (XMLNode const& child : node.children) {
+        if (child.name == "partialErrors") {
+            m_partialErrors.emplace_back(child.getAttr("message"));
+        } else if (child.name == "updated") {
+            ModelObject object;
+            HandleAccess::object(object).parse(child);
+            m_updatedObjects.push_back(object);
+        } else {
+            throw Kestrune::Soa::Common::Exceptions::DomException("Unexpected node name: " + std::string(child.name));
+        }
+    }
+}
+
+void ServiceDataImpl::outputXML(XmlStream& stream, std::string const& elementName) const {
+    std::string const& uri = getNamespaceURI();
+    if (stream.isRootElement()) {
+        std::set<std::string> namespaces;
+        getNamespaces(namespaces);
+        stream.addNamespaces(std::move(namespaces));
+    }
+    stream << stream.writeOpenElement(uri, elementName) << stream.writeOpenElementClose(uri, false);
+    std::string const prefix = stream.getNamespacePrefix(uri) + ':';
+    for (std::string const& message : m_partialErrors) {
+        stream << stream.writeOpenElement(uri, prefix + "partialErrors")
+               << stream.writeAttribute("message", Kestrune::Soa::Common::Xml::toXmlString(message))
+               << stream.writeOpenElementClose(uri, true);
+    }
+    for (ModelObject const& object : m_updatedObjects) HandleAccess::object(object).outputXML(stream, prefix + "updated");
+    stream << stream.writeCloseElement(uri, elementName);
+}
+
+void ServiceDataImpl::getNamespaces(std::set<std::string>& namespaces) const {
+    namespaces.insert(getNamespaceURI());
+    if (!m_updatedObjects.empty()) HandleAccess::object(m_updatedObjects.front()).getNamespaces(namespaces);
+}
+
+}  // namespace Kestrune::Schemas::Soa::_2006_03::Base

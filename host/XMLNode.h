@@ -1,0 +1,96 @@
+#pragma once
+
+#include "host/Export.h"
+
+#include <cstddef>
+#include <iterator>
+#include <string_view>
+
+namespace Kestrune::Soa::Common::Xml {
+
+class XMLNode;
+class XmlTreeBuilder;
+
+// One attribute of a parsed element. The views point into the document that
+// holds the element and live as long as it.
+struct XMLAttribute {
+    std::string_view name;          // local name, without prefix
+    std::string_view namespaceURI;  // empty for an unprefixed attribute
+    std::string_view value;         // entities and character references decoded
+};
+
+// The child elements of one element, in document order. A light view: it
+// iterates the siblings' links and knows their count without counting.
+class XMLNodeList {
+public:
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = XMLNode;
+        using difference_type = std::ptrdiff_t;
+        using pointer = XMLNode const*;
+        using reference = XMLNode const&;
+
+        const_iterator() = default;
+        explicit const_iterator(XMLNode const* node) : m_node(node) {}
+        reference operator*() const { return *m_node; }
+        pointer operator->() const { return m_node; }
+        inline const_iterator& operator++();
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            ++*this;
+            return before;
+        }
+        friend bool operator==(const_iterator a, const_iterator b) { return a.m_node == b.m_node; }
+        friend bool operator!=(const_iterator a, const_iterator b) { return a.m_node != b.m_node; }
+
+    private:
+        XMLNode const* m_node = nullptr;
+    };
+
+    const_iterator begin() const { return const_iterator(m_first); }
+    const_iterator end() const { return const_iterator(); }
+    std::size_t size() const noexcept { return m_size; }
+    bool empty() const noexcept { return m_size == 0; }
+
+private:
+    friend class XmlTreeBuilder;
+    XMLNode const* m_first = nullptr;
+    std::size_t m_size = 0;
+};
+
+// One element of a parsed document (see XmlDocument, which owns it). Every
+// view points into the document and is valid as long as the document lives.
+class KXSOACOMMON_EXPORT XMLNode {
+public:
+    std::string_view name;          // local name, without namespace prefix
+    std::string_view namespaceURI;  // the element's namespace; empty when it has none
+    std::string_view text;          // the element's own character data, CDATA included,
+                                    // entities decoded; text of children not included
+    XMLNode const* parent = nullptr;  // null only at the document's root element
+    XMLNodeList children;           // child elements in document order
+
+    // The value of the attribute with this local name, whatever its namespace;
+    // an empty view when the element has no such attribute.
+    std::string_view getAttr(std::string_view localName) const noexcept;
+
+    // The attribute with this local name, or null when there is none.
+    XMLAttribute const* findAttr(std::string_view localName) const noexcept;
+
+    XMLAttribute const* attributesBegin() const noexcept { return m_attributes; }
+    XMLAttribute const* attributesEnd() const noexcept { return m_attributes + m_attributeCount; }
+
+private:
+    friend class XMLNodeList::const_iterator;
+    friend class XmlTreeBuilder;
+    XMLNode const* m_nextSibling = nullptr;
+    XMLAttribute const* m_attributes = nullptr;
+    std::size_t m_attributeCount = 0;
+};
+
+inline XMLNodeList::const_iterator& XMLNodeList::const_iterator::operator++() {
+    m_node = m_node->m_nextSibling;
+    return *this;
+}
+
+}  // namespace Kestrune::Soa::Common::Xml

@@ -1,0 +1,37 @@
+#pragma once
+
+// Character classes of XML 1.0 (fifth edition) over UTF-8 text. Internal to
+// the host library: the escaping and the writer's name checks share them.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace Kestrune::Soa::Common::Xml::detail {
+
+// One UTF-8 sequence: its code point and byte length; length 0 means the
+// bytes at that place are not valid UTF-8 (bad lead or continuation byte,
+// overlong form, surrogate, beyond U+10FFFF, or cut short).
+struct Utf8Sequence {
+    char32_t codePoint;
+    std::size_t length;
+};
+
+Utf8Sequence decodeUtf8(std::string_view text, std::size_t position) noexcept;
+
+// Char of XML 1.0: tab, LF, CR, U+0020-U+D7FF, U+E000-U+FFFD, U+10000-U+10FFFF.
+constexpr bool isXmlChar(char32_t c) noexcept {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+bool isNameStartChar(char32_t c) noexcept;
+bool isNameChar(char32_t c) noexcept;
+
+// True when `name` is an NCName: a Name without any colon.
+bool isNCName(std::string_view name) noexcept;
+
+// "U+0001"-style notation, for messages.
+std::string codePointNotation(char32_t c);
+
+}  // namespace Kestrune::Soa::Common::Xml::detail

@@ -1,0 +1,244 @@
+#include "host/XmlStream.h"
+
+#include "host/DomException.h"
+#include "host/XmlCharacters.h"
+#include "host/XmlString.h"
+
+#include <vector>
+
+namespace Kestrune::Soa::Common::Xml {
+
+namespace {
+
+constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
+
+// A stream buffer that appends to a string: no put area, so every write
+// lands in one append.
+class StringBuffer : public std::streambuf {
+public:
+    std::string text;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) text.push_back(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(char const* s, std::streamsize n) override {
+        text.append(s, static_cast<std::size_t>(n));
+        return n;
+    }
+};
+
+[[noreturn]] void misuse(std::string const& what) { throw Exceptions::DomException("XmlStream: " + what); }
+
+struct QualifiedName {
+    std::string_view prefix;  // empty when the name has none
+    std::string_view local;
+};
+
+QualifiedName splitName(std::string_view name, char const* what) {
+    std::size_t const colon = name.find(':');
+    QualifiedName split{{}, name};
+    if (colon != std::string_view::npos) split = {name.substr(0, colon), name.substr(colon + 1)};
+    bool const valid = detail::isNCName(split.local) &&
+                       (colon == std::string_view::npos || detail::isNCName(split.prefix));
+    if (!valid) misuse(std::string("\"") + std::string(name) + "\" is not a valid " + what + " name");
+    return split;
+}
+
+// An escaped attribute value may hold references but no raw markup.
+void checkEscaped(std::string_view name, std::string_view value) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        char const c = value[i];
+        bool bad = c == '<' || c == '"' || (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r');
+        if (c == '&') {
+            std::size_t const end = value.find(';', i);
+            std::string_view const reference = value.substr(i + 1, end == std::string_view::npos ? 0 : end - i - 1);
+            bool const numeric = !reference.empty() && reference[0] == '#' &&
+                                 reference.find_first_not_of("0123456789abcdefABCDEFx", 1) == std::string_view::npos &&
+                                 reference.size() > 1;
+            bad = !(numeric || detail::isNCName(reference));
+            if (!bad) i = end;
+        } else if (static_cast<unsigned char>(c) >= 0x80) {
+            detail::Utf8Sequence const sequence = detail::decodeUtf8(value, i);
+            bad = sequence.length == 0 || !detail::isXmlChar(sequence.codePoint);
+            if (!bad) i += sequence.length - 1;
+        }
+        if (bad)
+            misuse("the value of attribute \"" + std::string(name) + "\" is not escaped (byte offset " +
+                   std::to_string(i) + "); pass it through toXmlString");
+    }
+}
+
+}  // namespace
+
+struct XmlStream::State {
+    struct Binding {
+        std::string prefix;
+        std::string uri;
+    };
+    struct OpenElement {
+        std::string qualifiedName;
+        std::string uri;
+        std::size_t bindingsMark = 0;
+    };
+
+    StringBuffer ownBuffer;
+    std::vector<Binding> assigned;       // URI -> prefix, for the stream's life
+    std::vector<Binding> inScope;        // declarations of the open elements, outermost first
+    std::vector<OpenElement> elements;   // slots reused, so their strings keep capacity
+    std::size_t depth = 0;
+    bool startTagOpen = false;
+    bool rootWritten = false;
+    unsigned nextPrefixNumber = 1;
+    std::set<std::string> pending;       // URIs to declare on the next element
+
+    std::string const* boundUri(std::string_view prefix) const {
+        for (auto it = inScope.rbegin(); it != inScope.rend(); ++it)
+            if (it->prefix == prefix) return &it->uri;
+        return nullptr;
+    }
+
+    bool isBound(std::string_view prefix, std::string_view uri) const {
+        std::string const* bound = boundUri(prefix);
+        return bound && *bound == uri;
+    }
+
+    std::string const& prefixOf(std::string_view uri) {
+        if (uri.empty()) misuse("an empty namespace URI cannot be bound to a prefix");
+        for (Binding const& binding : assigned)
+            if (binding.uri == uri) return binding.prefix;
+        std::string escapedCheck;
+        appendXmlString(escapedCheck, uri);  // refuses a URI that XML cannot carry
+        std::string prefix;
+        do {
+            prefix = "ns" + std::to_string(nextPrefixNumber++);
+        } while (boundUri(prefix) != nullptr);
+        assigned.push_back({std::move(prefix), std::string(uri)});
+        return assigned.back().prefix;
+    }
+};
+
+XmlStream::XmlStream() : std::ostream(nullptr), m_state(std::make_unique<State>()) {
+    rdbuf(&m_state->ownBuffer);
+}
+
+XmlStream::XmlStream(std::streambuf* target) : std::ostream(target), m_state(std::make_unique<State>()) {}
+
+XmlStream::~XmlStream() = default;
+
+std::string const& XmlStream::str() const noexcept { return m_state->ownBuffer.text; }
+
+bool XmlStream::isRootElement() const noexcept { return m_state->depth == 0; }
+
+void XmlStream::addNamespaces(std::set<std::string> namespaces) {
+    m_state->pending.merge(namespaces);
+}
+
+std::string XmlStream::getNamespacePrefix(std::string_view uri) { return m_state->prefixOf(uri); }
+
+std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view name) {
+    State& s = *m_state;
+    QualifiedName const split = splitName(name, "element");
+    if (s.startTagOpen) misuse("cannot open element \"" + std::string(name) + "\" inside an unclosed start tag");
+    if (s.depth == 0 && s.rootWritten)
+        misuse("cannot write element \"" + std::string(name) + "\": the document already has its root element");
+
+    // Declarations this element needs, in a fixed order: the URIs handed to
+    // addNamespaces, then its own URI's prefix, then an explicit prefix.
+    std::size_t const mark = s.inScope.size();
+    auto declare = [&](std::string_view prefix, std::string_view declaredUri) {
+        for (std::size_t i = mark; i < s.inScope.size(); ++i) {
+            if (s.inScope[i].prefix != prefix) continue;
+            if (s.inScope[i].uri == declaredUri) return;
+            s.inScope.resize(mark);
+            misuse("element \"" + std::string(name) + "\" would bind prefix \"" + std::string(prefix) +
+                   "\" to two namespaces");
+        }
+        if (!s.isBound(prefix, declaredUri)) s.inScope.push_back({std::string(prefix), std::string(declaredUri)});
+    };
+    try {
+        for (std::string const& pendingUri : s.pending) declare(s.prefixOf(pendingUri), pendingUri);
+        std::string const& ownPrefix = s.prefixOf(uri);
+        declare(ownPrefix, uri);
+        if (!split.prefix.empty()) {
+            if (split.prefix == "xmlns" || split.prefix == "xml" || uri == xmlNamespace)
+                misuse("element \"" + std::string(name) + "\" uses a reserved prefix or namespace");
+            declare(split.prefix, uri);
+        }
+    } catch (...) {
+        s.inScope.resize(mark);
+        throw;
+    }
+    s.pending.clear();
+
+    if (s.elements.size() == s.depth) s.elements.emplace_back();
+    State::OpenElement& element = s.elements[s.depth];
+    if (split.prefix.empty()) {
+        element.qualifiedName.assign(s.prefixOf(uri)).append(1, ':').append(name);
+    } else {
+        element.qualifiedName.assign(name);
+    }
+    element.uri.assign(uri);
+    element.bindingsMark = mark;
+    ++s.depth;
+    s.startTagOpen = true;
+    s.rootWritten = true;
+
+    std::string text;
+    text.reserve(1 + element.qualifiedName.size());
+    text.append(1, '<').append(element.qualifiedName);
+    for (std::size_t i = mark; i < s.inScope.size(); ++i) {
+        text.append(" xmlns:").append(s.inScope[i].prefix).append("=\"");
+        appendXmlString(text, s.inScope[i].uri);
+        text.append(1, '"');
+    }
+    return text;
+}
+
+std::string XmlStream::writeAttribute(std::string_view name, std::string_view value) const {
+    if (!m_state->startTagOpen) misuse("attribute \"" + std::string(name) + "\" written outside a start tag");
+    if (!detail::isNCName(name)) misuse("\"" + std::string(name) + "\" is not a valid attribute name");
+    checkEscaped(name, value);
+    std::string text;
+    text.reserve(name.size() + value.size() + 4);
+    text.append(1, ' ').append(name).append("=\"").append(value).append(1, '"');
+    return text;
+}
+
+std::string XmlStream::writeOpenElementClose(std::string_view uri, bool empty) {
+    State& s = *m_state;
+    if (!s.startTagOpen) misuse("no start tag is open to close");
+    State::OpenElement const& element = s.elements[s.depth - 1];
+    if (element.uri != uri)
+        misuse("the start tag of \"" + element.qualifiedName + "\" is closed with another namespace URI");
+    s.startTagOpen = false;
+    if (!empty) return ">";
+    s.inScope.resize(element.bindingsMark);
+    --s.depth;
+    return "/>";
+}
+
+std::string XmlStream::writeCloseElement(std::string_view uri, std::string_view name) {
+    State& s = *m_state;
+    if (s.depth == 0) misuse("cannot close \"" + std::string(name) + "\": no element is open");
+    if (s.startTagOpen) misuse("cannot close \"" + std::string(name) + "\" before its start tag is closed");
+    State::OpenElement const& element = s.elements[s.depth - 1];
+    std::string_view const qualified = element.qualifiedName;
+    // A name given without prefix was qualified when the element was opened.
+    bool const sameName =
+        qualified == name || (name.find(':') == std::string_view::npos && qualified.size() > name.size() &&
+                              qualified[qualified.size() - name.size() - 1] == ':' &&
+                              qualified.substr(qualified.size() - name.size()) == name);
+    if (!sameName || element.uri != uri)
+        misuse("cannot close \"" + std::string(name) + "\": the innermost open element is \"" +
+               element.qualifiedName + "\"");
+    std::string text;
+    text.reserve(qualified.size() + 3);
+    text.append("</").append(qualified).append(1, '>');
+    s.inScope.resize(element.bindingsMark);
+    --s.depth;
+    return text;
+}
+
+}  // namespace Kestrune::Soa::Common::Xml

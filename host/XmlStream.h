@@ -1,0 +1,67 @@
+#pragma once
+
+#include "host/Export.h"
+
+#include <memory>
+#include <ostream>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace Kestrune::Soa::Common::Xml {
+
+// The XML writer that objects write themselves onto. It is an output stream:
+// each write operation returns the text to insert, and the caller inserts it
+// at once. The stream keeps track of the open elements and the namespace
+// declarations in scope, so that what it produces is well-formed,
+// namespace-well-formed XML 1.0 in UTF-8 whether an object is written at the
+// root or inside an element that the caller opened:
+// - the root element declares every URI handed to addNamespaces;
+// - each URI gets a stable prefix ("ns1", "ns2", ...), never the default
+//   namespace, and an element whose URI is not in scope declares it itself;
+// - a name without prefix is qualified with its URI's prefix; a name with a
+//   prefix is written as it stands, and that prefix is bound to the URI.
+// Misuse (an invalid name, closing what is not open, a second root element)
+// throws a DomException instead of producing broken XML.
+class KXSOACOMMON_EXPORT XmlStream : public std::ostream {
+public:
+    // Writes into a string that the stream owns; see str().
+    XmlStream();
+    // Writes onto the caller's buffer, which must outlive the stream.
+    explicit XmlStream(std::streambuf* target);
+    ~XmlStream() override;
+    XmlStream(XmlStream const&) = delete;
+    XmlStream& operator=(XmlStream const&) = delete;
+
+    // The text written so far, for a stream that writes into its own string;
+    // empty for a stream on a caller's buffer.
+    std::string const& str() const noexcept;
+
+    // True exactly while no element written to the stream is open.
+    bool isRootElement() const noexcept;
+
+    // URIs that the next element opened (normally the root) declares.
+    void addNamespaces(std::set<std::string> namespaces);
+
+    // "<prefix:name" followed by the namespace declarations the element needs.
+    std::string writeOpenElement(std::string_view uri, std::string_view name);
+
+    // ` name="value"`; `value` must already be escaped (see toXmlString).
+    std::string writeAttribute(std::string_view name, std::string_view value) const;
+
+    // ">" to go on with content, or "/>" when `empty` (the element is then closed).
+    std::string writeOpenElementClose(std::string_view uri, bool empty);
+
+    // "</prefix:name>" for the innermost open element, which must be this one.
+    std::string writeCloseElement(std::string_view uri, std::string_view name);
+
+    // The prefix of `uri` in this stream (assigned on first request, then
+    // stable); never empty. An empty URI cannot have one and is refused.
+    std::string getNamespacePrefix(std::string_view uri);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+}  // namespace Kestrune::Soa::Common::Xml

@@ -1,0 +1,95 @@
+#include "host/XmlString.h"
+
+#include "host/DomException.h"
+#include "host/XmlCharacters.h"
+
+#include <array>
+#include <cstdio>
+
+namespace Kestrune::Soa::Common::Xml {
+
+namespace {
+
+enum ByteClass : unsigned char { Plain, Escape, Control, NonAscii };
+
+constexpr std::array<unsigned char, 256> makeByteClasses() {
+    std::array<unsigned char, 256> classes{};
+    for (int b = 0; b < 0x20; ++b) classes[b] = Control;
+    for (int b = 0x80; b < 0x100; ++b) classes[b] = NonAscii;
+    for (unsigned char b : {'&', '<', '>', '"', '\'', '\t', '\n', '\r'}) classes[b] = Escape;
+    return classes;
+}
+
+constexpr std::array<unsigned char, 256> byteClasses = makeByteClasses();
+
+char const* replacementOf(char c) {
+    switch (c) {
+        case '&': return "&amp;";
+        case '<': return "&lt;";
+        case '>': return "&gt;";
+        case '"': return "&quot;";
+        case '\'': return "&apos;";
+        case '\t': return "&#9;";
+        case '\n': return "&#10;";
+        default: return "&#13;";
+    }
+}
+
+[[noreturn]] void refuse(std::string_view text, std::size_t offset, std::string const& what) {
+    throw Exceptions::DomException("toXmlString: " + what + " at byte offset " + std::to_string(offset) +
+                                   " of a " + std::to_string(text.size()) +
+                                   "-byte text cannot be carried by XML 1.0");
+}
+
+std::string hexByte(unsigned char b) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "0x%02X", b);
+    return buffer;
+}
+
+}  // namespace
+
+void appendXmlString(std::string& out, std::string_view text) {
+    std::size_t const originalSize = out.size();
+    std::size_t plainStart = 0;
+    std::size_t position = 0;
+    try {
+        while (position < text.size()) {
+            unsigned char const byte = static_cast<unsigned char>(text[position]);
+            switch (byteClasses[byte]) {
+                case Plain:
+                    ++position;
+                    break;
+                case Escape:
+                    out.append(text, plainStart, position - plainStart);
+                    out += replacementOf(text[position]);
+                    plainStart = ++position;
+                    break;
+                case Control:
+                    refuse(text, position,
+                           "the control character " + detail::codePointNotation(byte));
+                case NonAscii: {
+                    detail::Utf8Sequence const sequence = detail::decodeUtf8(text, position);
+                    if (sequence.length == 0) refuse(text, position, "the invalid UTF-8 byte " + hexByte(byte));
+                    if (!detail::isXmlChar(sequence.codePoint))
+                        refuse(text, position, "the character " + detail::codePointNotation(sequence.codePoint));
+                    position += sequence.length;
+                    break;
+                }
+            }
+        }
+    } catch (...) {
+        out.resize(originalSize);
+        throw;
+    }
+    out.append(text, plainStart, position - plainStart);
+}
+
+std::string toXmlString(std::string const& text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    appendXmlString(escaped, text);
+    return escaped;
+}
+
+}  // namespace Kestrune::Soa::Common::Xml

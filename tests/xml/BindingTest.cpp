@@ -1,0 +1,240 @@
+// Writing, reading and namespace gathering of every member kind, through the
+// test-only types.
+
+#include "SampleTypes.h"
+#include "support/ProbeRecorder.h"
+#include "support/Xmllint.h"
+
+#include "host/DomException.h"
+#include "host/XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+using namespace kxsoa_test;
+using Kestrune::Soa::Common::Exceptions::DomException;
+using Kestrune::Soa::Common::Xml::XmlDocument;
+
+namespace {
+
+std::string const baseURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/2006-03/Base";
+std::string const troublesome = "&<>\"' tab\there LF\nCR\rCRLF\r\n]]> caf\xC3\xA9 \xF0\x9D\x84\x9E end";
+
+template <class T>
+std::string written(T const& object, std::string const& elementName) {
+    XmlStream stream;
+    object.outputXML(stream, elementName);
+    return stream.str();
+}
+
+template <class T>
+T readBack(std::string const& xml) {
+    XmlDocument const document = XmlDocument::parse(xml);
+    T object;
+    object.parse(document.root());
+    return object;
+}
+
+std::string messageOf(std::function<void()> const& action) {
+    try {
+        action();
+    } catch (DomException const& e) {
+        return e.getMessage();
+    }
+    return "(no DomException)";
+}
+
+Sample populated() {
+    ServiceData serviceData;
+    serviceData.addPartialError("partly " + troublesome);
+    serviceData.addUpdatedObject(ModelObject("uid-9", "Item"));
+    Sample sample(troublesome, true, SampleItem("primary", true), serviceData);
+    sample.addNote("first");
+    sample.addNote(troublesome);
+    sample.addNote("");
+    sample.addItem(SampleItem("one", false));
+    sample.addItem(SampleItem(troublesome, true));
+    sample.addObject(ModelObject("uid-1", "Folder"));
+    sample.addObject(ModelObject("uid-2"));
+    return sample;
+}
+
+void expectSameMembers(Sample const& a, Sample const& b) {
+    EXPECT_EQ(a.getLabel(), b.getLabel());
+    EXPECT_EQ(a.getEnabled(), b.getEnabled());
+    EXPECT_EQ(a.getNoteArray(), b.getNoteArray());
+    ASSERT_EQ(a.getItemArray().size(), b.getItemArray().size());
+    for (std::size_t i = 0; i < a.getItemArray().size(); ++i) {
+        EXPECT_EQ(a.getItemArray()[i].getName(), b.getItemArray()[i].getName());
+        EXPECT_EQ(a.getItemArray()[i].getFlag(), b.getItemArray()[i].getFlag());
+    }
+    ASSERT_EQ(a.getObjectArray().size(), b.getObjectArray().size());
+    for (std::size_t i = 0; i < a.getObjectArray().size(); ++i) {
+        EXPECT_EQ(a.getObjectArray()[i].getUid(), b.getObjectArray()[i].getUid());
+        EXPECT_EQ(a.getObjectArray()[i].getType(), b.getObjectArray()[i].getType());
+    }
+    EXPECT_EQ(a.getPrimary().getName(), b.getPrimary().getName());
+    EXPECT_EQ(a.getPrimary().getFlag(), b.getPrimary().getFlag());
+    EXPECT_EQ(a.getServiceData().getPartialErrors(), b.getServiceData().getPartialErrors());
+    ASSERT_EQ(a.getServiceData().getUpdatedObjects().size(), b.getServiceData().getUpdatedObjects().size());
+    EXPECT_EQ(a.getServiceData().getUpdatedObjects()[0].getUid(), b.getServiceData().getUpdatedObjects()[0].getUid());
+}
+
+}  // namespace
+
+TEST(Binding, EveryKindComesBackMemberByMember) {
+    Sample const original = populated();
+    std::string const xml = written(original, "sample");
+    EXPECT_TRUE(xmllintAccepts(xml));
+    Sample const copy = readBack<Sample>(xml);
+    expectSameMembers(original, copy);
+    EXPECT_EQ(copy.getLabel(), troublesome);
+    EXPECT_EQ(copy.getNoteArray()[1], troublesome);
+}
+
+TEST(Binding, LiteralFormOfEachKind) {
+    Sample sample("L", false, SampleItem("p", true), ServiceData());
+    sample.addNote("a&b");
+    sample.addItem(SampleItem("i", false));
+    sample.addObject(ModelObject("u1", "T"));
+    EXPECT_EQ(written(sample, "sample"),
+              "<ns2:sample xmlns:ns1=\"" + baseURI + "\" xmlns:ns2=\"http://samples.test/Schemas/Sample\""
+              " label=\"L\" enabled=\"false\">"
+              "<ns2:notes>a&amp;b</ns2:notes>"
+              "<ns2:items name=\"i\" flag=\"false\"/>"
+              "<ns2:objects xmlns:ns2=\"" + baseURI + "\" uid=\"u1\" type=\"T\"/>"
+              "<ns2:primary name=\"p\" flag=\"true\"/>"
+              "<ns1:ServiceData></ns1:ServiceData>"
+              "</ns2:sample>");
+}
+
+TEST(Binding, EmptyListsStillWriteStartAndEndTagsAndTheSingleMembers) {
+    std::string const xml = written(Sample(), "s");
+    EXPECT_NE(xml.find("label=\"\" enabled=\"false\">"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<ns2:primary name=\"\" flag=\"false\"/><ns1:ServiceData></ns1:ServiceData></ns2:s>"),
+              std::string::npos)
+        << xml;
+    EXPECT_EQ(written(SampleItem(), "item"), "<ns1:item xmlns:ns1=\"http://samples.test/Schemas/Sample\" name=\"\" flag=\"false\"/>");
+}
+
+TEST(Binding, InterleavedChildrenGoToTheirListsInDocumentOrder) {
+    Sample sample = readBack<Sample>(
+        "<s:x xmlns:s='http://samples.test/Schemas/Sample' xmlns:b='" + baseURI + "'>"
+        "<s:notes>n1</s:notes><s:items name='i1'/><b:ServiceData/><s:notes>n2</s:notes>"
+        "<b:objects uid='o1'/><s:items name='i2' flag='1'/><s:objects uid='o2'/></s:x>");
+    EXPECT_EQ(sample.getNoteArray(), (std::vector<std::string>{"n1", "n2"}));
+    ASSERT_EQ(sample.getItemArray().size(), 2u);
+    EXPECT_EQ(sample.getItemArray()[1].getName(), "i2");
+    EXPECT_TRUE(sample.getItemArray()[1].getFlag());
+    ASSERT_EQ(sample.getObjectArray().size(), 2u);
+    EXPECT_EQ(sample.getObjectArray()[1].getUid(), "o2");
+}
+
+TEST(Binding, ParsingTwiceAppendsToListsAndOverwritesAttributes) {
+    XmlDocument const document = XmlDocument::parse(written(populated(), "s"));
+    Sample sample;
+    sample.setLabel("before");
+    sample.addNote("kept");
+    sample.parse(document.root());
+    sample.parse(document.root());
+    EXPECT_EQ(sample.getLabel(), troublesome);
+    EXPECT_EQ(sample.getNoteArray().size(), 7u);
+    EXPECT_EQ(sample.getNoteArray()[0], "kept");
+    EXPECT_EQ(sample.getItemArray().size(), 4u);
+    EXPECT_EQ(sample.getObjectArray().size(), 4u);
+    EXPECT_EQ(sample.getServiceData().getPartialErrors().size(), 2u);  // parsed in place, twice
+}
+
+TEST(Binding, SingleMembersAreReadInPlaceIntoTheSharedObject) {
+    SampleItem primary("old", false);
+    Sample sample("", false, primary, ServiceData());
+    ServiceData serviceData = sample.getServiceData();
+    XmlDocument const document = XmlDocument::parse(
+        "<s:x xmlns:s='http://samples.test/Schemas/Sample' xmlns:b='" + baseURI + "'>"
+        "<s:primary name='first'/><s:primary name='second' flag='true'/>"
+        "<b:ServiceData><b:partialErrors message='m'/></b:ServiceData></s:x>");
+    sample.parse(document.root());
+    EXPECT_EQ(primary.getName(), "second");
+    EXPECT_TRUE(primary.getFlag());
+    EXPECT_EQ(serviceData.getPartialErrors(), std::vector<std::string>{"m"});
+}
+
+TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
+    ProbeRecorder probes;
+    Sample sample;
+    XmlDocument const document = XmlDocument::parse(
+        "<s:x xmlns:s='http://samples.test/Schemas/Sample' label='read'>"
+        "<s:notes>n1</s:notes><s:items name='i1'/><s:Notes>case differs</s:Notes><s:notes>n2</s:notes></s:x>");
+    EXPECT_EQ(messageOf([&] { sample.parse(document.root()); }), "Unexpected node name: Notes");
+    EXPECT_EQ(sample.getLabel(), "read");
+    EXPECT_EQ(sample.getNoteArray(), std::vector<std::string>{"n1"});
+    EXPECT_EQ(sample.getItemArray().size(), 1u);
+    EXPECT_EQ(probes.events, std::vector<std::string>{"start kxsoa_test::Sample::parse"});
+
+    XmlDocument const serviceDataChild = XmlDocument::parse(
+        "<s:x xmlns:s='http://samples.test/Schemas/Sample'><s:servicedata/></s:x>");
+    EXPECT_EQ(messageOf([&] { Sample().parse(serviceDataChild.root()); }), "Unexpected node name: servicedata");
+}
+
+TEST(Binding, AttributeOnlyTypesIgnoreChildrenAndForeignAttributes) {
+    SampleItem const item = readBack<SampleItem>(
+        "<s:i xmlns:s='http://samples.test/Schemas/Sample' other='x' name='n' flag=' true '>"
+        "<s:anything/><whatever/></s:i>");
+    EXPECT_EQ(item.getName(), "n");
+    EXPECT_TRUE(item.getFlag());
+    SampleItem const missing = readBack<SampleItem>("<i/>");
+    EXPECT_EQ(missing.getName(), "");
+    EXPECT_FALSE(missing.getFlag());
+    EXPECT_EQ(messageOf([] { readBack<SampleItem>("<i flag='yes'/>"); }),
+              "lexical_cast: \"yes\" is not a boolean (expected true, false, 1 or 0)");
+}
+
+TEST(Binding, ProbesFireOnlyForTheOutermostCall) {
+    Sample const sample = populated();
+    ProbeRecorder probes;
+    std::string const xml = written(sample, "s");
+    EXPECT_EQ(probes.events, (std::vector<std::string>{"start kxsoa_test::Sample::outputXML",
+                                                       "end kxsoa_test::Sample::outputXML"}));
+    probes.events.clear();
+    readBack<Sample>(xml);
+    EXPECT_EQ(probes.events,
+              (std::vector<std::string>{"start kxsoa_test::Sample::parse", "end kxsoa_test::Sample::parse"}));
+
+    probes.events.clear();
+    XmlStream stream;
+    stream << stream.writeOpenElement("urn:envelope", "envelope") << stream.writeOpenElementClose("urn:envelope", false);
+    sample.outputXML(stream, "body");
+    stream << stream.writeCloseElement("urn:envelope", "envelope");
+    XmlDocument const envelope = XmlDocument::parse(stream.str());
+    Sample().parse(*envelope.root().children.begin());
+    EXPECT_TRUE(probes.events.empty());
+    EXPECT_TRUE(xmllintAccepts(stream.str()));
+}
+
+TEST(Binding, ElementsAreInTheNamespaceTheyAreWrittenWith) {
+    XmlStream stream;
+    stream << stream.writeOpenElement("urn:envelope", "env:envelope") << stream.writeOpenElementClose("urn:envelope", false);
+    populated().outputXML(stream, "body");
+    stream << stream.writeCloseElement("urn:envelope", "env:envelope");
+    XmlDocument const document = XmlDocument::parse(stream.str());
+    auto const& body = *document.root().children.begin();
+    EXPECT_EQ(body.namespaceURI, sampleNamespaceURI);
+    for (auto const& child : body.children) {
+        bool const base = child.name == "objects" || child.name == "ServiceData";
+        EXPECT_EQ(child.namespaceURI, base ? baseURI : sampleNamespaceURI) << child.name;
+    }
+}
+
+TEST(Binding, NamespacesOfTheTree) {
+    std::set<std::string> namespaces;
+    SampleItem().getNamespaces(namespaces);
+    EXPECT_EQ(namespaces, std::set<std::string>{sampleNamespaceURI});
+    Sample().getNamespaces(namespaces);
+    EXPECT_EQ(namespaces, (std::set<std::string>{sampleNamespaceURI, baseURI}));
+}
+
+TEST(Binding, TextThatXmlCannotCarryIsRefusedBeforeAnythingIsWritten) {
+    Sample sample;
+    sample.addNote(std::string("bell\x07", 5));
+    EXPECT_EQ(messageOf([&] { written(sample, "s"); }),
+              "toXmlString: the control character U+0007 at byte offset 4 of a 5-byte text cannot be carried by XML 1.0");
+}

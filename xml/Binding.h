@@ -1,0 +1,165 @@
+#pragma once
+
+// The three procedures of every message type, written once for any member
+// table (see Members.h), and the definitions that every paired class shares.
+//
+// Included only by the source files of message types.
+
+#include "host/DomException.h"
+#include "host/Monitor.h"
+#include "host/XMLNode.h"
+#include "host/XmlStream.h"
+#include "xml/ClassAllocation.h"
+#include "xml/Members.h"
+
+#include <set>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+namespace Kestrune::Soa::Common::Xml::Binding {
+
+template <class Table>
+struct TableTraits;
+template <class... Member>
+struct TableTraits<std::tuple<Member...>> {
+    // A type without child-element members is written as one empty element.
+    static constexpr bool attributeOnly = (Member::isAttribute && ...);
+};
+template <class Table>
+constexpr bool isAttributeOnly = TableTraits<std::remove_cv_t<Table>>::attributeOnly;
+
+template <class Table, class Step>
+void forEachAttribute(Table const& table, Step&& step) {
+    std::apply([&](auto const&... member) {
+        ([&](auto const& m) {
+            if constexpr (std::decay_t<decltype(m)>::isAttribute) step(m);
+        }(member), ...);
+    }, table);
+}
+
+template <class Table, class Step>
+void forEachChildMember(Table const& table, Step&& step) {
+    std::apply([&](auto const&... member) {
+        ([&](auto const& m) {
+            if constexpr (!std::decay_t<decltype(m)>::isAttribute) step(m);
+        }(member), ...);
+    }, table);
+}
+
+// Adds the namespace URIs that `self`'s element tree needs: its own, then
+// those of each child-element member (a list asks its first entry only).
+template <class Impl, class Table>
+void getNamespaces(Impl const& self, Table const& table, std::set<std::string>& namespaces) {
+    namespaces.insert(self.getNamespaceURI());
+    forEachChildMember(table, [&](auto const& member) { member.gatherNamespaces(self, namespaces); });
+}
+
+// Writes `self` as one element named `elementName`: attributes in member
+// order, then child elements in member order. Only the outermost element of
+// a write declares the namespaces and runs the probe.
+template <class Impl, class Table>
+void outputXML(Impl const& self, Table const& table, std::string const& probe, XmlStream& stream,
+               std::string const& elementName) {
+    bool const atRoot = stream.isRootElement();
+    if (atRoot) {
+        std::set<std::string> namespaces;
+        getNamespaces(self, table, namespaces);
+        stream.addNamespaces(std::move(namespaces));
+        Kestrune::Soa::Internal::Common::Monitor::markStart(probe);
+    }
+    std::string const& uri = self.getNamespaceURI();
+    stream << stream.writeOpenElement(uri, elementName);
+    forEachAttribute(table, [&](auto const& member) { member.write(self, stream); });
+    stream << stream.writeOpenElementClose(uri, isAttributeOnly<Table>);
+    if constexpr (!isAttributeOnly<Table>) {
+        std::string const prefix = stream.getNamespacePrefix(uri) + ':';
+        forEachChildMember(table, [&](auto const& member) { member.write(self, stream, prefix); });
+        stream << stream.writeCloseElement(uri, elementName);
+    }
+    if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
+}
+
+// Reads `self` from its element: attributes are assigned, lists appended to,
+// single members read in place. A child that no member names throws
+// DomException "Unexpected node name: <name>"; what was read before it stays.
+template <class Impl, class Table>
+void parse(Impl& self, Table const& table, std::string const& probe, XMLNode const& node) {
+    bool const atRoot = node.parent == nullptr;
+    if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markStart(probe);
+    forEachAttribute(table, [&](auto const& member) { member.read(self, node); });
+    if constexpr (!isAttributeOnly<Table>) {
+        forEachChildMember(table, [&](auto const& member) { member.reserve(self, node.children.size()); });
+        for (XMLNode const& child : node.children) {
+            // The first member whose XML name equals the child's name reads it.
+            bool const read = std::apply([&](auto const&... member) {
+                return ([&](auto const& m) {
+                    if constexpr (std::decay_t<decltype(m)>::isAttribute) {
+                        return false;
+                    } else {
+                        if (child.name != m.xmlName) return false;
+                        m.read(self, child);
+                        return true;
+                    }
+                }(member) || ...);
+            }, table);
+            if (!read) throw Exceptions::DomException("Unexpected node name: " + std::string(child.name));
+        }
+    }
+    if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
+}
+
+// Allocates and constructs an implementation object through its class
+// allocation functions; null when no memory could be had. Memory is given
+// back when the constructor throws.
+template <class Impl, class... Args>
+Impl* newObject(Args&&... args) {
+    void* const memory = Impl::operator new(sizeof(Impl));
+    if (!memory) return nullptr;
+    try {
+        return ::new (memory) Impl(std::forward<Args>(args)...);
+    } catch (...) {
+        Impl::operator delete(memory);
+        throw;
+    }
+}
+
+}  // namespace Kestrune::Soa::Common::Xml::Binding
+
+// Defines what every paired class `Public`/`Public##Impl` has in common: the
+// class allocation functions of both classes, the default constructors,
+// reallyClone, and parse, outputXML and getNamespaces on both classes (the
+// public ones forward). `typeName` is the public class's full name; the
+// implementation class's is that name followed by "Impl", and the probes
+// are that name followed by "::outputXML" and "::parse". `namespaceURI` is
+// the type's schema namespace. The implementation class declares its member
+// table as `struct Members { static constexpr auto table = ...; };`.
+#define KXSOA_DEFINE_PAIRED_CLASS(Public, typeName, namespaceURI)                                      \
+    KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(Public, typeName)                                          \
+    KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(Public##Impl, typeName "Impl")                             \
+    Public::Public() : Handle(::Kestrune::Soa::Common::Xml::Binding::newObject<Public##Impl>()) {}    \
+    void Public::parse(::Kestrune::Soa::Common::Xml::XMLNode const& node) { getHandleObject().parse(node); } \
+    void Public::outputXML(::Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) \
+        const {                                                                                        \
+        getHandleObject().outputXML(stream, elementName);                                              \
+    }                                                                                                  \
+    void Public::getNamespaces(std::set<std::string>& namespaces) const {                              \
+        getHandleObject().getNamespaces(namespaces);                                                   \
+    }                                                                                                  \
+    Public##Impl::Public##Impl() : BaseObject(namespaceURI) {}                                         \
+    Public##Impl* Public##Impl::reallyClone() const {                                                  \
+        return ::Kestrune::Soa::Common::Xml::Binding::newObject<Public##Impl>(*this);                  \
+    }                                                                                                  \
+    void Public##Impl::parse(::Kestrune::Soa::Common::Xml::XMLNode const& node) {                      \
+        static std::string const probe(typeName "::parse");                                            \
+        ::Kestrune::Soa::Common::Xml::Binding::parse(*this, Members::table, probe, node);              \
+    }                                                                                                  \
+    void Public##Impl::outputXML(::Kestrune::Soa::Common::Xml::XmlStream& stream,                      \
+                                 std::string const& elementName) const {                               \
+        static std::string const probe(typeName "::outputXML");                                        \
+        ::Kestrune::Soa::Common::Xml::Binding::outputXML(*this, Members::table, probe, stream, elementName); \
+    }                                                                                                  \
+    void Public##Impl::getNamespaces(std::set<std::string>& namespaces) const {                        \
+        ::Kestrune::Soa::Common::Xml::Binding::getNamespaces(*this, Members::table, namespaces);       \
+    }

@@ -1,0 +1,168 @@
+#pragma once
+
+// The seven member kinds of a message type. A type lists its members once,
+// as a tuple of these descriptors in declaration order (XML name and field);
+// each kind knows how its member is written, read, reserved and asked for
+// namespaces, and Binding.h runs the same three procedures over any table.
+//
+// Included only by the source files of message types.
+
+#include "host/DomException.h"
+#include "host/LexicalCast.h"
+#include "host/ModelObject.h"
+#include "host/ServiceData.h"
+#include "host/XMLNode.h"
+#include "host/XmlStream.h"
+#include "host/XmlString.h"
+#include "xml/Handle.h"
+
+#include <cstddef>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Kestrune::Soa::Common::Xml::Binding {
+
+using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
+using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
+
+// Attributes of the type's own element.
+template <class C>
+struct StringAttribute {
+    static constexpr bool isAttribute = true;
+    char const* xmlName;
+    std::string C::*field;
+
+    void write(C const& self, XmlStream& stream) const {
+        stream << stream.writeAttribute(xmlName, toXmlString(self.*field));
+    }
+    void read(C& self, XMLNode const& node) const { (self.*field).assign(node.getAttr(xmlName)); }
+};
+
+template <class C>
+struct BoolAttribute {
+    static constexpr bool isAttribute = true;
+    char const* xmlName;
+    bool C::*field;
+
+    void write(C const& self, XmlStream& stream) const {
+        stream << stream.writeAttribute(xmlName, lexical_cast<std::string>(self.*field));
+    }
+    void read(C& self, XMLNode const& node) const { self.*field = lexical_cast<bool>(node.getAttr(xmlName)); }
+};
+
+// What the three list kinds share: one child element per entry, no wrapper,
+// room reserved once before reading, only the first entry asked for namespaces.
+template <class C, class Entry, class Kind>
+struct ListMember {
+    static constexpr bool isAttribute = false;
+    char const* xmlName;
+    std::vector<Entry> C::*field;
+
+    void reserve(C& self, std::size_t children) const {
+        std::vector<Entry>& list = self.*field;
+        list.reserve(list.size() + children);
+    }
+    void write(C const& self, XmlStream& stream, std::string const& prefix) const {
+        std::vector<Entry> const& list = self.*field;
+        if (list.empty()) return;
+        std::string const elementName = prefix + xmlName;
+        for (Entry const& entry : list) Kind::writeEntry(entry, stream, elementName);
+    }
+    void read(C& self, XMLNode const& child) const { (self.*field).push_back(Kind::readEntry(child)); }
+    void gatherNamespaces(C const& self, std::set<std::string>& namespaces) const {
+        std::vector<Entry> const& list = self.*field;
+        if (!list.empty()) Kind::entryNamespaces(list.front(), namespaces);
+    }
+};
+
+// Entries of a list, or the single member, that are objects behind a handle
+// (a structure of the same schema version, a business object): written and
+// read by their implementation object.
+template <class Object>
+struct HandledEntry {
+    static void writeEntry(Object const& entry, XmlStream& stream, std::string const& elementName) {
+        HandleAccess::object(entry).outputXML(stream, elementName);
+    }
+    // A new object of its own, read from `child`.
+    static Object readEntry(XMLNode const& child) {
+        Object entry;
+        HandleAccess::object(entry).parse(child);
+        return entry;
+    }
+    static void entryNamespaces(Object const& entry, std::set<std::string>& namespaces) {
+        HandleAccess::object(entry).getNamespaces(namespaces);
+    }
+};
+
+// Entries of a string list: one element holding the escaped text.
+struct TextEntry {
+    static void writeEntry(std::string const& entry, XmlStream& stream, std::string const& elementName) {
+        stream << '<' << elementName << '>' << toXmlString(entry) << "</" << elementName << '>';
+    }
+    static std::string readEntry(XMLNode const& child) { return std::string(child.text); }
+    static void entryNamespaces(std::string const&, std::set<std::string>&) {}
+};
+
+template <class C>
+struct StringList : ListMember<C, std::string, TextEntry> {};
+template <class C, class S>
+struct StructList : ListMember<C, S, HandledEntry<S>> {};
+template <class C>
+struct ObjectList : ListMember<C, ModelObject, HandledEntry<ModelObject>> {};
+
+// Exactly one child element, read in place into the object the member holds
+// (a second element of that name reads into it again). The nested structure
+// carries the type's prefix; the service data element is "ServiceData" alone.
+template <class C, class S, bool Prefixed>
+struct SingleMember {
+    static constexpr bool isAttribute = false;
+    char const* xmlName;
+    S C::*field;
+
+    void reserve(C&, std::size_t) const {}
+    void write(C const& self, XmlStream& stream, std::string const& prefix) const {
+        HandledEntry<S>::writeEntry(self.*field, stream, Prefixed ? prefix + xmlName : std::string(xmlName));
+    }
+    void read(C& self, XMLNode const& child) const { HandleAccess::object(self.*field).parse(child); }
+    void gatherNamespaces(C const& self, std::set<std::string>& namespaces) const {
+        HandledEntry<S>::entryNamespaces(self.*field, namespaces);
+    }
+};
+
+template <class C, class S>
+struct NestedStruct : SingleMember<C, S, true> {};
+template <class C>
+struct ServiceDataMember : SingleMember<C, ServiceData, false> {};
+
+// The rows of a member table.
+template <class C>
+constexpr StringAttribute<C> stringAttribute(char const* xmlName, std::string C::*field) {
+    return {xmlName, field};
+}
+template <class C>
+constexpr BoolAttribute<C> boolAttribute(char const* xmlName, bool C::*field) {
+    return {xmlName, field};
+}
+template <class C>
+constexpr StringList<C> stringList(char const* xmlName, std::vector<std::string> C::*field) {
+    return {{xmlName, field}};
+}
+template <class C, class S>
+constexpr StructList<C, S> structList(char const* xmlName, std::vector<S> C::*field) {
+    return {{xmlName, field}};
+}
+template <class C>
+constexpr ObjectList<C> objectList(char const* xmlName, std::vector<ModelObject> C::*field) {
+    return {{xmlName, field}};
+}
+template <class C, class S>
+constexpr NestedStruct<C, S> nestedStruct(char const* xmlName, S C::*field) {
+    return {{xmlName, field}};
+}
+template <class C>
+constexpr ServiceDataMember<C> serviceData(ServiceData C::*field) {
+    return {{"ServiceData", field}};
+}
+
+}  // namespace Kestrune::Soa::Common::Xml::Binding
