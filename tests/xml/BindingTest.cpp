@@ -3,6 +3,7 @@
 
 #include "SampleTypes.h"
 #include "support/ProbeRecorder.h"
+#include "support/RoundTrip.h"
 #include "support/Xmllint.h"
 
 #include "host/DomException.h"
@@ -18,30 +19,6 @@ namespace {
 
 std::string const baseURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/2006-03/Base";
 std::string const troublesome = "&<>\"' tab\there LF\nCR\rCRLF\r\n]]> caf\xC3\xA9 \xF0\x9D\x84\x9E end";
-
-template <class T>
-std::string written(T const& object, std::string const& elementName) {
-    XmlStream stream;
-    object.outputXML(stream, elementName);
-    return stream.str();
-}
-
-template <class T>
-T readBack(std::string const& xml) {
-    XmlDocument const document = XmlDocument::parse(xml);
-    T object;
-    object.parse(document.root());
-    return object;
-}
-
-std::string messageOf(std::function<void()> const& action) {
-    try {
-        action();
-    } catch (DomException const& e) {
-        return e.getMessage();
-    }
-    return "(no DomException)";
-}
 
 Sample populated() {
     ServiceData serviceData;
@@ -164,7 +141,7 @@ TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
     XmlDocument const document = XmlDocument::parse(
         "<s:x xmlns:s='http://samples.test/Schemas/Sample' label='read'>"
         "<s:notes>n1</s:notes><s:items name='i1'/><s:Notes>case differs</s:Notes><s:notes>n2</s:notes></s:x>");
-    EXPECT_EQ(messageOf([&] { sample.parse(document.root()); }), "Unexpected node name: Notes");
+    EXPECT_EQ(domExceptionMessage([&] { sample.parse(document.root()); }), "Unexpected node name: Notes");
     EXPECT_EQ(sample.getLabel(), "read");
     EXPECT_EQ(sample.getNoteArray(), std::vector<std::string>{"n1"});
     EXPECT_EQ(sample.getItemArray().size(), 1u);
@@ -172,7 +149,7 @@ TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
 
     XmlDocument const serviceDataChild = XmlDocument::parse(
         "<s:x xmlns:s='http://samples.test/Schemas/Sample'><s:servicedata/></s:x>");
-    EXPECT_EQ(messageOf([&] { Sample().parse(serviceDataChild.root()); }), "Unexpected node name: servicedata");
+    EXPECT_EQ(domExceptionMessage([&] { Sample().parse(serviceDataChild.root()); }), "Unexpected node name: servicedata");
 }
 
 TEST(Binding, AttributeOnlyTypesIgnoreChildrenAndForeignAttributes) {
@@ -184,7 +161,7 @@ TEST(Binding, AttributeOnlyTypesIgnoreChildrenAndForeignAttributes) {
     SampleItem const missing = readBack<SampleItem>("<i/>");
     EXPECT_EQ(missing.getName(), "");
     EXPECT_FALSE(missing.getFlag());
-    EXPECT_EQ(messageOf([] { readBack<SampleItem>("<i flag='yes'/>"); }),
+    EXPECT_EQ(domExceptionMessage([] { readBack<SampleItem>("<i flag='yes'/>"); }),
               "lexical_cast: \"yes\" is not a boolean (expected true, false, 1 or 0)");
 }
 
@@ -235,6 +212,6 @@ TEST(Binding, NamespacesOfTheTree) {
 TEST(Binding, TextThatXmlCannotCarryIsRefusedBeforeAnythingIsWritten) {
     Sample sample;
     sample.addNote(std::string("bell\x07", 5));
-    EXPECT_EQ(messageOf([&] { written(sample, "s"); }),
+    EXPECT_EQ(domExceptionMessage([&] { written(sample, "s"); }),
               "toXmlString: the control character U+0007 at byte offset 4 of a 5-byte text cannot be carried by XML 1.0");
 }
