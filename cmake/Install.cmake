@@ -1,0 +1,30 @@
+# Installs both libraries, their public headers under include/kxsoa/, a CMake
+# package (find_package(kxsoaimportexporttypes)) and pkg-config files.
+include(CMakePackageConfigHelpers)
+
+foreach(folder ${KXSOA_HEADER_FOLDERS})
+  kxsoa_public_headers(headers ${folder})
+  install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kxsoa/${folder})
+endforeach()
+
+install(TARGETS kxsoacommon kxsoaimportexporttypes
+  EXPORT kxsoaimportexporttypesTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+set(KXSOA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/kxsoaimportexporttypes)
+install(EXPORT kxsoaimportexporttypesTargets NAMESPACE kxsoa:: DESTINATION ${KXSOA_CMAKE_DIR})
+configure_package_config_file(cmake/kxsoaimportexporttypesConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/kxsoaimportexporttypesConfig.cmake INSTALL_DESTINATION ${KXSOA_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/kxsoaimportexporttypesConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES
+  ${PROJECT_BINARY_DIR}/kxsoaimportexporttypesConfig.cmake
+  ${PROJECT_BINARY_DIR}/kxsoaimportexporttypesConfigVersion.cmake
+  DESTINATION ${KXSOA_CMAKE_DIR})
+
+foreach(library kxsoacommon kxsoaimportexporttypes)
+  configure_file(cmake/${library}.pc.in ${PROJECT_BINARY_DIR}/${library}.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/${library}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endforeach()

@@ -1,0 +1,16 @@
+# The headers that make up the installed interface: every header of the four
+# source folders except the internal ones below.
+set(KXSOA_HEADER_FOLDERS host xml importexport/2007_06 importexport/2008_06)
+set(KXSOA_INTERNAL_HEADERS
+  host/BaseNamespace.h host/XmlCharacters.h
+  xml/Binding.h xml/Members.h
+  importexport/2007_06/SchemaNamespace.h importexport/2008_06/SchemaNamespace.h)
+
+# Sets `out` to the public headers of `folder`, relative to the source root.
+function(kxsoa_public_headers out folder)
+  file(GLOB headers RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.h)
+  if(headers)
+    list(REMOVE_ITEM headers ${KXSOA_INTERNAL_HEADERS})
+  endif()
+  set(${out} ${headers} PARENT_SCOPE)
+endfunction()
