@@ -2,7 +2,7 @@
 # source folders except the internal ones below.
 set(KXSOA_HEADER_FOLDERS host xml importexport/2007_06 importexport/2008_06)
 set(KXSOA_INTERNAL_HEADERS
-  host/BaseNamespace.h host/XmlCharacters.h
+  host/BaseNamespace.h host/NamespaceHost.h host/XmlCharacters.h
   xml/Binding.h xml/Members.h
   importexport/2007_06/SchemaNamespace.h importexport/2008_06/SchemaNamespace.h)
 

@@ -1,14 +1,10 @@
 #pragma once
 
-// The namespace URI of the base schema types (business objects, service
-// data). Internal to the host library; the namespace host is compiled in.
-
-#ifndef KXSOA_NAMESPACE_HOST
-#error "KXSOA_NAMESPACE_HOST is set by the build"
-#endif
+#include "host/NamespaceHost.h"
 
 namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
-inline constexpr char baseNamespaceURI[] = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/2006-03/Base";
+// The namespace of the base schema types (business objects, service data).
+inline constexpr char baseNamespaceURI[] = KXSOA_NAMESPACE_URI("/Schemas/Soa/2006-03/Base");
 
 }  // namespace Kestrune::Schemas::Soa::_2006_03::Base

@@ -1,14 +1,10 @@
 #pragma once
 
-// The namespace URI of the 2008-06 schema version. Internal to the library: the
-// namespace host is compiled in.
-
-#ifndef KXSOA_NAMESPACE_HOST
-#error "KXSOA_NAMESPACE_HOST is set by the build"
-#endif
+#include "host/NamespaceHost.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
-inline constexpr char schemaNamespaceURI[] = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2008-06/FileImportExport";
+// The namespace of the 2008-06 schema version.
+inline constexpr char schemaNamespaceURI[] = KXSOA_NAMESPACE_URI("/Schemas/ImportExport/2008-06/FileImportExport");
 
 }  // namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport

@@ -1,0 +1,31 @@
+# Compiler settings and the library target shape shared by the project.
+add_library(kxsoa_build_flags INTERFACE)
+target_compile_options(kxsoa_build_flags INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual)
+if(KXSOA_WARNINGS_AS_ERRORS)
+  target_compile_options(kxsoa_build_flags INTERFACE -Werror)
+endif()
+if(KXSOA_SANITIZE)
+  target_compile_options(kxsoa_build_flags INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(kxsoa_build_flags INTERFACE -fsanitize=address,undefined)
+endif()
+
+# A versioned shared library of this project: hidden symbols but those its
+# export macro marks (`<building_define>` is set while building it), its
+# headers found from the source root (installed under include/kxsoa), and
+# the namespace host compiled in.
+function(kxsoa_add_library name building_define)
+  add_library(${name} SHARED ${ARGN})
+  add_library(kxsoa::${name} ALIAS ${name})
+  set_target_properties(${name} PROPERTIES
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${PROJECT_VERSION_MAJOR}
+    EXPORT_NAME ${name})
+  target_include_directories(${name} PUBLIC
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/kxsoa>)
+  target_compile_definitions(${name}
+    PRIVATE ${building_define} "KXSOA_NAMESPACE_HOST=\"${KXSOA_NAMESPACE_HOST}\"")
+  target_link_libraries(${name} PRIVATE $<BUILD_INTERFACE:kxsoa_build_flags>)
+endfunction()
