@@ -30,7 +30,7 @@ public:
 
     std::vector<std::string> const& getSpecTemplateArray() const;  // "specTemplates"
     void setSpecTemplateArray(std::vector<std::string> const& specTemplates);
-    void addSpecTemplate(std::string const& specTemplate);  // appends; never clears
+    void addSpecTemplate(std::string const& specTemplate);          // appends; never clears
     std::vector<std::string> const& getObjectTemplatArray() const;  // "objectTemplats"
     void setObjectTemplatArray(std::vector<std::string> const& objectTemplats);
     void addObjectTemplat(std::string const& objectTemplat);

@@ -18,14 +18,13 @@ struct ImportFromApplicationInputData1Impl::Members {
                                  &ImportFromApplicationInputData1Impl::m_transientFileWriteTicket));
 };
 
-KXSOA_DEFINE_PAIRED_CLASS(ImportFromApplicationInputData1,
-                          "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::ImportFromApplicationInputData1",
-                          schemaNamespaceURI)
+KXSOA_DEFINE_PAIRED_CLASS(
+    ImportFromApplicationInputData1,
+    "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::ImportFromApplicationInputData1", schemaNamespaceURI)
 
 ImportFromApplicationInputData1::ImportFromApplicationInputData1(std::string const& applicationFormat,
                                                                  std::string const& specificationType,
-                                                                 std::string const& createSpecElementType,
-                                                                 bool isLive,
+                                                                 std::string const& createSpecElementType, bool isLive,
                                                                  std::string const& transientFileWriteTicket)
     : Handle(binding::newObject<ImportFromApplicationInputData1Impl>(
           applicationFormat, specificationType, createSpecElementType, isLive, transientFileWriteTicket)) {}

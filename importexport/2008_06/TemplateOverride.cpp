@@ -29,9 +29,7 @@ TemplateOverrideImpl::TemplateOverrideImpl(std::string const& businessObjectType
       m_templateId(templateId) {}
 
 std::string& TemplateOverride::getBusinessObjectType() { return getHandleObject().getBusinessObjectType(); }
-std::string const& TemplateOverride::getBusinessObjectType() const {
-    return getHandleObject().getBusinessObjectType();
-}
+std::string const& TemplateOverride::getBusinessObjectType() const { return getHandleObject().getBusinessObjectType(); }
 void TemplateOverride::setBusinessObjectType(std::string const& businessObjectType) {
     getHandleObject().setBusinessObjectType(businessObjectType);
 }
