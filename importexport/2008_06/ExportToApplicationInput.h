@@ -1,0 +1,58 @@
+#pragma once
+
+#include "host/XMLNode.h"
+#include "host/XmlStream.h"
+#include "importexport/2008_06/ExportToApplicationInputData1.h"
+#include "xml/ClassAllocation.h"
+#include "xml/Export.h"
+#include "xml/Handle.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
+
+class ExportToApplicationInputImpl;
+
+// The export request: an ordered list of export records.
+class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationInput
+    : public Kestrune::Soa::Common::Xml::Handle<ExportToApplicationInputImpl> {
+public:
+    ExportToApplicationInput();
+
+    // One "inputs" child per record; the records are shared with the caller's handles.
+    std::vector<ExportToApplicationInputData1> const& getInputArray() const;
+    void setInputArray(std::vector<ExportToApplicationInputData1> const& inputs);
+    void addInput(ExportToApplicationInputData1 const& input);  // appends; never clears
+
+    void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
+    void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
+};
+
+class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationInputImpl : public Kestrune::Soa::Common::Xml::BaseObject {
+public:
+    ExportToApplicationInputImpl();
+
+    std::vector<ExportToApplicationInputData1> const& getInputArray() const { return m_inputs; }
+    void setInputArray(std::vector<ExportToApplicationInputData1> const& inputs) { m_inputs = inputs; }
+    void addInput(ExportToApplicationInputData1 const& input) { m_inputs.push_back(input); }
+
+    void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
+    void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
+
+protected:
+    ExportToApplicationInputImpl* reallyClone() const override;
+
+private:
+    struct Members;
+    std::vector<ExportToApplicationInputData1> m_inputs;
+};
+
+}  // namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport

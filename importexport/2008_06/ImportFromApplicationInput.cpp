@@ -1,0 +1,29 @@
+#include "importexport/2008_06/ImportFromApplicationInput.h"
+
+#include "importexport/2008_06/SchemaNamespace.h"
+#include "xml/Binding.h"
+
+namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
+
+namespace binding = Kestrune::Soa::Common::Xml::Binding;
+
+struct ImportFromApplicationInputImpl::Members {
+    static constexpr auto table =
+        std::make_tuple(binding::structList("inputs", &ImportFromApplicationInputImpl::m_inputs));
+};
+
+KXSOA_DEFINE_PAIRED_CLASS(ImportFromApplicationInput,
+                          "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::ImportFromApplicationInput",
+                          schemaNamespaceURI)
+
+std::vector<ImportFromApplicationInputData1> const& ImportFromApplicationInput::getInputArray() const {
+    return getHandleObject().getInputArray();
+}
+void ImportFromApplicationInput::setInputArray(std::vector<ImportFromApplicationInputData1> const& inputs) {
+    getHandleObject().setInputArray(inputs);
+}
+void ImportFromApplicationInput::addInput(ImportFromApplicationInputData1 const& input) {
+    getHandleObject().addInput(input);
+}
+
+}  // namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport

@@ -1,0 +1,78 @@
+#pragma once
+
+// What the tests of the 2008-06 messages share.
+
+#include "support/ProbeRecorder.h"
+#include "support/RoundTrip.h"
+#include "support/Xmllint.h"
+
+#include "host/XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kxsoa_test {
+
+std::string const schemaURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2008-06/FileImportExport";
+std::string const baseURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/2006-03/Base";
+std::string const typePrefix = "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::";
+std::string const troublesome = "&<>\"' tab\there LF\nCR\rCRLF\r\n caf\xC3\xA9 \xE2\x82\xAC \xF0\x9D\x84\x9E end";
+// How an element "e" that the schema namespace alone needs begins at the root.
+std::string const rootStart = "<ns1:e xmlns:ns1=\"" + schemaURI + "\"";
+
+// Member values joined into one text: a whole object compares in one check.
+inline std::string joined(std::vector<std::string> const& values) {
+    std::string text;
+    for (std::string const& value : values) text += value + '|';
+    return text;
+}
+template <class T, class Describe>
+std::string joined(std::vector<T> const& list, Describe describe) {
+    std::string text;
+    for (T const& entry : list) text += "[" + describe(entry) + "]";
+    return text;
+}
+
+// A document whose root element "f:e" is in the schema namespace (prefix f;
+// b is the base namespace) and holds `children`.
+inline std::string element(std::string const& children, std::string const& attributes = "") {
+    return "<f:e xmlns:f='" + schemaURI + "' xmlns:b='" + baseURI + "'" + attributes + ">" + children + "</f:e>";
+}
+
+// What a fresh T reads from the document that `object` writes (and xmllint accepts).
+template <class T>
+T throughXml(T const& object) {
+    std::string const xml = written(object, "e");
+    EXPECT_TRUE(xmllintAccepts(xml));
+    return readBack<T>(xml);
+}
+
+// Reads the root element of `xml` into `object`, which keeps what it had.
+template <class T>
+void readInto(T& object, std::string const& xml) {
+    Kestrune::Soa::Common::Xml::XmlDocument const document = Kestrune::Soa::Common::Xml::XmlDocument::parse(xml);
+    object.parse(document.root());
+}
+
+// The message of the DomException that reading `xml` into `object` throws.
+template <class T>
+std::string refusal(T& object, std::string const& xml) {
+    return domExceptionMessage([&] { readInto(object, xml); });
+}
+
+// Reading `xml` into a new T at the root and writing it again fire T's two
+// probes once each, named after the public class `name` (the same name that
+// the memory manager is given).
+template <class T>
+void expectProbes(std::string const& name, std::string const& xml) {
+    ProbeRecorder probes;
+    written(readBack<T>(xml), "e");
+    std::string const probe = typePrefix + name;
+    EXPECT_EQ(probes.events,
+              (std::vector<std::string>{"start " + probe + "::parse", "end " + probe + "::parse",
+                                        "start " + probe + "::outputXML", "end " + probe + "::outputXML"}));
+}
+
+}  // namespace kxsoa_test
