@@ -1,0 +1,61 @@
+#pragma once
+
+#include "host/XMLNode.h"
+#include "host/XmlStream.h"
+#include "importexport/2007_06/ExportToApplicationInputData.h"
+#include "xml/ClassAllocation.h"
+#include "xml/Export.h"
+#include "xml/Handle.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
+
+class ExportToApplicationInputImpl;
+
+// The export request: an ordered list of export records.
+class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationInput
+    : public Kestrune::Soa::Common::Xml::Handle<ExportToApplicationInputImpl> {
+public:
+    ExportToApplicationInput();
+
+    // One "inputs" child per record. The list holds the caller's records
+    // (handles), so a later change to one of them shows in the request.
+    std::vector<ExportToApplicationInputData> const& getInputArray() const;
+    void setInputArray(std::vector<ExportToApplicationInputData> const& inputs);
+    void addInput(ExportToApplicationInputData const& input);
+
+    // Appends the records it reads; never clears the list.
+    void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
+    // The request's namespace and those of its first record only.
+    void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
+};
+
+class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationInputImpl : public Kestrune::Soa::Common::Xml::BaseObject {
+public:
+    ExportToApplicationInputImpl();
+
+    std::vector<ExportToApplicationInputData> const& getInputArray() const { return m_inputs; }
+    void setInputArray(std::vector<ExportToApplicationInputData> const& inputs) { m_inputs = inputs; }
+    void addInput(ExportToApplicationInputData const& input) { m_inputs.push_back(input); }
+
+    void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
+    void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
+
+protected:
+    ExportToApplicationInputImpl* reallyClone() const override;
+
+private:
+    struct Members;
+    std::vector<ExportToApplicationInputData> m_inputs;
+};
+
+}  // namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport

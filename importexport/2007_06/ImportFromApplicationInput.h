@@ -1,0 +1,60 @@
+#pragma once
+
+#include "host/XMLNode.h"
+#include "host/XmlStream.h"
+#include "importexport/2007_06/ImportFromApplicationInputData.h"
+#include "xml/ClassAllocation.h"
+#include "xml/Export.h"
+#include "xml/Handle.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
+
+class ImportFromApplicationInputImpl;
+
+// The import request: an ordered list of import records.
+class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationInput
+    : public Kestrune::Soa::Common::Xml::Handle<ImportFromApplicationInputImpl> {
+public:
+    ImportFromApplicationInput();
+
+    // One "inputs" child per record. The list holds the caller's records
+    // (handles), so a later change to one of them shows in the request.
+    std::vector<ImportFromApplicationInputData> const& getInputArray() const;
+    void setInputArray(std::vector<ImportFromApplicationInputData> const& inputs);
+    void addInput(ImportFromApplicationInputData const& input);
+
+    // Appends the records it reads; never clears the list.
+    void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
+    void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
+};
+
+class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationInputImpl : public Kestrune::Soa::Common::Xml::BaseObject {
+public:
+    ImportFromApplicationInputImpl();
+
+    std::vector<ImportFromApplicationInputData> const& getInputArray() const { return m_inputs; }
+    void setInputArray(std::vector<ImportFromApplicationInputData> const& inputs) { m_inputs = inputs; }
+    void addInput(ImportFromApplicationInputData const& input) { m_inputs.push_back(input); }
+
+    void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
+    void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
+
+protected:
+    ImportFromApplicationInputImpl* reallyClone() const override;
+
+private:
+    struct Members;
+    std::vector<ImportFromApplicationInputData> m_inputs;
+};
+
+}  // namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "host/ModelObject.h"
+#include "host/ServiceData.h"
+#include "host/XMLNode.h"
+#include "host/XmlStream.h"
+#include "xml/ClassAllocation.h"
+#include "xml/Export.h"
+#include "xml/Handle.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
+
+class ImportFromApplicationResponseImpl;
+
+// The answer to an import: the business objects it produced and the call's
+// service data.
+class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationResponse
+    : public Kestrune::Soa::Common::Xml::Handle<ImportFromApplicationResponseImpl> {
+public:
+    ImportFromApplicationResponse();
+    // The list starts empty; the service data is shared with the caller's.
+    explicit ImportFromApplicationResponse(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData);
+
+    // One "resultObjects" child per business object.
+    std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& getResultObjectArray() const;
+    void setResultObjectArray(std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& resultObjects);
+    void addResultObject(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject const& resultObject);
+    // The "ServiceData" child, written last and without prefix.
+    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData& getServiceData();
+    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& getServiceData() const;
+    void setServiceData(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData);
+
+    // Appends the business objects it reads and parses "ServiceData" into the
+    // service data it holds; never clears.
+    void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
+    // The response's namespace, the first business object's and the service data's.
+    void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
+};
+
+class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationResponseImpl : public Kestrune::Soa::Common::Xml::BaseObject {
+public:
+    ImportFromApplicationResponseImpl();
+    explicit ImportFromApplicationResponseImpl(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData);
+
+    std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& getResultObjectArray() const {
+        return m_resultObjects;
+    }
+    void setResultObjectArray(std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& resultObjects) {
+        m_resultObjects = resultObjects;
+    }
+    void addResultObject(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject const& resultObject) {
+        m_resultObjects.push_back(resultObject);
+    }
+    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData& getServiceData() { return m_serviceData; }
+    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& getServiceData() const { return m_serviceData; }
+    void setServiceData(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData) {
+        m_serviceData = serviceData;
+    }
+
+    void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
+    void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
+
+protected:
+    ImportFromApplicationResponseImpl* reallyClone() const override;
+
+private:
+    struct Members;
+    std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> m_resultObjects;
+    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData m_serviceData;
+};
+
+}  // namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport
