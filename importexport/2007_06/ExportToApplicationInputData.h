@@ -15,6 +15,8 @@ namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
 class ExportToApplicationInputDataImpl;
 
+using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
+
 // One export record: the application format to produce, the template to
 // export with, the business objects to export and the attribute names to
 // export. All business objects are written before all attribute names,
@@ -35,10 +37,10 @@ public:
     std::string const& getTemplateId() const;
     void setTemplateId(std::string const& templateId);
     // One "objectsToExport" child per business object.
-    std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& getObjectsToExportArray() const;
+    std::vector<ModelObject> const& getObjectsToExportArray() const;
     void setObjectsToExportArray(
-        std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& objectsToExport);
-    void addObjectsToExport(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject const& objectToExport);
+        std::vector<ModelObject> const& objectsToExport);
+    void addObjectsToExport(ModelObject const& objectToExport);
     // One "attributesToExport" child per name, holding the name as text.
     std::vector<std::string> const& getAttributesToExportArray() const;
     void setAttributesToExportArray(std::vector<std::string> const& attributesToExport);
@@ -63,14 +65,14 @@ public:
     std::string& getTemplateId() { return m_templateId; }
     std::string const& getTemplateId() const { return m_templateId; }
     void setTemplateId(std::string const& templateId) { m_templateId = templateId; }
-    std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& getObjectsToExportArray() const {
+    std::vector<ModelObject> const& getObjectsToExportArray() const {
         return m_objectsToExport;
     }
     void setObjectsToExportArray(
-        std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& objectsToExport) {
+        std::vector<ModelObject> const& objectsToExport) {
         m_objectsToExport = objectsToExport;
     }
-    void addObjectsToExport(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject const& objectToExport) {
+    void addObjectsToExport(ModelObject const& objectToExport) {
         m_objectsToExport.push_back(objectToExport);
     }
     std::vector<std::string> const& getAttributesToExportArray() const { return m_attributesToExport; }
@@ -92,7 +94,7 @@ private:
     struct Members;
     std::string m_applicationFormat;
     std::string m_templateId;
-    std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> m_objectsToExport;
+    std::vector<ModelObject> m_objectsToExport;
     std::vector<std::string> m_attributesToExport;
 };
 

@@ -15,6 +15,8 @@ namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
 class ExportToApplicationResponseImpl;
 
+using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
+
 // The answer to an export: the read tickets of the transient files that hold
 // the exported data, and the call's service data.
 class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationResponse
@@ -22,16 +24,16 @@ class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationResponse
 public:
     ExportToApplicationResponse();
     // The list starts empty; the service data is shared with the caller's.
-    explicit ExportToApplicationResponse(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData);
+    explicit ExportToApplicationResponse(ServiceData const& serviceData);
 
     // One "transientFileReadTickets" child per ticket, holding the ticket as text.
     std::vector<std::string> const& getTransientFileReadTicketArray() const;
     void setTransientFileReadTicketArray(std::vector<std::string> const& transientFileReadTickets);
     void addTransientFileReadTicket(std::string const& transientFileReadTicket);
     // The "ServiceData" child, written last and without prefix.
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData& getServiceData();
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& getServiceData() const;
-    void setServiceData(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData);
+    ServiceData& getServiceData();
+    ServiceData const& getServiceData() const;
+    void setServiceData(ServiceData const& serviceData);
 
     // Appends the tickets it reads and parses "ServiceData" into the service
     // data it holds; never clears.
@@ -45,7 +47,7 @@ public:
 class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationResponseImpl : public Kestrune::Soa::Common::Xml::BaseObject {
 public:
     ExportToApplicationResponseImpl();
-    explicit ExportToApplicationResponseImpl(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData);
+    explicit ExportToApplicationResponseImpl(ServiceData const& serviceData);
 
     std::vector<std::string> const& getTransientFileReadTicketArray() const { return m_transientFileReadTickets; }
     void setTransientFileReadTicketArray(std::vector<std::string> const& transientFileReadTickets) {
@@ -54,9 +56,9 @@ public:
     void addTransientFileReadTicket(std::string const& transientFileReadTicket) {
         m_transientFileReadTickets.push_back(transientFileReadTicket);
     }
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData& getServiceData() { return m_serviceData; }
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& getServiceData() const { return m_serviceData; }
-    void setServiceData(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData) {
+    ServiceData& getServiceData() { return m_serviceData; }
+    ServiceData const& getServiceData() const { return m_serviceData; }
+    void setServiceData(ServiceData const& serviceData) {
         m_serviceData = serviceData;
     }
 
@@ -72,7 +74,7 @@ protected:
 private:
     struct Members;
     std::vector<std::string> m_transientFileReadTickets;
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData m_serviceData;
+    ServiceData m_serviceData;
 };
 
 }  // namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport

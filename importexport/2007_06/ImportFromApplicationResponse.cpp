@@ -6,8 +6,6 @@
 namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
 namespace binding = Kestrune::Soa::Common::Xml::Binding;
-using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
-using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
 
 struct ImportFromApplicationResponseImpl::Members {
     static constexpr auto table =

@@ -16,6 +16,9 @@ namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
 class ImportFromApplicationResponseImpl;
 
+using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
+using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
+
 // The answer to an import: the business objects it produced and the call's
 // service data.
 class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationResponse
@@ -23,16 +26,16 @@ class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationResponse
 public:
     ImportFromApplicationResponse();
     // The list starts empty; the service data is shared with the caller's.
-    explicit ImportFromApplicationResponse(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData);
+    explicit ImportFromApplicationResponse(ServiceData const& serviceData);
 
     // One "resultObjects" child per business object.
-    std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& getResultObjectArray() const;
-    void setResultObjectArray(std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& resultObjects);
-    void addResultObject(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject const& resultObject);
+    std::vector<ModelObject> const& getResultObjectArray() const;
+    void setResultObjectArray(std::vector<ModelObject> const& resultObjects);
+    void addResultObject(ModelObject const& resultObject);
     // The "ServiceData" child, written last and without prefix.
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData& getServiceData();
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& getServiceData() const;
-    void setServiceData(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData);
+    ServiceData& getServiceData();
+    ServiceData const& getServiceData() const;
+    void setServiceData(ServiceData const& serviceData);
 
     // Appends the business objects it reads and parses "ServiceData" into the
     // service data it holds; never clears.
@@ -47,20 +50,20 @@ public:
 class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationResponseImpl : public Kestrune::Soa::Common::Xml::BaseObject {
 public:
     ImportFromApplicationResponseImpl();
-    explicit ImportFromApplicationResponseImpl(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData);
+    explicit ImportFromApplicationResponseImpl(ServiceData const& serviceData);
 
-    std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& getResultObjectArray() const {
+    std::vector<ModelObject> const& getResultObjectArray() const {
         return m_resultObjects;
     }
-    void setResultObjectArray(std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> const& resultObjects) {
+    void setResultObjectArray(std::vector<ModelObject> const& resultObjects) {
         m_resultObjects = resultObjects;
     }
-    void addResultObject(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject const& resultObject) {
+    void addResultObject(ModelObject const& resultObject) {
         m_resultObjects.push_back(resultObject);
     }
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData& getServiceData() { return m_serviceData; }
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& getServiceData() const { return m_serviceData; }
-    void setServiceData(Kestrune::Schemas::Soa::_2006_03::Base::ServiceData const& serviceData) {
+    ServiceData& getServiceData() { return m_serviceData; }
+    ServiceData const& getServiceData() const { return m_serviceData; }
+    void setServiceData(ServiceData const& serviceData) {
         m_serviceData = serviceData;
     }
 
@@ -75,8 +78,8 @@ protected:
 
 private:
     struct Members;
-    std::vector<Kestrune::Schemas::Soa::_2006_03::Base::ModelObject> m_resultObjects;
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData m_serviceData;
+    std::vector<ModelObject> m_resultObjects;
+    ServiceData m_serviceData;
 };
 
 }  // namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport

@@ -78,7 +78,8 @@ TEST(Handle, AssignmentCountsAndReleases) {
     SampleItem b("b", false);
     SampleItem sameAsA(a);
 
-    a = a;
+    SampleItem& alsoA = a;
+    a = alsoA;  // self-assignment
     a = sameAsA;
     EXPECT_EQ(countOf(a), 2);
 
