@@ -1,5 +1,6 @@
 #include "host/XmlCharacters.h"
 
+#include <array>
 #include <cstdio>
 
 namespace Kestrune::Soa::Common::Xml::detail {
@@ -32,26 +33,37 @@ Utf8Sequence decodeUtf8(std::string_view text, std::size_t position) noexcept {
     return {codePoint, length};
 }
 
-bool isNameStartChar(char32_t c) noexcept {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' ||
-           (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
-           (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) ||
-           (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
-           (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+namespace {
+
+// ASCII bytes that may start a name (1) or continue one (2); names are
+// nearly always ASCII, so most checks never decode.
+enum : unsigned char { StartsName = 1, ContinuesName = 2 };
+
+constexpr std::array<unsigned char, 128> makeAsciiNameTable() {
+    std::array<unsigned char, 128> table{};
+    for (int c = 0; c < 128; ++c) {
+        if (isNameStartChar(static_cast<char32_t>(c))) table[c] |= StartsName;
+        if (isNameChar(static_cast<char32_t>(c))) table[c] |= ContinuesName;
+    }
+    return table;
 }
 
-bool isNameChar(char32_t c) noexcept {
-    return isNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
-           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
-}
+}  // namespace
 
 bool isNCName(std::string_view name) noexcept {
+    static constexpr std::array<unsigned char, 128> asciiName = makeAsciiNameTable();
     if (name.empty()) return false;
     for (std::size_t position = 0; position < name.size();) {
+        unsigned char const byte = static_cast<unsigned char>(name[position]);
+        unsigned char const wanted = position == 0 ? StartsName : ContinuesName;
+        if (byte < 0x80) {
+            if (byte == ':' || !(asciiName[byte] & wanted)) return false;
+            ++position;
+            continue;
+        }
         Utf8Sequence const sequence = decodeUtf8(name, position);
-        if (sequence.length == 0 || sequence.codePoint == ':') return false;
-        if (position == 0 ? !isNameStartChar(sequence.codePoint) : !isNameChar(sequence.codePoint))
-            return false;
+        if (sequence.length == 0) return false;
+        if (position == 0 ? !isNameStartChar(sequence.codePoint) : !isNameChar(sequence.codePoint)) return false;
         position += sequence.length;
     }
     return true;

@@ -4,6 +4,7 @@
 #include "host/XmlCharacters.h"
 #include "host/XmlString.h"
 
+#include <array>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -46,17 +47,27 @@ QualifiedName splitName(std::string_view name, char const* what) {
     return split;
 }
 
+// Bytes that an escaped attribute value holds as they are: all but markup,
+// references, control characters and the lead of a multi-byte character.
+constexpr std::array<bool, 256> makePlainValueBytes() {
+    std::array<bool, 256> plain{};
+    for (int b = 0x20; b < 0x80; ++b) plain[b] = b != '<' && b != '"' && b != '&';
+    plain['\t'] = plain['\n'] = plain['\r'] = true;
+    return plain;
+}
+
 // An escaped attribute value may hold references but no raw markup.
 void checkEscaped(std::string_view name, std::string_view value) {
+    static constexpr std::array<bool, 256> plainValueByte = makePlainValueBytes();
     for (std::size_t i = 0; i < value.size(); ++i) {
         char const c = value[i];
-        bool bad = c == '<' || c == '"' || (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r');
+        if (plainValueByte[static_cast<unsigned char>(c)]) continue;
+        bool bad = true;
         if (c == '&') {
             std::size_t const end = value.find(';', i);
             std::string_view const reference = value.substr(i + 1, end == std::string_view::npos ? 0 : end - i - 1);
-            bool const numeric = !reference.empty() && reference[0] == '#' &&
-                                 reference.find_first_not_of("0123456789abcdefABCDEFx", 1) == std::string_view::npos &&
-                                 reference.size() > 1;
+            bool const numeric = reference.size() > 1 && reference[0] == '#' &&
+                                 reference.find_first_not_of("0123456789abcdefABCDEFx", 1) == std::string_view::npos;
             bad = !(numeric || detail::isNCName(reference));
             if (!bad) i = end;
         } else if (static_cast<unsigned char>(c) >= 0x80) {
@@ -85,7 +96,10 @@ struct XmlStream::State {
 
     StringBuffer ownBuffer;
     std::vector<Binding> assigned;       // URI -> prefix, for the stream's life
-    std::vector<Binding> inScope;        // declarations of the open elements, outermost first
+    // Declarations of the open elements, outermost first: the first
+    // scopeSize slots. Slots past it keep their strings' memory for reuse.
+    std::vector<Binding> inScope;
+    std::size_t scopeSize = 0;
     std::vector<OpenElement> elements;   // slots reused, so their strings keep capacity
     std::size_t depth = 0;
     bool startTagOpen = false;
@@ -94,9 +108,16 @@ struct XmlStream::State {
     std::set<std::string> pending;       // URIs to declare on the next element
 
     std::string const* boundUri(std::string_view prefix) const {
-        for (auto it = inScope.rbegin(); it != inScope.rend(); ++it)
-            if (it->prefix == prefix) return &it->uri;
+        for (std::size_t i = scopeSize; i-- > 0;)
+            if (inScope[i].prefix == prefix) return &inScope[i].uri;
         return nullptr;
+    }
+
+    void bind(std::string_view prefix, std::string_view uri) {
+        if (scopeSize == inScope.size()) inScope.emplace_back();
+        inScope[scopeSize].prefix.assign(prefix);
+        inScope[scopeSize].uri.assign(uri);
+        ++scopeSize;
     }
 
     bool isBound(std::string_view prefix, std::string_view uri) const {
@@ -146,16 +167,16 @@ std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view n
 
     // Declarations this element needs, in a fixed order: the URIs handed to
     // addNamespaces, then its own URI's prefix, then an explicit prefix.
-    std::size_t const mark = s.inScope.size();
+    std::size_t const mark = s.scopeSize;
     auto declare = [&](std::string_view prefix, std::string_view declaredUri) {
-        for (std::size_t i = mark; i < s.inScope.size(); ++i) {
+        for (std::size_t i = mark; i < s.scopeSize; ++i) {
             if (s.inScope[i].prefix != prefix) continue;
             if (s.inScope[i].uri == declaredUri) return;
-            s.inScope.resize(mark);
+            s.scopeSize = mark;
             misuse("element \"" + std::string(name) + "\" would bind prefix \"" + std::string(prefix) +
                    "\" to two namespaces");
         }
-        if (!s.isBound(prefix, declaredUri)) s.inScope.push_back({std::string(prefix), std::string(declaredUri)});
+        if (!s.isBound(prefix, declaredUri)) s.bind(prefix, declaredUri);
     };
     try {
         for (std::string const& pendingUri : s.pending) declare(s.prefixOf(pendingUri), pendingUri);
@@ -167,7 +188,7 @@ std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view n
             declare(split.prefix, uri);
         }
     } catch (...) {
-        s.inScope.resize(mark);
+        s.scopeSize = mark;
         throw;
     }
     s.pending.clear();
@@ -188,7 +209,7 @@ std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view n
     std::string text;
     text.reserve(1 + element.qualifiedName.size());
     text.append(1, '<').append(element.qualifiedName);
-    for (std::size_t i = mark; i < s.inScope.size(); ++i) {
+    for (std::size_t i = mark; i < s.scopeSize; ++i) {
         text.append(" xmlns:").append(s.inScope[i].prefix).append("=\"");
         appendXmlString(text, s.inScope[i].uri);
         text.append(1, '"');
@@ -214,7 +235,7 @@ std::string XmlStream::writeOpenElementClose(std::string_view uri, bool empty) {
         misuse("the start tag of \"" + element.qualifiedName + "\" is closed with another namespace URI");
     s.startTagOpen = false;
     if (!empty) return ">";
-    s.inScope.resize(element.bindingsMark);
+    s.scopeSize = element.bindingsMark;
     --s.depth;
     return "/>";
 }
@@ -236,7 +257,7 @@ std::string XmlStream::writeCloseElement(std::string_view uri, std::string_view 
     std::string text;
     text.reserve(qualified.size() + 3);
     text.append("</").append(qualified).append(1, '>');
-    s.inScope.resize(element.bindingsMark);
+    s.scopeSize = element.bindingsMark;
     --s.depth;
     return text;
 }

@@ -54,21 +54,21 @@ void appendXmlString(std::string& out, std::string_view text) {
     std::size_t plainStart = 0;
     std::size_t position = 0;
     try {
-        while (position < text.size()) {
+        while (true) {
+            // Runs of plain bytes are copied in one append.
+            while (position < text.size() && byteClasses[static_cast<unsigned char>(text[position])] == Plain)
+                ++position;
+            if (position == text.size()) break;
             unsigned char const byte = static_cast<unsigned char>(text[position]);
             switch (byteClasses[byte]) {
-                case Plain:
-                    ++position;
-                    break;
                 case Escape:
                     out.append(text, plainStart, position - plainStart);
                     out += replacementOf(text[position]);
                     plainStart = ++position;
                     break;
                 case Control:
-                    refuse(text, position,
-                           "the control character " + detail::codePointNotation(byte));
-                case NonAscii: {
+                    refuse(text, position, "the control character " + detail::codePointNotation(byte));
+                default: {
                     detail::Utf8Sequence const sequence = detail::decodeUtf8(text, position);
                     if (sequence.length == 0) refuse(text, position, "the invalid UTF-8 byte " + hexByte(byte));
                     if (!detail::isXmlChar(sequence.codePoint))
