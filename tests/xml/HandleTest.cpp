@@ -136,7 +136,10 @@ TEST(Allocation, PlacementForms) {
     CountingMemoryManager manager;
     ScopedMemoryManager installed(manager);
     EXPECT_EQ(SampleItemImpl::operator new(sizeof(SampleItemImpl), place), place);
-    SampleItemImpl::operator delete(place, place);
+    // Called through an opaque pointer: the compiler would take it for a
+    // release of the malloc'ed buffer, which a placement release is not.
+    void (*volatile const placementDelete)(void*, void*) = &SampleItemImpl::operator delete;
+    placementDelete(place, place);
     EXPECT_EQ(manager.placementAllocations, 1);
     EXPECT_EQ(manager.placementDeallocations, 1);
     EXPECT_EQ(SampleItemImpl::operator new[](sizeof(SampleItemImpl), place), place);  // the manager is not asked
