@@ -22,9 +22,7 @@ using Strings = std::vector<std::string>;
 using Namespaces = std::set<std::string>;
 
 inline std::string const uri2007 = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2007-06/FileImportExport";
-inline std::string const baseURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/2006-03/Base";
 inline std::string const typePrefix = "Kestrune::Schemas::Importexport::_2007_06::Fileimportexport::";
-inline std::string const troublesome = "&<>\"' tab\there LF\nCR\rCRLF\r\n caf\xC3\xA9 \xF0\x9D\x84\x9E end";
 // The declarations the writer puts on a root, and the prefixes p and b for hand-written documents.
 inline std::string const ns1 = " xmlns:ns1=\"" + uri2007 + "\"";
 inline std::string const ns2 = " xmlns:ns2=\"" + baseURI + "\"";
@@ -42,13 +40,6 @@ T roundTrip(T const& object, std::string const& className) {
     EXPECT_EQ(probes.events, (Strings{"start " + name + "::outputXML", "end " + name + "::outputXML",
                                       "start " + name + "::parse", "end " + name + "::parse"}));
     return copy;
-}
-
-// Parses `xml` into `object`, which keeps what it held; the DomException's message, if any.
-template <class T>
-std::string parseInto(T& object, std::string const& xml) {
-    auto const document = Kestrune::Soa::Common::Xml::XmlDocument::parse(xml);
-    return domExceptionMessage([&] { object.parse(document.root()); });
 }
 
 template <class T>

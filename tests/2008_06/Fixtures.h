@@ -16,9 +16,7 @@
 namespace kxsoa_test {
 
 std::string const schemaURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2008-06/FileImportExport";
-std::string const baseURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/2006-03/Base";
 std::string const typePrefix = "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::";
-std::string const troublesome = "&<>\"' tab\there LF\nCR\rCRLF\r\n caf\xC3\xA9 \xE2\x82\xAC \xF0\x9D\x84\x9E end";
 // How an element "e" that the schema namespace alone needs begins at the root.
 std::string const rootStart = "<ns1:e xmlns:ns1=\"" + schemaURI + "\"";
 
@@ -47,19 +45,6 @@ T throughXml(T const& object) {
     std::string const xml = written(object, "e");
     EXPECT_TRUE(xmllintAccepts(xml));
     return readBack<T>(xml);
-}
-
-// Reads the root element of `xml` into `object`, which keeps what it had.
-template <class T>
-void readInto(T& object, std::string const& xml) {
-    Kestrune::Soa::Common::Xml::XmlDocument const document = Kestrune::Soa::Common::Xml::XmlDocument::parse(xml);
-    object.parse(document.root());
-}
-
-// The message of the DomException that reading `xml` into `object` throws.
-template <class T>
-std::string refusal(T& object, std::string const& xml) {
-    return domExceptionMessage([&] { readInto(object, xml); });
 }
 
 // Reading `xml` into a new T at the root and writing it again fire T's two

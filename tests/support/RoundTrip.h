@@ -12,6 +12,14 @@
 
 namespace kxsoa_test {
 
+// The namespace of the base types (business objects, service data).
+inline std::string const baseURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/2006-03/Base";
+
+// Text with every class of character that needs care in XML: markup, white
+// space that parsers normalise, "]]>", two-, three- and four-byte UTF-8.
+inline std::string const troublesome =
+    "&<>\"' tab\there LF\nCR\rCRLF\r\n]]> caf\xC3\xA9 \xE2\x82\xAC \xF0\x9D\x84\x9E end";
+
 // The document that `object` writes at the root, under `elementName`.
 template <class T>
 std::string written(T const& object, std::string const& elementName) {
@@ -37,6 +45,19 @@ inline std::string domExceptionMessage(std::function<void()> const& action) {
         return e.getMessage();
     }
     return "(no DomException)";
+}
+
+// Reads the root element of `xml` into `object`, which keeps what it had.
+template <class T>
+void readInto(T& object, std::string const& xml) {
+    Kestrune::Soa::Common::Xml::XmlDocument const document = Kestrune::Soa::Common::Xml::XmlDocument::parse(xml);
+    object.parse(document.root());
+}
+
+// The same, giving the message of the DomException it throws, if any.
+template <class T>
+std::string parseInto(T& object, std::string const& xml) {
+    return domExceptionMessage([&] { readInto(object, xml); });
 }
 
 }  // namespace kxsoa_test

@@ -17,8 +17,6 @@ using Kestrune::Soa::Common::Xml::XmlDocument;
 
 namespace {
 
-std::string const baseURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/2006-03/Base";
-std::string const troublesome = "&<>\"' tab\there LF\nCR\rCRLF\r\n]]> caf\xC3\xA9 \xF0\x9D\x84\x9E end";
 
 Sample populated() {
     ServiceData serviceData;

@@ -32,7 +32,6 @@ std::string& SampleItem::getName() { return getHandleObject().getName(); }
 std::string const& SampleItem::getName() const { return getHandleObject().getName(); }
 void SampleItem::setName(std::string const& name) { getHandleObject().setName(name); }
 bool SampleItem::getFlag() const { return getHandleObject().getFlag(); }
-void SampleItem::setFlag(bool flag) { getHandleObject().setFlag(flag); }
 
 Sample::Sample(std::string const& label, bool enabled, SampleItem const& primary, ServiceData const& serviceData)
     : Handle(binding::newObject<SampleImpl>(label, enabled, primary, serviceData)) {}
@@ -44,21 +43,15 @@ std::string& Sample::getLabel() { return getHandleObject().getLabel(); }
 std::string const& Sample::getLabel() const { return getHandleObject().getLabel(); }
 void Sample::setLabel(std::string const& label) { getHandleObject().setLabel(label); }
 bool Sample::getEnabled() const { return getHandleObject().getEnabled(); }
-void Sample::setEnabled(bool enabled) { getHandleObject().setEnabled(enabled); }
 std::vector<std::string> const& Sample::getNoteArray() const { return getHandleObject().getNoteArray(); }
-void Sample::setNoteArray(std::vector<std::string> const& notes) { getHandleObject().setNoteArray(notes); }
 void Sample::addNote(std::string const& note) { getHandleObject().addNote(note); }
 std::vector<SampleItem> const& Sample::getItemArray() const { return getHandleObject().getItemArray(); }
-void Sample::setItemArray(std::vector<SampleItem> const& items) { getHandleObject().setItemArray(items); }
 void Sample::addItem(SampleItem const& item) { getHandleObject().addItem(item); }
 std::vector<ModelObject> const& Sample::getObjectArray() const { return getHandleObject().getObjectArray(); }
-void Sample::setObjectArray(std::vector<ModelObject> const& objects) { getHandleObject().setObjectArray(objects); }
 void Sample::addObject(ModelObject const& object) { getHandleObject().addObject(object); }
 SampleItem& Sample::getPrimary() { return getHandleObject().getPrimary(); }
 SampleItem const& Sample::getPrimary() const { return getHandleObject().getPrimary(); }
-void Sample::setPrimary(SampleItem const& primary) { getHandleObject().setPrimary(primary); }
 ServiceData& Sample::getServiceData() { return getHandleObject().getServiceData(); }
 ServiceData const& Sample::getServiceData() const { return getHandleObject().getServiceData(); }
-void Sample::setServiceData(ServiceData const& serviceData) { getHandleObject().setServiceData(serviceData); }
 
 }  // namespace kxsoa_test

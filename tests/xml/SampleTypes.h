@@ -1,7 +1,7 @@
 #pragma once
 
 // Two test-only paired classes that between them use all seven member kinds,
-// declared exactly as a message type is.
+// declared the way a message type is, with the accessors the tests use.
 
 #include "host/ModelObject.h"
 #include "host/ServiceData.h"
@@ -36,7 +36,6 @@ public:
     std::string const& getName() const;
     void setName(std::string const& name);
     bool getFlag() const;
-    void setFlag(bool flag);
 
     void parse(XMLNode const& node);
     void outputXML(XmlStream& stream, std::string const& elementName) const;
@@ -57,22 +56,16 @@ public:
     std::string const& getLabel() const;
     void setLabel(std::string const& label);
     bool getEnabled() const;
-    void setEnabled(bool enabled);
     std::vector<std::string> const& getNoteArray() const;
-    void setNoteArray(std::vector<std::string> const& notes);
     void addNote(std::string const& note);
     std::vector<SampleItem> const& getItemArray() const;
-    void setItemArray(std::vector<SampleItem> const& items);
     void addItem(SampleItem const& item);
     std::vector<ModelObject> const& getObjectArray() const;
-    void setObjectArray(std::vector<ModelObject> const& objects);
     void addObject(ModelObject const& object);
     SampleItem& getPrimary();
     SampleItem const& getPrimary() const;
-    void setPrimary(SampleItem const& primary);
     ServiceData& getServiceData();
     ServiceData const& getServiceData() const;
-    void setServiceData(ServiceData const& serviceData);
 
     void parse(XMLNode const& node);
     void outputXML(XmlStream& stream, std::string const& elementName) const;
@@ -92,7 +85,6 @@ public:
     std::string const& getName() const { return m_name; }
     void setName(std::string const& name) { m_name = name; }
     bool getFlag() const { return m_flag; }
-    void setFlag(bool flag) { m_flag = flag; }
 
     void parse(XMLNode const& node);
     void outputXML(XmlStream& stream, std::string const& elementName) const;
@@ -118,22 +110,16 @@ public:
     std::string const& getLabel() const { return m_label; }
     void setLabel(std::string const& label) { m_label = label; }
     bool getEnabled() const { return m_enabled; }
-    void setEnabled(bool enabled) { m_enabled = enabled; }
     std::vector<std::string> const& getNoteArray() const { return m_notes; }
-    void setNoteArray(std::vector<std::string> const& notes) { m_notes = notes; }
     void addNote(std::string const& note) { m_notes.push_back(note); }
     std::vector<SampleItem> const& getItemArray() const { return m_items; }
-    void setItemArray(std::vector<SampleItem> const& items) { m_items = items; }
     void addItem(SampleItem const& item) { m_items.push_back(item); }
     std::vector<ModelObject> const& getObjectArray() const { return m_objects; }
-    void setObjectArray(std::vector<ModelObject> const& objects) { m_objects = objects; }
     void addObject(ModelObject const& object) { m_objects.push_back(object); }
     SampleItem& getPrimary() { return m_primary; }
     SampleItem const& getPrimary() const { return m_primary; }
-    void setPrimary(SampleItem const& primary) { m_primary = primary; }
     ServiceData& getServiceData() { return m_serviceData; }
     ServiceData const& getServiceData() const { return m_serviceData; }
-    void setServiceData(ServiceData const& serviceData) { m_serviceData = serviceData; }
 
     void parse(XMLNode const& node);
     void outputXML(XmlStream& stream, std::string const& elementName) const;
