@@ -34,7 +34,8 @@ std::string serverResponse(std::string const& requestText) {
 
     ie::ImportFromApplicationResponse response;
     for (ie::ImportFromApplicationInputData const& record : request.getInputArray()) {
-        response.addResultObject(ModelObject("uid-" + record.getTransientFileWriteTicket(), record.getCreateSpecElementType()));
+        response.addResultObject(
+            ModelObject("uid-" + record.getTransientFileWriteTicket(), record.getCreateSpecElementType()));
     }
     response.getServiceData().addPartialError("xlsx: 2 rows skipped");
     XmlStream stream;

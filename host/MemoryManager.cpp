@@ -10,9 +10,7 @@ std::atomic<MemoryManager*> installedManager{nullptr};
 
 MemoryManager::~MemoryManager() = default;
 
-MemoryManager* MemoryManager::getMemoryManager() noexcept {
-    return installedManager.load(std::memory_order_acquire);
-}
+MemoryManager* MemoryManager::getMemoryManager() noexcept { return installedManager.load(std::memory_order_acquire); }
 
 MemoryManager* MemoryManager::setMemoryManager(MemoryManager* manager) noexcept {
     return installedManager.exchange(manager, std::memory_order_acq_rel);

@@ -21,7 +21,9 @@ void ModelObject::parse(XMLNode const& node) { getHandleObject().parse(node); }
 void ModelObject::outputXML(XmlStream& stream, std::string const& elementName) const {
     getHandleObject().outputXML(stream, elementName);
 }
-void ModelObject::getNamespaces(std::set<std::string>& namespaces) const { getHandleObject().getNamespaces(namespaces); }
+void ModelObject::getNamespaces(std::set<std::string>& namespaces) const {
+    getHandleObject().getNamespaces(namespaces);
+}
 
 ModelObjectImpl::ModelObjectImpl() : BaseObject(baseNamespaceURI) {}
 

@@ -17,10 +17,10 @@ namespace Kestrune::Soa::Internal::Common {
 class KXSOACOMMON_EXPORT Monitor {
 public:
     struct Figures {
-        std::uint64_t calls = 0;           // completed start/end pairs
+        std::uint64_t calls = 0;  // completed start/end pairs
         std::uint64_t totalNanoseconds = 0;
-        std::uint64_t abandoned = 0;       // starts that were never ended
-        std::uint64_t unmatchedEnds = 0;   // ends without a start
+        std::uint64_t abandoned = 0;      // starts that were never ended
+        std::uint64_t unmatchedEnds = 0;  // ends without a start
     };
 
     // Receives every probe event, in order, for tracing or tests.

@@ -21,7 +21,9 @@ void ServiceData::parse(XMLNode const& node) { getHandleObject().parse(node); }
 void ServiceData::outputXML(XmlStream& stream, std::string const& elementName) const {
     getHandleObject().outputXML(stream, elementName);
 }
-void ServiceData::getNamespaces(std::set<std::string>& namespaces) const { getHandleObject().getNamespaces(namespaces); }
+void ServiceData::getNamespaces(std::set<std::string>& namespaces) const {
+    getHandleObject().getNamespaces(namespaces);
+}
 
 ServiceDataImpl::ServiceDataImpl() : BaseObject(baseNamespaceURI) {}
 
@@ -59,7 +61,8 @@ void ServiceDataImpl::outputXML(XmlStream& stream, std::string const& elementNam
                << stream.writeAttribute("message", Kestrune::Soa::Common::Xml::toXmlString(message))
                << stream.writeOpenElementClose(uri, true);
     }
-    for (ModelObject const& object : m_updatedObjects) HandleAccess::object(object).outputXML(stream, prefix + "updated");
+    for (ModelObject const& object : m_updatedObjects)
+        HandleAccess::object(object).outputXML(stream, prefix + "updated");
     stream << stream.writeCloseElement(uri, elementName);
 }
 

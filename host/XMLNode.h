@@ -63,12 +63,12 @@ private:
 // view points into the document and is valid as long as the document lives.
 class KXSOACOMMON_EXPORT XMLNode {
 public:
-    std::string_view name;          // local name, without namespace prefix
-    std::string_view namespaceURI;  // the element's namespace; empty when it has none
-    std::string_view text;          // the element's own character data, CDATA included,
-                                    // entities decoded; text of children not included
+    std::string_view name;            // local name, without namespace prefix
+    std::string_view namespaceURI;    // the element's namespace; empty when it has none
+    std::string_view text;            // the element's own character data, CDATA included,
+                                      // entities decoded; text of children not included
     XMLNode const* parent = nullptr;  // null only at the document's root element
-    XMLNodeList children;           // child elements in document order
+    XMLNodeList children;             // child elements in document order
 
     // The value of the attribute with this local name, whatever its namespace;
     // an empty view when the element has no such attribute.

@@ -28,8 +28,7 @@ Utf8Sequence decodeUtf8(std::string_view text, std::size_t position) noexcept {
         if ((byte(i) & 0xC0) != 0x80) return invalid;
         codePoint = (codePoint << 6) | (byte(i) & 0x3F);
     }
-    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-        return invalid;
+    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return invalid;
     return {codePoint, length};
 }
 

@@ -180,9 +180,7 @@ private:
     unsigned m_nextSizeClass = 0;
 };
 
-char const* chars(xmlChar const* text) {
-    return reinterpret_cast<char const*>(text);
-}
+char const* chars(xmlChar const* text) { return reinterpret_cast<char const*>(text); }
 
 // libxml2 is initialised once per process, before any thread parses.
 void initialiseLibxml() {

@@ -41,8 +41,8 @@ QualifiedName splitName(std::string_view name, char const* what) {
     std::size_t const colon = name.find(':');
     QualifiedName split{{}, name};
     if (colon != std::string_view::npos) split = {name.substr(0, colon), name.substr(colon + 1)};
-    bool const valid = detail::isNCName(split.local) &&
-                       (colon == std::string_view::npos || detail::isNCName(split.prefix));
+    bool const valid =
+        detail::isNCName(split.local) && (colon == std::string_view::npos || detail::isNCName(split.prefix));
     if (!valid) misuse(std::string("\"") + std::string(name) + "\" is not a valid " + what + " name");
     return split;
 }
@@ -95,17 +95,17 @@ struct XmlStream::State {
     };
 
     StringBuffer ownBuffer;
-    std::vector<Binding> assigned;       // URI -> prefix, for the stream's life
+    std::vector<Binding> assigned;  // URI -> prefix, for the stream's life
     // Declarations of the open elements, outermost first: the first
     // scopeSize slots. Slots past it keep their strings' memory for reuse.
     std::vector<Binding> inScope;
     std::size_t scopeSize = 0;
-    std::vector<OpenElement> elements;   // slots reused, so their strings keep capacity
+    std::vector<OpenElement> elements;  // slots reused, so their strings keep capacity
     std::size_t depth = 0;
     bool startTagOpen = false;
     bool rootWritten = false;
     unsigned nextPrefixNumber = 1;
-    std::set<std::string> pending;       // URIs to declare on the next element
+    std::set<std::string> pending;  // URIs to declare on the next element
 
     std::string const* boundUri(std::string_view prefix) const {
         for (std::size_t i = scopeSize; i-- > 0;)
@@ -140,9 +140,7 @@ struct XmlStream::State {
     }
 };
 
-XmlStream::XmlStream() : std::ostream(nullptr), m_state(std::make_unique<State>()) {
-    rdbuf(&m_state->ownBuffer);
-}
+XmlStream::XmlStream() : std::ostream(nullptr), m_state(std::make_unique<State>()) { rdbuf(&m_state->ownBuffer); }
 
 XmlStream::XmlStream(std::streambuf* target) : std::ostream(target), m_state(std::make_unique<State>()) {}
 
@@ -152,9 +150,7 @@ std::string const& XmlStream::str() const noexcept { return m_state->ownBuffer.t
 
 bool XmlStream::isRootElement() const noexcept { return m_state->depth == 0; }
 
-void XmlStream::addNamespaces(std::set<std::string> namespaces) {
-    m_state->pending.merge(namespaces);
-}
+void XmlStream::addNamespaces(std::set<std::string> namespaces) { m_state->pending.merge(namespaces); }
 
 std::string XmlStream::getNamespacePrefix(std::string_view uri) { return m_state->prefixOf(uri); }
 
@@ -252,8 +248,8 @@ std::string XmlStream::writeCloseElement(std::string_view uri, std::string_view 
                               qualified[qualified.size() - name.size() - 1] == ':' &&
                               qualified.substr(qualified.size() - name.size()) == name);
     if (!sameName || element.uri != uri)
-        misuse("cannot close \"" + std::string(name) + "\": the innermost open element is \"" +
-               element.qualifiedName + "\"");
+        misuse("cannot close \"" + std::string(name) + "\": the innermost open element is \"" + element.qualifiedName +
+               "\"");
     std::string text;
     text.reserve(qualified.size() + 3);
     text.append("</").append(qualified).append(1, '>');

@@ -24,21 +24,28 @@ constexpr std::array<unsigned char, 256> byteClasses = makeByteClasses();
 
 char const* replacementOf(char c) {
     switch (c) {
-        case '&': return "&amp;";
-        case '<': return "&lt;";
-        case '>': return "&gt;";
-        case '"': return "&quot;";
-        case '\'': return "&apos;";
-        case '\t': return "&#9;";
-        case '\n': return "&#10;";
-        default: return "&#13;";
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case '"':
+            return "&quot;";
+        case '\'':
+            return "&apos;";
+        case '\t':
+            return "&#9;";
+        case '\n':
+            return "&#10;";
+        default:
+            return "&#13;";
     }
 }
 
 [[noreturn]] void refuse(std::string_view text, std::size_t offset, std::string const& what) {
-    throw Exceptions::DomException("toXmlString: " + what + " at byte offset " + std::to_string(offset) +
-                                   " of a " + std::to_string(text.size()) +
-                                   "-byte text cannot be carried by XML 1.0");
+    throw Exceptions::DomException("toXmlString: " + what + " at byte offset " + std::to_string(offset) + " of a " +
+                                   std::to_string(text.size()) + "-byte text cannot be carried by XML 1.0");
 }
 
 std::string hexByte(unsigned char b) {

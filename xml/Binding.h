@@ -30,22 +30,28 @@ struct TableTraits<std::tuple<Member...>> {
 template <class Table>
 constexpr bool isAttributeOnly = TableTraits<std::remove_cv_t<Table>>::attributeOnly;
 
-template <class Table, class Step>
-void forEachAttribute(Table const& table, Step&& step) {
-    std::apply([&](auto const&... member) {
-        ([&](auto const& m) {
-            if constexpr (std::decay_t<decltype(m)>::isAttribute) step(m);
-        }(member), ...);
-    }, table);
+template <bool Attributes, class Member, class Step>
+void visitIf(Member const& member, Step& step) {
+    if constexpr (Member::isAttribute == Attributes) step(member);
 }
 
-template <class Table, class Step>
-void forEachChildMember(Table const& table, Step&& step) {
-    std::apply([&](auto const&... member) {
-        ([&](auto const& m) {
-            if constexpr (!std::decay_t<decltype(m)>::isAttribute) step(m);
-        }(member), ...);
-    }, table);
+// Runs `step` on the attributes (or on the child-element members) of the
+// table, in declaration order.
+template <bool Attributes, class Table, class Step>
+void forEachMember(Table const& table, Step&& step) {
+    std::apply([&](auto const&... member) { (visitIf<Attributes>(member, step), ...); }, table);
+}
+
+// Reads `child` with `member` when the names are equal (exactly, case included).
+template <class Impl, class Member>
+bool readIfNamed(Impl& self, Member const& member, XMLNode const& child) {
+    if constexpr (Member::isAttribute) {
+        return false;
+    } else {
+        if (child.name != member.xmlName) return false;
+        member.read(self, child);
+        return true;
+    }
 }
 
 // Adds the namespace URIs that `self`'s element tree needs: its own, then
@@ -53,7 +59,7 @@ void forEachChildMember(Table const& table, Step&& step) {
 template <class Impl, class Table>
 void getNamespaces(Impl const& self, Table const& table, std::set<std::string>& namespaces) {
     namespaces.insert(self.getNamespaceURI());
-    forEachChildMember(table, [&](auto const& member) { member.gatherNamespaces(self, namespaces); });
+    forEachMember<false>(table, [&](auto const& member) { member.gatherNamespaces(self, namespaces); });
 }
 
 // Writes `self` as one element named `elementName`: attributes in member
@@ -71,11 +77,11 @@ void outputXML(Impl const& self, Table const& table, std::string const& probe, X
     }
     std::string const& uri = self.getNamespaceURI();
     stream << stream.writeOpenElement(uri, elementName);
-    forEachAttribute(table, [&](auto const& member) { member.write(self, stream); });
+    forEachMember<true>(table, [&](auto const& member) { member.write(self, stream); });
     stream << stream.writeOpenElementClose(uri, isAttributeOnly<Table>);
     if constexpr (!isAttributeOnly<Table>) {
         std::string const prefix = stream.getNamespacePrefix(uri) + ':';
-        forEachChildMember(table, [&](auto const& member) { member.write(self, stream, prefix); });
+        forEachMember<false>(table, [&](auto const& member) { member.write(self, stream, prefix); });
         stream << stream.writeCloseElement(uri, elementName);
     }
     if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
@@ -88,22 +94,13 @@ template <class Impl, class Table>
 void parse(Impl& self, Table const& table, std::string const& probe, XMLNode const& node) {
     bool const atRoot = node.parent == nullptr;
     if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markStart(probe);
-    forEachAttribute(table, [&](auto const& member) { member.read(self, node); });
+    forEachMember<true>(table, [&](auto const& member) { member.read(self, node); });
     if constexpr (!isAttributeOnly<Table>) {
-        forEachChildMember(table, [&](auto const& member) { member.reserve(self, node.children.size()); });
+        forEachMember<false>(table, [&](auto const& member) { member.reserve(self, node.children.size()); });
         for (XMLNode const& child : node.children) {
             // The first member whose XML name equals the child's name reads it.
-            bool const read = std::apply([&](auto const&... member) {
-                return ([&](auto const& m) {
-                    if constexpr (std::decay_t<decltype(m)>::isAttribute) {
-                        return false;
-                    } else {
-                        if (child.name != m.xmlName) return false;
-                        m.read(self, child);
-                        return true;
-                    }
-                }(member) || ...);
-            }, table);
+            bool const read =
+                std::apply([&](auto const&... member) { return (readIfNamed(self, member, child) || ...); }, table);
             if (!read) throw Exceptions::DomException("Unexpected node name: " + std::string(child.name));
         }
     }
@@ -135,31 +132,30 @@ Impl* newObject(Args&&... args) {
 // are that name followed by "::outputXML" and "::parse". `namespaceURI` is
 // the type's schema namespace. The implementation class declares its member
 // table as `struct Members { static constexpr auto table = ...; };`.
-#define KXSOA_DEFINE_PAIRED_CLASS(Public, typeName, namespaceURI)                                      \
-    KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(Public, typeName)                                          \
-    KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(Public##Impl, typeName "Impl")                             \
-    Public::Public() : Handle(::Kestrune::Soa::Common::Xml::Binding::newObject<Public##Impl>()) {}    \
-    void Public::parse(::Kestrune::Soa::Common::Xml::XMLNode const& node) { getHandleObject().parse(node); } \
-    void Public::outputXML(::Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) \
-        const {                                                                                        \
-        getHandleObject().outputXML(stream, elementName);                                              \
-    }                                                                                                  \
-    void Public::getNamespaces(std::set<std::string>& namespaces) const {                              \
-        getHandleObject().getNamespaces(namespaces);                                                   \
-    }                                                                                                  \
-    Public##Impl::Public##Impl() : BaseObject(namespaceURI) {}                                         \
-    Public##Impl* Public##Impl::reallyClone() const {                                                  \
-        return ::Kestrune::Soa::Common::Xml::Binding::newObject<Public##Impl>(*this);                  \
-    }                                                                                                  \
-    void Public##Impl::parse(::Kestrune::Soa::Common::Xml::XMLNode const& node) {                      \
-        static std::string const probe(typeName "::parse");                                            \
-        ::Kestrune::Soa::Common::Xml::Binding::parse(*this, Members::table, probe, node);              \
-    }                                                                                                  \
-    void Public##Impl::outputXML(::Kestrune::Soa::Common::Xml::XmlStream& stream,                      \
-                                 std::string const& elementName) const {                               \
-        static std::string const probe(typeName "::outputXML");                                        \
-        ::Kestrune::Soa::Common::Xml::Binding::outputXML(*this, Members::table, probe, stream, elementName); \
-    }                                                                                                  \
-    void Public##Impl::getNamespaces(std::set<std::string>& namespaces) const {                        \
-        ::Kestrune::Soa::Common::Xml::Binding::getNamespaces(*this, Members::table, namespaces);       \
+#define KXSOA_DEFINE_PAIRED_CLASS(Public, typeName, namespaceURI)                                                   \
+    KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(Public, typeName)                                                       \
+    KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(Public##Impl, typeName "Impl")                                          \
+    Public::Public() : Handle(::Kestrune::Soa::Common::Xml::Binding::newObject<Public##Impl>()) {}                  \
+    void Public::parse(::Kestrune::Soa::Common::Xml::XMLNode const& node) { getHandleObject().parse(node); }        \
+    void Public::outputXML(::Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const { \
+        getHandleObject().outputXML(stream, elementName);                                                           \
+    }                                                                                                               \
+    void Public::getNamespaces(std::set<std::string>& namespaces) const {                                           \
+        getHandleObject().getNamespaces(namespaces);                                                                \
+    }                                                                                                               \
+    Public##Impl::Public##Impl() : BaseObject(namespaceURI) {}                                                      \
+    Public##Impl* Public##Impl::reallyClone() const {                                                               \
+        return ::Kestrune::Soa::Common::Xml::Binding::newObject<Public##Impl>(*this);                               \
+    }                                                                                                               \
+    void Public##Impl::parse(::Kestrune::Soa::Common::Xml::XMLNode const& node) {                                   \
+        static std::string const probe(typeName "::parse");                                                         \
+        ::Kestrune::Soa::Common::Xml::Binding::parse(*this, Members::table, probe, node);                           \
+    }                                                                                                               \
+    void Public##Impl::outputXML(::Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName)   \
+        const {                                                                                                     \
+        static std::string const probe(typeName "::outputXML");                                                     \
+        ::Kestrune::Soa::Common::Xml::Binding::outputXML(*this, Members::table, probe, stream, elementName);        \
+    }                                                                                                               \
+    void Public##Impl::getNamespaces(std::set<std::string>& namespaces) const {                                     \
+        ::Kestrune::Soa::Common::Xml::Binding::getNamespaces(*this, Members::table, namespaces);                    \
     }

@@ -23,12 +23,12 @@ KXSOAIMPORTEXPORT_EXPORT void placementDeallocate(void* memory, void* place) noe
 }  // namespace Kestrune::Soa::Common::Xml::ClassAllocation
 
 // Declares the six class allocation functions inside a class body.
-#define KXSOA_CLASS_ALLOCATION_FUNCTIONS                                  \
-    static void* operator new(std::size_t size) noexcept;                 \
-    static void operator delete(void* memory) noexcept;                   \
-    static void* operator new(std::size_t size, void* place) noexcept;    \
-    static void operator delete(void* memory, void* place) noexcept;      \
-    static void* operator new[](std::size_t size, void* place) noexcept;  \
+#define KXSOA_CLASS_ALLOCATION_FUNCTIONS                                 \
+    static void* operator new(std::size_t size) noexcept;                \
+    static void operator delete(void* memory) noexcept;                  \
+    static void* operator new(std::size_t size, void* place) noexcept;   \
+    static void operator delete(void* memory, void* place) noexcept;     \
+    static void* operator new[](std::size_t size, void* place) noexcept; \
     static void operator delete[](void* memory, void* place) noexcept;
 
 // Defines them for `Class`, whose type name for the memory manager is `typeName`.

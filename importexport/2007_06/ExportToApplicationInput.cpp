@@ -8,7 +8,8 @@ namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 namespace binding = Kestrune::Soa::Common::Xml::Binding;
 
 struct ExportToApplicationInputImpl::Members {
-    static constexpr auto table = std::make_tuple(binding::structList("inputs", &ExportToApplicationInputImpl::m_inputs));
+    static constexpr auto table =
+        std::make_tuple(binding::structList("inputs", &ExportToApplicationInputImpl::m_inputs));
 };
 
 KXSOA_DEFINE_PAIRED_CLASS(ExportToApplicationInput,
@@ -21,6 +22,8 @@ std::vector<ExportToApplicationInputData> const& ExportToApplicationInput::getIn
 void ExportToApplicationInput::setInputArray(std::vector<ExportToApplicationInputData> const& inputs) {
     getHandleObject().setInputArray(inputs);
 }
-void ExportToApplicationInput::addInput(ExportToApplicationInputData const& input) { getHandleObject().addInput(input); }
+void ExportToApplicationInput::addInput(ExportToApplicationInputData const& input) {
+    getHandleObject().addInput(input);
+}
 
 }  // namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport

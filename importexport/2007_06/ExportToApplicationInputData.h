@@ -38,8 +38,7 @@ public:
     void setTemplateId(std::string const& templateId);
     // One "objectsToExport" child per business object.
     std::vector<ModelObject> const& getObjectsToExportArray() const;
-    void setObjectsToExportArray(
-        std::vector<ModelObject> const& objectsToExport);
+    void setObjectsToExportArray(std::vector<ModelObject> const& objectsToExport);
     void addObjectsToExport(ModelObject const& objectToExport);
     // One "attributesToExport" child per name, holding the name as text.
     std::vector<std::string> const& getAttributesToExportArray() const;
@@ -65,21 +64,18 @@ public:
     std::string& getTemplateId() { return m_templateId; }
     std::string const& getTemplateId() const { return m_templateId; }
     void setTemplateId(std::string const& templateId) { m_templateId = templateId; }
-    std::vector<ModelObject> const& getObjectsToExportArray() const {
-        return m_objectsToExport;
-    }
-    void setObjectsToExportArray(
-        std::vector<ModelObject> const& objectsToExport) {
+    std::vector<ModelObject> const& getObjectsToExportArray() const { return m_objectsToExport; }
+    void setObjectsToExportArray(std::vector<ModelObject> const& objectsToExport) {
         m_objectsToExport = objectsToExport;
     }
-    void addObjectsToExport(ModelObject const& objectToExport) {
-        m_objectsToExport.push_back(objectToExport);
-    }
+    void addObjectsToExport(ModelObject const& objectToExport) { m_objectsToExport.push_back(objectToExport); }
     std::vector<std::string> const& getAttributesToExportArray() const { return m_attributesToExport; }
     void setAttributesToExportArray(std::vector<std::string> const& attributesToExport) {
         m_attributesToExport = attributesToExport;
     }
-    void addAttributesToExport(std::string const& attributeToExport) { m_attributesToExport.push_back(attributeToExport); }
+    void addAttributesToExport(std::string const& attributeToExport) {
+        m_attributesToExport.push_back(attributeToExport);
+    }
 
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;

@@ -58,9 +58,7 @@ public:
     }
     ServiceData& getServiceData() { return m_serviceData; }
     ServiceData const& getServiceData() const { return m_serviceData; }
-    void setServiceData(ServiceData const& serviceData) {
-        m_serviceData = serviceData;
-    }
+    void setServiceData(ServiceData const& serviceData) { m_serviceData = serviceData; }
 
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;

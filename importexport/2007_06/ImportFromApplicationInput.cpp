@@ -8,7 +8,8 @@ namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 namespace binding = Kestrune::Soa::Common::Xml::Binding;
 
 struct ImportFromApplicationInputImpl::Members {
-    static constexpr auto table = std::make_tuple(binding::structList("inputs", &ImportFromApplicationInputImpl::m_inputs));
+    static constexpr auto table =
+        std::make_tuple(binding::structList("inputs", &ImportFromApplicationInputImpl::m_inputs));
 };
 
 KXSOA_DEFINE_PAIRED_CLASS(ImportFromApplicationInput,

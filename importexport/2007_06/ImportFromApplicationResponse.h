@@ -52,20 +52,12 @@ public:
     ImportFromApplicationResponseImpl();
     explicit ImportFromApplicationResponseImpl(ServiceData const& serviceData);
 
-    std::vector<ModelObject> const& getResultObjectArray() const {
-        return m_resultObjects;
-    }
-    void setResultObjectArray(std::vector<ModelObject> const& resultObjects) {
-        m_resultObjects = resultObjects;
-    }
-    void addResultObject(ModelObject const& resultObject) {
-        m_resultObjects.push_back(resultObject);
-    }
+    std::vector<ModelObject> const& getResultObjectArray() const { return m_resultObjects; }
+    void setResultObjectArray(std::vector<ModelObject> const& resultObjects) { m_resultObjects = resultObjects; }
+    void addResultObject(ModelObject const& resultObject) { m_resultObjects.push_back(resultObject); }
     ServiceData& getServiceData() { return m_serviceData; }
     ServiceData const& getServiceData() const { return m_serviceData; }
-    void setServiceData(ServiceData const& serviceData) {
-        m_serviceData = serviceData;
-    }
+    void setServiceData(ServiceData const& serviceData) { m_serviceData = serviceData; }
 
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;

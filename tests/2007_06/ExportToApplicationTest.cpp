@@ -57,21 +57,26 @@ TEST(ExportToApplication, LiteralForms) {
     record.addAttributesToExport("b<&>");
     record.addObjectsToExport(ModelObject("u1", "T"));
     record.addAttributesToExport("");
-    EXPECT_EQ(written(record, "r"), "<ns1:r" + ns1 + ns2 + " applicationFormat=\"f\" templateId=\"t\">"
-                                    "<ns1:objectsToExport xmlns:ns1=\"" + baseURI + "\" uid=\"u1\" type=\"T\"/>"
-                                    "<ns1:attributesToExport>b&lt;&amp;&gt;</ns1:attributesToExport>"
-                                    "<ns1:attributesToExport></ns1:attributesToExport></ns1:r>");
+    EXPECT_EQ(written(record, "r"), "<ns1:r" + ns1 + ns2 +
+                                        " applicationFormat=\"f\" templateId=\"t\">"
+                                        "<ns1:objectsToExport xmlns:ns1=\"" +
+                                        baseURI +
+                                        "\" uid=\"u1\" type=\"T\"/>"
+                                        "<ns1:attributesToExport>b&lt;&amp;&gt;</ns1:attributesToExport>"
+                                        "<ns1:attributesToExport></ns1:attributesToExport></ns1:r>");
     ExportToApplicationResponse response;
     response.addTransientFileReadTicket("t\"1\"");
-    EXPECT_EQ(written(response, "r"), "<ns1:r" + ns1 + ns2 + "><ns1:transientFileReadTickets>t&quot;1&quot;"
-                                      "</ns1:transientFileReadTickets><ns2:ServiceData></ns2:ServiceData></ns1:r>");
+    EXPECT_EQ(written(response, "r"), "<ns1:r" + ns1 + ns2 +
+                                          "><ns1:transientFileReadTickets>t&quot;1&quot;"
+                                          "</ns1:transientFileReadTickets><ns2:ServiceData></ns2:ServiceData></ns1:r>");
 }
 
 TEST(ExportToApplication, ParsingSharingAndUnexpectedChildren) {
     expectRequestBehaviour<ExportToApplicationInput>(ExportToApplicationInputData("a", ""), recordWithEverything());
 
     // Interleaved children each go to their own list, in document order.
-    std::string const xml = "<p:r" + prefixes + "><p:attributesToExport>b</p:attributesToExport><b:objectsToExport "
+    std::string const xml = "<p:r" + prefixes +
+                            "><p:attributesToExport>b</p:attributesToExport><b:objectsToExport "
                             "uid='o1'/><p:attributesToExport>a &amp; c</p:attributesToExport><p:objectsToExport "
                             "uid='o2'/></p:r>";
     ExportToApplicationInputData record;
@@ -81,14 +86,16 @@ TEST(ExportToApplication, ParsingSharingAndUnexpectedChildren) {
 
     // An unexpected child inside a record ends the parse of the whole request; the records before it stay.
     ExportToApplicationInput request;
-    EXPECT_EQ(parseInto(request, "<p:r" + prefixes + "><p:inputs templateId='1'/><p:inputs templateId='2'>"
-                                 "<p:attributesToExport/><p:attributeToExport/></p:inputs></p:r>"),
+    EXPECT_EQ(parseInto(request, "<p:r" + prefixes +
+                                     "><p:inputs templateId='1'/><p:inputs templateId='2'>"
+                                     "<p:attributesToExport/><p:attributeToExport/></p:inputs></p:r>"),
               "Unexpected node name: attributeToExport");
     ASSERT_EQ(request.getInputArray().size(), 1u);
     EXPECT_EQ(request.getInputArray()[0].getTemplateId(), "1");
     ExportToApplicationResponse response;
-    EXPECT_EQ(parseInto(response, "<p:r" + prefixes + "><b:ServiceData/><p:transientFileReadTickets>t1"
-                                  "</p:transientFileReadTickets><p:transientFileReadTicket/></p:r>"),
+    EXPECT_EQ(parseInto(response, "<p:r" + prefixes +
+                                      "><b:ServiceData/><p:transientFileReadTickets>t1"
+                                      "</p:transientFileReadTickets><p:transientFileReadTicket/></p:r>"),
               "Unexpected node name: transientFileReadTicket");
     EXPECT_EQ(response.getTransientFileReadTicketArray(), Strings{"t1"});
 }

@@ -1,7 +1,7 @@
 // The import messages: record, request and response.
 
-#include "importexport/2007_06/ImportFromApplicationResponse.h"
 #include "importexport/2007_06/ImportFromApplicationInput.h"
+#include "importexport/2007_06/ImportFromApplicationResponse.h"
 
 #include "MessageChecks.h"
 
@@ -51,8 +51,8 @@ TEST(ImportFromApplication, LiteralForms) {
     EXPECT_EQ(written(response, "r"), "<ns1:r" + ns1 + ns2 + ">" + serviceData);
     response.setResultObjectArray({ModelObject("u1", "T"), ModelObject("u2")});
     std::string const object = "<ns1:resultObjects xmlns:ns1=\"" + baseURI + "\" uid=\"u";
-    EXPECT_EQ(written(response, "r"), "<ns1:r" + ns1 + ns2 + ">" + object + "1\" type=\"T\"/>" + object +
-                                          "2\" type=\"\"/>" + serviceData);
+    EXPECT_EQ(written(response, "r"),
+              "<ns1:r" + ns1 + ns2 + ">" + object + "1\" type=\"T\"/>" + object + "2\" type=\"\"/>" + serviceData);
 }
 
 TEST(ImportFromApplication, ParsingSharingAndUnexpectedChildren) {
@@ -63,9 +63,11 @@ TEST(ImportFromApplication, ParsingSharingAndUnexpectedChildren) {
     std::string const record = "<p:r" + prefixes + " applicationFormat='f'><p:x/><b:inputs/></p:r>";
     EXPECT_EQ(fields(readBack<ImportFromApplicationInputData>(record)), (Strings{"f", "", ""}));
     ImportFromApplicationResponse response;
-    EXPECT_EQ(parseInto(response, "<p:r" + prefixes + "><b:ServiceData><b:partialErrors message='m'/></b:ServiceData>"
-                                  "<p:resultObjects uid='1' type='T'/><p:resultObjects uid='2'/><serviceData/></p:r>"),
-              "Unexpected node name: serviceData");
+    EXPECT_EQ(
+        parseInto(response, "<p:r" + prefixes +
+                                "><b:ServiceData><b:partialErrors message='m'/></b:ServiceData>"
+                                "<p:resultObjects uid='1' type='T'/><p:resultObjects uid='2'/><serviceData/></p:r>"),
+        "Unexpected node name: serviceData");
     expectSameObjects(response.getResultObjectArray(), {ModelObject("1", "T"), ModelObject("2")});
     EXPECT_EQ(response.getServiceData().getPartialErrors(), Strings{"m"});
 }

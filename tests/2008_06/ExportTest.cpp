@@ -83,7 +83,7 @@ TEST(Export2008, InterleavedChildrenGoToTheirListsAndUnexpectedOnesAreRefused) {
     EXPECT_EQ(describe(record), "csv|t|9|[u1/]first & more|second|[||3|]");
 
     EXPECT_EQ(parseInto(record, element("<f:attributesToExport>kept</f:attributesToExport><f:objectTemplateOverrides/>",
-                                      " templateType='read'")),
+                                        " templateType='read'")),
               "Unexpected node name: objectTemplateOverrides");
     EXPECT_EQ(record.getTemplateType(), "read");
     EXPECT_EQ(record.getAttributesToExportArray().back(), "kept");

@@ -20,8 +20,8 @@ int main() {
 
     ie::ImportFromApplicationInput readBack;
     readBack.parse(XmlDocument::parse(stream.str()).root());
-    bool const same = readBack.getInputArray().size() == 1 &&
-                      readBack.getInputArray()[0].getTransientFileWriteTicket() == "ticket-1";
+    bool const same =
+        readBack.getInputArray().size() == 1 && readBack.getInputArray()[0].getTransientFileWriteTicket() == "ticket-1";
     std::cout << stream.str() << '\n' << (same ? "consumer: read back what it wrote" : "consumer: MISMATCH") << '\n';
     return same ? 0 : 1;
 }

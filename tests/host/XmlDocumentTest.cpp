@@ -94,7 +94,7 @@ struct Refusal {
     char const* what;
     std::string xml;
     XmlReadLimits limits;
-    std::string message;  // the whole message, or its beginning when it ends with "..."
+    std::string message;      // the whole message, or its beginning when it ends with "..."
     bool wellFormed = false;  // refused by a limit of ours only: another parser accepts it
 };
 
@@ -114,7 +114,8 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
         {"doctype",
          "<!DOCTYPE a SYSTEM 'a.dtd'><a/>",
          {},
-         refused + "line 1, column 27: a document type declaration (DOCTYPE) is not accepted", true},
+         refused + "line 1, column 27: a document type declaration (DOCTYPE) is not accepted",
+         true},
         {"entity expansion",
          "<?xml version='1.0'?>\n<!DOCTYPE l [\n<!ENTITY a 'lol'>\n<!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;'>\n"
          "<!ENTITY c '&b;&b;&b;&b;&b;&b;&b;&b;'>\n<!ENTITY d '&c;&c;&c;&c;&c;&c;&c;&c;'>\n]>\n<l>&d;</l>",
@@ -123,15 +124,18 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
         {"external entity",
          "<!DOCTYPE a [<!ENTITY e SYSTEM 'file:///etc/passwd'>]><a>&e;</a>",
          {},
-         refused + "line 1, column 13: a document type declaration (DOCTYPE) is not accepted", true},
+         refused + "line 1, column 13: a document type declaration (DOCTYPE) is not accepted",
+         true},
         {"too deep",
          "<a><b><c/></b></a>",
          {1024, 2},
-         refused + "line 1, column 9: elements are nested deeper than the limit of 2 levels", true},
+         refused + "line 1, column 9: elements are nested deeper than the limit of 2 levels",
+         true},
         {"too large",
          "<a>0123456789</a>",
          {16, 256},
-         refused + "line 1, column 14: the XML text is larger than the limit of 16 bytes", true},
+         refused + "line 1, column 14: the XML text is larger than the limit of 16 bytes",
+         true},
         {"truncated",
          "<a>\n<b>\n  <c/>",
          {},

@@ -43,8 +43,9 @@ TEST(ToXmlString, EveryCarriableStringComesBackExactlyAsAttributeAndAsText) {
 }
 
 TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
-    EXPECT_EQ(domExceptionMessage([] { toXmlString(std::string("ab\0c", 4)); }),
-              "toXmlString: the control character U+0000 at byte offset 2 of a 4-byte text cannot be carried by XML 1.0");
+    EXPECT_EQ(
+        domExceptionMessage([] { toXmlString(std::string("ab\0c", 4)); }),
+        "toXmlString: the control character U+0000 at byte offset 2 of a 4-byte text cannot be carried by XML 1.0");
     EXPECT_NE(domExceptionMessage([] { toXmlString("\x1B[0m"); }).find("U+001B at byte offset 0"), std::string::npos);
     // Invalid UTF-8: a stray continuation byte, an overlong form, a surrogate, a cut sequence, beyond U+10FFFF.
     for (std::string const bad : {"x\x80", "x\xC0\xAF", "x\xED\xA0\x80", "x\xE2\x82", "x\xF4\x90\x80\x80"})

@@ -17,7 +17,6 @@ using Kestrune::Soa::Common::Xml::XmlDocument;
 
 namespace {
 
-
 Sample populated() {
     ServiceData serviceData;
     serviceData.addPartialError("partly " + troublesome);
@@ -71,15 +70,17 @@ TEST(Binding, LiteralFormOfEachKind) {
     sample.addNote("a&b");
     sample.addItem(SampleItem("i", false));
     sample.addObject(ModelObject("u1", "T"));
-    EXPECT_EQ(written(sample, "sample"),
-              "<ns2:sample xmlns:ns1=\"" + baseURI + "\" xmlns:ns2=\"http://samples.test/Schemas/Sample\""
-              " label=\"L\" enabled=\"false\">"
-              "<ns2:notes>a&amp;b</ns2:notes>"
-              "<ns2:items name=\"i\" flag=\"false\"/>"
-              "<ns2:objects xmlns:ns2=\"" + baseURI + "\" uid=\"u1\" type=\"T\"/>"
-              "<ns2:primary name=\"p\" flag=\"true\"/>"
-              "<ns1:ServiceData></ns1:ServiceData>"
-              "</ns2:sample>");
+    EXPECT_EQ(written(sample, "sample"), "<ns2:sample xmlns:ns1=\"" + baseURI +
+                                             "\" xmlns:ns2=\"http://samples.test/Schemas/Sample\""
+                                             " label=\"L\" enabled=\"false\">"
+                                             "<ns2:notes>a&amp;b</ns2:notes>"
+                                             "<ns2:items name=\"i\" flag=\"false\"/>"
+                                             "<ns2:objects xmlns:ns2=\"" +
+                                             baseURI +
+                                             "\" uid=\"u1\" type=\"T\"/>"
+                                             "<ns2:primary name=\"p\" flag=\"true\"/>"
+                                             "<ns1:ServiceData></ns1:ServiceData>"
+                                             "</ns2:sample>");
 }
 
 TEST(Binding, EmptyListsStillWriteStartAndEndTagsAndTheSingleMembers) {
@@ -88,14 +89,15 @@ TEST(Binding, EmptyListsStillWriteStartAndEndTagsAndTheSingleMembers) {
     EXPECT_NE(xml.find("<ns2:primary name=\"\" flag=\"false\"/><ns1:ServiceData></ns1:ServiceData></ns2:s>"),
               std::string::npos)
         << xml;
-    EXPECT_EQ(written(SampleItem(), "item"), "<ns1:item xmlns:ns1=\"http://samples.test/Schemas/Sample\" name=\"\" flag=\"false\"/>");
+    EXPECT_EQ(written(SampleItem(), "item"),
+              "<ns1:item xmlns:ns1=\"http://samples.test/Schemas/Sample\" name=\"\" flag=\"false\"/>");
 }
 
 TEST(Binding, InterleavedChildrenGoToTheirListsInDocumentOrder) {
-    Sample sample = readBack<Sample>(
-        "<s:x xmlns:s='http://samples.test/Schemas/Sample' xmlns:b='" + baseURI + "'>"
-        "<s:notes>n1</s:notes><s:items name='i1'/><b:ServiceData/><s:notes>n2</s:notes>"
-        "<b:objects uid='o1'/><s:items name='i2' flag='1'/><s:objects uid='o2'/></s:x>");
+    Sample sample = readBack<Sample>("<s:x xmlns:s='http://samples.test/Schemas/Sample' xmlns:b='" + baseURI +
+                                     "'>"
+                                     "<s:notes>n1</s:notes><s:items name='i1'/><b:ServiceData/><s:notes>n2</s:notes>"
+                                     "<b:objects uid='o1'/><s:items name='i2' flag='1'/><s:objects uid='o2'/></s:x>");
     EXPECT_EQ(sample.getNoteArray(), (std::vector<std::string>{"n1", "n2"}));
     ASSERT_EQ(sample.getItemArray().size(), 2u);
     EXPECT_EQ(sample.getItemArray()[1].getName(), "i2");
@@ -123,10 +125,11 @@ TEST(Binding, SingleMembersAreReadInPlaceIntoTheSharedObject) {
     SampleItem primary("old", false);
     Sample sample("", false, primary, ServiceData());
     ServiceData serviceData = sample.getServiceData();
-    XmlDocument const document = XmlDocument::parse(
-        "<s:x xmlns:s='http://samples.test/Schemas/Sample' xmlns:b='" + baseURI + "'>"
-        "<s:primary name='first'/><s:primary name='second' flag='true'/>"
-        "<b:ServiceData><b:partialErrors message='m'/></b:ServiceData></s:x>");
+    XmlDocument const document =
+        XmlDocument::parse("<s:x xmlns:s='http://samples.test/Schemas/Sample' xmlns:b='" + baseURI +
+                           "'>"
+                           "<s:primary name='first'/><s:primary name='second' flag='true'/>"
+                           "<b:ServiceData><b:partialErrors message='m'/></b:ServiceData></s:x>");
     sample.parse(document.root());
     EXPECT_EQ(primary.getName(), "second");
     EXPECT_TRUE(primary.getFlag());
@@ -145,9 +148,10 @@ TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
     EXPECT_EQ(sample.getItemArray().size(), 1u);
     EXPECT_EQ(probes.events, std::vector<std::string>{"start kxsoa_test::Sample::parse"});
 
-    XmlDocument const serviceDataChild = XmlDocument::parse(
-        "<s:x xmlns:s='http://samples.test/Schemas/Sample'><s:servicedata/></s:x>");
-    EXPECT_EQ(domExceptionMessage([&] { Sample().parse(serviceDataChild.root()); }), "Unexpected node name: servicedata");
+    XmlDocument const serviceDataChild =
+        XmlDocument::parse("<s:x xmlns:s='http://samples.test/Schemas/Sample'><s:servicedata/></s:x>");
+    EXPECT_EQ(domExceptionMessage([&] { Sample().parse(serviceDataChild.root()); }),
+              "Unexpected node name: servicedata");
 }
 
 TEST(Binding, AttributeOnlyTypesIgnoreChildrenAndForeignAttributes) {
@@ -167,8 +171,8 @@ TEST(Binding, ProbesFireOnlyForTheOutermostCall) {
     Sample const sample = populated();
     ProbeRecorder probes;
     std::string const xml = written(sample, "s");
-    EXPECT_EQ(probes.events, (std::vector<std::string>{"start kxsoa_test::Sample::outputXML",
-                                                       "end kxsoa_test::Sample::outputXML"}));
+    EXPECT_EQ(probes.events,
+              (std::vector<std::string>{"start kxsoa_test::Sample::outputXML", "end kxsoa_test::Sample::outputXML"}));
     probes.events.clear();
     readBack<Sample>(xml);
     EXPECT_EQ(probes.events,
@@ -176,7 +180,8 @@ TEST(Binding, ProbesFireOnlyForTheOutermostCall) {
 
     probes.events.clear();
     XmlStream stream;
-    stream << stream.writeOpenElement("urn:envelope", "envelope") << stream.writeOpenElementClose("urn:envelope", false);
+    stream << stream.writeOpenElement("urn:envelope", "envelope")
+           << stream.writeOpenElementClose("urn:envelope", false);
     sample.outputXML(stream, "body");
     stream << stream.writeCloseElement("urn:envelope", "envelope");
     XmlDocument const envelope = XmlDocument::parse(stream.str());
@@ -187,7 +192,8 @@ TEST(Binding, ProbesFireOnlyForTheOutermostCall) {
 
 TEST(Binding, ElementsAreInTheNamespaceTheyAreWrittenWith) {
     XmlStream stream;
-    stream << stream.writeOpenElement("urn:envelope", "env:envelope") << stream.writeOpenElementClose("urn:envelope", false);
+    stream << stream.writeOpenElement("urn:envelope", "env:envelope")
+           << stream.writeOpenElementClose("urn:envelope", false);
     populated().outputXML(stream, "body");
     stream << stream.writeCloseElement("urn:envelope", "env:envelope");
     XmlDocument const document = XmlDocument::parse(stream.str());
@@ -210,6 +216,7 @@ TEST(Binding, NamespacesOfTheTree) {
 TEST(Binding, TextThatXmlCannotCarryIsRefusedBeforeAnythingIsWritten) {
     Sample sample;
     sample.addNote(std::string("bell\x07", 5));
-    EXPECT_EQ(domExceptionMessage([&] { written(sample, "s"); }),
-              "toXmlString: the control character U+0007 at byte offset 4 of a 5-byte text cannot be carried by XML 1.0");
+    EXPECT_EQ(
+        domExceptionMessage([&] { written(sample, "s"); }),
+        "toXmlString: the control character U+0007 at byte offset 4 of a 5-byte text cannot be carried by XML 1.0");
 }

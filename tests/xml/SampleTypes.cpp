@@ -12,13 +12,11 @@ struct SampleItemImpl::Members {
 };
 
 struct SampleImpl::Members {
-    static constexpr auto table = std::make_tuple(binding::stringAttribute("label", &SampleImpl::m_label),
-                                                  binding::boolAttribute("enabled", &SampleImpl::m_enabled),
-                                                  binding::stringList("notes", &SampleImpl::m_notes),
-                                                  binding::structList("items", &SampleImpl::m_items),
-                                                  binding::objectList("objects", &SampleImpl::m_objects),
-                                                  binding::nestedStruct("primary", &SampleImpl::m_primary),
-                                                  binding::serviceData(&SampleImpl::m_serviceData));
+    static constexpr auto table = std::make_tuple(
+        binding::stringAttribute("label", &SampleImpl::m_label),
+        binding::boolAttribute("enabled", &SampleImpl::m_enabled), binding::stringList("notes", &SampleImpl::m_notes),
+        binding::structList("items", &SampleImpl::m_items), binding::objectList("objects", &SampleImpl::m_objects),
+        binding::nestedStruct("primary", &SampleImpl::m_primary), binding::serviceData(&SampleImpl::m_serviceData));
 };
 
 KXSOA_DEFINE_PAIRED_CLASS(SampleItem, "kxsoa_test::SampleItem", sampleNamespaceURI)
@@ -37,7 +35,11 @@ Sample::Sample(std::string const& label, bool enabled, SampleItem const& primary
     : Handle(binding::newObject<SampleImpl>(label, enabled, primary, serviceData)) {}
 SampleImpl::SampleImpl(std::string const& label, bool enabled, SampleItem const& primary,
                        ServiceData const& serviceData)
-    : BaseObject(sampleNamespaceURI), m_label(label), m_enabled(enabled), m_primary(primary), m_serviceData(serviceData) {}
+    : BaseObject(sampleNamespaceURI),
+      m_label(label),
+      m_enabled(enabled),
+      m_primary(primary),
+      m_serviceData(serviceData) {}
 
 std::string& Sample::getLabel() { return getHandleObject().getLabel(); }
 std::string const& Sample::getLabel() const { return getHandleObject().getLabel(); }
