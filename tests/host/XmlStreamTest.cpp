@@ -61,6 +61,7 @@ TEST(XmlStream, WritesOntoACallersBuffer) {
     XmlStream stream(target.rdbuf());
     writeEmpty(stream, "urn:x", "only");
     EXPECT_EQ(target.str(), "<ns1:only xmlns:ns1=\"urn:x\" attr=\"value\"/>");
+    EXPECT_EQ(XmlDocument::parse(target.str()).root().namespaceURI, "urn:x");
     EXPECT_EQ(stream.str(), "");
 }
 

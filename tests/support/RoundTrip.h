@@ -7,6 +7,8 @@
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 
@@ -20,11 +22,18 @@ inline std::string const baseURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/
 inline std::string const troublesome =
     "&<>\"' tab\there LF\nCR\rCRLF\r\n]]> caf\xC3\xA9 \xE2\x82\xAC \xF0\x9D\x84\x9E end";
 
-// The document that `object` writes at the root, under `elementName`.
+// The document that `object` writes at the root, under `elementName`. Every
+// such document is also read by the project's conformant reader: a test
+// fails at once when the writer produced text that is not well-formed.
 template <class T>
 std::string written(T const& object, std::string const& elementName) {
     Kestrune::Soa::Common::Xml::XmlStream stream;
     object.outputXML(stream, elementName);
+    try {
+        Kestrune::Soa::Common::Xml::XmlDocument::parse(stream.str());
+    } catch (Kestrune::Soa::Common::Exceptions::DomException const& e) {
+        ADD_FAILURE() << "the written document does not read back: " << e.getMessage() << "\n" << stream.str();
+    }
     return stream.str();
 }
 
