@@ -32,18 +32,18 @@ TEST(ExportToApplication, FullRequestAndResponseComeBackMemberByMember) {
     ExportToApplicationInput request;
     request.setInputArray({recordWithEverything(), ExportToApplicationInputData("f", "t")});
     EXPECT_EQ(namespacesOf(request), (Namespaces{uri2007, baseURI}));
-    auto const records = roundTrip(request, "ExportToApplicationInput").getInputArray();
+    auto const records = roundTrip(request, typePrefix + "ExportToApplicationInput").getInputArray();
     ASSERT_EQ(records.size(), 2u);
     expectEverything(records[0]);
     EXPECT_EQ((Strings{records[1].getApplicationFormat(), records[1].getTemplateId()}), (Strings{"f", "t"}));
-    expectEverything(roundTrip(recordWithEverything(), "ExportToApplicationInputData"));
+    expectEverything(roundTrip(recordWithEverything(), typePrefix + "ExportToApplicationInputData"));
 
     ServiceData serviceData;
     serviceData.addPartialError(troublesome);
     ExportToApplicationResponse response(serviceData);
     response.setTransientFileReadTicketArray({troublesome, ""});
     response.addTransientFileReadTicket("t3");
-    ExportToApplicationResponse const copy = roundTrip(response, "ExportToApplicationResponse");
+    ExportToApplicationResponse const copy = roundTrip(response, typePrefix + "ExportToApplicationResponse");
     EXPECT_EQ(copy.getTransientFileReadTicketArray(), (Strings{troublesome, "", "t3"}));
     EXPECT_EQ(copy.getServiceData().getPartialErrors(), Strings{troublesome});
     response.setServiceData(ServiceData());

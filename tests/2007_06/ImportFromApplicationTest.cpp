@@ -21,10 +21,10 @@ TEST(ImportFromApplication, FullRequestAndResponseComeBackMemberByMember) {
     request.setInputArray({ImportFromApplicationInputData("A", troublesome, "a"), ImportFromApplicationInputData()});
     request.addInput(ImportFromApplicationInputData(troublesome, "C", ""));
     ImportFromApplicationInputData(request.getInputArray()[2]).setTransientFileWriteTicket("\xE2\x82\xAC");  // shared
-    auto const records = roundTrip(request, "ImportFromApplicationInput").getInputArray();
+    auto const records = roundTrip(request, typePrefix + "ImportFromApplicationInput").getInputArray();
     ASSERT_EQ(records.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(fields(records[i]), fields(request.getInputArray()[i])) << i;
-    auto const record = roundTrip(request.getInputArray()[2], "ImportFromApplicationInputData");
+    auto const record = roundTrip(request.getInputArray()[2], typePrefix + "ImportFromApplicationInputData");
     EXPECT_EQ(fields(record), (Strings{troublesome, "C", "\xE2\x82\xAC"}));
 
     ServiceData serviceData;
@@ -32,7 +32,7 @@ TEST(ImportFromApplication, FullRequestAndResponseComeBackMemberByMember) {
     ImportFromApplicationResponse response(serviceData);
     response.setResultObjectArray({ModelObject("uid-1", troublesome)});
     response.addResultObject(ModelObject("uid-2"));
-    ImportFromApplicationResponse const copy = roundTrip(response, "ImportFromApplicationResponse");
+    ImportFromApplicationResponse const copy = roundTrip(response, typePrefix + "ImportFromApplicationResponse");
     expectSameObjects(copy.getResultObjectArray(), {ModelObject("uid-1", troublesome), ModelObject("uid-2")});
     EXPECT_EQ(copy.getServiceData().getPartialErrors(), Strings{troublesome});
     response.setServiceData(ServiceData());

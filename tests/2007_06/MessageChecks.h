@@ -28,26 +28,6 @@ inline std::string const ns1 = " xmlns:ns1=\"" + uri2007 + "\"";
 inline std::string const ns2 = " xmlns:ns2=\"" + baseURI + "\"";
 inline std::string const prefixes = " xmlns:p='" + uri2007 + "' xmlns:b='" + baseURI + "'";
 
-// `object` written at the root and read back into a fresh object: the text is accepted by xmllint, and
-// both steps fire the probes named after the public class `className`, once each.
-template <class T>
-T roundTrip(T const& object, std::string const& className) {
-    ProbeRecorder probes;
-    std::string const xml = written(object, "root");
-    EXPECT_TRUE(xmllintAccepts(xml));
-    T copy = readBack<T>(xml);
-    std::string const name = typePrefix + className;
-    EXPECT_EQ(probes.events, (Strings{"start " + name + "::outputXML", "end " + name + "::outputXML",
-                                      "start " + name + "::parse", "end " + name + "::parse"}));
-    return copy;
-}
-
-template <class T>
-Namespaces namespacesOf(T const& object, Namespaces namespaces = {}) {
-    object.getNamespaces(namespaces);
-    return namespaces;
-}
-
 inline void expectSameObjects(std::vector<ModelObject> const& a, std::vector<ModelObject> const& b) {
     ASSERT_EQ(a.size(), b.size());
     for (std::size_t i = 0; i < a.size(); ++i)

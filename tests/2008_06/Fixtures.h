@@ -39,25 +39,4 @@ inline std::string element(std::string const& children, std::string const& attri
     return "<f:e xmlns:f='" + schemaURI + "' xmlns:b='" + baseURI + "'" + attributes + ">" + children + "</f:e>";
 }
 
-// What a fresh T reads from the document that `object` writes (and xmllint accepts).
-template <class T>
-T throughXml(T const& object) {
-    std::string const xml = written(object, "e");
-    EXPECT_TRUE(xmllintAccepts(xml));
-    return readBack<T>(xml);
-}
-
-// Reading `xml` into a new T at the root and writing it again fire T's two
-// probes once each, named after the public class `name` (the same name that
-// the memory manager is given).
-template <class T>
-void expectProbes(std::string const& name, std::string const& xml) {
-    ProbeRecorder probes;
-    written(readBack<T>(xml), "e");
-    std::string const probe = typePrefix + name;
-    EXPECT_EQ(probes.events,
-              (std::vector<std::string>{"start " + probe + "::parse", "end " + probe + "::parse",
-                                        "start " + probe + "::outputXML", "end " + probe + "::outputXML"}));
-}
-
 }  // namespace kxsoa_test

@@ -3,6 +3,9 @@
 // Writing an object to text and reading it back, for the tests of every
 // paired class.
 
+#include "support/ProbeRecorder.h"
+#include "support/Xmllint.h"
+
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
@@ -10,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace kxsoa_test {
 
@@ -44,6 +49,27 @@ T readBack(std::string const& xml) {
     T object;
     object.parse(document.root());
     return object;
+}
+
+// `object` written at the root and read back into a fresh object: xmllint
+// accepts the text, and the two steps fire the probes `probe` + "::outputXML"
+// and `probe` + "::parse" (the public class's full name), once each.
+template <class T>
+T roundTrip(T const& object, std::string const& probe) {
+    ProbeRecorder probes;
+    std::string const xml = written(object, "root");
+    EXPECT_TRUE(xmllintAccepts(xml));
+    T copy = readBack<T>(xml);
+    EXPECT_EQ(probes.events, (std::vector<std::string>{"start " + probe + "::outputXML", "end " + probe + "::outputXML",
+                                                       "start " + probe + "::parse", "end " + probe + "::parse"}));
+    return copy;
+}
+
+// What `object` adds to `namespaces`.
+template <class T>
+std::set<std::string> namespacesOf(T const& object, std::set<std::string> namespaces = {}) {
+    object.getNamespaces(namespaces);
+    return namespaces;
 }
 
 // The message of the DomException that `action` throws, or "(no DomException)".
