@@ -174,10 +174,11 @@ std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view n
         }
         if (!s.isBound(prefix, declaredUri)) s.bind(prefix, declaredUri);
     };
+    std::string const* ownPrefix = nullptr;  // stays valid: no prefix is assigned after it
     try {
         for (std::string const& pendingUri : s.pending) declare(s.prefixOf(pendingUri), pendingUri);
-        std::string const& ownPrefix = s.prefixOf(uri);
-        declare(ownPrefix, uri);
+        ownPrefix = &s.prefixOf(uri);
+        declare(*ownPrefix, uri);
         if (!split.prefix.empty()) {
             if (split.prefix == "xmlns" || split.prefix == "xml" || uri == xmlNamespace)
                 misuse("element \"" + std::string(name) + "\" uses a reserved prefix or namespace");
@@ -192,7 +193,7 @@ std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view n
     if (s.elements.size() == s.depth) s.elements.emplace_back();
     State::OpenElement& element = s.elements[s.depth];
     if (split.prefix.empty()) {
-        element.qualifiedName.assign(s.prefixOf(uri)).append(1, ':').append(name);
+        element.qualifiedName.assign(*ownPrefix).append(1, ':').append(name);
     } else {
         element.qualifiedName.assign(name);
     }
