@@ -69,6 +69,7 @@ public:
                                       // entities decoded; text of children not included
     XMLNode const* parent = nullptr;  // null only at the document's root element
     XMLNodeList children;             // child elements in document order
+    std::size_t line = 0;             // line of the end of the element's start tag (1-based)
 
     // The value of the attribute with this local name, whatever its namespace;
     // an empty view when the element has no such attribute.

@@ -422,6 +422,7 @@ private:
         XMLNode* node = new (arena.allocateArray<XMLNode>(1)) XMLNode();
         node->name = name(localName);
         node->namespaceURI = name(uri);
+        node->line = static_cast<std::size_t>(xmlSAX2GetLineNumber(m_context));
         if (attributeCount > 0) {
             XMLAttribute* out = arena.allocateArray<XMLAttribute>(static_cast<std::size_t>(attributeCount));
             // Five pointers per attribute: local name, prefix, URI, value, end of value.

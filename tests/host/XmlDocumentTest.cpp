@@ -64,6 +64,16 @@ TEST(XmlDocumentTest, BuildsElementsWithNamespacesParentsAndOwnTextInOrder) {
     EXPECT_EQ(w.namespaceURI, "urn:p");
 }
 
+TEST(XmlDocumentTest, RecordsTheLineOfEachStartTag) {
+    XmlDocument const doc = XmlDocument::parse("<?xml version='1.0'?>\n<r>\n  <a/>\n\n  <b>\n  <c/></b></r>");
+    auto const children = childrenOf(doc.root());
+    ASSERT_EQ(children.size(), 2u);
+    EXPECT_EQ(doc.root().line, 2u);
+    EXPECT_EQ(children[0]->line, 3u);
+    EXPECT_EQ(children[1]->line, 5u);
+    EXPECT_EQ(children[1]->children.begin()->line, 6u);
+}
+
 TEST(XmlDocumentTest, DecodesEntitiesCharacterReferencesCdataAndLineEnds) {
     XmlDocument const doc =
         XmlDocument::parse("<a>&lt;&gt;&amp;&apos;&quot;&#x41;&#66;<![CDATA[<&]]>]]&gt;\r\nx\ry&#13;</a>");
