@@ -50,6 +50,7 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
         stream << stream.writeOpenElement("urn:a", "m") << stream.writeOpenElementClose("urn:a", false);
         writeEmpty(stream, "urn:b", stream.getNamespacePrefix("urn:a") + ":kept");
         writeEmpty(stream, "urn:b", "env:caller");
+        writeEmpty(stream, "urn:b", "q:unbound");  // bound on each of the two elements alone
         writeEmpty(stream, "urn:b", "q:unbound");
         stream << stream.writeOpenLocalElement("urn:b", "Local") << stream.writeOpenElementClose("urn:b", false);
         stream << stream.writeOpenLocalElement("urn:b", "Local") << stream.writeOpenElementClose("urn:b", true);
@@ -58,7 +59,8 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
     stream << stream.writeCloseElement("urn:outer", "env:Envelope");
     std::string const message =
         "<ns1:m xmlns:ns1=\"urn:a\"><ns1:kept attr=\"value\"/><env:caller attr=\"value\"/>"
-        "<q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><Local xmlns=\"urn:a\"><Local/></Local></ns1:m>";
+        "<q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><Local "
+        "xmlns=\"urn:a\"><Local/></Local></ns1:m>";
     EXPECT_EQ(stream.str(), "<env:Envelope xmlns:env=\"urn:outer\">" + message + message + "</env:Envelope>");
     EXPECT_TRUE(kxsoa_test::xmllintAccepts(stream.str()));
 }
