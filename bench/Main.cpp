@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -25,7 +26,9 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     kxsoa_bench::registerWorkloadCases(std::filesystem::read_symlink("/proc/self/exe").string());
     kxsoa_bench::registerHostileCases();
-    kxsoa_bench::CollectingReporter reporter;
+    // Colours only on a terminal; counters inline, as the workloads' counters differ.
+    kxsoa_bench::CollectingReporter reporter(isatty(STDOUT_FILENO) != 0 ? benchmark::ConsoleReporter::OO_Color
+                                                                        : benchmark::ConsoleReporter::OO_None);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     kxsoa_bench::printSummary(std::cout);
     benchmark::Shutdown();

@@ -17,6 +17,7 @@ namespace kxsoa_bench {
 // median of its repetitions when it has several, else its one run.
 class CollectingReporter : public benchmark::ConsoleReporter {
 public:
+    using ConsoleReporter::ConsoleReporter;
     void ReportRuns(std::vector<Run> const& runs) override;
 };
 
