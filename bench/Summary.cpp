@@ -1,0 +1,222 @@
+#include "Summary.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <optional>
+
+namespace kxsoa_bench {
+
+namespace {
+
+struct Figure {
+    double cpuSeconds = 0;  // per iteration
+    bool median = false;
+    std::map<std::string, double> counters;
+};
+
+std::map<std::string, Figure> figures;
+std::map<std::string, std::vector<std::string>> notes;
+
+std::string format(char const* pattern, ...) {
+    char text[512];
+    std::va_list arguments;
+    va_start(arguments, pattern);
+    std::vsnprintf(text, sizeof text, pattern, arguments);
+    va_end(arguments);
+    return text;
+}
+
+Figure const* find(std::string const& name) {
+    auto const it = figures.find(name);
+    return it == figures.end() ? nullptr : &it->second;
+}
+
+std::optional<double> cpu(std::string const& name) {
+    Figure const* f = find(name);
+    if (f == nullptr) return std::nullopt;
+    return f->cpuSeconds;
+}
+
+std::optional<double> counter(std::string const& name, std::string const& key) {
+    Figure const* f = find(name);
+    if (f == nullptr) return std::nullopt;
+    auto const it = f->counters.find(key);
+    if (it == f->counters.end()) return std::nullopt;
+    return it->second;
+}
+
+std::string duration(double seconds) {
+    if (seconds >= 1) return format("%.2f s", seconds);
+    if (seconds >= 1e-3) return format("%.2f ms", seconds * 1e3);
+    return format("%.2f us", seconds * 1e6);
+}
+
+std::string rate(double bytes, double seconds) { return format("%.0f MB/s", bytes / seconds / 1e6); }
+
+// "met" or "NOT MET" for `value` against `limit`, higher or lower being better.
+std::string verdict(double value, double limit, bool atLeast) {
+    bool const met = atLeast ? value >= limit : value <= limit;
+    return format("target %s %.2f: %s", atLeast ? ">=" : "<=", limit, met ? "met" : "NOT MET");
+}
+
+// One line: the library's time and speed, the baseline's, and the ratio of
+// the baseline's time to the library's (1.0 is the baseline's speed).
+void compare(std::ostream& out, std::string const& label, std::string const& group, char const* library,
+             char const* baselineLabel, char const* baseline, double bytes, double atLeast) {
+    std::optional<double> const mine = cpu(group + "/" + library);
+    std::optional<double> const theirs = cpu(group + "/" + baseline);
+    if (!mine || !theirs) {
+        out << "  " << label << ": n/a (a case did not run)\n";
+        return;
+    }
+    out << format("  %-22s %10s %9s | %-11s %10s %9s | ratio %5.2f", label.c_str(), duration(*mine).c_str(),
+                  rate(bytes, *mine).c_str(), baselineLabel, duration(*theirs).c_str(), rate(bytes, *theirs).c_str(),
+                  *theirs / *mine);
+    if (atLeast > 0) out << "  " << verdict(*theirs / *mine, atLeast, true);
+    out << '\n';
+}
+
+void workload(std::ostream& out, std::string const& group, bool targets) {
+    std::string const memory = group + "/memory";
+    std::optional<double> const bytes = counter(memory, "doc_bytes");
+    std::optional<double> const records = counter(memory, "records");
+    if (!bytes || !records) {
+        out << group << ": n/a (its memory case did not run)\n";
+        return;
+    }
+    auto const c = [&](char const* key) { return counter(memory, key).value_or(NAN); };
+    out << format("%s: %.0f records, %s\n", group.c_str(), *records,
+                  *bytes < 1e6 ? format("%.0f bytes", *bytes).c_str() : format("%.2f MB", *bytes / 1e6).c_str());
+    compare(out, "write, fresh stream", group, "write", "hand writer", "write_hand", *bytes, targets ? 0.5 : 0);
+    if (counter(group + "/write_hand", "same_bytes").value_or(1) == 0)
+        out << "  ^ THE HAND WRITER WROTE OTHER BYTES THAN THE LIBRARY: see the notes\n";
+    compare(out, "write, reused buffer", group, "write_reused", "hand writer", "write_hand_reused", *bytes, 0);
+    compare(out, "XmlDocument::parse", group, "parse", "SAX2 pass", "sax2", *bytes, targets ? 0.9 : 0);
+    compare(out, "parse + bind", group, "parse_bind", "SAX2 pass", "sax2", *bytes, targets ? 0.75 : 0);
+    out << format("  %-22s %5.2f x doc (text + tree + objects; the SAX2 pass alone: %.2f x)", "peak heap reading",
+                  c("peak_read_x_doc"), c("sax2_peak_x_doc"));
+    if (targets) out << "  " << verdict(c("peak_read_x_doc"), 2.5, false);
+    out << format("\n  %-22s %5.2f x doc\n", "tree alone", c("tree_x_doc"));
+    out << format("  %-22s %5.2f x doc (%.0f bytes per record)", "bound objects alone", c("objects_x_doc"),
+                  c("objects_bytes_per_record"));
+    if (targets) out << "  " << verdict(c("objects_x_doc"), 1.5, false);
+    double const read = c("parse_allocs_per_record") + c("bind_allocs_per_record");
+    double const steadyRead = c("steady_parse_allocs_per_record") + c("steady_bind_allocs_per_record");
+    bool const steady = counter(memory, "write_steady_allocs_per_record").has_value();  // not taken when large
+    out << format("\n  %-22s write %.2f", "allocations per record", c("write_allocs_per_record"));
+    if (steady) {
+        out << format(", written again into a reused buffer %.3f (%.0f per document)",
+                      c("write_steady_allocs_per_record"), c("write_steady_allocs_per_record") * *records);
+    }
+    if (targets && steady)
+        out << "  target: none per record: " << (c("write_steady_allocs_per_record") < 0.05 ? "met" : "NOT MET");
+    out << format("\n  %-22s read %.2f (parse %.2f + bind %.2f)", "", read, c("parse_allocs_per_record"),
+                  c("bind_allocs_per_record"));
+    if (steady) {
+        out << format("; read again %.2f (parse %.2f + bind %.2f)", steadyRead, c("steady_parse_allocs_per_record"),
+                      c("steady_bind_allocs_per_record"));
+    }
+    out << format("\n  %-22s bound: objects + long strings read %.2f (non-empty lists %.2f)", "",
+                  c("bind_bound_per_record"), c("lists_per_record"));
+    if (targets) out << "  read again " << verdict(steadyRead, c("bind_bound_per_record"), false);
+    out << '\n';
+}
+
+// Per-record time at `large` over that at `small`, for one case.
+void scaling(std::ostream& out, std::string const& shape, char const* what, char const* label) {
+    std::string const small = shape + "/1k/", large = shape + "/100k/";
+    std::optional<double> const a = cpu(small + what), b = cpu(large + what);
+    std::optional<double> const ra = counter(shape + "/1k/memory", "records");
+    std::optional<double> const rb = counter(shape + "/100k/memory", "records");
+    if (!a || !b || !ra || !rb) {
+        out << format("  %s %s: n/a\n", shape.c_str(), label);
+        return;
+    }
+    double const ratio = (*b / *rb) / (*a / *ra);
+    out << format("  %-3s %-14s %s per record at 1k, %s at 100k: %.2f  %s\n", shape.c_str(), label,
+                  duration(*a / *ra).c_str(), duration(*b / *rb).c_str(), ratio, verdict(ratio, 1.15, false).c_str());
+}
+
+void hostile(std::ostream& out, std::string const& name, char const* label, double plainPerMB) {
+    std::optional<double> const seconds = cpu("hostile/" + name);
+    std::optional<double> const mb = counter("hostile/" + name, "doc_MB");
+    if (!seconds || !mb) {
+        out << format("  %-38s n/a\n", label);
+        return;
+    }
+    bool const refused = counter("hostile/" + name, "refused").value_or(0) != 0;
+    double const perMB = *seconds / *mb;
+    out << format("  %-38s %7.1f MB  %-7s in %10s  %10s per MB = %7.1f x plain  peak %.2f x doc", label, *mb,
+                  refused ? "refused" : "read", duration(*seconds).c_str(), duration(perMB).c_str(), perMB / plainPerMB,
+                  counter("hostile/" + name, "peak_x_doc").value_or(NAN));
+    if (!refused) out << "  target <= 3 x plain: " << (perMB <= 3 * plainPerMB ? "met" : "NOT MET");
+    out << '\n';
+}
+
+}  // namespace
+
+void CollectingReporter::ReportRuns(std::vector<Run> const& runs) {
+    for (Run const& run : runs) {
+        std::string const name = run.run_name.function_name;
+        if (run.error_occurred) {
+            note(name, "did not run: " + run.error_message);
+            continue;
+        }
+        bool const median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+        if (run.run_type == Run::RT_Aggregate && !median) continue;
+        Figure& figure = figures[name];
+        if (figure.median && !median) continue;
+        figure.median = median;
+        figure.cpuSeconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+        for (auto const& [key, value] : run.counters) figure.counters[key] = value.value;
+    }
+    ConsoleReporter::ReportRuns(runs);
+}
+
+void note(std::string const& caseName, std::string const& text) { notes[caseName].push_back(text); }
+
+void printSummary(std::ostream& out) {
+    out << "\nSummary. Times are the benchmark thread's CPU time per operation, the median of 3 repetitions\n"
+           "(one run for W1 at 100k records); ratio = baseline time / library time (1.00 is the baseline's speed). "
+           "Targets apply to W1 at 1k.\n\n";
+    workload(out, "W1-small", false);
+    for (char const* group : {"W1/1k", "W1/10k", "W1/100k", "W2", "W3/1k", "W3/10k", "W3/100k"})
+        workload(out, group, std::string(group) == "W1/1k");
+
+    std::optional<double> const write = cpu("W1-small/write"), read = cpu("W1-small/parse_bind"),
+                                sax2 = cpu("W1-small/sax2");
+    if (write && read && sax2) {
+        double const ratio = (*write + *read) / *sax2;
+        out << format("\nW1-small: (write %s + parse + bind %s) / SAX2 pass %s = %.2f  %s\n", duration(*write).c_str(),
+                      duration(*read).c_str(), duration(*sax2).c_str(), ratio, verdict(ratio, 1.6, false).c_str());
+    }
+
+    out << "\nScaling: time per record at 100k records over that at 1k\n";
+    scaling(out, "W1", "write", "write");
+    scaling(out, "W1", "parse_bind", "parse + bind");
+    scaling(out, "W3", "write", "write");
+    scaling(out, "W3", "parse_bind", "parse + bind");
+
+    std::optional<double> const plain = cpu("W1/1k/parse");
+    std::optional<double> const plainBytes = counter("W1/1k/memory", "doc_bytes");
+    if (plain && plainBytes) {
+        double const plainPerMB = *plain / (*plainBytes / 1e6);
+        out << format(
+            "\nHostile shapes, read once with the default limits; plain document: W1/1k XmlDocument::parse, "
+            "%s per MB.\nTarget: within 3 x plain per byte, or refused within 10 ms of reaching a limit. Peak: above "
+            "what\n"
+            "the process held before (blocks the reader kept from earlier documents are not counted).\n",
+            duration(plainPerMB).c_str());
+        hostile(out, "attributes_1e5", "one element with 10^5 attributes", plainPerMB);
+        hostile(out, "names_1e6", "10^6 distinct element names", plainPerMB);
+        hostile(out, "comment_100MB_string", "a 100 MB comment, from a string", plainPerMB);
+        hostile(out, "comment_100MB_stream", "a 100 MB comment, from a std::istream", plainPerMB);
+    }
+
+    if (!notes.empty()) out << "\nNotes:\n";
+    for (auto const& [name, lines] : notes)
+        for (std::string const& line : lines) out << "  " << name << ": " << line << '\n';
+}
+
+}  // namespace kxsoa_bench

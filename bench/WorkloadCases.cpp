@@ -1,0 +1,381 @@
+// The workloads, each beside its baselines: writing into a fresh stream
+// against the hand writer into a fresh string, and XmlDocument::parse
+// (alone, and followed by binding to the message) against libxml2's SAX2
+// pass over the same text. A "memory" case per workload measures the heap
+// once: peak while reading, what the bound objects hold, and allocations
+// per record.
+
+#include "WorkloadCases.h"
+#include "CountingAllocator.h"
+#include "HandWriter.h"
+#include "Sax2Pass.h"
+#include "Summary.h"
+#include "Workloads.h"
+
+#include "host/XmlDocument.h"
+#include "host/XmlStream.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+namespace kxsoa_bench {
+
+using Kestrune::Soa::Common::Xml::XmlDocument;
+using Kestrune::Soa::Common::Xml::XmlReadLimits;
+using Kestrune::Soa::Common::Xml::XmlStream;
+
+namespace {
+
+// One message with its text, built on first use. Only one workload is held
+// at a time (the largest takes gigabytes), so the cases of a workload are
+// registered together.
+template <class Message>
+struct Built {
+    Message message;
+    std::string text;
+    Contents contents;
+};
+
+template <class Message>
+struct Workload {
+    std::string name;  // "W1/1k"
+    std::size_t records;
+    std::string elementName;
+    std::function<Message()> build;
+};
+
+struct AnyBuilt {
+    virtual ~AnyBuilt() = default;
+};
+template <class Message>
+struct HeldBuilt : AnyBuilt {
+    Built<Message> built;
+};
+
+char const e1[] = "ExportToApplicationInput";
+char const e2[] = "GetExportTemplateResponse";
+char const e3[] = "ImportFromApplicationInput";
+
+std::string heldName;
+std::unique_ptr<AnyBuilt> held;
+
+template <class Message>
+std::string written(Message const& message, std::string const& elementName) {
+    XmlStream stream;
+    message.outputXML(stream, elementName);
+    return stream.str();
+}
+
+template <class Message>
+std::string handWritten(Message const& message, std::string const& elementName) {
+    std::string out;
+    handWrite(out, message, elementName);
+    return out;
+}
+
+// Where the hand writer's bytes first differ from the library's, or empty.
+std::string difference(std::string const& library, std::string const& hand) {
+    if (library == hand) return {};
+    std::size_t const at = static_cast<std::size_t>(
+        std::mismatch(library.begin(),
+                      library.begin() + static_cast<std::ptrdiff_t>(std::min(library.size(), hand.size())),
+                      hand.begin())
+            .first -
+        library.begin());
+    auto const around = [at](std::string const& s) { return s.substr(at < 40 ? 0 : at - 40, 100); };
+    return "differs at byte " + std::to_string(at) + ":\n    library: " + around(library) +
+           "\n    by hand: " + around(hand);
+}
+
+template <class Message>
+Built<Message> const& get(Workload<Message> const& workload) {
+    if (heldName != workload.name) {
+        held.reset();  // the previous workload's memory goes back first
+        auto next = std::make_unique<HeldBuilt<Message>>();
+        next->built.message = workload.build();
+        next->built.text = written(next->built.message, workload.elementName);
+        next->built.contents = contentsOf(next->built.message);
+        held = std::move(next);
+        heldName = workload.name;
+    }
+    return static_cast<HeldBuilt<Message>&>(*held).built;
+}
+
+XmlReadLimits limitsFor(std::string const& text) {
+    XmlReadLimits limits;
+    limits.maxBytes = std::max(limits.maxBytes, text.size());  // W1 at 100k records is over the default
+    return limits;
+}
+
+// Appends to a string that outlives the stream: the second document of the
+// same shape finds its memory already there.
+class ReusedString : public std::streambuf {
+public:
+    std::string text;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) text.push_back(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(char const* s, std::streamsize n) override {
+        text.append(s, static_cast<std::size_t>(n));
+        return n;
+    }
+};
+
+void setBytes(benchmark::State& state, std::string const& text) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+template <class Message>
+void write(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    for (auto _ : state) {
+        XmlStream stream;
+        built.message.outputXML(stream, workload.elementName);
+        benchmark::DoNotOptimize(stream.str().data());
+    }
+    setBytes(state, built.text);
+}
+
+template <class Message>
+void writeByHand(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    std::string const differs = difference(built.text, handWritten(built.message, workload.elementName));
+    if (!differs.empty()) note(workload.name + "/write_hand", "THE HAND WRITER WRITES OTHER BYTES: " + differs);
+    for (auto _ : state) {
+        std::string out;
+        handWrite(out, built.message, workload.elementName);
+        benchmark::DoNotOptimize(out.data());
+    }
+    setBytes(state, built.text);
+    state.counters["same_bytes"] = differs.empty() ? 1 : 0;
+}
+
+// Both writers again, into a buffer whose memory is reused: the formatting
+// work alone, without growing a string and touching fresh pages.
+template <class Message>
+void writeReused(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    ReusedString target;
+    for (auto _ : state) {
+        target.text.clear();
+        XmlStream stream(&target);
+        built.message.outputXML(stream, workload.elementName);
+        benchmark::DoNotOptimize(target.text.data());
+    }
+    setBytes(state, built.text);
+}
+
+template <class Message>
+void writeByHandReused(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        handWrite(out, built.message, workload.elementName);
+        benchmark::DoNotOptimize(out.data());
+    }
+    setBytes(state, built.text);
+}
+
+template <class Message>
+void parse(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    XmlReadLimits const limits = limitsFor(built.text);
+    for (auto _ : state) {
+        XmlDocument const document = XmlDocument::parse(built.text, limits);
+        benchmark::DoNotOptimize(&document.root());
+    }
+    setBytes(state, built.text);
+}
+
+template <class Message>
+void parseAndBind(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    XmlReadLimits const limits = limitsFor(built.text);
+    for (auto _ : state) {
+        XmlDocument const document = XmlDocument::parse(built.text, limits);
+        Message message;
+        message.parse(document.root());
+        benchmark::DoNotOptimize(&message);
+    }
+    setBytes(state, built.text);
+}
+
+template <class Message>
+void sax2(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    if (!sax2Pass(built.text).wellFormed) note(workload.name + "/sax2", "the SAX2 pass found the text not well-formed");
+    for (auto _ : state) benchmark::DoNotOptimize(sax2Pass(built.text));
+    setBytes(state, built.text);
+}
+
+using Figures = std::map<std::string, double>;
+
+// The heap figures of one workload. They are taken in a process of their
+// own (see measureMemory): the reader keeps released arena blocks for the
+// next document, and blocks left there by earlier cases would hide the
+// tree's memory from the count. For a `large` workload the second passes
+// (writing into a reused buffer, reading again) are left out, for time.
+template <class Message>
+Figures heapFigures(Workload<Message> const& workload, bool large) {
+    Built<Message> const& built = get(workload);
+    double const records = static_cast<double>(workload.records);
+    double const size = static_cast<double>(built.text.size());
+    XmlReadLimits const limits = limitsFor(built.text);
+    Figures figures;
+    {
+        HeapScope scope;
+        XmlStream stream;
+        built.message.outputXML(stream, workload.elementName);
+        figures["write_allocs_per_record"] = static_cast<double>(scope.allocations()) / records;
+    }
+    if (!large) {
+        ReusedString target;
+        for (int pass = 0; pass < 2; ++pass) {  // the second pass is measured
+            target.text.clear();
+            HeapScope scope;
+            XmlStream stream(&target);
+            built.message.outputXML(stream, workload.elementName);
+            figures["write_steady_allocs_per_record"] = static_cast<double>(scope.allocations()) / records;
+        }
+    }
+    for (char const* pass : {"", "steady_"}) {  // the first read in the process, then one after it
+        bool const first = *pass == 0;
+        if (!first && large) break;
+        HeapScope scope;
+        XmlDocument const document = XmlDocument::parse(built.text, limits);
+        std::size_t const parsed = scope.allocations();
+        std::size_t const tree = scope.liveAbove();
+        Message message;
+        message.parse(document.root());
+        figures[std::string(pass) + "parse_allocs_per_record"] = static_cast<double>(parsed) / records;
+        figures[std::string(pass) + "bind_allocs_per_record"] =
+            static_cast<double>(scope.allocations() - parsed) / records;
+        if (first) {
+            // The text is held while reading, so it counts in the peak. The
+            // objects hold what binding added and kept; released, the
+            // document's blocks may stay with the reader for the next one.
+            figures["peak_read_x_doc"] = (size + static_cast<double>(scope.peakAbove())) / size;
+            figures["tree_x_doc"] = static_cast<double>(tree) / size;
+            figures["objects_x_doc"] = static_cast<double>(scope.liveAbove() - tree) / size;
+            figures["objects_bytes_per_record"] = static_cast<double>(scope.liveAbove() - tree) / records;
+        }
+    }
+    {
+        HeapScope scope;
+        benchmark::DoNotOptimize(sax2Pass(built.text));
+        figures["sax2_peak_x_doc"] = (size + static_cast<double>(scope.peakAbove())) / size;
+    }
+    Contents const& c = built.contents;
+    figures["records"] = records;
+    figures["doc_bytes"] = size;
+    figures["bind_bound_per_record"] = static_cast<double>(c.objects + c.longStrings) / records;
+    figures["lists_per_record"] = static_cast<double>(c.lists) / records;
+    return figures;
+}
+
+std::string executable;  // this program, to measure the heap in a process of its own
+
+// Runs this program again to take one workload's heap figures, and reports them as counters.
+void memory(benchmark::State& state, std::string const& name) {
+    for (auto _ : state) {
+        std::string const command = "'" + executable + "' --kxsoa_measure_memory='" + name + "'";
+        FILE* const child = popen(command.c_str(), "r");
+        if (child == nullptr) {
+            state.SkipWithError("cannot run the heap measurement");
+            return;
+        }
+        char key[128];
+        double value = 0;
+        while (std::fscanf(child, "%127s %lf", key, &value) == 2) state.counters[key] = value;
+        if (pclose(child) != 0) state.SkipWithError("the heap measurement failed");
+    }
+}
+
+struct Entry {
+    std::string name;
+    std::function<void()> registerCases;
+    std::function<Figures()> measure;
+};
+
+template <class Message>
+Entry entry(Workload<Message> const& workload, bool large) {
+    auto const registerCases = [workload, large] {
+        auto const timed = [&](char const* what, void (*run)(benchmark::State&, Workload<Message> const&)) {
+            benchmark::internal::Benchmark* const b =
+                benchmark::RegisterBenchmark((workload.name + "/" + what).c_str(), run, workload);
+            b->Unit(large ? benchmark::kMillisecond : benchmark::kMicrosecond);
+            if (large)
+                b->Iterations(1);  // seconds each: one run
+            else
+                b->Repetitions(3)->DisplayAggregatesOnly();
+        };
+        timed("write", write<Message>);
+        timed("write_hand", writeByHand<Message>);
+        timed("write_reused", writeReused<Message>);
+        timed("write_hand_reused", writeByHandReused<Message>);
+        timed("parse", parse<Message>);
+        timed("parse_bind", parseAndBind<Message>);
+        timed("sax2", sax2<Message>);
+        benchmark::RegisterBenchmark((workload.name + "/memory").c_str(), memory, workload.name)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+    };
+    return {workload.name, registerCases, [workload, large] { return heapFigures(workload, large); }};
+}
+
+std::vector<Entry> workloads() {
+    auto const w1 = [](std::size_t records) { return [records] { return exportRequest(records, 20, 20, 5); }; };
+    auto const w3 = [](std::size_t records) { return [records] { return importRequest(records); }; };
+    using W1 = Workload<ie08::ExportToApplicationInput>;
+    using W2 = Workload<ie08::GetExportTemplateResponse>;
+    using W3 = Workload<ie07::ImportFromApplicationInput>;
+    return {entry(W1{"W1-small", 1, e1, [] { return exportRequest(1, 3, 3, 1); }}, false),
+            entry(W1{"W1/1k", 1000, e1, w1(1000)}, false), entry(W1{"W1/10k", 10000, e1, w1(10000)}, false),
+            entry(W1{"W1/100k", 100000, e1, w1(100000)}, true),
+            // A "record" of W2 is one name in each string list and one configured template.
+            entry(W2{"W2", 10000, e2, [] { return templateResponse(10000, 10000); }}, false),
+            entry(W3{"W3/1k", 1000, e3, w3(1000)}, false), entry(W3{"W3/10k", 10000, e3, w3(10000)}, false),
+            entry(W3{"W3/100k", 100000, e3, w3(100000)}, false)};
+}
+
+// Of each shape, a small instance: the hand writer must write the library's bytes.
+void checkHandWriter(std::string const& name, std::string const& library, std::string const& hand) {
+    std::string const differs = difference(library, hand);
+    if (differs.empty()) return;
+    note(name, "THE HAND WRITER WRITES OTHER BYTES: " + differs);
+    std::fprintf(stderr, "%s: THE HAND WRITER WRITES OTHER BYTES: %s\n", name.c_str(), differs.c_str());
+}
+
+}  // namespace
+
+void registerWorkloadCases(std::string const& program) {
+    executable = program;
+    checkHandWriter("W1", written(exportRequest(3, 3, 3, 2), e1), handWritten(exportRequest(3, 3, 3, 2), e1));
+    checkHandWriter("W2", written(templateResponse(3, 4), e2), handWritten(templateResponse(3, 4), e2));
+    checkHandWriter("W3", written(importRequest(3), e3), handWritten(importRequest(3), e3));
+    for (Entry const& e : workloads()) e.registerCases();
+}
+
+int measureMemory(std::string const& name) {
+    for (Entry const& e : workloads()) {
+        if (e.name != name) continue;
+        for (auto const& [key, value] : e.measure()) std::printf("%s %.17g\n", key.c_str(), value);
+        return 0;
+    }
+    std::fprintf(stderr, "no workload named %s\n", name.c_str());
+    return 1;
+}
+
+}  // namespace kxsoa_bench
