@@ -36,7 +36,9 @@ void attribute(std::string& out, char const (&name)[N], std::string_view value) 
 // prefix an element carries live in the functions of this block alone. The
 // message's own namespace is always "ns1" and is declared on the root; the
 // base namespace (business objects, service data) is "ns2" on the root when
-// the message holds any, and business-object children rebind "ns1" to it.
+// the message holds any. Business-object children keep "ns1": they are the
+// message's local elements. The service data takes the message's namespace
+// as its default; its own children are in the base namespace.
 
 // "<ns1:name" with the root's declarations.
 void openRoot(std::string& out, std::string_view name, std::string_view uri, bool declaresBase) {
@@ -57,17 +59,16 @@ template <std::size_t N>
 void businessObject(std::string& out, char const (&name)[N], ModelObject const& object) {
     put(out, "<ns1:");
     put(out, name);
-    put(out, " xmlns:ns1=\"");
-    put(out, baseNamespaceURI);
-    out += '"';
     attribute(out, "uid", object.getUid());
     attribute(out, "type", object.getType());
     put(out, "/>");
 }
 
 // The service data inside a message.
-void serviceData(std::string& out, ServiceData const& data) {
-    put(out, "<ns2:ServiceData>");
+void serviceData(std::string& out, ServiceData const& data, std::string_view messageURI) {
+    put(out, "<ServiceData xmlns=\"");
+    out += messageURI;
+    put(out, "\">");
     for (std::string const& message : data.getPartialErrors()) {
         put(out, "<ns2:partialErrors");
         attribute(out, "message", message);
@@ -79,7 +80,7 @@ void serviceData(std::string& out, ServiceData const& data) {
         attribute(out, "type", object.getType());
         put(out, "/>");
     }
-    put(out, "</ns2:ServiceData>");
+    put(out, "</ServiceData>");
 }
 
 // The end of the conventions.
@@ -153,7 +154,7 @@ void handWrite(std::string& out, ie08::GetExportTemplateResponse const& response
     stringList(out, "excelTemplates", response.getExcelTemplateArray());
     configuredTemplates(out, "configuredSpecTemplates", response.getConfiguredSpecTemplateArray());
     configuredTemplates(out, "configuredObjectTemplates", response.getConfiguredObjectTemplateArray());
-    serviceData(out, response.getServiceData());
+    serviceData(out, response.getServiceData(), ie08::schemaNamespaceURI);
     closeRoot(out, elementName);
 }
 
