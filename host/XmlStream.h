@@ -23,6 +23,8 @@ namespace Kestrune::Soa::Common::Xml {
 //   prefix is written as it stands, and that prefix is bound to the URI.
 // Misuse (an invalid name, closing what is not open, a second root element)
 // throws a DomException instead of producing broken XML.
+// A write that fails throws (std::bad_alloc, or std::ios_base::failure from a
+// caller's buffer that refuses bytes) instead of leaving the text cut short.
 class KXSOACOMMON_EXPORT XmlStream : public std::ostream {
 public:
     // Writes into a string that the stream owns; see str().
