@@ -74,7 +74,9 @@ using Kestrune::Soa::Internal::Common::Monitor;
 
 namespace {
 
-// The k-th allocation from now on fails; `disarm` tells whether one did.
+// The two faults. The manager refuses its k-th allocation from now and all
+// after it; global operator new fails its k-th call from now only. `disarm`
+// tells whether an allocation failed.
 struct ManagerRefuses {
     CountingMemoryManager manager;
     void arm(long k) {
