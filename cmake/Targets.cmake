@@ -10,6 +10,11 @@ if(KXSOA_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(kxsoa_build_flags INTERFACE -fsanitize=address,undefined)
 endif()
+if(KXSOA_FUZZ)
+  # Coverage instrumentation for everything built, the libraries included:
+  # the fuzz targets add libFuzzer itself.
+  target_compile_options(kxsoa_build_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # A versioned shared library of this project: hidden symbols but those its
 # export macro marks (`<building_define>` is set while building it), its

@@ -6,10 +6,15 @@ namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
 using Kestrune::Soa::Common::Xml::XMLNode;
 using Kestrune::Soa::Common::Xml::XmlStream;
+using Kestrune::Soa::Common::Xml::ClassAllocation::newObject;
 
-ModelObject::ModelObject() : Handle(new ModelObjectImpl()) {}
+KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(ModelObject, "Kestrune::Schemas::Soa::_2006_03::Base::ModelObject")
+KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(ModelObjectImpl, "Kestrune::Schemas::Soa::_2006_03::Base::ModelObjectImpl")
 
-ModelObject::ModelObject(std::string const& uid, std::string const& type) : Handle(new ModelObjectImpl(uid, type)) {}
+ModelObject::ModelObject() : Handle(newObject<ModelObjectImpl>()) {}
+
+ModelObject::ModelObject(std::string const& uid, std::string const& type)
+    : Handle(newObject<ModelObjectImpl>(uid, type)) {}
 
 std::string const& ModelObject::getUid() const { return getHandleObject().getUid(); }
 void ModelObject::setUid(std::string const& uid) { getHandleObject().setUid(uid); }
@@ -33,7 +38,7 @@ ModelObjectImpl::ModelObjectImpl(ModelObjectImpl const& other) = default;
 
 ModelObjectImpl::~ModelObjectImpl() = default;
 
-ModelObjectImpl* ModelObjectImpl::reallyClone() const { return new ModelObjectImpl(*this); }
+ModelObjectImpl* ModelObjectImpl::reallyClone() const { return newObject<ModelObjectImpl>(*this); }
 
 void ModelObjectImpl::parse(XMLNode const& node) {
     m_uid = node.getAttr("uid");

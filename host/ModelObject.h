@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/BaseObject.h"
+#include "host/ClassAllocation.h"
 #include "host/Export.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
@@ -28,6 +29,8 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
 // Written as one empty element with the attributes "uid" and "type". Inside
@@ -50,6 +53,8 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:
     ModelObjectImpl* reallyClone() const override;

@@ -8,8 +8,12 @@ namespace Kestrune::Schemas::Soa::_2006_03::Base {
 using Kestrune::Soa::Common::Xml::HandleAccess;
 using Kestrune::Soa::Common::Xml::XMLNode;
 using Kestrune::Soa::Common::Xml::XmlStream;
+using Kestrune::Soa::Common::Xml::ClassAllocation::newObject;
 
-ServiceData::ServiceData() : Handle(new ServiceDataImpl()) {}
+KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(ServiceData, "Kestrune::Schemas::Soa::_2006_03::Base::ServiceData")
+KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(ServiceDataImpl, "Kestrune::Schemas::Soa::_2006_03::Base::ServiceDataImpl")
+
+ServiceData::ServiceData() : Handle(newObject<ServiceDataImpl>()) {}
 
 std::vector<std::string> const& ServiceData::getPartialErrors() const { return getHandleObject().getPartialErrors(); }
 void ServiceData::addPartialError(std::string const& message) { getHandleObject().addPartialError(message); }
@@ -30,7 +34,7 @@ ServiceDataImpl::ServiceDataImpl(ServiceDataImpl const& other) = default;
 
 ServiceDataImpl::~ServiceDataImpl() = default;
 
-ServiceDataImpl* ServiceDataImpl::reallyClone() const { return new ServiceDataImpl(*this); }
+ServiceDataImpl* ServiceDataImpl::reallyClone() const { return newObject<ServiceDataImpl>(*this); }
 
 void ServiceDataImpl::parse(XMLNode const& node) {
     for (XMLNode const& child : node.children) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/BaseObject.h"
+#include "host/ClassAllocation.h"
 #include "host/Export.h"
 #include "host/ModelObject.h"
 #include "host/XMLNode.h"
@@ -30,6 +31,8 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
 // Written as one element holding a "partialErrors" child (attribute
@@ -52,6 +55,8 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
+
+    KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:
     ServiceDataImpl* reallyClone() const override;

@@ -220,9 +220,18 @@ std::string const emptyElementEnd = "/>";
 
 }  // namespace
 
-XmlStream::XmlStream() : std::ostream(nullptr), m_state(std::make_unique<State>()) { rdbuf(&m_state->ownBuffer); }
+// A write that fails throws, rather than leaving the stream bad and the
+// text cut short: the insertion rethrows what the buffer threw (std::bad_alloc
+// when the string cannot grow), or throws std::ios_base::failure when a
+// caller's buffer refuses bytes.
+XmlStream::XmlStream() : std::ostream(nullptr), m_state(std::make_unique<State>()) {
+    rdbuf(&m_state->ownBuffer);
+    exceptions(badbit);
+}
 
-XmlStream::XmlStream(std::streambuf* target) : std::ostream(target), m_state(std::make_unique<State>()) {}
+XmlStream::XmlStream(std::streambuf* target) : std::ostream(target), m_state(std::make_unique<State>()) {
+    exceptions(badbit);
+}
 
 XmlStream::~XmlStream() = default;
 

@@ -31,6 +31,9 @@ namespace Kestrune::Soa::Common::Xml {
 // the next operation: insert it at once, as `stream << stream.write...(...)`
 // does. Writing allocates nothing per element once the stream's buffers have
 // grown to the message's shape.
+//
+// A write that fails throws (std::bad_alloc, or std::ios_base::failure from a
+// caller's buffer that refuses bytes) instead of leaving the text cut short.
 class KXSOACOMMON_EXPORT XmlStream : public std::ostream {
 public:
     // Writes into a string that the stream owns; see str().

@@ -5,11 +5,11 @@
 //
 // Included only by the source files of message types.
 
+#include "host/ClassAllocation.h"
 #include "host/DomException.h"
 #include "host/Monitor.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
-#include "xml/ClassAllocation.h"
 #include "xml/Members.h"
 
 #include <set>
@@ -107,20 +107,8 @@ void parse(Impl& self, Table const& table, std::string const& probe, XMLNode con
     if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
 }
 
-// Allocates and constructs an implementation object through its class
-// allocation functions; null when no memory could be had. Memory is given
-// back when the constructor throws.
-template <class Impl, class... Args>
-Impl* newObject(Args&&... args) {
-    void* const memory = Impl::operator new(sizeof(Impl));
-    if (!memory) return nullptr;
-    try {
-        return ::new (memory) Impl(std::forward<Args>(args)...);
-    } catch (...) {
-        Impl::operator delete(memory);
-        throw;
-    }
-}
+// The type sources construct their implementation objects with it.
+using ClassAllocation::newObject;
 
 }  // namespace Kestrune::Soa::Common::Xml::Binding
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "host/ClassAllocation.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
 #include "importexport/2007_06/ExportToApplicationInputData.h"
-#include "xml/ClassAllocation.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "host/ClassAllocation.h"
 #include "host/ModelObject.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
 #include "importexport/2008_06/TemplateOverride.h"
-#include "xml/ClassAllocation.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "host/ClassAllocation.h"
 #include "host/ServiceData.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
 #include "importexport/2008_06/ConfiguredTemplate.h"
-#include "xml/ClassAllocation.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 

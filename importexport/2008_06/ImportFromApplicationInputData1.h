@@ -1,8 +1,8 @@
 #pragma once
 
+#include "host/ClassAllocation.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
-#include "xml/ClassAllocation.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 

@@ -6,24 +6,36 @@
 #include "host/MemoryManager.h"
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace kxsoa_test {
 
 class CountingMemoryManager : public Kestrune::Soa::Common::MemoryManager {
 public:
-    std::map<std::string, int> allocationsByType;
+    std::map<std::string, int, std::less<>> allocationsByType;
     int allocations = 0;
     int deallocations = 0;
     int placementAllocations = 0;
     int placementDeallocations = 0;
     int refuseFrom = -1;  // allocations with this ordinal and later return null; -1: never
+    int refusals = 0;
 
     void* allocate(std::size_t size, char const* typeName) override {
-        if (refuseFrom >= 0 && allocations >= refuseFrom) return nullptr;
+        if (refuseFrom >= 0 && allocations >= refuseFrom) {
+            ++refusals;
+            return nullptr;
+        }
         ++allocations;
-        ++allocationsByType[typeName];
+        // Looked up without a temporary string: a type seen before costs no allocation.
+        auto const known = allocationsByType.find(std::string_view(typeName));
+        if (known != allocationsByType.end()) {
+            ++known->second;
+        } else {
+            allocationsByType.emplace(typeName, 1);
+        }
         return std::malloc(size);
     }
     void deallocate(void* memory) override {

@@ -95,8 +95,10 @@ TEST(Allocation, WithAManagerEveryObjectGoesThroughItUnderItsTypeName) {
     CountingMemoryManager manager;
     {
         ScopedMemoryManager installed(manager);
-        Sample sample;  // its own object, and its nested item's
+        Sample sample;  // its own object, its nested item's and its service data's
         sample.addItem(SampleItem());
+        sample.addObject(ModelObject("uid"));
+        sample.getServiceData().addUpdatedObject(ModelObject());
         auto* onHeap = new SampleItem("x", true);
         delete onHeap;
         Sample clone(sample);
@@ -105,6 +107,9 @@ TEST(Allocation, WithAManagerEveryObjectGoesThroughItUnderItsTypeName) {
     EXPECT_EQ(manager.allocationsByType["kxsoa_test::SampleImpl"], 2);
     EXPECT_EQ(manager.allocationsByType["kxsoa_test::SampleItemImpl"], 3);
     EXPECT_EQ(manager.allocationsByType["kxsoa_test::SampleItem"], 1);
+    // The host's handle classes are allocated the same way (the clone shares its service data).
+    EXPECT_EQ(manager.allocationsByType["Kestrune::Schemas::Soa::_2006_03::Base::ModelObjectImpl"], 2);
+    EXPECT_EQ(manager.allocationsByType["Kestrune::Schemas::Soa::_2006_03::Base::ServiceDataImpl"], 1);
     EXPECT_EQ(manager.live(), 0);
 }
 
@@ -123,6 +128,9 @@ TEST(Allocation, AManagerThatGivesNothingMakesConstructorsThrow) {
     EXPECT_THROW(SampleItem(), TryingToCreateNullHandle);
     EXPECT_THROW(SampleItem("a", true), TryingToCreateNullHandle);
     EXPECT_THROW(Sample(), TryingToCreateNullHandle);
+    EXPECT_THROW(ModelObject(), TryingToCreateNullHandle);
+    EXPECT_THROW(ModelObject("uid", "type"), TryingToCreateNullHandle);
+    EXPECT_THROW(ServiceData(), TryingToCreateNullHandle);
     EXPECT_EQ(new SampleItem(), nullptr);  // a new expression yields null instead of constructing into it
     EXPECT_EQ(manager.deallocations, 0);
 }

@@ -3,11 +3,11 @@
 // Two test-only paired classes that between them use all seven member kinds,
 // declared the way a message type is, with the accessors the tests use.
 
+#include "host/ClassAllocation.h"
 #include "host/ModelObject.h"
 #include "host/ServiceData.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
-#include "xml/ClassAllocation.h"
 #include "xml/Handle.h"
 
 #include <set>

@@ -1,4 +1,4 @@
-#include "xml/ClassAllocation.h"
+#include "host/ClassAllocation.h"
 
 #include "host/MemoryManager.h"
 

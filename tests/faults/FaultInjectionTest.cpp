@@ -1,0 +1,260 @@
+// Allocation failure at every point of writing, reading and unsharing a
+// message: first the memory manager refuses, then global operator new
+// fails. Each run ends in a clean exception or in the right result, and
+// gives back all it took. This program replaces the global allocation
+// functions with ones that can be told to fail.
+
+#include "support/CountingMemoryManager.h"
+#include "support/RoundTrip.h"
+
+#include "host/DomException.h"
+#include "host/Monitor.h"
+#include "host/XmlDocument.h"
+#include "importexport/2008_06/ExportToApplicationInput.h"
+#include "importexport/2008_06/GetExportTemplateResponse.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <optional>
+#include <string>
+
+namespace {
+
+// The switch of the replaced global operator new: the call numbered
+// `failingCall` fails (0: none does). `liveBlocks` counts what is held.
+long newCalls = 0;
+long failingCall = 0;
+long liveBlocks = 0;
+
+void* allocateUnlessFailing(std::size_t size) noexcept {
+    if (++newCalls == failingCall) return nullptr;
+    void* const memory = std::malloc(size == 0 ? 1 : size);
+    if (memory) ++liveBlocks;
+    return memory;
+}
+
+// g++ takes the release of what the replaced operator new returned for a
+// mismatch; here malloc and free do pair.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void release(void* memory) noexcept {
+    if (!memory) return;
+    --liveBlocks;
+    std::free(memory);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (void* const memory = allocateUnlessFailing(size)) return memory;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    if (void* const memory = allocateUnlessFailing(size)) return memory;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, std::nothrow_t const&) noexcept { return allocateUnlessFailing(size); }
+void* operator new[](std::size_t size, std::nothrow_t const&) noexcept { return allocateUnlessFailing(size); }
+void operator delete(void* memory) noexcept { release(memory); }
+void operator delete[](void* memory) noexcept { release(memory); }
+void operator delete(void* memory, std::size_t) noexcept { release(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { release(memory); }
+void operator delete(void* memory, std::nothrow_t const&) noexcept { release(memory); }
+void operator delete[](void* memory, std::nothrow_t const&) noexcept { release(memory); }
+
+using namespace kxsoa_test;
+using namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
+using Kestrune::Soa::Common::Exceptions::DomException;
+using Kestrune::Soa::Common::Xml::TryingToCreateNullHandle;
+using Kestrune::Soa::Common::Xml::XmlDocument;
+using Kestrune::Soa::Internal::Common::Monitor;
+
+namespace {
+
+// The two faults. The manager refuses its k-th allocation from now and all
+// after it; global operator new fails its k-th call from now only. `disarm`
+// tells whether an allocation failed.
+struct ManagerRefuses {
+    CountingMemoryManager manager;
+    void arm(long k) {
+        manager.refusals = 0;
+        manager.refuseFrom = manager.allocations + static_cast<int>(k) - 1;
+    }
+    bool disarm() {
+        manager.refuseFrom = -1;
+        return manager.refusals > 0;
+    }
+};
+
+struct GlobalNewFails {
+    void arm(long k) { failingCall = newCalls + k; }
+    bool disarm() {
+        bool const failed = newCalls >= failingCall;
+        failingCall = 0;
+        return failed;
+    }
+};
+
+// Runs `make` once with each of its allocations failing in turn, until a run
+// makes no more allocations than the failing one's number. A run ends in
+// TryingToCreateNullHandle, std::bad_alloc or DomException, or with a result
+// that `describe` turns into `expected`; in either case every block it took
+// is given back (the manager's and the global allocator's). Returns the
+// number of runs.
+template <class Fault, class Make, class Describe>
+long expectCleanAtEveryFailure(Fault& fault, Make const& make, Describe const& describe, std::string const& expected,
+                               CountingMemoryManager const* manager = nullptr) {
+    for (long k = 1;; ++k) {
+        Monitor::reset();  // the probes of a call left by an exception stay open until then
+        long const blocksBefore = liveBlocks;
+        int const managedBefore = manager ? manager->live() : 0;
+        bool failed = false;
+        {
+            std::optional<decltype(make())> result;
+            fault.arm(k);
+            try {
+                result.emplace(make());
+            } catch (TryingToCreateNullHandle const&) {
+            } catch (std::bad_alloc const&) {
+            } catch (DomException const&) {
+            }
+            failed = fault.disarm();
+            if (result) {
+                EXPECT_EQ(describe(*result), expected) << "with allocation " << k << " failing";
+            } else {
+                EXPECT_TRUE(failed) << "no allocation failed, yet run " << k << " ended in an exception";
+            }
+        }
+        Monitor::reset();
+        EXPECT_EQ(liveBlocks, blocksBefore) << "with allocation " << k << " failing";
+        if (manager) {
+            EXPECT_EQ(manager->live(), managedBefore) << "with allocation " << k << " failing";
+        }
+        if (!failed || ::testing::Test::HasFailure()) return k;
+    }
+}
+
+// A 2008-06 export request with two records, business objects, attribute
+// names and template overrides, and text that needs escaping.
+ExportToApplicationInput exportRequest() {
+    ExportToApplicationInput request;
+    for (std::string const& format : {std::string("csv"), troublesome}) {
+        ExportToApplicationInputData1 record(format, "objectTemplate", "template-" + format);
+        record.addObjectsToExport(ModelObject("uid-1-" + format, "Item"));
+        record.addObjectsToExport(ModelObject(troublesome));
+        record.addAttributesToExport("object_name");
+        record.addAttributesToExport(troublesome);
+        record.addObjectTemplateOverride(TemplateOverride("ItemRevision", "excel", "override-template-id"));
+        record.addObjectTemplateOverride(TemplateOverride(troublesome, "", ""));
+        request.addInput(record);
+    }
+    return request;
+}
+
+// A template response with every list filled and service data that reports
+// partial errors and updated objects.
+GetExportTemplateResponse templateResponse() {
+    GetExportTemplateResponse response;
+    response.addSpecTemplate("spec-template-with-a-long-name");
+    response.addObjectTemplat(troublesome);
+    response.addExcelTemplate("excel");
+    response.addConfiguredSpecTemplate(ConfiguredTemplate("Item", troublesome, "spec"));
+    response.addConfiguredObjectTemplate(ConfiguredTemplate("Dataset", "name", "object"));
+    response.getServiceData().addPartialError(troublesome);
+    response.getServiceData().addPartialError("a second partial error, long enough to be allocated");
+    response.getServiceData().addUpdatedObject(ModelObject("uid-updated", "Item"));
+    return response;
+}
+
+template <class T>
+std::string text(T const& message) {
+    Kestrune::Soa::Common::Xml::XmlStream stream;
+    message.outputXML(stream, "message");
+    return stream.str();
+}
+
+// Writing (the message built, then written), reading (parsed and bound) and
+// unsharing a copy, each under every failure that `Fault` can inject.
+// Each step once without failures: the first use of a type sets up what
+// lasts (probe names, the probe table, the manager's count per type name).
+template <class T>
+void useOnce(T (*build)()) {
+    T message = readBack<T>(text(build()));
+    T copy(message);
+    copy.ensureUnShared();
+}
+
+template <class T, class Fault>
+void writeReadAndUnshare(T (*build)(), Fault& fault, CountingMemoryManager const* manager = nullptr) {
+    std::string const expected = text(build());
+    auto const same = [](std::string const& s) { return s; };
+    auto const written = [](T const& message) { return text(message); };
+    EXPECT_GT(expectCleanAtEveryFailure(
+                  fault, [&] { return text(build()); }, same, expected, manager),
+              5);
+    long const readRuns = expectCleanAtEveryFailure(
+        fault,
+        [&] {
+            XmlDocument const document = XmlDocument::parse(expected);
+            T message;
+            message.parse(document.root());
+            return message;
+        },
+        written, expected, manager);
+    EXPECT_GT(readRuns, 5);
+    T const original = build();
+    EXPECT_GT(expectCleanAtEveryFailure(
+                  fault,
+                  [&] {
+                      T copy(original);
+                      copy.ensureUnShared();
+                      return copy;
+                  },
+                  written, expected, manager),
+              1);
+}
+
+}  // namespace
+
+TEST(FaultInjection, TheMemoryManagerRefusingAtEachAllocation) {
+    ManagerRefuses fault;
+    ScopedMemoryManager installed(fault.manager);
+    useOnce(&exportRequest);
+    useOnce(&templateResponse);
+    writeReadAndUnshare(&exportRequest, fault, &fault.manager);
+    writeReadAndUnshare(&templateResponse, fault, &fault.manager);
+}
+
+TEST(FaultInjection, GlobalNewFailingAtEachAllocation) {
+    ASSERT_EQ(Kestrune::Soa::Common::MemoryManager::getMemoryManager(), nullptr);
+    useOnce(&exportRequest);
+    useOnce(&templateResponse);
+    GlobalNewFails fault;
+    writeReadAndUnshare(&exportRequest, fault);
+    writeReadAndUnshare(&templateResponse, fault);
+}
+
+// The memory of an implementation object goes back to the manager when its
+// constructor throws (here: copying a text that needs memory of its own).
+TEST(FaultInjection, MemoryGoesBackWhenAnImplementationConstructorThrows) {
+    std::string const longText(100, 'x');
+    CountingMemoryManager manager;
+    ScopedMemoryManager installed(manager);
+    TemplateOverride const original(longText, "", "");
+    TemplateOverride copy(original);
+    GlobalNewFails fault;
+    fault.arm(1);
+    EXPECT_THROW(TemplateOverride(longText, "", ""), std::bad_alloc);
+    EXPECT_TRUE(fault.disarm());
+    EXPECT_EQ(manager.allocations, 2);
+    EXPECT_EQ(manager.live(), 1);
+
+    fault.arm(1);
+    EXPECT_THROW(copy.ensureUnShared(), std::bad_alloc);  // the clone's constructor throws
+    EXPECT_TRUE(fault.disarm());
+    EXPECT_EQ(manager.live(), 1);
+    EXPECT_EQ(copy.getBusinessObjectType(), longText);
+}
