@@ -10,6 +10,10 @@
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <array>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -429,28 +433,90 @@ private:
         return false;
     }
 
-    // The same steps over bytes, skipping character data to the next "<".
+    // The first byte from `offset` on that matters inside a start tag (a
+    // quote, "=" or ">"), or `end`; sixteen bytes at a time where SSE2 is.
+    static std::size_t nextTagMark(unsigned char const* data, std::size_t offset, std::size_t end) {
+#if defined(__SSE2__)
+        __m128i const quote = _mm_set1_epi8('"'), apostrophe = _mm_set1_epi8('\''), equals = _mm_set1_epi8('='),
+                      close = _mm_set1_epi8('>');
+        for (; offset + 16 <= end; offset += 16) {
+            __m128i const bytes = _mm_loadu_si128(reinterpret_cast<__m128i const*>(data + offset));
+            __m128i const hits =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, apostrophe)),
+                             _mm_or_si128(_mm_cmpeq_epi8(bytes, equals), _mm_cmpeq_epi8(bytes, close)));
+            if (int const mask = _mm_movemask_epi8(hits)) return offset + static_cast<unsigned>(__builtin_ctz(mask));
+        }
+#endif
+        while (offset < end && !isTagMark(data[offset])) ++offset;
+        return offset;
+    }
+
+    static bool isTagMark(unsigned char c) {
+        static constexpr auto marks = [] {
+            std::array<bool, 256> table{};
+            for (unsigned char m : {'"', '\'', '=', '>'}) table[m] = true;
+            return table;
+        }();
+        return marks[c];
+    }
+
+    static bool countsLength(State state) {
+        return state == State::Content || state == State::Value || state == State::Comment || state == State::Cdata ||
+               state == State::Pi;
+    }
+
+    // The same steps over bytes: runs of plain bytes are skipped in one go
+    // (with memchr where one byte ends them), the bytes that end them are
+    // stepped one by one.
     bool scanBytes(unsigned char const* data, std::size_t offset, std::size_t end, std::size_t& where) {
         while (offset < end) {
-            if (m_state == State::Content) {
-                void const* const found = std::memchr(data + offset, '<', end - offset);
-                std::size_t const stop =
+            State const state = m_state;
+            std::size_t stop = offset;
+            if (state == State::Content || state == State::Value || state == State::EndTag) {
+                int const wanted = state == State::Content ? '<'
+                                   : state == State::Value ? static_cast<int>(m_quote)
+                                                           : '>';
+                void const* const found = std::memchr(data + offset, wanted, end - offset);
+                stop =
                     found != nullptr ? static_cast<std::size_t>(static_cast<unsigned char const*>(found) - data) : end;
-                std::size_t const run = stop - offset;
+            } else if (state == State::Tag) {
+                stop = nextTagMark(data, offset, end);
+            } else if (state == State::Comment || state == State::Cdata || state == State::Pi) {
+                unsigned char const mark = state == State::Comment ? '-' : state == State::Cdata ? ']' : '?';
+                while (stop < end && data[stop] != mark && data[stop] != '>') ++stop;
+            }
+            std::size_t const run = stop - offset;
+            if (run > 0 && countsLength(state)) {
+                m_marks = 0;
                 if (run > m_maxTokenBytes - std::min(m_length, m_maxTokenBytes)) {
                     where = offset + (m_maxTokenBytes - m_length);
                     m_excess = Excess::Token;
                     return true;
                 }
                 m_length += run;
-                offset = stop;
-                if (found == nullptr) break;
             }
-            if (step(data[offset])) {
-                where = offset;
+            if (stop == end) break;
+            offset = stop + 1;
+            // The frequent steps, taken here; the others by step().
+            unsigned char const c = data[stop];
+            if (state == State::Tag && c == '=') {
+                if (++m_attributes <= m_maxAttributes) continue;
+                m_excess = Excess::Attributes;
+                where = stop;
                 return true;
             }
-            ++offset;
+            if (state == State::Tag && c != '>') {
+                m_quote = c;
+                m_state = State::Value;
+                m_length = 0;
+            } else if (state == State::Value) {
+                m_state = State::Tag;
+            } else if (state == State::Content) {
+                m_state = State::Open;
+            } else if (step(c)) {
+                where = stop;
+                return true;
+            }
         }
         return false;
     }
@@ -484,17 +550,13 @@ public:
 
     void take(TextLayout const& layout, unsigned char const* piece, std::size_t size) {
         if (layout.width == 1) {
-            char const* const text = reinterpret_cast<char const*>(piece);
-            std::size_t const lines = static_cast<std::size_t>(std::count(text, text + size, '\n'));
             std::size_t start = 0;
-            if (lines > 0) {
-                m_line += lines;
+            for (void const* found; (found = std::memchr(piece + start, '\n', size - start)) != nullptr;) {
+                ++m_line;
                 m_column = 0;
-                start = static_cast<std::size_t>(static_cast<char const*>(memrchr(text, '\n', size)) - text) + 1;
+                start = static_cast<std::size_t>(static_cast<unsigned char const*>(found) - piece) + 1;
             }
-            // Characters, not bytes: UTF-8 continuation bytes do not count.
-            m_column += static_cast<std::size_t>(
-                std::count_if(piece + start, piece + size, [](unsigned char b) { return (b & 0xC0) != 0x80; }));
+            m_column += characters(piece + start, size - start);
             return;
         }
         for (std::size_t i = 0; i + layout.width <= size; i += layout.width) {
@@ -512,6 +574,21 @@ public:
     }
 
 private:
+    // UTF-8 characters in `size` bytes: the bytes that are not continuation
+    // bytes (10xxxxxx), counted eight at a time.
+    static std::size_t characters(unsigned char const* bytes, std::size_t size) {
+        std::size_t continuation = 0;
+        std::size_t i = 0;
+        for (; i + 8 <= size; i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes + i, 8);
+            std::uint64_t const marks = (word & ~(word << 1) & 0x8080808080808080ULL) >> 7;  // 0 or 1 per byte
+            continuation += static_cast<std::size_t>(marks * 0x0101010101010101ULL >> 56);
+        }
+        for (; i < size; ++i) continuation += (bytes[i] & 0xC0) == 0x80;
+        return size - continuation;
+    }
+
     std::size_t m_line = 1;
     std::size_t m_column = 0;
 };
@@ -615,6 +692,9 @@ public:
     class Source {
     public:
         virtual std::size_t read(char* buffer, std::size_t size) = 0;
+        // All the text read so far, when the source keeps it; then places
+        // in it are counted only when one is reported.
+        virtual std::string_view kept() const { return {}; }
 
     protected:
         ~Source() = default;
@@ -779,7 +859,11 @@ private:
         }
         if (excess != TextScanner::Excess::None || over) {
             std::size_t const at = excess != TextScanner::Excess::None ? where : got;
-            auto const [line, column] = m_position.at(m_scanner.layout(), piece, at);
+            std::string_view const kept = m_source.kept();
+            auto const [line, column] =
+                kept.empty() ? m_position.at(m_scanner.layout(), piece, at)
+                             : TextPosition().at(m_scanner.layout(),
+                                                 reinterpret_cast<unsigned char const*>(kept.data()), m_read + at);
             std::string reason;
             if (excess == TextScanner::Excess::Attributes) {
                 reason = "an element has more attributes than the limit of " + std::to_string(m_limits.maxAttributes);
@@ -794,7 +878,7 @@ private:
             refuseAt(position("XML document refused", line, column), reason, Halt::Nothing);
             return -1;
         }
-        m_position.take(m_scanner.layout(), piece, got);
+        if (m_source.kept().empty()) m_position.take(m_scanner.layout(), piece, got);
         m_read += got;
         return static_cast<int>(got);
     }
@@ -1016,9 +1100,9 @@ private:
     XmlReadLimits m_limits;
     Source& m_source;
     TextScanner m_scanner;
-    TextPosition m_position;
-    std::size_t m_read = 0;  // bytes handed to libxml2 so far
-    bool m_ended = false;    // the source has no more text
+    TextPosition m_position;  // where the text read so far ends, unless the source keeps it
+    std::size_t m_read = 0;   // bytes handed to libxml2 so far
+    bool m_ended = false;     // the source has no more text
     ErrorHandlersOfThisThread m_errorHandlers{this, &XmlTreeBuilder::onError, &XmlTreeBuilder::onPlainError};
     std::unique_ptr<XmlDocument::Storage> m_storage;
     xmlParserCtxtPtr m_context = nullptr;
@@ -1042,6 +1126,7 @@ public:
         m_at += got;
         return got;
     }
+    std::string_view kept() const override { return m_text.substr(0, m_at); }
 
 private:
     std::string_view m_text;

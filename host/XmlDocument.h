@@ -40,8 +40,12 @@ struct XmlReadLimits {
 // reason: text that is not well-formed or not namespace-well-formed, any
 // document type declaration (so no entity is ever declared or loaded), text
 // in an encoding other than UTF-8, UTF-16, UCS-4 or one that extends ASCII,
-// and text over any of the limits. Text held in memory is read in place;
-// a stream is read in pieces as the parser advances.
+// and text over any of the limits. A stream that fails is reported as such
+// ("XML input could not be read"), and so is libxml2 running out of memory.
+//
+// The parser pulls the text in pieces of a few kilobytes as it advances:
+// text in memory is never copied whole, and a stream is read no further
+// than the parser has got, nor past limits.maxBytes.
 class KXSOACOMMON_EXPORT XmlDocument {
 public:
     static XmlDocument parse(std::string_view xml, XmlReadLimits const& limits = {});
