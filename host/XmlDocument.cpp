@@ -549,8 +549,12 @@ public:
     }
 
     void take(TextLayout const& layout, unsigned char const* piece, std::size_t size) {
+        // A byte order mark at the start is no character of the document.
+        bool const markFirst = m_atStart && size > 0;
+        m_atStart = m_atStart && size == 0;
         if (layout.width == 1) {
-            std::size_t start = 0;
+            bool const mark = markFirst && size >= 3 && piece[0] == 0xEF && piece[1] == 0xBB && piece[2] == 0xBF;
+            std::size_t start = mark ? 3 : 0;
             for (void const* found; (found = std::memchr(piece + start, '\n', size - start)) != nullptr;) {
                 ++m_line;
                 m_column = 0;
@@ -567,6 +571,8 @@ public:
             if (unit == '\n' && onlyLowBytes) {
                 ++m_line;
                 m_column = 0;
+            } else if (i == 0 && markFirst && unit == 0xFEFF && onlyLowBytes) {
+                continue;
             } else if (layout.width == 4 || (unit & 0xFC00) != 0xDC00) {
                 ++m_column;  // the second half of a surrogate pair is the same character
             }
@@ -591,6 +597,7 @@ private:
 
     std::size_t m_line = 1;
     std::size_t m_column = 0;
+    bool m_atStart = true;
 };
 
 // Names already copied into the arena, by the address of libxml2's own copy

@@ -17,7 +17,7 @@ struct Plain : BaseObject {
 
 TEST(BaseObject, ObjectsWithOneNamespaceShareOneStringWhateverTheTextCameFrom) {
     char buffer[] = "urn:shared";
-    Plain const a("urn:shared"), b(buffer), c("urn:other");
+    Plain const a("urn:shared"), c("urn:other"), b(buffer);
     EXPECT_EQ(a.getNamespaceURI(), "urn:shared");
     EXPECT_EQ(&a.getNamespaceURI(), &b.getNamespaceURI());
     EXPECT_EQ(c.getNamespaceURI(), "urn:other");

@@ -261,6 +261,13 @@ TEST(XmlDocumentTest, NodesStayValidWhenTheDocumentMoves) {
     EXPECT_EQ(b->parent, root);
 }
 
+// An ASCII text in UTF-16, little-endian, with a byte order mark.
+std::string utf16(std::string const& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) out += std::string{c, '\0'};
+    return out;
+}
+
 // "line L, column C" of the first `needle` in an ASCII `xml`.
 std::string placeOf(std::string const& xml, std::string const& needle) {
     std::size_t const at = xml.find(needle);
@@ -296,10 +303,19 @@ TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreNamingItAndWhere)
         {"processing instruction", "<r><?t ab?></r>", "<r><?t abc?></r>", tokens, "c?", token},
     };
     for (Limit const& c : cases) {
+        std::string const expected = "XML document refused at " + placeOf(c.overLimit, c.where) + ": " + c.reason;
         EXPECT_NO_THROW(XmlDocument::parse(c.atLimit, c.limits)) << c.what;
-        EXPECT_EQ(refusalOf(c.overLimit, c.limits),
-                  "XML document refused at " + placeOf(c.overLimit, c.where) + ": " + c.reason)
-            << c.what;
+        EXPECT_EQ(refusalOf(c.overLimit, c.limits), expected) << c.what;
+        // The same places in UTF-16 with a byte order mark, where a token
+        // takes twice the bytes.
+        XmlReadLimits wide = c.limits;
+        wide.maxTokenBytes *= 2;
+        std::string const wideReason =
+            c.limits.maxTokenBytes == 4 ? token.substr(0, token.size() - 7) + "8 bytes" : c.reason;
+        EXPECT_NO_THROW(XmlDocument::parse(utf16(c.atLimit), wide)) << c.what;
+        EXPECT_EQ(refusalOf(utf16(c.overLimit), wide),
+                  "XML document refused at " + placeOf(c.overLimit, c.where) + ": " + wideReason)
+            << c.what << " in UTF-16";
     }
 }
 
@@ -348,11 +364,6 @@ TEST(XmlDocumentTest, StreamFailureIsReportedAsSuchNotAsBadXml) {
 }
 
 TEST(XmlDocumentTest, Utf16GarbageAfterTheRootIsRefusedLikeUtf8Garbage) {
-    auto utf16 = [](std::string const& ascii) {
-        std::string out = "\xFF\xFE";
-        for (char c : ascii) out += std::string{c, '\0'};
-        return out;
-    };
     EXPECT_EQ(XmlDocument::parse(utf16("<a>x</a>\n")).root().text, "x");
     std::string const decoding = "the text cannot be decoded in its declared encoding";
     std::string const oddByte = refusalOf(utf16("<a>x</a>") + "\n", {});
