@@ -451,6 +451,22 @@ private:
         return offset;
     }
 
+    // The first `wanted` byte from `offset` on, or `end`.
+    static std::size_t nextByte(unsigned char const* data, std::size_t offset, std::size_t end, unsigned char wanted) {
+        if (offset < end && data[offset] == wanted) return offset;  // often so: a run is mostly short
+#if defined(__SSE2__)
+        __m128i const pattern = _mm_set1_epi8(static_cast<char>(wanted));
+        for (; offset + 16 <= end; offset += 16) {
+            __m128i const bytes = _mm_loadu_si128(reinterpret_cast<__m128i const*>(data + offset));
+            if (int const mask = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, pattern))) {
+                return offset + static_cast<unsigned>(__builtin_ctz(mask));
+            }
+        }
+#endif
+        while (offset < end && data[offset] != wanted) ++offset;
+        return offset;
+    }
+
     static bool isTagMark(unsigned char c) {
         static constexpr auto marks = [] {
             std::array<bool, 256> table{};
@@ -473,12 +489,10 @@ private:
             State const state = m_state;
             std::size_t stop = offset;
             if (state == State::Content || state == State::Value || state == State::EndTag) {
-                int const wanted = state == State::Content ? '<'
-                                   : state == State::Value ? static_cast<int>(m_quote)
-                                                           : '>';
-                void const* const found = std::memchr(data + offset, wanted, end - offset);
-                stop =
-                    found != nullptr ? static_cast<std::size_t>(static_cast<unsigned char const*>(found) - data) : end;
+                unsigned char const wanted = state == State::Content ? '<'
+                                             : state == State::Value ? static_cast<unsigned char>(m_quote)
+                                                                     : '>';
+                stop = nextByte(data, offset, end, wanted);
             } else if (state == State::Tag) {
                 stop = nextTagMark(data, offset, end);
             } else if (state == State::Comment || state == State::Cdata || state == State::Pi) {
@@ -511,6 +525,13 @@ private:
                 m_length = 0;
             } else if (state == State::Value) {
                 m_state = State::Tag;
+            } else if (state == State::Tag) {  // its ">"
+                enter(State::Content);
+            } else if (state == State::Content && offset < end && data[offset] != '!' && data[offset] != '?') {
+                // The start of a start tag or an end tag, told by the byte after "<".
+                m_state = data[offset] == '/' ? State::EndTag : State::Tag;
+                m_attributes = 0;
+                ++offset;
             } else if (state == State::Content) {
                 m_state = State::Open;
             } else if (step(c)) {
