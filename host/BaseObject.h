@@ -26,14 +26,18 @@ public:
     BaseObject* clone() const;
 
     // The namespace URI that the object's element is written in.
-    std::string const& getNamespaceURI() const noexcept { return m_namespaceURI; }
+    // Objects built with the same URI text share one string, which lives
+    // as long as the process.
+    std::string const& getNamespaceURI() const noexcept { return *m_namespaceURI; }
 
     // How many handles hold this object.
     std::int32_t getRefCount() const noexcept { return m_refCount; }
 
 protected:
+    // Takes the process's one copy of the URI's text (a null URI is empty);
+    // the first object with a given URI makes that copy.
     explicit BaseObject(char const* namespaceURI);
-    // Copies the URI; the copy is held by nobody yet, so its count is 0.
+    // Shares the URI; the copy is held by nobody yet, so its count is 0.
     BaseObject(BaseObject const& other);
     BaseObject& operator=(BaseObject const&) = delete;
 
@@ -43,7 +47,7 @@ private:
     template <class T>
     friend class Handle;
 
-    std::string m_namespaceURI;
+    std::string const* m_namespaceURI;
     std::int32_t m_refCount = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "host/Export.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <string_view>
 
@@ -56,7 +57,7 @@ public:
 private:
     friend class XmlTreeBuilder;
     XMLNode const* m_first = nullptr;
-    std::size_t m_size = 0;
+    std::uint32_t m_size = 0;
 };
 
 // One element of a parsed document (see XmlDocument, which owns it). Every
@@ -69,7 +70,7 @@ public:
                                       // entities decoded; text of children not included
     XMLNode const* parent = nullptr;  // null only at the document's root element
     XMLNodeList children;             // child elements in document order
-    std::size_t line = 0;             // line of the end of the element's start tag (1-based)
+    std::uint32_t line = 0;           // line of the end of the element's start tag (1-based)
 
     // The value of the attribute with this local name, whatever its namespace;
     // an empty view when the element has no such attribute.
@@ -84,9 +85,9 @@ public:
 private:
     friend class XMLNodeList::const_iterator;
     friend class XmlTreeBuilder;
+    std::uint32_t m_attributeCount = 0;
     XMLNode const* m_nextSibling = nullptr;
     XMLAttribute const* m_attributes = nullptr;
-    std::size_t m_attributeCount = 0;
 };
 
 inline XMLNodeList::const_iterator& XMLNodeList::const_iterator::operator++() {

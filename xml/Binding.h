@@ -54,6 +54,30 @@ bool readIfNamed(Impl& self, Member const& member, XMLNode const& child) {
     }
 }
 
+template <class Impl, class Member>
+void reserveFor(Impl& self, Member const& member, std::size_t children) {
+    if constexpr (!Member::isAttribute) member.reserve(self, children);
+}
+
+// Reserves each list's room once, for the children that it will read: one
+// pass counts the children by the member that reads them.
+template <class Impl, class Table>
+void reserveOwnChildren(Impl& self, Table const& table, XMLNode const& node) {
+    std::size_t counts[std::tuple_size_v<Table>] = {};
+    for (XMLNode const& child : node.children) {
+        std::size_t index = 0;
+        std::apply(
+            [&](auto const&... member) {
+                return ((!member.isAttribute && child.name == member.xmlName ? (++counts[index], true)
+                                                                             : (++index, false)) ||
+                        ...);
+            },
+            table);
+    }
+    std::size_t index = 0;
+    std::apply([&](auto const&... member) { (reserveFor(self, member, counts[index++]), ...); }, table);
+}
+
 // Adds the namespace URIs that `self`'s element tree needs: its own, then
 // those of each child-element member (a list asks its first entry only).
 template <class Impl, class Table>
@@ -96,7 +120,7 @@ void parse(Impl& self, Table const& table, std::string const& probe, XMLNode con
     if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markStart(probe);
     forEachMember<true>(table, [&](auto const& member) { member.read(self, node); });
     if constexpr (!isAttributeOnly<Table>) {
-        forEachMember<false>(table, [&](auto const& member) { member.reserve(self, node.children.size()); });
+        reserveOwnChildren(self, table, node);
         for (XMLNode const& child : node.children) {
             // The first member whose XML name equals the child's name reads it.
             bool const read =

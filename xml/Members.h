@@ -76,9 +76,10 @@ struct ListMember {
     char const* xmlName;
     std::vector<Entry> C::*field;
 
-    void reserve(C& self, std::size_t children) const {
+    // Room for `entries` more: the children of one element that this list reads.
+    void reserve(C& self, std::size_t entries) const {
         std::vector<Entry>& list = self.*field;
-        list.reserve(list.size() + children);
+        if (entries > 0) list.reserve(list.size() + entries);
     }
     void write(C const& self, XmlStream& stream, std::string const& prefix) const {
         std::vector<Entry> const& list = self.*field;

@@ -1,9 +1,16 @@
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
+#include "host/XmlString.h"
 #include "support/Xmllint.h"
 
 #include <gtest/gtest.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlmemory.h>
 
+#include <cstdlib>
+#include <cstring>
+
+#include <algorithm>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -117,6 +124,15 @@ std::string refusalOf(std::string const& xml, XmlReadLimits const& limits) {
     return "(accepted)";
 }
 
+std::string refusalOf(std::istream& in, XmlReadLimits const& limits) {
+    try {
+        XmlDocument::parse(in, limits);
+    } catch (DomException const& e) {
+        return e.getMessage();
+    }
+    return "(accepted)";
+}
+
 TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
     std::string const refused = "XML document refused at ";
     std::string const error = "XML parse error at ";
@@ -144,7 +160,7 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
         {"too large",
          "<a>0123456789</a>",
          {16, 256},
-         refused + "line 1, column 14: the XML text is larger than the limit of 16 bytes",
+         refused + "line 1, column 17: the XML text is larger than the limit of 16 bytes",
          true},
         {"truncated",
          "<a>\n<b>\n  <c/>",
@@ -152,10 +168,7 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
          error + "line 3, column 7: the document ends before element 'b' is closed"},
         {"empty", "", {}, error + "line 1, column 1: the document has no root element"},
         {"only a comment", "<!-- c -->\n", {}, error + "line 2, column 1: the document has no root element"},
-        {"cut in the root tag",
-         "<a",
-         {},
-         error + "line 1, column 1: the document ends before its root element is complete"},
+        {"cut in the root tag", "<a", {}, error + "line 1, column 3: the document ends inside a start tag"},
         {"undeclared prefix",
          "<a>\n  <p:b/></a>",
          {},
@@ -220,14 +233,6 @@ TEST(XmlDocumentTest, StreamInputGivesTheSameTreeAsMemoryAndCountsItsSize) {
     EXPECT_THROW(XmlDocument::parse(over, {xml.size() - 1, 256}), DomException);
 }
 
-TEST(XmlDocumentTest, StreamThatFailsIsRefused) {
-    struct Broken : std::streambuf {
-        int_type underflow() override { throw std::ios_base::failure("disk gone"); }
-    } broken;
-    std::istream in(&broken);
-    EXPECT_THROW(XmlDocument::parse(in), DomException);
-}
-
 TEST(XmlDocumentTest, VeryDeepDocumentParsesAndIsReleasedWithoutRecursion) {
     std::size_t const depth = 100000;
     std::string xml;
@@ -254,6 +259,215 @@ TEST(XmlDocumentTest, NodesStayValidWhenTheDocumentMoves) {
     EXPECT_EQ(b->text, "text");
     EXPECT_EQ(root->getAttr("k"), "v");
     EXPECT_EQ(b->parent, root);
+}
+
+// An ASCII text in UTF-16, little-endian, with a byte order mark.
+std::string utf16(std::string const& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) out += std::string{c, '\0'};
+    return out;
+}
+
+// "line L, column C" of the first `needle` in an ASCII `xml`.
+std::string placeOf(std::string const& xml, std::string const& needle) {
+    std::size_t const at = xml.find(needle);
+    std::size_t const lineStart = xml.rfind('\n', at) == std::string::npos ? 0 : xml.rfind('\n', at) + 1;
+    std::size_t const line = 1 + static_cast<std::size_t>(std::count(xml.begin(), xml.begin() + at, '\n'));
+    return "line " + std::to_string(line) + ", column " + std::to_string(at - lineStart + 1);
+}
+
+TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreNamingItAndWhere) {
+    struct Limit {
+        char const* what;
+        std::string atLimit, overLimit;
+        XmlReadLimits limits;
+        std::string where;  // the text at which the refusal is placed
+        std::string reason;
+    };
+    XmlReadLimits attributes, names, tokens;
+    attributes.maxAttributes = 3;
+    names.maxNames = 5;  // r, p, urn:p, x, t
+    tokens.maxTokenBytes = 4;
+    std::string const token =
+        "a token (text, attribute value, comment, CDATA section or processing instruction) is "
+        "longer than the limit of 4 bytes";
+    Limit const cases[] = {
+        {"attributes", "<r>\n <e a='1' b='2' xmlns:p='u'/></r>", "<r>\n <e a='1' b='2' xmlns:p='u' c='4'/></r>",
+         attributes, "='4'", "an element has more attributes than the limit of 3"},
+        {"names", "<r xmlns:p='urn:p' p:x='1'><?t d?><x/></r>", "<r xmlns:p='urn:p' p:x='1'><?t d?><x/>\n<y/></r>",
+         names, "/></r>", "the document uses more distinct names than the limit of 5"},
+        {"text", "<r>\nabc</r>", "<r>\nabcd</r>", tokens, "d<", token},
+        {"attribute value", "<r a='abcd'/>", "<r a='abcde'/>", tokens, "e'", token},
+        {"comment", "<r><!--abcd--></r>", "<r><!--abcde--></r>", tokens, "e-", token},
+        {"CDATA section", "<r><![CDATA[ab]]]]></r>", "<r><![CDATA[abc]]]]></r>", tokens, "]>", token},
+        {"processing instruction", "<r><?t ab?></r>", "<r><?t abc?></r>", tokens, "c?", token},
+    };
+    for (Limit const& c : cases) {
+        std::string const expected = "XML document refused at " + placeOf(c.overLimit, c.where) + ": " + c.reason;
+        EXPECT_NO_THROW(XmlDocument::parse(c.atLimit, c.limits)) << c.what;
+        EXPECT_EQ(refusalOf(c.overLimit, c.limits), expected) << c.what;
+        // The same places in UTF-16 with a byte order mark, where a token
+        // takes twice the bytes.
+        XmlReadLimits wide = c.limits;
+        wide.maxTokenBytes *= 2;
+        std::string const wideReason =
+            c.limits.maxTokenBytes == 4 ? token.substr(0, token.size() - 7) + "8 bytes" : c.reason;
+        EXPECT_NO_THROW(XmlDocument::parse(utf16(c.atLimit), wide)) << c.what;
+        EXPECT_EQ(refusalOf(utf16(c.overLimit), wide),
+                  "XML document refused at " + placeOf(c.overLimit, c.where) + ": " + wideReason)
+            << c.what << " in UTF-16";
+    }
+}
+
+// A stream that never ends, counting what it gave.
+struct EndlessText : std::streambuf {
+    std::string piece = "<r>" + std::string(4096, ' ');
+    std::size_t given = 0;
+    int_type underflow() override {
+        setg(piece.data(), piece.data(), piece.data() + piece.size());
+        given += piece.size();
+        piece.replace(0, 3, "<a>");
+        return traits_type::to_int_type(piece[0]);
+    }
+};
+
+TEST(XmlDocumentTest, StreamIsReadNoFurtherThanTheSizeLimit) {
+    EndlessText endless;
+    std::istream in(&endless);
+    XmlReadLimits limits;
+    limits.maxBytes = 100000;
+    std::string const message = refusalOf(in, limits);
+    EXPECT_NE(message.find("the XML text is larger than the limit of 100000 bytes"), std::string::npos) << message;
+    EXPECT_LT(endless.given, limits.maxBytes + 3 * endless.piece.size());
+}
+
+TEST(XmlDocumentTest, StreamFailureIsReportedAsSuchNotAsBadXml) {
+    // Fails at once, or after the first piece of a document that the
+    // parser would otherwise refuse as cut short.
+    struct FailsAfter : std::streambuf {
+        std::string text;
+        bool given = false;
+        explicit FailsAfter(std::string t) : text(std::move(t)) {}
+        int_type underflow() override {
+            if (given || text.empty()) throw std::ios_base::failure("disk gone");
+            given = true;
+            setg(text.data(), text.data(), text.data() + text.size());
+            return traits_type::to_int_type(*gptr());
+        }
+    };
+    FailsAfter atOnce("");
+    std::istream first(&atOnce);
+    EXPECT_EQ(refusalOf(first, {}), "XML input could not be read: the stream failed after 0 bytes");
+    FailsAfter later("<r>" + std::string(10000, ' '));
+    std::istream second(&later);
+    EXPECT_EQ(refusalOf(second, {}).rfind("XML input could not be read: the stream failed after ", 0), 0u);
+}
+
+TEST(XmlDocumentTest, Utf16GarbageAfterTheRootIsRefusedLikeUtf8Garbage) {
+    EXPECT_EQ(XmlDocument::parse(utf16("<a>x</a>\n")).root().text, "x");
+    std::string const decoding = "the text cannot be decoded in its declared encoding";
+    std::string const oddByte = refusalOf(utf16("<a>x</a>") + "\n", {});
+    std::string const loneSurrogate = refusalOf(utf16("<a>x</a>") + "\x3D\xD8", {});
+    EXPECT_NE(oddByte.find(decoding), std::string::npos) << oddByte;
+    EXPECT_NE(loneSurrogate.find(decoding), std::string::npos) << loneSurrogate;
+    EXPECT_EQ(refusalOf("<a>x</a>\xD8", {}).rfind("XML parse error", 0), 0u);
+    EXPECT_EQ(refusalOf(std::string("<a>x</a>\0", 9), {}).rfind("XML parse error", 0), 0u);
+}
+
+TEST(XmlDocumentTest, ControlCharactersEndAtU001FForReaderAndWriterAlike) {
+    using Kestrune::Soa::Common::Xml::toXmlString;
+    for (int c = 1; c < 0x80; ++c) {
+        bool const carried = c >= 0x20 || c == '\t' || c == '\n' || c == '\r';
+        std::string const raw(1, static_cast<char>(c));
+        std::string const reference = "&#" + std::to_string(c) + ";";
+        EXPECT_EQ(refusalOf("<a>" + (c == '<' || c == '&' ? reference : raw) + "</a>", {}) == "(accepted)", carried)
+            << c;
+        EXPECT_EQ(refusalOf("<a>" + reference + "</a>", {}) == "(accepted)", carried) << c;
+        bool written = true;
+        try {
+            XmlDocument const back = XmlDocument::parse("<a>" + toXmlString(raw) + "</a>");
+            EXPECT_EQ(back.root().text, raw) << c;
+        } catch (DomException const&) {
+            written = false;
+        }
+        EXPECT_EQ(written, carried) << c;
+    }
+}
+
+TEST(XmlDocumentTest, AttributesAreFoundByTheirWholeNameOnly) {
+    XmlDocument const doc = XmlDocument::parse("<a typeName='long' type='short' t='one'/>");
+    EXPECT_EQ(doc.root().getAttr("type"), "short");
+    EXPECT_EQ(doc.root().getAttr("t"), "one");
+    EXPECT_EQ(doc.root().getAttr("typ"), "");
+    EXPECT_EQ(doc.root().getAttr("typeNameX"), "");
+    EXPECT_EQ(XmlDocument::parse("<a typeName='long'/>").root().findAttr("type"), nullptr);
+}
+
+// libxml2's allocator, failing at its k-th call from the moment it is put
+// in place, and counting the blocks it has out.
+namespace failing {
+std::size_t callsLeft = 0;
+long blocksOut = 0;
+bool fails() { return callsLeft > 0 && --callsLeft == 0; }
+void* allocate(std::size_t size) {
+    if (fails()) return nullptr;
+    void* const block = std::malloc(size);
+    blocksOut += block != nullptr;
+    return block;
+}
+void* reallocate(void* block, std::size_t size) {
+    if (fails()) return nullptr;
+    void* const moved = std::realloc(block, size);
+    blocksOut += block == nullptr && moved != nullptr;
+    return moved;
+}
+void release(void* block) {
+    blocksOut -= block != nullptr;
+    std::free(block);
+}
+char* duplicate(char const* text) {
+    char* const copy = static_cast<char*>(allocate(std::strlen(text) + 1));
+    return copy != nullptr ? std::strcpy(copy, text) : nullptr;
+}
+}  // namespace failing
+
+TEST(XmlDocumentTest, LibxmlOutOfMemoryAtAnyAllocationIsADomExceptionOrTheWholeTree) {
+    std::string const utf8 =
+        "<?xml version='1.0'?>\n<!-- c --><p:r xmlns:p='urn:p' xmlns='urn:d' a='1&amp;2'>caf\xC3\xA9<e p:k='v'/>"
+        "<![CDATA[<x>]]><?pi d?><e>&#x1F600;</e></p:r>";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("<r a='b'><e>text</e></r>")) utf16 += std::string{c, '\0'};
+    for (std::string const& xml : {utf8, utf16}) {
+        XmlDocument const expected = XmlDocument::parse(xml);
+        xmlFreeFunc oldFree;
+        xmlMallocFunc oldMalloc;
+        xmlReallocFunc oldRealloc;
+        xmlStrdupFunc oldStrdup;
+        xmlMemGet(&oldFree, &oldMalloc, &oldRealloc, &oldStrdup);
+        xmlMemSetup(&failing::release, &failing::allocate, &failing::reallocate, &failing::duplicate);
+        xmlResetLastError();
+        testing::internal::CaptureStderr();
+        std::size_t refusals = 0;
+        bool failed = true;
+        for (std::size_t k = 1; failed; ++k) {
+            failing::callsLeft = k;
+            long const before = failing::blocksOut;
+            try {
+                XmlDocument const read = XmlDocument::parse(xml);
+                expectSameTree(read.root(), expected.root());
+            } catch (DomException const& e) {
+                EXPECT_EQ(e.getMessage().rfind("XML ", 0), 0u) << e.getMessage();
+                ++refusals;
+            }
+            failed = failing::callsLeft == 0;
+            xmlResetLastError();  // the copy of the last error that libxml2 keeps per thread
+            EXPECT_EQ(failing::blocksOut, before) << "after failing at allocation " << k;
+        }
+        failing::callsLeft = 0;
+        xmlMemSetup(oldFree, oldMalloc, oldRealloc, oldStrdup);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_GT(refusals, 10u);
+    }
 }
 
 }  // namespace
