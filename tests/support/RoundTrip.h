@@ -72,6 +72,16 @@ std::set<std::string> namespacesOf(T const& object, std::set<std::string> namesp
     return namespaces;
 }
 
+// Passes when `actual` holds the same content as `expected`; otherwise names
+// the first member that differs and shows both.
+template <class T>
+::testing::AssertionResult sameContent(T const& expected, T const& actual) {
+    std::string const difference = expected.difference(actual);
+    if (difference.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << difference << "\nexpected " << expected.dump() << "actual "
+                                         << actual.dump();
+}
+
 // The message of the DomException that `action` throws, or "(no DomException)".
 inline std::string domExceptionMessage(std::function<void()> const& action) {
     try {

@@ -8,6 +8,7 @@
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
 #include "xml/ClassAllocation.h"
+#include "xml/Content.h"
 #include "xml/Handle.h"
 
 #include <set>
@@ -41,6 +42,7 @@ public:
     void outputXML(XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(SampleItem)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
     using Handle::getHandleObject;  // tests look at counts and identity
@@ -71,6 +73,7 @@ public:
     void outputXML(XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(Sample)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
     using Handle::getHandleObject;
@@ -90,6 +93,7 @@ public:
     void outputXML(XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(SampleItemImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:
@@ -125,6 +129,7 @@ public:
     void outputXML(XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(SampleImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:
