@@ -24,6 +24,9 @@ install(FILES
   ${PROJECT_BINARY_DIR}/kxsoaimportexporttypesConfigVersion.cmake
   DESTINATION ${KXSOA_CMAKE_DIR})
 
+# The pkg-config files find the prefix from their own place, so that the
+# installed tree can be moved (or installed with --prefix) as a whole.
+file(RELATIVE_PATH KXSOA_PC_PREFIX_FROM_PCDIR /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
 foreach(library kxsoacommon kxsoaimportexporttypes)
   configure_file(cmake/${library}.pc.in ${PROJECT_BINARY_DIR}/${library}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${library}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
