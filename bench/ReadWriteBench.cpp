@@ -65,9 +65,7 @@ void handWritten(std::string& out) {
         appendXmlString(out, record.getTemplateId());
         out += "\">";
         for (ModelObject const& object : record.getObjectsToExportArray()) {
-            out += "<ns1:objectsToExport xmlns:ns1=\"";
-            out += base;
-            out += "\" uid=\"";
+            out += "<ns1:objectsToExport uid=\"";
             appendXmlString(out, object.getUid());
             out += "\" type=\"";
             appendXmlString(out, object.getType());

@@ -31,3 +31,10 @@ foreach(library kxsoacommon kxsoaimportexporttypes)
   configure_file(cmake/${library}.pc.in ${PROJECT_BINARY_DIR}/${library}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${library}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endforeach()
+
+# The XML Schemas of the three namespaces, written for the default namespace host.
+install(FILES
+  schema/Soa-2006-03-Base.xsd
+  schema/ImportExport-2007-06-FileImportExport.xsd
+  schema/ImportExport-2008-06-FileImportExport.xsd
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/kxsoa/schema)

@@ -42,8 +42,9 @@ void ModelObjectImpl::parse(XMLNode const& node) {
 }
 
 void ModelObjectImpl::outputXML(XmlStream& stream, std::string const& elementName) const {
+    // Nested, the element is the containing type's local element, in that type's namespace.
     if (stream.isRootElement()) stream.addNamespaces({getNamespaceURI()});
-    stream << stream.writeOpenElement(getNamespaceURI(), elementName)
+    stream << stream.writeOpenLocalElement(getNamespaceURI(), elementName)
            << stream.writeAttribute("uid", Kestrune::Soa::Common::Xml::toXmlString(m_uid))
            << stream.writeAttribute("type", Kestrune::Soa::Common::Xml::toXmlString(m_type))
            << stream.writeOpenElementClose(getNamespaceURI(), true);

@@ -30,7 +30,10 @@ public:
     void getNamespaces(std::set<std::string>& namespaces) const;
 };
 
-// Written as one empty element with the attributes "uid" and "type".
+// Written as one empty element with the attributes "uid" and "type". Inside
+// another element it is that type's local element and in its namespace: a
+// name with a prefix keeps the prefix's binding; a name without one gets the
+// containing element's namespace as default. At the root, the base namespace.
 class KXSOACOMMON_EXPORT ModelObjectImpl : public Kestrune::Soa::Common::Xml::BaseObject {
 public:
     ModelObjectImpl();

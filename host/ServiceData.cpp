@@ -55,7 +55,9 @@ void ServiceDataImpl::outputXML(XmlStream& stream, std::string const& elementNam
         getNamespaces(namespaces);
         stream.addNamespaces(std::move(namespaces));
     }
-    stream << stream.writeOpenElement(uri, elementName) << stream.writeOpenElementClose(uri, false);
+    // Nested, the element is the containing type's local element (in that
+    // type's namespace); its children are the base type's, in the base namespace.
+    stream << stream.writeOpenLocalElement(uri, elementName) << stream.writeOpenElementClose(uri, false);
     std::string const prefix = stream.getNamespacePrefix(uri) + ':';
     for (std::string const& message : m_partialErrors) {
         stream << stream.writeOpenElement(uri, prefix + "partialErrors")

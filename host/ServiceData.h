@@ -33,7 +33,9 @@ public:
 };
 
 // Written as one element holding a "partialErrors" child (attribute
-// "message") per partial error and an "updated" child per updated object.
+// "message") per partial error and an "updated" child per updated object,
+// both in the base namespace. The element itself is placed as a business
+// object's: "ServiceData" inside a message is in the message's namespace.
 class KXSOACOMMON_EXPORT ServiceDataImpl : public Kestrune::Soa::Common::Xml::BaseObject {
 public:
     ServiceDataImpl();

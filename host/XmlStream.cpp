@@ -12,6 +12,7 @@ namespace Kestrune::Soa::Common::Xml {
 namespace {
 
 constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
+constexpr std::string_view xmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 
 // A stream buffer that appends to a string: no put area, so every write
 // lands in one append.
@@ -31,6 +32,14 @@ protected:
 };
 
 [[noreturn]] void misuse(std::string const& what) { throw Exceptions::DomException("XmlStream: " + what); }
+
+// An empty URI cannot be bound to a prefix, and the namespaces of the
+// reserved prefixes "xml" and "xmlns" are bound to no other.
+void checkBindable(std::string_view uri) {
+    if (uri.empty()) misuse("an empty namespace URI cannot be bound to a prefix");
+    if (uri == xmlNamespace || uri == xmlnsNamespace)
+        misuse("the reserved namespace \"" + std::string(uri) + "\" cannot be bound to a prefix");
+}
 
 struct QualifiedName {
     std::string_view prefix;  // empty when the name has none
@@ -90,7 +99,8 @@ struct XmlStream::State {
     };
     struct OpenElement {
         std::string qualifiedName;
-        std::string uri;
+        std::string uri;               // as given when it was opened, to check its closing
+        std::string elementNamespace;  // the namespace it is in
         std::size_t bindingsMark = 0;
     };
 
@@ -126,7 +136,7 @@ struct XmlStream::State {
     }
 
     std::string const& prefixOf(std::string_view uri) {
-        if (uri.empty()) misuse("an empty namespace URI cannot be bound to a prefix");
+        checkBindable(uri);
         for (Binding const& binding : assigned)
             if (binding.uri == uri) return binding.prefix;
         std::string escapedCheck;
@@ -154,35 +164,46 @@ void XmlStream::addNamespaces(std::set<std::string> namespaces) { m_state->pendi
 
 std::string XmlStream::getNamespacePrefix(std::string_view uri) { return m_state->prefixOf(uri); }
 
-std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view name) {
+std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view name) { return open(uri, name, false); }
+
+std::string XmlStream::writeOpenLocalElement(std::string_view uri, std::string_view name) {
+    return open(uri, name, true);
+}
+
+std::string XmlStream::open(std::string_view uri, std::string_view name, bool local) {
     State& s = *m_state;
     QualifiedName const split = splitName(name, "element");
     if (s.startTagOpen) misuse("cannot open element \"" + std::string(name) + "\" inside an unclosed start tag");
     if (s.depth == 0 && s.rootWritten)
         misuse("cannot write element \"" + std::string(name) + "\": the document already has its root element");
+    if (split.prefix == "xmlns" || split.prefix == "xml")
+        misuse("element \"" + std::string(name) + "\" uses a reserved prefix");
+    checkBindable(uri);
 
     // Declarations this element needs, in a fixed order: the URIs handed to
-    // addNamespaces, then its own URI's prefix, then an explicit prefix.
+    // addNamespaces, then the one its name needs, each only when not in scope.
     std::size_t const mark = s.scopeSize;
+    if (s.elements.size() == s.depth) s.elements.emplace_back();  // before any view into the open elements
     auto declare = [&](std::string_view prefix, std::string_view declaredUri) {
-        for (std::size_t i = mark; i < s.scopeSize; ++i) {
-            if (s.inScope[i].prefix != prefix) continue;
-            if (s.inScope[i].uri == declaredUri) return;
-            s.scopeSize = mark;
-            misuse("element \"" + std::string(name) + "\" would bind prefix \"" + std::string(prefix) +
-                   "\" to two namespaces");
-        }
         if (!s.isBound(prefix, declaredUri)) s.bind(prefix, declaredUri);
     };
-    std::string const* ownPrefix = nullptr;  // stays valid: no prefix is assigned after it
+    std::string_view ownPrefix;  // stays valid: no prefix is assigned after it
+    std::string_view elementNamespace = uri;
     try {
         for (std::string const& pendingUri : s.pending) declare(s.prefixOf(pendingUri), pendingUri);
-        ownPrefix = &s.prefixOf(uri);
-        declare(*ownPrefix, uri);
         if (!split.prefix.empty()) {
-            if (split.prefix == "xmlns" || split.prefix == "xml" || uri == xmlNamespace)
-                misuse("element \"" + std::string(name) + "\" uses a reserved prefix or namespace");
-            declare(split.prefix, uri);
+            // A prefix in scope keeps its binding; only an unbound one gets `uri`.
+            if (std::string const* bound = s.boundUri(split.prefix)) {
+                elementNamespace = *bound;
+            } else {
+                s.bind(split.prefix, uri);
+            }
+        } else if (local && s.depth > 0) {
+            elementNamespace = s.elements[s.depth - 1].elementNamespace;
+            declare({}, elementNamespace);
+        } else {
+            ownPrefix = s.prefixOf(uri);
+            declare(ownPrefix, uri);
         }
     } catch (...) {
         s.scopeSize = mark;
@@ -190,14 +211,14 @@ std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view n
     }
     s.pending.clear();
 
-    if (s.elements.size() == s.depth) s.elements.emplace_back();
     State::OpenElement& element = s.elements[s.depth];
-    if (split.prefix.empty()) {
-        element.qualifiedName.assign(*ownPrefix).append(1, ':').append(name);
-    } else {
+    if (ownPrefix.empty()) {
         element.qualifiedName.assign(name);
+    } else {
+        element.qualifiedName.assign(ownPrefix).append(1, ':').append(name);
     }
     element.uri.assign(uri);
+    element.elementNamespace.assign(elementNamespace);
     element.bindingsMark = mark;
     ++s.depth;
     s.startTagOpen = true;
@@ -207,8 +228,9 @@ std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view n
     text.reserve(1 + element.qualifiedName.size());
     text.append(1, '<').append(element.qualifiedName);
     for (std::size_t i = mark; i < s.scopeSize; ++i) {
-        text.append(" xmlns:").append(s.inScope[i].prefix).append("=\"");
-        appendXmlString(text, s.inScope[i].uri);
+        State::Binding const& binding = s.inScope[i];
+        text.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
+        appendXmlString(text, binding.uri);
         text.append(1, '"');
     }
     return text;

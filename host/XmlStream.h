@@ -17,10 +17,13 @@ namespace Kestrune::Soa::Common::Xml {
 // namespace-well-formed XML 1.0 in UTF-8 whether an object is written at the
 // root or inside an element that the caller opened:
 // - the root element declares every URI handed to addNamespaces;
-// - each URI gets a stable prefix ("ns1", "ns2", ...), never the default
-//   namespace, and an element whose URI is not in scope declares it itself;
+// - each URI gets a stable prefix ("ns1", "ns2", ...);
 // - a name without prefix is qualified with its URI's prefix; a name with a
-//   prefix is written as it stands, and that prefix is bound to the URI.
+//   prefix is written as it stands and is in the namespace that prefix has
+//   in scope; only a prefix not bound in scope is bound to the URI given;
+// - no element repeats a declaration that is already in scope, so a message
+//   written at the root declares its namespaces once, on the root.
+// The prefixes "xml" and "xmlns" and their namespaces are never bound.
 // Misuse (an invalid name, closing what is not open, a second root element)
 // throws a DomException instead of producing broken XML.
 class KXSOACOMMON_EXPORT XmlStream : public std::ostream {
@@ -46,6 +49,13 @@ public:
     // "<prefix:name" followed by the namespace declarations the element needs.
     std::string writeOpenElement(std::string_view uri, std::string_view name);
 
+    // Opens the element of an object that is a local element of the type
+    // containing it: as writeOpenElement, except that a name without prefix
+    // stays without one and is in the namespace of the innermost open
+    // element, declared as the default namespace (xmlns="...") unless it
+    // already is. At the root it is writeOpenElement. Close it with `uri`.
+    std::string writeOpenLocalElement(std::string_view uri, std::string_view name);
+
     // ` name="value"`; `value` must already be escaped (see toXmlString).
     std::string writeAttribute(std::string_view name, std::string_view value) const;
 
@@ -60,6 +70,8 @@ public:
     std::string getNamespacePrefix(std::string_view uri);
 
 private:
+    std::string open(std::string_view uri, std::string_view name, bool local);
+
     struct State;
     std::unique_ptr<State> m_state;
 };

@@ -59,16 +59,15 @@ TEST(ExportToApplication, LiteralForms) {
     record.addAttributesToExport("");
     EXPECT_EQ(written(record, "r"), "<ns1:r" + ns1 + ns2 +
                                         " applicationFormat=\"f\" templateId=\"t\">"
-                                        "<ns1:objectsToExport xmlns:ns1=\"" +
-                                        baseURI +
-                                        "\" uid=\"u1\" type=\"T\"/>"
+                                        "<ns1:objectsToExport uid=\"u1\" type=\"T\"/>"
                                         "<ns1:attributesToExport>b&lt;&amp;&gt;</ns1:attributesToExport>"
                                         "<ns1:attributesToExport></ns1:attributesToExport></ns1:r>");
     ExportToApplicationResponse response;
     response.addTransientFileReadTicket("t\"1\"");
     EXPECT_EQ(written(response, "r"), "<ns1:r" + ns1 + ns2 +
                                           "><ns1:transientFileReadTickets>t&quot;1&quot;"
-                                          "</ns1:transientFileReadTickets><ns2:ServiceData></ns2:ServiceData></ns1:r>");
+                                          "</ns1:transientFileReadTickets><ServiceData xmlns=\"" +
+                                          uri2007 + "\"></ServiceData></ns1:r>");
 }
 
 TEST(ExportToApplication, ParsingSharingAndUnexpectedChildren) {

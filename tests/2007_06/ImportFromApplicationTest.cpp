@@ -45,12 +45,13 @@ TEST(ImportFromApplication, LiteralForms) {
     ImportFromApplicationInput request;
     request.addInput(ImportFromApplicationInputData());
     EXPECT_EQ(written(request, "r"), "<ns1:r" + ns1 + "><ns1:inputs" + empty + "</ns1:r>");
-    // Service data is always written, last and unprefixed; business objects rebind the prefix to their URI.
+    // Service data is always written, last and unprefixed, in the message's namespace (declared as default);
+    // business objects take the message's prefix and namespace.
     ImportFromApplicationResponse response;
-    std::string const serviceData = "<ns2:ServiceData></ns2:ServiceData></ns1:r>";
+    std::string const serviceData = "<ServiceData xmlns=\"" + uri2007 + "\"></ServiceData></ns1:r>";
     EXPECT_EQ(written(response, "r"), "<ns1:r" + ns1 + ns2 + ">" + serviceData);
     response.setResultObjectArray({ModelObject("u1", "T"), ModelObject("u2")});
-    std::string const object = "<ns1:resultObjects xmlns:ns1=\"" + baseURI + "\" uid=\"u";
+    std::string const object = "<ns1:resultObjects uid=\"u";
     EXPECT_EQ(written(response, "r"),
               "<ns1:r" + ns1 + ns2 + ">" + object + "1\" type=\"T\"/>" + object + "2\" type=\"\"/>" + serviceData);
 }

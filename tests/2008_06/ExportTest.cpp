@@ -67,7 +67,7 @@ TEST(Export2008, ListsAreWrittenInMemberOrderWhateverTheOrderOfAdding) {
     EXPECT_EQ(written(record, "e"),
               rootStart + " xmlns:ns2=\"" + baseURI +
                   "\" applicationFormat=\"xlsx\" templateType=\"t\" templateId=\"7\">" +
-                  "<ns1:objectsToExport xmlns:ns1=\"" + baseURI + "\" uid=\"u1\" type=\"Item\"/>" +
+                  "<ns1:objectsToExport uid=\"u1\" type=\"Item\"/>"
                   "<ns1:attributesToExport>a&lt;b</ns1:attributesToExport>"
                   "<ns1:attributesToExport>name</ns1:attributesToExport>"
                   "<ns1:objectTemplateOverride businessObjectType=\"Item\" templateType=\"ExcelTemplate\""

@@ -43,17 +43,24 @@ TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixes) {
     EXPECT_TRUE(kxsoa_test::xmllintAccepts(stream.str()));
 }
 
-TEST(XmlStream, PrefixedNamesAreBoundToTheirUriWhereverTheyAppear) {
+TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
     XmlStream stream;
     stream << stream.writeOpenElement("urn:outer", "env:Envelope") << stream.writeOpenElementClose("urn:outer", false);
-    // The caller's prefix for another URI, and a generated prefix reused for another URI.
-    writeEmpty(stream, "urn:inner", "env:Body");
-    writeEmpty(stream, "urn:inner", stream.getNamespacePrefix("urn:outer") + ":item");
+    for (int message = 0; message < 2; ++message) {  // the second declares again what the first one's scope held
+        stream << stream.writeOpenElement("urn:a", "m") << stream.writeOpenElementClose("urn:a", false);
+        writeEmpty(stream, "urn:b", stream.getNamespacePrefix("urn:a") + ":kept");
+        writeEmpty(stream, "urn:b", "env:caller");
+        writeEmpty(stream, "urn:b", "q:unbound");
+        stream << stream.writeOpenLocalElement("urn:b", "Local") << stream.writeOpenElementClose("urn:b", false);
+        stream << stream.writeOpenLocalElement("urn:b", "Local") << stream.writeOpenElementClose("urn:b", true);
+        stream << stream.writeCloseElement("urn:b", "Local") << stream.writeCloseElement("urn:a", "m");
+    }
     stream << stream.writeCloseElement("urn:outer", "env:Envelope");
-    ASSERT_TRUE(kxsoa_test::xmllintAccepts(stream.str()));
-    XmlDocument const document = XmlDocument::parse(stream.str());
-    EXPECT_EQ(document.root().namespaceURI, "urn:outer");
-    for (XMLNode const& child : document.root().children) EXPECT_EQ(child.namespaceURI, "urn:inner") << child.name;
+    std::string const message =
+        "<ns1:m xmlns:ns1=\"urn:a\"><ns1:kept attr=\"value\"/><env:caller attr=\"value\"/>"
+        "<q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><Local xmlns=\"urn:a\"><Local/></Local></ns1:m>";
+    EXPECT_EQ(stream.str(), "<env:Envelope xmlns:env=\"urn:outer\">" + message + message + "</env:Envelope>");
+    EXPECT_TRUE(kxsoa_test::xmllintAccepts(stream.str()));
 }
 
 TEST(XmlStream, WritesOntoACallersBuffer) {
@@ -92,6 +99,11 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
               "XmlStream: the value of attribute \"a\" is not escaped (byte offset 1); pass it through toXmlString");
     EXPECT_EQ(refused([](XmlStream& s) {
                   s.writeOpenElement("urn:a", "e");
+                  s.writeAttribute("a", "xy<");
+              }),
+              "XmlStream: the value of attribute \"a\" is not escaped (byte offset 2); pass it through toXmlString");
+    EXPECT_EQ(refused([](XmlStream& s) {
+                  s.writeOpenElement("urn:a", "e");
                   s.writeAttribute("a", "AT&T");
               }).substr(0, 38),
               "XmlStream: the value of attribute \"a\" ");
@@ -108,12 +120,16 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
                   s.writeOpenElement("urn:a", "second");
               }),
               "XmlStream: cannot write element \"second\": the document already has its root element");
-    EXPECT_EQ(refused([](XmlStream& s) {
-                  s.addNamespaces({"urn:b"});
-                  s.getNamespacePrefix("urn:b");
-                  s.writeOpenElement("urn:a", "ns1:e");
-              }),
-              "XmlStream: element \"ns1:e\" would bind prefix \"ns1\" to two namespaces");
+    for (char const* reserved : {"xml:e", "xmlns:e"})
+        EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement("urn:a", reserved); }),
+                  "XmlStream: element \"" + std::string(reserved) + "\" uses a reserved prefix");
+    for (char const* reserved : {"http://www.w3.org/XML/1998/namespace", "http://www.w3.org/2000/xmlns/"}) {
+        std::string const message =
+            "XmlStream: the reserved namespace \"" + std::string(reserved) + "\" cannot be bound to a prefix";
+        EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement(reserved, "e"); }), message);
+        EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement(reserved, "p:e"); }), message);
+        EXPECT_EQ(refused([&](XmlStream& s) { s.getNamespacePrefix(reserved); }), message);
+    }
 }
 
 TEST(XmlStream, AcceptsEscapedValuesWithReferences) {

@@ -5,6 +5,7 @@
 
 #include "support/ProbeRecorder.h"
 #include "support/Xmllint.h"
+#include "validate/SchemaValidation.h"
 
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
@@ -51,17 +52,40 @@ T readBack(std::string const& xml) {
     return object;
 }
 
+// The namespace of the element that `writtenInside` writes messages into.
+inline std::string const callerURI = "urn:caller";
+
+// `object` written twice, as "message", inside the caller's own element
+// "env:Envelope" in callerURI: what a message inside a larger document looks like.
+template <class T>
+std::string writtenInside(T const& object) {
+    Kestrune::Soa::Common::Xml::XmlStream stream;
+    stream << stream.writeOpenElement(callerURI, "env:Envelope") << stream.writeOpenElementClose(callerURI, false);
+    object.outputXML(stream, "message");
+    object.outputXML(stream, "message");
+    stream << stream.writeCloseElement(callerURI, "env:Envelope");
+    return stream.str();
+}
+
 // `object` written at the root and read back into a fresh object: xmllint
-// accepts the text, and the two steps fire the probes `probe` + "::outputXML"
-// and `probe` + "::parse" (the public class's full name), once each.
+// accepts the text, the schemas accept it as the type named by `probe` (the
+// public class's full name), also when written inside a caller's element,
+// and the two steps fire the probes `probe` + "::outputXML" and `probe` +
+// "::parse", once each.
 template <class T>
 T roundTrip(T const& object, std::string const& probe) {
     ProbeRecorder probes;
     std::string const xml = written(object, "root");
     EXPECT_TRUE(xmllintAccepts(xml));
+    std::string const typeName = probe.substr(probe.rfind(':') + 1);
+    EXPECT_EQ(kxsoa::validation::messageError(xml, typeName), "") << xml;
     T copy = readBack<T>(xml);
     EXPECT_EQ(probes.events, (std::vector<std::string>{"start " + probe + "::outputXML", "end " + probe + "::outputXML",
                                                        "start " + probe + "::parse", "end " + probe + "::parse"}));
+    std::string const inside = writtenInside(object);
+    EXPECT_TRUE(xmllintAccepts(inside));
+    for (std::size_t message : {0, 1})
+        EXPECT_EQ(kxsoa::validation::childMessageError(inside, message, typeName), "") << inside;
     return copy;
 }
 
