@@ -7,6 +7,10 @@ foreach(folder ${KXSOA_HEADER_FOLDERS})
   install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kxsoa/${folder})
 endforeach()
 
+if(TARGET kxsoa-ie)
+  install(TARGETS kxsoa-ie RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
 install(TARGETS kxsoacommon kxsoaimportexporttypes
   EXPORT kxsoaimportexporttypesTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
