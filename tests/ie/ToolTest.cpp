@@ -25,14 +25,18 @@ std::string fileText(std::string const& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string const workDir = testing::TempDir();
+// A place of this test's own: ctest runs the tests side by side.
+std::string scratch(char const* what) {
+    return testing::TempDir() + "kxsoa_ie_" + testing::UnitTest::GetInstance()->current_test_info()->name() + '_' +
+           what;
+}
 
 // Runs the tool with `arguments` (shell words) and `input` on standard input.
 Outcome tool(std::string const& arguments, std::string const& input = "") {
-    std::string const in = workDir + "kxsoa_ie_in.xml";
+    std::string const in = scratch("in.xml");
     std::ofstream(in, std::ios::binary) << input;
-    std::string const out = workDir + "kxsoa_ie_out";
-    std::string const err = workDir + "kxsoa_ie_err";
+    std::string const out = scratch("out");
+    std::string const err = scratch("err");
     int const raw = std::system((KXSOA_IE " " + arguments + " <" + in + " >" + out + " 2>" + err).c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, fileText(out), fileText(err)};
 }
@@ -133,7 +137,7 @@ TEST(Tool, AMessageOfTheOtherVersionNamesBothNamespaces) {
 
 TEST(Tool, TruncatedXmlIsRefusedWithLineAndColumn) {
     std::string const sample = tool("sample 2007-06/ExportToApplicationResponse").out;
-    std::string const file = workDir + "kxsoa_ie_truncated.xml";
+    std::string const file = scratch("truncated.xml");
     std::ofstream(file, std::ios::binary) << sample.substr(0, sample.size() / 2) << "\n\n";
     Outcome const run = tool("check 2007-06/ExportToApplicationResponse " + file);
     EXPECT_EQ(run.status, 2);
