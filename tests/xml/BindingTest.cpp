@@ -53,7 +53,9 @@ TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
     auto const differenceWith = [&](std::string const& from, std::string const& to) {
         std::string changed = xml;
         changed.replace(changed.find(from), from.size(), to);
-        return original.difference(readBack<Sample>(changed));
+        Sample const other = readBack<Sample>(changed);
+        EXPECT_EQ(other.difference(original).empty(), original.difference(other).empty()) << changed;
+        return original.difference(other);
     };
     EXPECT_EQ(original.difference(original), "");
     EXPECT_EQ(differenceWith("", ""), "");

@@ -50,7 +50,7 @@ v2007::ExportToApplicationInputData exportRecord2007(std::size_t n, std::size_t 
 }
 
 v2008::ImportFromApplicationInputData1 importRecord2008(std::size_t n) {
-    return v2008::ImportFromApplicationInputData1("csv", "Specification", "Folder", true, numbered("write-ticket", n));
+    return v2008::ImportFromApplicationInputData1("csv", "Drawing", "Folder", true, numbered("write-ticket", n));
 }
 
 v2008::TemplateOverride templateOverride(std::size_t n) {
