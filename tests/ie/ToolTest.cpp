@@ -79,12 +79,6 @@ TEST(Tool, CheckWritesTheMessageBackAndSummarisesIt) {
                               " bytes, 5 elements");
     EXPECT_EQ(summary[1], "ExportToApplicationInput");
     EXPECT_EQ(summary[2], "  inputs[0]:");
-
-    Outcome const stats = tool("check 2008-06/ExportToApplicationInput --stats --quiet", sample);
-    EXPECT_NE(stats.err.find("1  Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::TemplateOverrideImpl"),
-              std::string::npos)
-        << stats.err;
-    EXPECT_NE(stats.err.find("Fileimportexport::ExportToApplicationInput::parse"), std::string::npos) << stats.err;
 }
 
 TEST(Tool, DemoPrintsARowPerTypeAndSucceeds) {
@@ -94,7 +88,9 @@ TEST(Tool, DemoPrintsARowPerTypeAndSucceeds) {
     ASSERT_EQ(rows.size(), 16u) << run.out;
     EXPECT_EQ(rows[0].substr(0, 13), "version  type");
     for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i].substr(rows[i].size() - 15), "ok          yes");
-    EXPECT_NE(run.err.find("GetExportTemplateResponse::outputXML"), std::string::npos);
+    EXPECT_NE(run.err.find("GetExportTemplateResponse::outputXML"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("  Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::TemplateOverrideImpl"),
+              std::string::npos);
 }
 
 TEST(Tool, AMessageOfAnotherTypeIsNotValid) {

@@ -22,13 +22,13 @@ Sample populated() {
     serviceData.addPartialError("partly " + troublesome);
     serviceData.addUpdatedObject(ModelObject("uid-9", "Item"));
     Sample sample(troublesome, true, SampleItem("primary", true), serviceData);
-    sample.addNote("first");
-    sample.addNote(troublesome);
-    sample.addNote("");
-    sample.addItem(SampleItem("one", false));
-    sample.addItem(SampleItem(troublesome, true));
-    sample.addObject(ModelObject("uid-1", "Folder"));
-    sample.addObject(ModelObject("uid-2"));
+    sample->addNote("first");
+    sample->addNote(troublesome);
+    sample->addNote("");
+    sample->addItem(SampleItem("one", false));
+    sample->addItem(SampleItem(troublesome, true));
+    sample->addObject(ModelObject("uid-1", "Folder"));
+    sample->addObject(ModelObject("uid-2"));
     return sample;
 }
 
@@ -40,8 +40,8 @@ TEST(Binding, EveryKindComesBackMemberByMember) {
     EXPECT_TRUE(xmllintAccepts(xml));
     Sample const copy = readBack<Sample>(xml);
     EXPECT_TRUE(sameContent(original, copy));
-    EXPECT_EQ(copy.getLabel(), troublesome);
-    EXPECT_EQ(copy.getNoteArray()[1], troublesome);
+    EXPECT_EQ(copy->getLabel(), troublesome);
+    EXPECT_EQ(copy->getNoteArray()[1], troublesome);
 }
 
 TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
@@ -75,9 +75,9 @@ TEST(Binding, DumpShowsEveryMemberByItsXmlName) {
     ServiceData serviceData;
     serviceData.addPartialError("half \"done\"");
     Sample sample("L", true, SampleItem("p", false), serviceData);
-    sample.addItem(SampleItem("i", true));
-    sample.addObject(ModelObject("u1", "T"));
-    sample.addObject(ModelObject("u2"));
+    sample->addItem(SampleItem("i", true));
+    sample->addObject(ModelObject("u1", "T"));
+    sample->addObject(ModelObject("u2"));
     EXPECT_EQ(sample.dump(),
               "Sample\n"
               "  label: \"L\"\n"
@@ -98,9 +98,9 @@ TEST(Binding, DumpShowsEveryMemberByItsXmlName) {
 
 TEST(Binding, LiteralFormOfEachKind) {
     Sample sample("L", false, SampleItem("p", true), ServiceData());
-    sample.addNote("a&b");
-    sample.addItem(SampleItem("i", false));
-    sample.addObject(ModelObject("u1", "T"));
+    sample->addNote("a&b");
+    sample->addItem(SampleItem("i", false));
+    sample->addObject(ModelObject("u1", "T"));
     EXPECT_EQ(written(sample, "sample"), "<ns2:sample xmlns:ns1=\"" + baseURI +
                                              "\" xmlns:ns2=\"http://samples.test/Schemas/Sample\""
                                              " label=\"L\" enabled=\"false\">"
@@ -129,41 +129,41 @@ TEST(Binding, InterleavedChildrenGoToTheirListsInDocumentOrder) {
                                      "'>"
                                      "<s:notes>n1</s:notes><s:items name='i1'/><b:ServiceData/><s:notes>n2</s:notes>"
                                      "<b:objects uid='o1'/><s:items name='i2' flag='1'/><s:objects uid='o2'/></s:x>");
-    EXPECT_EQ(sample.getNoteArray(), (std::vector<std::string>{"n1", "n2"}));
-    ASSERT_EQ(sample.getItemArray().size(), 2u);
-    EXPECT_EQ(sample.getItemArray()[1].getName(), "i2");
-    EXPECT_TRUE(sample.getItemArray()[1].getFlag());
-    ASSERT_EQ(sample.getObjectArray().size(), 2u);
-    EXPECT_EQ(sample.getObjectArray()[1].getUid(), "o2");
+    EXPECT_EQ(sample->getNoteArray(), (std::vector<std::string>{"n1", "n2"}));
+    ASSERT_EQ(sample->getItemArray().size(), 2u);
+    EXPECT_EQ(sample->getItemArray()[1]->getName(), "i2");
+    EXPECT_TRUE(sample->getItemArray()[1]->getFlag());
+    ASSERT_EQ(sample->getObjectArray().size(), 2u);
+    EXPECT_EQ(sample->getObjectArray()[1].getUid(), "o2");
 }
 
 TEST(Binding, ParsingTwiceAppendsToListsAndOverwritesAttributes) {
     XmlDocument const document = XmlDocument::parse(written(populated(), "s"));
     Sample sample;
-    sample.setLabel("before");
-    sample.addNote("kept");
+    sample->setLabel("before");
+    sample->addNote("kept");
     sample.parse(document.root());
     sample.parse(document.root());
-    EXPECT_EQ(sample.getLabel(), troublesome);
-    EXPECT_EQ(sample.getNoteArray().size(), 7u);
-    EXPECT_EQ(sample.getNoteArray()[0], "kept");
-    EXPECT_EQ(sample.getItemArray().size(), 4u);
-    EXPECT_EQ(sample.getObjectArray().size(), 4u);
-    EXPECT_EQ(sample.getServiceData().getPartialErrors().size(), 2u);  // parsed in place, twice
+    EXPECT_EQ(sample->getLabel(), troublesome);
+    EXPECT_EQ(sample->getNoteArray().size(), 7u);
+    EXPECT_EQ(sample->getNoteArray()[0], "kept");
+    EXPECT_EQ(sample->getItemArray().size(), 4u);
+    EXPECT_EQ(sample->getObjectArray().size(), 4u);
+    EXPECT_EQ(sample->getServiceData().getPartialErrors().size(), 2u);  // parsed in place, twice
 }
 
 TEST(Binding, SingleMembersAreReadInPlaceIntoTheSharedObject) {
     SampleItem primary("old", false);
     Sample sample("", false, primary, ServiceData());
-    ServiceData serviceData = sample.getServiceData();
+    ServiceData serviceData = sample->getServiceData();
     XmlDocument const document =
         XmlDocument::parse("<s:x xmlns:s='http://samples.test/Schemas/Sample' xmlns:b='" + baseURI +
                            "'>"
                            "<s:primary name='first'/><s:primary name='second' flag='true'/>"
                            "<b:ServiceData><b:partialErrors message='m'/></b:ServiceData></s:x>");
     sample.parse(document.root());
-    EXPECT_EQ(primary.getName(), "second");
-    EXPECT_TRUE(primary.getFlag());
+    EXPECT_EQ(primary->getName(), "second");
+    EXPECT_TRUE(primary->getFlag());
     EXPECT_EQ(serviceData.getPartialErrors(), std::vector<std::string>{"m"});
 }
 
@@ -180,9 +180,9 @@ TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
         EXPECT_EQ(e.getMessage(), "Unexpected node name: Notes");
         EXPECT_EQ(e.line(), 3u);
     }
-    EXPECT_EQ(sample.getLabel(), "read");
-    EXPECT_EQ(sample.getNoteArray(), std::vector<std::string>{"n1"});
-    EXPECT_EQ(sample.getItemArray().size(), 1u);
+    EXPECT_EQ(sample->getLabel(), "read");
+    EXPECT_EQ(sample->getNoteArray(), std::vector<std::string>{"n1"});
+    EXPECT_EQ(sample->getItemArray().size(), 1u);
     EXPECT_EQ(probes.events, std::vector<std::string>{"start kxsoa_test::Sample::parse"});
 
     XmlDocument const serviceDataChild =
@@ -195,11 +195,11 @@ TEST(Binding, AttributeOnlyTypesIgnoreChildrenAndForeignAttributes) {
     SampleItem const item = readBack<SampleItem>(
         "<s:i xmlns:s='http://samples.test/Schemas/Sample' other='x' name='n' flag=' true '>"
         "<s:anything/><whatever/></s:i>");
-    EXPECT_EQ(item.getName(), "n");
-    EXPECT_TRUE(item.getFlag());
+    EXPECT_EQ(item->getName(), "n");
+    EXPECT_TRUE(item->getFlag());
     SampleItem const missing = readBack<SampleItem>("<i/>");
-    EXPECT_EQ(missing.getName(), "");
-    EXPECT_FALSE(missing.getFlag());
+    EXPECT_EQ(missing->getName(), "");
+    EXPECT_FALSE(missing->getFlag());
     EXPECT_EQ(domExceptionMessage([] { readBack<SampleItem>("<i flag='yes'/>"); }),
               "lexical_cast: \"yes\" is not a boolean (expected true, false, 1 or 0)");
 }
@@ -249,7 +249,7 @@ TEST(Binding, NamespacesOfTheTree) {
 
 TEST(Binding, TextThatXmlCannotCarryIsRefusedBeforeAnythingIsWritten) {
     Sample sample;
-    sample.addNote(std::string("bell\x07", 5));
+    sample->addNote(std::string("bell\x07", 5));
     EXPECT_EQ(
         domExceptionMessage([&] { written(sample, "s"); }),
         "toXmlString: the control character U+0007 at byte offset 4 of a 5-byte text cannot be carried by XML 1.0");
