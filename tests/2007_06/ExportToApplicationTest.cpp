@@ -25,6 +25,7 @@ TEST(ExportToApplication, RecordAndRequest) {
         "<ns1:attributesToExport>item_id</ns1:attributesToExport>";
     EXPECT_EQ(written(record, "root"), rootWithBase + element + "</ns1:root>");
     ExportToApplicationInputData const copy = roundTrip(record, typePrefix + "ExportToApplicationInputData");
+    EXPECT_EQ((Strings{copy.getApplicationFormat(), copy.getTemplateId()}), (Strings{"xlsx1", "t2"}));
     EXPECT_EQ(copy.getObjectsToExportArray()[1].getUid(), "o2");
     EXPECT_EQ(copy.getAttributesToExportArray()[1], "item_id");
 

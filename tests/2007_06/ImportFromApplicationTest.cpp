@@ -17,7 +17,10 @@ TEST(ImportFromApplication, RecordAndRequest) {
     std::string const attributes =
         " applicationFormat=\"csv1\" createSpecElementType=\"Folder2\" transientFileWriteTicket=\"t3\"/>";
     EXPECT_EQ(written(record, "root"), root + attributes);
-    roundTrip(record, typePrefix + "ImportFromApplicationInputData");
+    ImportFromApplicationInputData const copy = roundTrip(record, typePrefix + "ImportFromApplicationInputData");
+    EXPECT_EQ(
+        (Strings{copy.getApplicationFormat(), copy.getCreateSpecElementType(), copy.getTransientFileWriteTicket()}),
+        (Strings{"csv1", "Folder2", "t3"}));
 
     ImportFromApplicationInput request;
     request.setInputArray({record});

@@ -15,7 +15,9 @@ TEST(Export2008, TemplateOverride) {
     override.setTemplateId(override.getTemplateId() + "3");
     EXPECT_EQ(written(override, "root"),
               root + " businessObjectType=\"Item1\" templateType=\"t2\" templateId=\"i3\"/>");
-    roundTrip(override, typePrefix + "TemplateOverride");
+    TemplateOverride const copy = roundTrip(override, typePrefix + "TemplateOverride");
+    EXPECT_EQ((Strings{copy.getBusinessObjectType(), copy.getTemplateType(), copy.getTemplateId()}),
+              (Strings{"Item1", "t2", "i3"}));
 }
 
 TEST(Export2008, RecordAndRequest) {
@@ -39,6 +41,8 @@ TEST(Export2008, RecordAndRequest) {
         "<ns1:objectTemplateOverride businessObjectType=\"\" templateType=\"\" templateId=\"\"/>";
     EXPECT_EQ(written(record, "root"), rootWithBase + element + "</ns1:root>");
     ExportToApplicationInputData1 const copy = roundTrip(record, typePrefix + "ExportToApplicationInputData1");
+    EXPECT_EQ((Strings{copy.getApplicationFormat(), copy.getTemplateType(), copy.getTemplateId()}),
+              (Strings{"xlsx1", "t2", "i3"}));
     EXPECT_EQ(copy.getObjectsToExportArray()[1].getUid(), "o2");
     EXPECT_EQ(copy.getAttributesToExportArray()[1], "item_id");
     EXPECT_EQ(copy.getObjectTemplateOverrideArray()[0].getTemplateId(), "f");

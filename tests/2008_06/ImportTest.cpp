@@ -19,7 +19,11 @@ TEST(Import2008, RecordAndRequest) {
         " applicationFormat=\"csv1\" specificationType=\"s2\" createSpecElementType=\"c3\" isLive=\"true\""
         " transientFileWriteTicket=\"t5\"/>";
     EXPECT_EQ(written(record, "root"), root + attributes);
-    EXPECT_TRUE(roundTrip(record, typePrefix + "ImportFromApplicationInputData1").getIsLive());
+    ImportFromApplicationInputData1 const copy = roundTrip(record, typePrefix + "ImportFromApplicationInputData1");
+    EXPECT_EQ((Strings{copy.getApplicationFormat(), copy.getSpecificationType(), copy.getCreateSpecElementType(),
+                       copy.getTransientFileWriteTicket()}),
+              (Strings{"csv1", "s2", "c3", "t5"}));
+    EXPECT_TRUE(copy.getIsLive());
     ImportFromApplicationInputData1 flag;
     EXPECT_FALSE(flag.getIsLive());
     flag.setIsLive(true);

@@ -69,7 +69,9 @@ TEST(TemplateQuery2008, ConfiguredTemplateAndResponse) {
     std::string const attributes = " businessObjectType=\"Item1\" templateName=\"n2\" templateType=\"t3\"/>";
     std::string const empty = " businessObjectType=\"\" templateName=\"\" templateType=\"\"/>";
     EXPECT_EQ(written(configured, "root"), root + attributes);
-    roundTrip(configured, typePrefix + "ConfiguredTemplate");
+    ConfiguredTemplate const copy = roundTrip(configured, typePrefix + "ConfiguredTemplate");
+    EXPECT_EQ((Strings{copy.getBusinessObjectType(), copy.getTemplateName(), copy.getTemplateType()}),
+              (Strings{"Item1", "n2", "t3"}));
 
     GetExportTemplateResponse response(ServiceData{});
     response.setServiceData(fullServiceData());
@@ -94,11 +96,11 @@ TEST(TemplateQuery2008, ConfiguredTemplateAndResponse) {
                   "<ns1:configuredObjectTemplates businessObjectType=\"Folder\" templateName=\"co\""
                   " templateType=\"excel\"/><ns1:configuredObjectTemplates" +
                   empty + fullServiceDataElement(schemaURI) + "</ns1:root>");
-    GetExportTemplateResponse const copy = roundTrip(response, typePrefix + "GetExportTemplateResponse");
-    EXPECT_EQ(copy.getSpecTemplateArray(), (std::vector<std::string>{"s1", "s2"}));
-    EXPECT_EQ(copy.getObjectTemplatArray(), (std::vector<std::string>{"o1", "o2"}));
-    EXPECT_EQ(copy.getExcelTemplateArray(), (std::vector<std::string>{"x1", "x2"}));
-    EXPECT_EQ(copy.getConfiguredSpecTemplateArray()[0].getTemplateName(), "n2");
-    EXPECT_EQ(copy.getConfiguredObjectTemplateArray()[0].getTemplateName(), "co");
-    EXPECT_EQ(copy.getServiceData().getPartialErrors().size(), 2u);
+    GetExportTemplateResponse const read = roundTrip(response, typePrefix + "GetExportTemplateResponse");
+    EXPECT_EQ(read.getSpecTemplateArray(), (Strings{"s1", "s2"}));
+    EXPECT_EQ(read.getObjectTemplatArray(), (Strings{"o1", "o2"}));
+    EXPECT_EQ(read.getExcelTemplateArray(), (Strings{"x1", "x2"}));
+    EXPECT_EQ(read.getConfiguredSpecTemplateArray()[0].getTemplateName(), "n2");
+    EXPECT_EQ(read.getConfiguredObjectTemplateArray()[0].getTemplateName(), "co");
+    EXPECT_EQ(read.getServiceData().getPartialErrors().size(), 2u);
 }
