@@ -1,7 +1,6 @@
 #include "host/ModelObject.h"
 
 #include "host/BaseNamespace.h"
-#include "host/XmlString.h"
 
 namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
@@ -45,8 +44,7 @@ void ModelObjectImpl::outputXML(XmlStream& stream, std::string const& elementNam
     // Nested, the element is the containing type's local element, in that type's namespace.
     if (stream.isRootElement()) stream.addNamespaces({getNamespaceURI()});
     stream << stream.writeOpenLocalElement(getNamespaceURI(), elementName)
-           << stream.writeAttribute("uid", Kestrune::Soa::Common::Xml::toXmlString(m_uid))
-           << stream.writeAttribute("type", Kestrune::Soa::Common::Xml::toXmlString(m_type))
+           << stream.writeAttribute("uid", stream.escape(m_uid)) << stream.writeAttribute("type", stream.escape(m_type))
            << stream.writeOpenElementClose(getNamespaceURI(), true);
 }
 

@@ -2,7 +2,6 @@
 
 #include "host/BaseNamespace.h"
 #include "host/DomException.h"
-#include "host/XmlString.h"
 
 namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
@@ -61,8 +60,7 @@ void ServiceDataImpl::outputXML(XmlStream& stream, std::string const& elementNam
     std::string const prefix = stream.getNamespacePrefix(uri) + ':';
     for (std::string const& message : m_partialErrors) {
         stream << stream.writeOpenElement(uri, prefix + "partialErrors")
-               << stream.writeAttribute("message", Kestrune::Soa::Common::Xml::toXmlString(message))
-               << stream.writeOpenElementClose(uri, true);
+               << stream.writeAttribute("message", stream.escape(message)) << stream.writeOpenElementClose(uri, true);
     }
     for (ModelObject const& object : m_updatedObjects)
         HandleAccess::object(object).outputXML(stream, prefix + "updated");

@@ -4,7 +4,11 @@
 #include "host/XmlCharacters.h"
 #include "host/XmlString.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
+#include <cstring>
+#include <deque>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -14,21 +18,54 @@ namespace {
 constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view xmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 
-// A stream buffer that appends to a string: no put area, so every write
-// lands in one append.
+// A stream buffer that writes into a string: its put area is the string's
+// room past the text, so that insertion is a copy; the room grows by
+// doubling and is trimmed when the text is asked for.
 class StringBuffer : public std::streambuf {
 public:
-    std::string text;
+    std::string const& text() noexcept {
+        std::size_t const used = written();
+        if (m_text.size() != used) {
+            m_text.resize(used);  // shrinking: neither allocates nor throws
+            resetPutArea(used);
+        }
+        return m_text;
+    }
 
 protected:
     int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) text.push_back(traits_type::to_char_type(c));
-        return traits_type::not_eof(c);
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        if (pptr() == epptr()) makeRoom(1);
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+        return c;
     }
     std::streamsize xsputn(char const* s, std::streamsize n) override {
-        text.append(s, static_cast<std::size_t>(n));
+        std::size_t const count = static_cast<std::size_t>(n);
+        if (count == 0) return 0;
+        if (static_cast<std::size_t>(epptr() - pptr()) < count) makeRoom(count);
+        std::memcpy(pptr(), s, count);
+        advance(count);
         return n;
     }
+
+private:
+    std::size_t written() const noexcept { return static_cast<std::size_t>(pptr() - pbase()); }
+    void makeRoom(std::size_t count) {
+        std::size_t const used = written();
+        m_text.resize(std::max({used + count, 2 * m_text.size(), std::size_t{256}}));
+        resetPutArea(used);
+    }
+    void resetPutArea(std::size_t used) noexcept {
+        setp(m_text.data(), m_text.data() + m_text.size());
+        advance(used);
+    }
+    void advance(std::size_t count) noexcept {
+        for (; count > INT_MAX; count -= INT_MAX) pbump(INT_MAX);
+        pbump(static_cast<int>(count));
+    }
+
+    std::string m_text;  // the text written, then the put area's room
 };
 
 [[noreturn]] void misuse(std::string const& what) { throw Exceptions::DomException("XmlStream: " + what); }
@@ -46,15 +83,36 @@ struct QualifiedName {
     std::string_view local;
 };
 
-QualifiedName splitName(std::string_view name, char const* what) {
+// `name` split at its colon; `checked` tells that it is known to be valid.
+QualifiedName splitName(std::string_view name, bool checked) {
     std::size_t const colon = name.find(':');
     QualifiedName split{{}, name};
     if (colon != std::string_view::npos) split = {name.substr(0, colon), name.substr(colon + 1)};
-    bool const valid =
-        detail::isNCName(split.local) && (colon == std::string_view::npos || detail::isNCName(split.prefix));
-    if (!valid) misuse(std::string("\"") + std::string(name) + "\" is not a valid " + what + " name");
+    bool const valid = checked || (detail::isNCName(split.local) &&
+                                   (colon == std::string_view::npos || detail::isNCName(split.prefix)));
+    if (!valid) misuse("\"" + std::string(name) + "\" is not a valid element name");
     return split;
 }
+
+// Names found valid, so that a name a message repeats is checked once and
+// afterwards only compared.
+class KnownNames {
+public:
+    bool contains(std::string_view name) const noexcept {
+        if (name.empty()) return false;
+        for (std::string const& known : m_names)
+            if (known.size() == name.size() && std::memcmp(known.data(), name.data(), name.size()) == 0) return true;
+        return false;
+    }
+    void add(std::string_view name) {
+        m_names[m_next].assign(name);
+        m_next = (m_next + 1) % m_names.size();
+    }
+
+private:
+    std::array<std::string, 16> m_names;
+    std::size_t m_next = 0;
+};
 
 // Bytes that an escaped attribute value holds as they are: all but markup,
 // references, control characters and the lead of a multi-byte character.
@@ -105,7 +163,7 @@ struct XmlStream::State {
     };
 
     StringBuffer ownBuffer;
-    std::vector<Binding> assigned;  // URI -> prefix, for the stream's life
+    std::deque<Binding> assigned;  // URI -> prefix, for the stream's life; entries never move
     // Declarations of the open elements, outermost first: the first
     // scopeSize slots. Slots past it keep their strings' memory for reuse.
     std::vector<Binding> inScope;
@@ -116,6 +174,11 @@ struct XmlStream::State {
     bool rootWritten = false;
     unsigned nextPrefixNumber = 1;
     std::set<std::string> pending;  // URIs to declare on the next element
+    KnownNames elementNames;
+    KnownNames attributeNames;
+    std::string text;     // what the last operation returned
+    std::string escaped;  // what escape returned
+    bool escapedValid = false;
 
     std::string const* boundUri(std::string_view prefix) const {
         for (std::size_t i = scopeSize; i-- > 0;)
@@ -136,9 +199,9 @@ struct XmlStream::State {
     }
 
     std::string const& prefixOf(std::string_view uri) {
-        checkBindable(uri);
         for (Binding const& binding : assigned)
             if (binding.uri == uri) return binding.prefix;
+        checkBindable(uri);
         std::string escapedCheck;
         appendXmlString(escapedCheck, uri);  // refuses a URI that XML cannot carry
         std::string prefix;
@@ -150,34 +213,54 @@ struct XmlStream::State {
     }
 };
 
+namespace {
+
+std::string const startTagEnd = ">";
+std::string const emptyElementEnd = "/>";
+
+}  // namespace
+
 XmlStream::XmlStream() : std::ostream(nullptr), m_state(std::make_unique<State>()) { rdbuf(&m_state->ownBuffer); }
 
 XmlStream::XmlStream(std::streambuf* target) : std::ostream(target), m_state(std::make_unique<State>()) {}
 
 XmlStream::~XmlStream() = default;
 
-std::string const& XmlStream::str() const noexcept { return m_state->ownBuffer.text; }
+std::string const& XmlStream::str() const noexcept { return m_state->ownBuffer.text(); }
 
 bool XmlStream::isRootElement() const noexcept { return m_state->depth == 0; }
 
 void XmlStream::addNamespaces(std::set<std::string> namespaces) { m_state->pending.merge(namespaces); }
 
-std::string XmlStream::getNamespacePrefix(std::string_view uri) { return m_state->prefixOf(uri); }
+std::string const& XmlStream::getNamespacePrefix(std::string_view uri) { return m_state->prefixOf(uri); }
 
-std::string XmlStream::writeOpenElement(std::string_view uri, std::string_view name) { return open(uri, name, false); }
+std::string const& XmlStream::escape(std::string_view text) {
+    State& s = *m_state;
+    s.escapedValid = false;
+    s.escaped.clear();
+    appendXmlString(s.escaped, text);
+    s.escapedValid = true;
+    return s.escaped;
+}
 
-std::string XmlStream::writeOpenLocalElement(std::string_view uri, std::string_view name) {
+std::string const& XmlStream::writeOpenElement(std::string_view uri, std::string_view name) {
+    return open(uri, name, false);
+}
+
+std::string const& XmlStream::writeOpenLocalElement(std::string_view uri, std::string_view name) {
     return open(uri, name, true);
 }
 
-std::string XmlStream::open(std::string_view uri, std::string_view name, bool local) {
+std::string const& XmlStream::open(std::string_view uri, std::string_view name, bool local) {
     State& s = *m_state;
-    QualifiedName const split = splitName(name, "element");
+    bool const known = s.elementNames.contains(name);
+    QualifiedName const split = splitName(name, known);
     if (s.startTagOpen) misuse("cannot open element \"" + std::string(name) + "\" inside an unclosed start tag");
     if (s.depth == 0 && s.rootWritten)
         misuse("cannot write element \"" + std::string(name) + "\": the document already has its root element");
     if (split.prefix == "xmlns" || split.prefix == "xml")
         misuse("element \"" + std::string(name) + "\" uses a reserved prefix");
+    if (!known) s.elementNames.add(name);
     checkBindable(uri);
 
     // Declarations this element needs, in a fixed order: the URIs handed to
@@ -187,7 +270,7 @@ std::string XmlStream::open(std::string_view uri, std::string_view name, bool lo
     auto declare = [&](std::string_view prefix, std::string_view declaredUri) {
         if (!s.isBound(prefix, declaredUri)) s.bind(prefix, declaredUri);
     };
-    std::string_view ownPrefix;  // stays valid: no prefix is assigned after it
+    std::string_view ownPrefix;  // into `assigned`, whose entries never move
     std::string_view elementNamespace = uri;
     try {
         for (std::string const& pendingUri : s.pending) declare(s.prefixOf(pendingUri), pendingUri);
@@ -224,8 +307,8 @@ std::string XmlStream::open(std::string_view uri, std::string_view name, bool lo
     s.startTagOpen = true;
     s.rootWritten = true;
 
-    std::string text;
-    text.reserve(1 + element.qualifiedName.size());
+    std::string& text = s.text;
+    text.clear();
     text.append(1, '<').append(element.qualifiedName);
     for (std::size_t i = mark; i < s.scopeSize; ++i) {
         State::Binding const& binding = s.inScope[i];
@@ -236,30 +319,36 @@ std::string XmlStream::open(std::string_view uri, std::string_view name, bool lo
     return text;
 }
 
-std::string XmlStream::writeAttribute(std::string_view name, std::string_view value) const {
-    if (!m_state->startTagOpen) misuse("attribute \"" + std::string(name) + "\" written outside a start tag");
-    if (!detail::isNCName(name)) misuse("\"" + std::string(name) + "\" is not a valid attribute name");
-    checkEscaped(name, value);
-    std::string text;
-    text.reserve(name.size() + value.size() + 4);
+std::string const& XmlStream::writeAttribute(std::string_view name, std::string_view value) const {
+    State& s = *m_state;
+    if (!s.startTagOpen) misuse("attribute \"" + std::string(name) + "\" written outside a start tag");
+    if (!s.attributeNames.contains(name)) {
+        if (!detail::isNCName(name)) misuse("\"" + std::string(name) + "\" is not a valid attribute name");
+        s.attributeNames.add(name);
+    }
+    // What escape returned is escaped already; anything else is checked.
+    bool const escaped = s.escapedValid && value.data() == s.escaped.data() && value.size() == s.escaped.size();
+    if (!escaped) checkEscaped(name, value);
+    std::string& text = s.text;
+    text.clear();
     text.append(1, ' ').append(name).append("=\"").append(value).append(1, '"');
     return text;
 }
 
-std::string XmlStream::writeOpenElementClose(std::string_view uri, bool empty) {
+std::string const& XmlStream::writeOpenElementClose(std::string_view uri, bool empty) {
     State& s = *m_state;
     if (!s.startTagOpen) misuse("no start tag is open to close");
     State::OpenElement const& element = s.elements[s.depth - 1];
     if (element.uri != uri)
         misuse("the start tag of \"" + element.qualifiedName + "\" is closed with another namespace URI");
     s.startTagOpen = false;
-    if (!empty) return ">";
+    if (!empty) return startTagEnd;
     s.scopeSize = element.bindingsMark;
     --s.depth;
-    return "/>";
+    return emptyElementEnd;
 }
 
-std::string XmlStream::writeCloseElement(std::string_view uri, std::string_view name) {
+std::string const& XmlStream::writeCloseElement(std::string_view uri, std::string_view name) {
     State& s = *m_state;
     if (s.depth == 0) misuse("cannot close \"" + std::string(name) + "\": no element is open");
     if (s.startTagOpen) misuse("cannot close \"" + std::string(name) + "\" before its start tag is closed");
@@ -273,8 +362,8 @@ std::string XmlStream::writeCloseElement(std::string_view uri, std::string_view 
     if (!sameName || element.uri != uri)
         misuse("cannot close \"" + std::string(name) + "\": the innermost open element is \"" + element.qualifiedName +
                "\"");
-    std::string text;
-    text.reserve(qualified.size() + 3);
+    std::string& text = s.text;
+    text.clear();
     text.append("</").append(qualified).append(1, '>');
     s.scopeSize = element.bindingsMark;
     --s.depth;

@@ -26,6 +26,11 @@ namespace Kestrune::Soa::Common::Xml {
 // The prefixes "xml" and "xmlns" and their namespaces are never bound.
 // Misuse (an invalid name, closing what is not open, a second root element)
 // throws a DomException instead of producing broken XML.
+//
+// The text an operation returns lives in the stream and stays valid until
+// the next operation: insert it at once, as `stream << stream.write...(...)`
+// does. Writing allocates nothing per element once the stream's buffers have
+// grown to the message's shape.
 class KXSOACOMMON_EXPORT XmlStream : public std::ostream {
 public:
     // Writes into a string that the stream owns; see str().
@@ -47,30 +52,36 @@ public:
     void addNamespaces(std::set<std::string> namespaces);
 
     // "<prefix:name" followed by the namespace declarations the element needs.
-    std::string writeOpenElement(std::string_view uri, std::string_view name);
+    std::string const& writeOpenElement(std::string_view uri, std::string_view name);
 
     // Opens the element of an object that is a local element of the type
     // containing it: as writeOpenElement, except that a name without prefix
     // stays without one and is in the namespace of the innermost open
     // element, declared as the default namespace (xmlns="...") unless it
     // already is. At the root it is writeOpenElement. Close it with `uri`.
-    std::string writeOpenLocalElement(std::string_view uri, std::string_view name);
+    std::string const& writeOpenLocalElement(std::string_view uri, std::string_view name);
+
+    // `text` escaped as toXmlString escapes it, into the stream's own buffer
+    // (valid until the next call of escape). writeAttribute takes this text
+    // as it is, without checking it again.
+    std::string const& escape(std::string_view text);
 
     // ` name="value"`; `value` must already be escaped (see toXmlString).
-    std::string writeAttribute(std::string_view name, std::string_view value) const;
+    std::string const& writeAttribute(std::string_view name, std::string_view value) const;
 
     // ">" to go on with content, or "/>" when `empty` (the element is then closed).
-    std::string writeOpenElementClose(std::string_view uri, bool empty);
+    std::string const& writeOpenElementClose(std::string_view uri, bool empty);
 
     // "</prefix:name>" for the innermost open element, which must be this one.
-    std::string writeCloseElement(std::string_view uri, std::string_view name);
+    std::string const& writeCloseElement(std::string_view uri, std::string_view name);
 
     // The prefix of `uri` in this stream (assigned on first request, then
-    // stable); never empty. An empty URI cannot have one and is refused.
-    std::string getNamespacePrefix(std::string_view uri);
+    // stable, as is the string returned); never empty. An empty URI cannot
+    // have one and is refused.
+    std::string const& getNamespacePrefix(std::string_view uri);
 
 private:
-    std::string open(std::string_view uri, std::string_view name, bool local);
+    std::string const& open(std::string_view uri, std::string_view name, bool local);
 
     struct State;
     std::unique_ptr<State> m_state;

@@ -13,18 +13,35 @@
 #include "host/ServiceData.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
-#include "host/XmlString.h"
 #include "xml/Handle.h"
 
 #include <cstddef>
+#include <deque>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml::Binding {
 
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
+
+// `prefix` followed by `xmlName`: the name of a child element. The names a
+// thread has made are kept (a few dozen at most: one per member and prefix),
+// so that writing allocates none after the first message; past a bound the
+// name is made in `spare`.
+inline std::string const& qualifiedName(std::string_view prefix, std::string_view xmlName, std::string& spare) {
+    thread_local std::deque<std::string> made;  // entries never move
+    std::size_t const size = prefix.size() + xmlName.size();
+    for (std::string const& name : made)
+        if (name.size() == size && name.compare(0, prefix.size(), prefix) == 0 &&
+            name.compare(prefix.size(), xmlName.size(), xmlName) == 0)
+            return name;
+    std::string& name = made.size() < 256 ? made.emplace_back() : spare;
+    name.reserve(size);
+    return name.append(prefix).append(xmlName);
+}
 
 // Attributes of the type's own element.
 template <class C>
@@ -34,7 +51,7 @@ struct StringAttribute {
     std::string C::*field;
 
     void write(C const& self, XmlStream& stream) const {
-        stream << stream.writeAttribute(xmlName, toXmlString(self.*field));
+        stream << stream.writeAttribute(xmlName, stream.escape(self.*field));
     }
     void read(C& self, XMLNode const& node) const { (self.*field).assign(node.getAttr(xmlName)); }
 };
@@ -66,7 +83,8 @@ struct ListMember {
     void write(C const& self, XmlStream& stream, std::string const& prefix) const {
         std::vector<Entry> const& list = self.*field;
         if (list.empty()) return;
-        std::string const elementName = prefix + xmlName;
+        std::string spare;
+        std::string const& elementName = qualifiedName(prefix, xmlName, spare);
         for (Entry const& entry : list) Kind::writeEntry(entry, stream, elementName);
     }
     void read(C& self, XMLNode const& child) const { (self.*field).push_back(Kind::readEntry(child)); }
@@ -98,7 +116,8 @@ struct HandledEntry {
 // Entries of a string list: one element holding the escaped text.
 struct TextEntry {
     static void writeEntry(std::string const& entry, XmlStream& stream, std::string const& elementName) {
-        stream << '<' << elementName << '>' << toXmlString(entry) << "</" << elementName << '>';
+        std::string const& text = stream.escape(entry);
+        stream << '<' << elementName << '>' << text << "</" << elementName << '>';
     }
     static std::string readEntry(XMLNode const& child) { return std::string(child.text); }
     static void entryNamespaces(std::string const&, std::set<std::string>&) {}
@@ -122,7 +141,10 @@ struct SingleMember {
 
     void reserve(C&, std::size_t) const {}
     void write(C const& self, XmlStream& stream, std::string const& prefix) const {
-        HandledEntry<S>::writeEntry(self.*field, stream, Prefixed ? prefix + xmlName : std::string(xmlName));
+        std::string spare;
+        HandledEntry<S>::writeEntry(
+            self.*field, stream,
+            qualifiedName(Prefixed ? std::string_view(prefix) : std::string_view(), xmlName, spare));
     }
     void read(C& self, XMLNode const& child) const { HandleAccess::object(self.*field).parse(child); }
     void gatherNamespaces(C const& self, std::set<std::string>& namespaces) const {

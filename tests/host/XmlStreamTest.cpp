@@ -50,6 +50,7 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
         stream << stream.writeOpenElement("urn:a", "m") << stream.writeOpenElementClose("urn:a", false);
         writeEmpty(stream, "urn:b", stream.getNamespacePrefix("urn:a") + ":kept");
         writeEmpty(stream, "urn:b", "env:caller");
+        writeEmpty(stream, "urn:b", "q:unbound");  // bound on each of the two elements alone
         writeEmpty(stream, "urn:b", "q:unbound");
         stream << stream.writeOpenLocalElement("urn:b", "Local") << stream.writeOpenElementClose("urn:b", false);
         stream << stream.writeOpenLocalElement("urn:b", "Local") << stream.writeOpenElementClose("urn:b", true);
@@ -58,7 +59,8 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
     stream << stream.writeCloseElement("urn:outer", "env:Envelope");
     std::string const message =
         "<ns1:m xmlns:ns1=\"urn:a\"><ns1:kept attr=\"value\"/><env:caller attr=\"value\"/>"
-        "<q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><Local xmlns=\"urn:a\"><Local/></Local></ns1:m>";
+        "<q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><Local "
+        "xmlns=\"urn:a\"><Local/></Local></ns1:m>";
     EXPECT_EQ(stream.str(), "<env:Envelope xmlns:env=\"urn:outer\">" + message + message + "</env:Envelope>");
     EXPECT_TRUE(kxsoa_test::xmllintAccepts(stream.str()));
 }
@@ -139,4 +141,37 @@ TEST(XmlStream, AcceptsEscapedValuesWithReferences) {
     XmlDocument const document = XmlDocument::parse(stream.str());
     EXPECT_EQ(document.root().getAttr("a"), "x&y<\t\xC3\xA9");
     EXPECT_EQ(document.root().getAttr("b"), "AA");
+}
+
+TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
+    XmlStream stream;
+    stream << stream.writeOpenElement("urn:a", "root") << stream.writeAttribute("name", stream.escape("a<b"))
+           << stream.writeOpenElementClose("urn:a", false);
+    // Names of the same length as names already written, but invalid.
+    EXPECT_EQ(domExceptionMessage([&] { stream.writeOpenElement("urn:a", "1oot"); }),
+              "XmlStream: \"1oot\" is not a valid element name");
+    stream << stream.writeOpenElement("urn:a", "item");
+    EXPECT_EQ(domExceptionMessage([&] { stream.writeAttribute("1ame", "v"); }),
+              "XmlStream: \"1ame\" is not a valid attribute name");
+    // Only the whole text that escape returned goes unchecked.
+    std::string const& escaped = stream.escape("x&y");
+    EXPECT_EQ(domExceptionMessage([&] { stream.writeAttribute("name", std::string_view(escaped).substr(0, 2)); }),
+              "XmlStream: the value of attribute \"name\" is not escaped (byte offset 1); pass it through toXmlString");
+    stream << stream.writeAttribute("name", escaped) << stream.writeOpenElementClose("urn:a", true);
+    EXPECT_EQ(stream.str(), "<ns1:root xmlns:ns1=\"urn:a\" name=\"a&lt;b\"><ns1:item name=\"x&amp;y\"/>");
+}
+
+TEST(XmlStream, TextAskedForMidwayIsWholeAndWritingGoesOn) {
+    XmlStream stream;
+    std::string expected = "<ns1:root xmlns:ns1=\"urn:a\">";
+    stream << stream.writeOpenElement("urn:a", "root") << stream.writeOpenElementClose("urn:a", false);
+    for (int i = 0; i < 200; ++i) {  // past several growths of the buffer
+        EXPECT_EQ(stream.str(), expected);
+        std::string const value(static_cast<std::size_t>(i), 'v');
+        writeEmpty(stream, "urn:a", "item");
+        stream << value;
+        expected += "<ns1:item attr=\"value\"/>" + value;
+    }
+    stream << stream.writeCloseElement("urn:a", "root");
+    EXPECT_EQ(stream.str(), expected + "</ns1:root>");
 }
