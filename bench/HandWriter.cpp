@@ -49,7 +49,7 @@ void openRoot(std::string& out, std::string_view name, std::string_view uri, boo
     out += '"';
     if (declaresBase) {
         put(out, " xmlns:ns2=\"");
-        put(out, baseNamespaceURI);
+        out += baseNamespaceURI;
         out += '"';
     }
 }

@@ -7,6 +7,10 @@ foreach(folder ${KXSOA_HEADER_FOLDERS})
   install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kxsoa/${folder})
 endforeach()
 
+if(TARGET kxsoa-ie)
+  install(TARGETS kxsoa-ie RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
 install(TARGETS kxsoacommon kxsoaimportexporttypes
   EXPORT kxsoaimportexporttypesTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -24,6 +28,9 @@ install(FILES
   ${PROJECT_BINARY_DIR}/kxsoaimportexporttypesConfigVersion.cmake
   DESTINATION ${KXSOA_CMAKE_DIR})
 
+# The pkg-config files find the prefix from their own place, so that the
+# installed tree can be moved (or installed with --prefix) as a whole.
+file(RELATIVE_PATH KXSOA_PC_PREFIX_FROM_PCDIR /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
 foreach(library kxsoacommon kxsoaimportexporttypes)
   configure_file(cmake/${library}.pc.in ${PROJECT_BINARY_DIR}/${library}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${library}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -2,9 +2,8 @@
 # source folders except the internal ones below.
 set(KXSOA_HEADER_FOLDERS host xml importexport/2007_06 importexport/2008_06)
 set(KXSOA_INTERNAL_HEADERS
-  host/BaseNamespace.h host/NamespaceHost.h host/XmlCharacters.h
-  xml/Binding.h xml/Members.h
-  importexport/2007_06/SchemaNamespace.h importexport/2008_06/SchemaNamespace.h)
+  host/NamespaceHost.h host/XmlCharacters.h
+  xml/Binding.h xml/ContentRules.h xml/Members.h)
 
 # Sets `out` to the public headers of `folder`, relative to the source root.
 function(kxsoa_public_headers out folder)

@@ -19,14 +19,18 @@ endif()
 # A versioned shared library of this project: hidden symbols but those its
 # export macro marks (`<building_define>` is set while building it), its
 # headers found from the source root (installed under include/kxsoa), and
-# the namespace host compiled in.
+# the namespace host compiled in. C++17 is a usage requirement: the headers
+# need it, so every consumer compiles at C++17 or later whatever its
+# compiler's default.
 function(kxsoa_add_library name building_define)
   add_library(${name} SHARED ${ARGN})
   add_library(kxsoa::${name} ALIAS ${name})
   set_target_properties(${name} PROPERTIES
     VERSION ${PROJECT_VERSION}
     SOVERSION ${PROJECT_VERSION_MAJOR}
-    EXPORT_NAME ${name})
+    EXPORT_NAME ${name}
+    INSTALL_RPATH "$ORIGIN")
+  target_compile_features(${name} PUBLIC cxx_std_17)
   target_include_directories(${name} PUBLIC
     $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/kxsoa>)

@@ -4,4 +4,6 @@ namespace Kestrune::Soa::Common::Exceptions {
 
 DomException::DomException(std::string const& message) : m_message(message) {}
 
+DomException::DomException(std::string const& message, std::size_t line) : m_message(message), m_line(line) {}
+
 }  // namespace Kestrune::Soa::Common::Exceptions

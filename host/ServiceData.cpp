@@ -45,7 +45,8 @@ void ServiceDataImpl::parse(XMLNode const& node) {
             HandleAccess::object(object).parse(child);
             m_updatedObjects.push_back(object);
         } else {
-            throw Kestrune::Soa::Common::Exceptions::DomException("Unexpected node name: " + std::string(child.name));
+            throw Kestrune::Soa::Common::Exceptions::DomException("Unexpected node name: " + std::string(child.name),
+                                                                  child.line);
         }
     }
 }

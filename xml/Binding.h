@@ -10,6 +10,7 @@
 #include "host/Monitor.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
+#include "xml/ContentRules.h"
 #include "xml/Members.h"
 
 #include <set>
@@ -125,7 +126,7 @@ void parse(Impl& self, Table const& table, std::string const& probe, XMLNode con
             // The first member whose XML name equals the child's name reads it.
             bool const read =
                 std::apply([&](auto const&... member) { return (readIfNamed(self, member, child) || ...); }, table);
-            if (!read) throw Exceptions::DomException("Unexpected node name: " + std::string(child.name));
+            if (!read) throw Exceptions::DomException("Unexpected node name: " + std::string(child.name), child.line);
         }
     }
     if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
@@ -138,15 +139,17 @@ using ClassAllocation::newObject;
 
 // Defines what every paired class `Public`/`Public##Impl` has in common: the
 // class allocation functions of both classes, the default constructors,
-// reallyClone, and parse, outputXML and getNamespaces on both classes (the
-// public ones forward). `typeName` is the public class's full name; the
-// implementation class's is that name followed by "Impl", and the probes
-// are that name followed by "::outputXML" and "::parse". `namespaceURI` is
-// the type's schema namespace. The implementation class declares its member
-// table as `struct Members { static constexpr auto table = ...; };`.
+// reallyClone, parse, outputXML and getNamespaces on both classes (the
+// public ones forward), and the content functions of ContentRules.h.
+// `typeName` is the public class's full name; the implementation class's is
+// that name followed by "Impl", and the probes are that name followed by
+// "::outputXML" and "::parse". `namespaceURI` is the type's schema
+// namespace. The implementation class declares its member table as `struct Members { static constexpr auto table = ...;
+// };`.
 #define KXSOA_DEFINE_PAIRED_CLASS(Public, typeName, namespaceURI)                                                   \
     KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(Public, typeName)                                                       \
     KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(Public##Impl, typeName "Impl")                                          \
+    KXSOA_DEFINE_CONTENT_FUNCTIONS(Public)                                                                          \
     Public::Public() : Handle(::Kestrune::Soa::Common::Xml::Binding::newObject<Public##Impl>()) {}                  \
     void Public::parse(::Kestrune::Soa::Common::Xml::XMLNode const& node) { getHandleObject().parse(node); }        \
     void Public::outputXML(::Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const { \

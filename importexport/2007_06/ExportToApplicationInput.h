@@ -4,6 +4,7 @@
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
 #include "importexport/2007_06/ExportToApplicationInputData.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -33,6 +34,7 @@ public:
     // The request's namespace and those of its first record only.
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInput)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -48,6 +50,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInputImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

@@ -4,6 +4,7 @@
 #include "host/ModelObject.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -50,6 +51,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInputData)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -81,6 +83,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInputDataImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

@@ -4,6 +4,7 @@
 #include "host/ServiceData.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -41,6 +42,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ExportToApplicationResponse)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -64,6 +66,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ExportToApplicationResponseImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

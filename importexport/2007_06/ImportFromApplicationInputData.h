@@ -3,6 +3,7 @@
 #include "host/ClassAllocation.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -41,6 +42,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationInputData)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -68,6 +70,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationInputDataImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

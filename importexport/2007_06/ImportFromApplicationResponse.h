@@ -5,6 +5,7 @@
 #include "host/ServiceData.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -44,6 +45,7 @@ public:
     // The response's namespace, the first business object's and the service data's.
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationResponse)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -63,6 +65,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationResponseImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

@@ -3,6 +3,7 @@
 #include "host/ClassAllocation.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -35,6 +36,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ConfiguredTemplate)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -58,6 +60,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ConfiguredTemplateImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

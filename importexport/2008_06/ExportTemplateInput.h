@@ -3,6 +3,7 @@
 #include "host/ClassAllocation.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -38,6 +39,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ExportTemplateInput)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -66,6 +68,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ExportTemplateInputImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

@@ -5,6 +5,7 @@
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
 #include "importexport/2008_06/TemplateOverride.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -56,6 +57,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInputData1)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -98,6 +100,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInputData1Impl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

@@ -5,6 +5,7 @@
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
 #include "importexport/2008_06/ConfiguredTemplate.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -54,6 +55,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(GetExportTemplateResponse)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -95,6 +97,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(GetExportTemplateResponseImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

@@ -4,6 +4,7 @@
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
 #include "importexport/2008_06/ExportTemplateInput.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -33,6 +34,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(GetExportTemplatesInput)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -49,6 +51,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(GetExportTemplatesInputImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

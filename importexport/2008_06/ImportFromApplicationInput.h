@@ -4,6 +4,7 @@
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
 #include "importexport/2008_06/ImportFromApplicationInputData1.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -30,6 +31,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationInput)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -45,6 +47,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationInputImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

@@ -3,6 +3,7 @@
 #include "host/ClassAllocation.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
+#include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 
@@ -42,6 +43,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationInputData1)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
@@ -75,6 +77,7 @@ public:
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationInputData1Impl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "host/NamespaceHost.h"
+#include "xml/Export.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
-// The namespace of the 2008-06 schema version.
-inline constexpr char schemaNamespaceURI[] = KXSOA_NAMESPACE_URI("/Schemas/ImportExport/2008-06/FileImportExport");
+// The XML namespace URI of every 2008-06 message: "http://", the namespace host
+// the library was built with ("kestrune.com" unless configured otherwise), then
+// "/Schemas/ImportExport/2008-06/FileImportExport".
+extern KXSOAIMPORTEXPORT_EXPORT char const schemaNamespaceURI[];
 
 }  // namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport

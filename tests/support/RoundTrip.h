@@ -8,6 +8,7 @@
 #include "validate/SchemaValidation.h"
 
 #include "host/DomException.h"
+#include "host/ServiceData.h"
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
 
@@ -52,6 +53,16 @@ T readBack(std::string const& xml) {
     return object;
 }
 
+// Passes when `actual` holds the same content as `expected`; otherwise names
+// the first member that differs and shows both.
+template <class T>
+::testing::AssertionResult sameContent(T const& expected, T const& actual) {
+    std::string const difference = expected.difference(actual);
+    if (difference.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << difference << "\nexpected " << expected.dump() << "actual "
+                                         << actual.dump();
+}
+
 // The namespace of the element that `writtenInside` writes messages into.
 inline std::string const callerURI = "urn:caller";
 
@@ -67,8 +78,8 @@ std::string writtenInside(T const& object) {
     return stream.str();
 }
 
-// `object` written at the root and read back into a fresh object: xmllint
-// accepts the text, the schemas accept it as the type named by `probe` (the
+// `object` written at the root and read back into a fresh object that holds
+// the same content: xmllint accepts the text, the schemas accept it as the type named by `probe` (the
 // public class's full name), also when written inside a caller's element,
 // and the two steps fire the probes `probe` + "::outputXML" and `probe` +
 // "::parse", once each.
@@ -80,6 +91,7 @@ T roundTrip(T const& object, std::string const& probe) {
     std::string const typeName = probe.substr(probe.rfind(':') + 1);
     EXPECT_EQ(kxsoa::validation::messageError(xml, typeName), "") << xml;
     T copy = readBack<T>(xml);
+    EXPECT_TRUE(sameContent(object, copy));
     EXPECT_EQ(probes.events, (std::vector<std::string>{"start " + probe + "::outputXML", "end " + probe + "::outputXML",
                                                        "start " + probe + "::parse", "end " + probe + "::parse"}));
     std::string const inside = writtenInside(object);
@@ -89,11 +101,20 @@ T roundTrip(T const& object, std::string const& probe) {
     return copy;
 }
 
-// What `object` adds to `namespaces`.
-template <class T>
-std::set<std::string> namespacesOf(T const& object, std::set<std::string> namespaces = {}) {
-    object.getNamespaces(namespaces);
-    return namespaces;
+// Service data with two partial errors and two updated objects, and how it
+// is written inside a message of namespace `uri` (base prefix ns2).
+inline Kestrune::Schemas::Soa::_2006_03::Base::ServiceData fullServiceData() {
+    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData serviceData;
+    serviceData.addPartialError("m1");
+    serviceData.addPartialError("");
+    serviceData.addUpdatedObject(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject("u1", "Item"));
+    serviceData.addUpdatedObject(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject("u2"));
+    return serviceData;
+}
+inline std::string fullServiceDataElement(std::string const& uri) {
+    return "<ServiceData xmlns=\"" + uri +
+           "\"><ns2:partialErrors message=\"m1\"/><ns2:partialErrors message=\"\"/>"
+           "<ns2:updated uid=\"u1\" type=\"Item\"/><ns2:updated uid=\"u2\" type=\"\"/></ServiceData>";
 }
 
 // The message of the DomException that `action` throws, or "(no DomException)".
@@ -104,19 +125,6 @@ inline std::string domExceptionMessage(std::function<void()> const& action) {
         return e.getMessage();
     }
     return "(no DomException)";
-}
-
-// Reads the root element of `xml` into `object`, which keeps what it had.
-template <class T>
-void readInto(T& object, std::string const& xml) {
-    Kestrune::Soa::Common::Xml::XmlDocument const document = Kestrune::Soa::Common::Xml::XmlDocument::parse(xml);
-    object.parse(document.root());
-}
-
-// The same, giving the message of the DomException it throws, if any.
-template <class T>
-std::string parseInto(T& object, std::string const& xml) {
-    return domExceptionMessage([&] { readInto(object, xml); });
 }
 
 }  // namespace kxsoa_test

@@ -25,30 +25,30 @@ TEST(Handle, CopiesShareOneObjectAndSeeEachOthersChanges) {
     SampleItem copy(first);
     EXPECT_EQ(&copy.getHandleObject(), &first.getHandleObject());
     EXPECT_EQ(countOf(first), 2);
-    copy.setName("changed");
-    copy.getName() += "!";
-    EXPECT_EQ(first.getName(), "changed!");
+    copy->setName("changed");
+    copy->getName() += "!";
+    EXPECT_EQ(first->getName(), "changed!");
 }
 
 TEST(Handle, EnsureUnSharedGivesAPrivateShallowCopy) {
     SampleItem primary("p", true);
     SampleItem entry("e", false);
     Sample first("label", true, primary, ServiceData());
-    first.addItem(entry);
+    first->addItem(entry);
     Sample copy(first);
 
     copy.ensureUnShared();
     EXPECT_NE(&copy.getHandleObject(), &first.getHandleObject());
     EXPECT_EQ(countOf(first), 1);
     EXPECT_EQ(countOf(copy), 1);
-    copy.setLabel("mine");
-    EXPECT_EQ(first.getLabel(), "label");
-    EXPECT_TRUE(copy.getEnabled());
+    copy->setLabel("mine");
+    EXPECT_EQ(first->getLabel(), "label");
+    EXPECT_TRUE(copy->getEnabled());
     // Structures stay shared with the source.
-    EXPECT_EQ(&copy.getPrimary().getHandleObject(), &first.getPrimary().getHandleObject());
-    EXPECT_EQ(&copy.getItemArray()[0].getHandleObject(), &entry.getHandleObject());
-    copy.addNote("only in the copy");
-    EXPECT_TRUE(first.getNoteArray().empty());
+    EXPECT_EQ(&copy->getPrimary().getHandleObject(), &first->getPrimary().getHandleObject());
+    EXPECT_EQ(&copy->getItemArray()[0].getHandleObject(), &entry.getHandleObject());
+    copy->addNote("only in the copy");
+    EXPECT_TRUE(first->getNoteArray().empty());
 }
 
 TEST(Handle, EnsureUnSharedOnTheSoleHolderKeepsItsObject) {
@@ -68,7 +68,7 @@ TEST(Handle, EnsureUnSharedThatCannotCloneLeavesEverythingAsItWas) {
     EXPECT_THROW(copy.ensureUnShared(), TryingToCreateNullHandle);
     EXPECT_EQ(&copy.getHandleObject(), &first.getHandleObject());
     EXPECT_EQ(countOf(first), 2);
-    EXPECT_EQ(copy.getName(), "a");
+    EXPECT_EQ(copy->getName(), "a");
 }
 
 TEST(Handle, AssignmentCountsAndReleases) {
@@ -88,7 +88,7 @@ TEST(Handle, AssignmentCountsAndReleases) {
     EXPECT_EQ(manager.deallocations, freedBefore + 1);
     EXPECT_EQ(&b.getHandleObject(), &a.getHandleObject());
     EXPECT_EQ(countOf(a), 3);
-    EXPECT_EQ(b.getName(), "a");
+    EXPECT_EQ(b->getName(), "a");
 }
 
 TEST(Allocation, WithAManagerEveryObjectGoesThroughItUnderItsTypeName) {
@@ -96,9 +96,9 @@ TEST(Allocation, WithAManagerEveryObjectGoesThroughItUnderItsTypeName) {
     {
         ScopedMemoryManager installed(manager);
         Sample sample;  // its own object, its nested item's and its service data's
-        sample.addItem(SampleItem());
-        sample.addObject(ModelObject("uid"));
-        sample.getServiceData().addUpdatedObject(ModelObject());
+        sample->addItem(SampleItem());
+        sample->addObject(ModelObject("uid"));
+        sample->getServiceData().addUpdatedObject(ModelObject());
         auto* onHeap = new SampleItem("x", true);
         delete onHeap;
         Sample clone(sample);
@@ -118,7 +118,7 @@ TEST(Allocation, WithoutAManagerTheGlobalAllocatorServes) {
     Sample sample("x", true, SampleItem("p", false), ServiceData());
     Sample copy(sample);
     copy.ensureUnShared();
-    EXPECT_EQ(copy.getPrimary().getName(), "p");  // leaks or double frees show under the sanitizers
+    EXPECT_EQ(copy->getPrimary()->getName(), "p");  // leaks or double frees show under the sanitizers
 }
 
 TEST(Allocation, AManagerThatGivesNothingMakesConstructorsThrow) {

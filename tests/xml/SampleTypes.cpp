@@ -26,11 +26,6 @@ SampleItem::SampleItem(std::string const& name, bool flag) : Handle(binding::new
 SampleItemImpl::SampleItemImpl(std::string const& name, bool flag)
     : BaseObject(sampleNamespaceURI), m_name(name), m_flag(flag) {}
 
-std::string& SampleItem::getName() { return getHandleObject().getName(); }
-std::string const& SampleItem::getName() const { return getHandleObject().getName(); }
-void SampleItem::setName(std::string const& name) { getHandleObject().setName(name); }
-bool SampleItem::getFlag() const { return getHandleObject().getFlag(); }
-
 Sample::Sample(std::string const& label, bool enabled, SampleItem const& primary, ServiceData const& serviceData)
     : Handle(binding::newObject<SampleImpl>(label, enabled, primary, serviceData)) {}
 SampleImpl::SampleImpl(std::string const& label, bool enabled, SampleItem const& primary,
@@ -40,20 +35,5 @@ SampleImpl::SampleImpl(std::string const& label, bool enabled, SampleItem const&
       m_enabled(enabled),
       m_primary(primary),
       m_serviceData(serviceData) {}
-
-std::string& Sample::getLabel() { return getHandleObject().getLabel(); }
-std::string const& Sample::getLabel() const { return getHandleObject().getLabel(); }
-void Sample::setLabel(std::string const& label) { getHandleObject().setLabel(label); }
-bool Sample::getEnabled() const { return getHandleObject().getEnabled(); }
-std::vector<std::string> const& Sample::getNoteArray() const { return getHandleObject().getNoteArray(); }
-void Sample::addNote(std::string const& note) { getHandleObject().addNote(note); }
-std::vector<SampleItem> const& Sample::getItemArray() const { return getHandleObject().getItemArray(); }
-void Sample::addItem(SampleItem const& item) { getHandleObject().addItem(item); }
-std::vector<ModelObject> const& Sample::getObjectArray() const { return getHandleObject().getObjectArray(); }
-void Sample::addObject(ModelObject const& object) { getHandleObject().addObject(object); }
-SampleItem& Sample::getPrimary() { return getHandleObject().getPrimary(); }
-SampleItem const& Sample::getPrimary() const { return getHandleObject().getPrimary(); }
-ServiceData& Sample::getServiceData() { return getHandleObject().getServiceData(); }
-ServiceData const& Sample::getServiceData() const { return getHandleObject().getServiceData(); }
 
 }  // namespace kxsoa_test

@@ -1,13 +1,15 @@
 #pragma once
 
 // Two test-only paired classes that between them use all seven member kinds,
-// declared the way a message type is, with the accessors the tests use.
+// declared the way a message type is; their accessors are on the
+// implementation classes alone.
 
 #include "host/ClassAllocation.h"
 #include "host/ModelObject.h"
 #include "host/ServiceData.h"
 #include "host/XMLNode.h"
 #include "host/XmlStream.h"
+#include "xml/Content.h"
 #include "xml/Handle.h"
 
 #include <set>
@@ -32,18 +34,17 @@ public:
     SampleItem();
     SampleItem(std::string const& name, bool flag);
 
-    std::string& getName();
-    std::string const& getName() const;
-    void setName(std::string const& name);
-    bool getFlag() const;
-
     void parse(XMLNode const& node);
     void outputXML(XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(SampleItem)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
-    using Handle::getHandleObject;  // tests look at counts and identity
+    // Tests look at counts and identity, and reach the accessors through
+    // the implementation object: item->getName().
+    using Handle::getHandleObject;
+    SampleItemImpl* operator->() const { return &getHandleObject(); }
 };
 
 // Every kind: "label", "enabled", "notes", "items", "objects", "primary", "ServiceData".
@@ -52,28 +53,15 @@ public:
     Sample();
     Sample(std::string const& label, bool enabled, SampleItem const& primary, ServiceData const& serviceData);
 
-    std::string& getLabel();
-    std::string const& getLabel() const;
-    void setLabel(std::string const& label);
-    bool getEnabled() const;
-    std::vector<std::string> const& getNoteArray() const;
-    void addNote(std::string const& note);
-    std::vector<SampleItem> const& getItemArray() const;
-    void addItem(SampleItem const& item);
-    std::vector<ModelObject> const& getObjectArray() const;
-    void addObject(ModelObject const& object);
-    SampleItem& getPrimary();
-    SampleItem const& getPrimary() const;
-    ServiceData& getServiceData();
-    ServiceData const& getServiceData() const;
-
     void parse(XMLNode const& node);
     void outputXML(XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(Sample)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
     using Handle::getHandleObject;
+    SampleImpl* operator->() const { return &getHandleObject(); }
 };
 
 class SampleItemImpl : public Kestrune::Soa::Common::Xml::BaseObject {
@@ -90,6 +78,7 @@ public:
     void outputXML(XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(SampleItemImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:
@@ -125,6 +114,7 @@ public:
     void outputXML(XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 
+    KXSOA_CONTENT_FUNCTIONS(SampleImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 
 protected:
