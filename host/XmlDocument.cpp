@@ -785,19 +785,19 @@ public:
     XmlDocument build() {
         xmlParseDocument(m_context);
         throwIfFailed();
-        if (m_root == nullptr) throw DomException(here("XML parse error") + "the document has no root element");
+        if (m_root == nullptr) throw here("XML parse error").error("the document has no root element");
         xmlParserInputPtr const input = m_context->input;
         if (input != nullptr && input->buf != nullptr && input->buf->raw != nullptr && xmlBufUse(input->buf->raw) > 0) {
             // Bytes at the end that the decoder could not make a character
             // of: an odd byte in UTF-16, half of a surrogate pair.
-            throw DomException(here("XML parse error") + "the text cannot be decoded in its declared encoding");
+            throw here("XML parse error").error("the text cannot be decoded in its declared encoding");
         }
         if ((input != nullptr && input->cur != nullptr && input->cur < input->end) || !m_ended) {
             // libxml2 stops at a NUL character as if the text ended there.
-            throw DomException(here("XML parse error") + "Extra content at the end of the document");
+            throw here("XML parse error").error("Extra content at the end of the document");
         }
         if (!m_context->wellFormed || !m_open.empty()) {
-            throw DomException(here("XML parse error") + "the document is not well-formed");
+            throw here("XML parse error").error("the document is not well-formed");
         }
         return XmlDocument(std::move(m_storage), m_root);
     }
@@ -814,12 +814,24 @@ private:
         return DomException("XML reader could not start: libxml2 could not allocate its parser");
     }
 
-    static std::string position(char const* what, std::size_t line, std::size_t column) {
-        return std::string(what) + " at line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
-    }
+    // Where an error was found in the text: its message names the place,
+    // and the exception carries the line for callers that point at it.
+    struct Place {
+        char const* what;
+        std::size_t line;
+        std::size_t column;
+
+        DomException error(std::string const& reason) const {
+            return DomException(std::string(what) + " at line " + std::to_string(line) + ", column " +
+                                    std::to_string(column) + ": " + reason,
+                                line);
+        }
+    };
+
+    static Place position(char const* what, std::size_t line, std::size_t column) { return {what, line, column}; }
 
     // `what`, placed where the parser is now.
-    std::string here(char const* what) const {
+    Place here(char const* what) const {
         return position(what, static_cast<std::size_t>(std::max(1, xmlSAX2GetLineNumber(m_context))),
                         static_cast<std::size_t>(std::max(1, xmlSAX2GetColumnNumber(m_context))));
     }
@@ -847,9 +859,9 @@ private:
         }
     }
 
-    void refuseAt(std::string const& where, std::string const& reason, Halt halt) noexcept {
+    void refuseAt(Place const& where, std::string const& reason, Halt halt) noexcept {
         try {
-            fail(std::make_exception_ptr(DomException(where + reason)), halt);
+            fail(std::make_exception_ptr(where.error(reason)), halt);
         } catch (...) {
             fail(std::current_exception(), halt);
         }
@@ -932,9 +944,9 @@ private:
         if (xmlDictOwns(m_context->dict, text) == 1) {
             m_names.add(text, copy);
             if (m_names.size() > m_limits.maxNames) {
-                throw DomException(here("XML document refused") +
-                                   "the document uses more distinct names than the limit of " +
-                                   std::to_string(m_limits.maxNames));
+                throw here("XML document refused")
+                    .error("the document uses more distinct names than the limit of " +
+                           std::to_string(m_limits.maxNames));
             }
         }
         return copy;
@@ -1062,12 +1074,12 @@ private:
         }
         if (error.line <= 0) {
             // Reported without the parser (a failed decoding): place it where the parser is.
-            fail(std::make_exception_ptr(DomException(here("XML parse error") + reason)), halt);
+            fail(std::make_exception_ptr(here("XML parse error").error(reason)), halt);
             return;
         }
-        fail(std::make_exception_ptr(DomException(position("XML parse error", static_cast<std::size_t>(error.line),
-                                                           static_cast<std::size_t>(std::max(1, error.int2))) +
-                                                  reason)),
+        fail(std::make_exception_ptr(position("XML parse error", static_cast<std::size_t>(error.line),
+                                              static_cast<std::size_t>(std::max(1, error.int2)))
+                                         .error(reason)),
              halt);
     }
 

@@ -115,11 +115,17 @@ struct Refusal {
     bool wellFormed = false;  // refused by a limit of ours only: another parser accepts it
 };
 
+// The refusal's message; the exception's line() must be the line it names.
 std::string refusalOf(std::string const& xml, XmlReadLimits const& limits) {
     try {
         XmlDocument::parse(xml, limits);
     } catch (DomException const& e) {
-        return e.getMessage();
+        std::string const& message = e.getMessage();
+        std::size_t const at = message.find(" at line ");
+        if (at != std::string::npos) {
+            EXPECT_EQ(e.line(), std::stoul(message.substr(at + 9))) << message;
+        }
+        return message;
     }
     return "(accepted)";
 }
