@@ -51,7 +51,7 @@ void hostile(benchmark::State& state, std::string const& name, std::string const
             benchmark::DoNotOptimize(&document.root());
         } catch (DomException const& e) {
             refused = true;
-            note(name, "refused: " + e.getMessage().substr(0, 160));
+            note(name, "refused: " + e.getMessage());
         }
         peak = scope.peakAbove();
     }
