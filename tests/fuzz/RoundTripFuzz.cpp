@@ -59,7 +59,8 @@ std::string escaped(std::string const& value) {
 }
 
 // `xml` as the writer wrote it, with every attribute value but the namespace
-// declarations, and every element text, made from the bytes.
+// declarations, and every element text, made from the bytes; a flag stays
+// "true" or "false".
 std::string refilled(std::string const& xml, FuzzedDataProvider& bytes) {
     std::string out;
     for (std::size_t i = 0; i < xml.size(); ++i) {
@@ -68,7 +69,9 @@ std::string refilled(std::string const& xml, FuzzedDataProvider& bytes) {
         bool const text = xml[i] == '>' && i + 1 < xml.size() && xml[i + 1] != '<';
         if (!value && !text) continue;
         std::size_t const end = xml.find(value ? '"' : '<', i + 1);
-        out += escaped(textFrom(bytes));
+        bool const flag =
+            value && (xml.compare(i + 1, end - i - 1, "true") == 0 || xml.compare(i + 1, end - i - 1, "false") == 0);
+        out += flag ? (bytes.ConsumeBool() ? "true" : "false") : escaped(textFrom(bytes));
         out += xml[end];
         i = end;
     }
