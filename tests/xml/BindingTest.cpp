@@ -234,14 +234,6 @@ TEST(Binding, ProbesFireOnlyForTheOutermostCallAndNestedChildrenAreInTheTypesNam
     for (auto const& child : body.children) EXPECT_EQ(child.namespaceURI, sampleNamespaceURI) << child.name;
 }
 
-TEST(Binding, NamespacesOfTheTree) {
-    std::set<std::string> namespaces;
-    SampleItem().getNamespaces(namespaces);
-    EXPECT_EQ(namespaces, std::set<std::string>{sampleNamespaceURI});
-    Sample().getNamespaces(namespaces);
-    EXPECT_EQ(namespaces, (std::set<std::string>{sampleNamespaceURI, baseURI}));
-}
-
 TEST(Binding, TextThatXmlCannotCarryIsRefusedBeforeAnythingIsWritten) {
     Sample sample;
     sample->addNote(std::string("bell\x07", 5));
