@@ -90,11 +90,11 @@ TEST(XmlDocumentTest, DecodesEntitiesCharacterReferencesCdataAndLineEnds) {
     EXPECT_EQ(XmlDocument::parse("<a>" + longText + "<b/>" + longText + "</a>").root().text, longText + longText);
 }
 
-TEST(XmlDocumentTest, AttributesAreDecodedNormalisedAndFoundByLocalName) {
-    XmlDocument const doc =
-        XmlDocument::parse("<a xmlns:p='urn:p' v='x&amp;y&#38;&#9;&#10;&#13;z' w='1\t2\n3\r\n4' p:c='pc'/>");
+TEST(XmlDocumentTest, AttributesAreDecodedNormalisedAndFoundByWholeLocalName) {
+    XmlDocument const doc = XmlDocument::parse(
+        "<a xmlns:p='urn:p' v='x&amp;y&#38;&#9;&#10;&#13;z' w='1\t2\n3\r\n4' p:c='pc' typeName='long' type='short'/>");
     XMLNode const& a = doc.root();
-    ASSERT_EQ(a.attributesEnd() - a.attributesBegin(), 3);  // the namespace declaration is not one
+    ASSERT_EQ(a.attributesEnd() - a.attributesBegin(), 5);  // the namespace declaration is not one
     EXPECT_EQ(a.getAttr("v"), "x&y&\t\n\rz");
     EXPECT_EQ(a.getAttr("w"), "1 2 3 4");
     ASSERT_NE(a.findAttr("c"), nullptr);
@@ -104,7 +104,10 @@ TEST(XmlDocumentTest, AttributesAreDecodedNormalisedAndFoundByLocalName) {
     EXPECT_EQ(a.getAttr("missing"), "");
     EXPECT_EQ(a.getAttr("missing").data(), nullptr);
     EXPECT_EQ(a.findAttr("p:c"), nullptr);
-    EXPECT_EQ(XmlDocument::parse("<b/>").root().findAttr("v"), nullptr);
+    EXPECT_EQ(a.getAttr("type"), "short");  // by the whole name only
+    EXPECT_EQ(a.getAttr("typ"), "");
+    EXPECT_EQ(a.getAttr("typeNameX"), "");
+    EXPECT_EQ(XmlDocument::parse("<b typeName='long'/>").root().findAttr("type"), nullptr);
 }
 
 struct Refusal {
@@ -153,11 +156,6 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
          "<!ENTITY c '&b;&b;&b;&b;&b;&b;&b;&b;'>\n<!ENTITY d '&c;&c;&c;&c;&c;&c;&c;&c;'>\n]>\n<l>&d;</l>",
          {},
          refused + "line 2, column 13: a document type declaration (DOCTYPE) is not accepted"},
-        {"external entity",
-         "<!DOCTYPE a [<!ENTITY e SYSTEM 'file:///etc/passwd'>]><a>&e;</a>",
-         {},
-         refused + "line 1, column 13: a document type declaration (DOCTYPE) is not accepted",
-         true},
         {"too deep",
          "<a><b><c/></b></a>",
          {1024, 2},
@@ -389,24 +387,18 @@ TEST(XmlDocumentTest, ControlCharactersEndAtU001FForReaderAndWriterAlike) {
         EXPECT_EQ(refusalOf("<a>" + (c == '<' || c == '&' ? reference : raw) + "</a>", {}) == "(accepted)", carried)
             << c;
         EXPECT_EQ(refusalOf("<a>" + reference + "</a>", {}) == "(accepted)", carried) << c;
+        std::string escaped;
         bool written = true;
         try {
-            XmlDocument const back = XmlDocument::parse("<a>" + toXmlString(raw) + "</a>");
-            EXPECT_EQ(back.root().text, raw) << c;
+            escaped = toXmlString(raw);
         } catch (DomException const&) {
             written = false;
         }
         EXPECT_EQ(written, carried) << c;
+        if (written && carried) {
+            EXPECT_EQ(XmlDocument::parse("<a>" + escaped + "</a>").root().text, raw) << c;
+        }
     }
-}
-
-TEST(XmlDocumentTest, AttributesAreFoundByTheirWholeNameOnly) {
-    XmlDocument const doc = XmlDocument::parse("<a typeName='long' type='short' t='one'/>");
-    EXPECT_EQ(doc.root().getAttr("type"), "short");
-    EXPECT_EQ(doc.root().getAttr("t"), "one");
-    EXPECT_EQ(doc.root().getAttr("typ"), "");
-    EXPECT_EQ(doc.root().getAttr("typeNameX"), "");
-    EXPECT_EQ(XmlDocument::parse("<a typeName='long'/>").root().findAttr("type"), nullptr);
 }
 
 // libxml2's allocator, failing at its k-th call from the moment it is put
@@ -441,9 +433,7 @@ TEST(XmlDocumentTest, LibxmlOutOfMemoryAtAnyAllocationIsADomExceptionOrTheWholeT
     std::string const utf8 =
         "<?xml version='1.0'?>\n<!-- c --><p:r xmlns:p='urn:p' xmlns='urn:d' a='1&amp;2'>caf\xC3\xA9<e p:k='v'/>"
         "<![CDATA[<x>]]><?pi d?><e>&#x1F600;</e></p:r>";
-    std::string utf16 = "\xFF\xFE";
-    for (char c : std::string("<r a='b'><e>text</e></r>")) utf16 += std::string{c, '\0'};
-    for (std::string const& xml : {utf8, utf16}) {
+    for (std::string const& xml : {utf8, utf16("<r a='b'><e>text</e></r>")}) {
         XmlDocument const expected = XmlDocument::parse(xml);
         xmlFreeFunc oldFree;
         xmlMallocFunc oldMalloc;

@@ -6,13 +6,13 @@
 #include "support/RoundTrip.h"
 
 #include "host/MemoryManager.h"
-#include "host/Monitor.h"
 #include "host/XmlDocument.h"
 #include "importexport/2008_06/ExportToApplicationInput.h"
 #include "importexport/2008_06/GetExportTemplateResponse.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <string>
@@ -24,7 +24,6 @@ namespace v8 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 using Kestrune::Soa::Common::MemoryManager;
 using Kestrune::Soa::Common::Xml::XmlDocument;
-using Kestrune::Soa::Internal::Common::Monitor;
 
 namespace {
 
@@ -46,16 +45,6 @@ public:
     void placementdeallocate(void*, void*) override {}
 };
 
-// Plain counters: the monitor calls its observer under its own lock, so
-// they see no race unless that lock is missing.
-class CountingObserver : public Monitor::Observer {
-public:
-    long starts = 0;
-    long ends = 0;
-    void onStart(std::string const&) override { ++starts; }
-    void onEnd(std::string const&) override { ++ends; }
-};
-
 v8::ExportToApplicationInput exportRequest(int thread) {
     v8::ExportToApplicationInput request;
     v8::ExportToApplicationInputData1 record("csv", "objectTemplate", "template-" + std::to_string(thread));
@@ -66,12 +55,6 @@ v8::ExportToApplicationInput exportRequest(int thread) {
     return request;
 }
 
-std::string text(v8::ExportToApplicationInput const& request) {
-    Kestrune::Soa::Common::Xml::XmlStream stream;
-    request.outputXML(stream, "exportToApplication");
-    return stream.str();
-}
-
 }  // namespace
 
 TEST(Threads, WriteAndReadOnSeveralThreadsWithAManagerAndAnObserver) {
@@ -79,8 +62,7 @@ TEST(Threads, WriteAndReadOnSeveralThreadsWithAManagerAndAnObserver) {
     constexpr int rounds = 50;
     SharedCountingManager manager;
     MemoryManager::setMemoryManager(&manager);
-    CountingObserver observer;
-    Monitor::setObserver(&observer);
+    ProbeRecorder probes;  // the monitor calls it under its own lock: no race unless that lock is missing
     std::atomic<int> mismatches{0};
     {
         v8::GetExportTemplateResponse sharedResponse;
@@ -95,28 +77,28 @@ TEST(Threads, WriteAndReadOnSeveralThreadsWithAManagerAndAnObserver) {
             threads.emplace_back([&, t] {
                 for (int round = 0; round < rounds; ++round) {
                     v8::ExportToApplicationInput const request = exportRequest(t);
-                    std::string const requestText = text(request);
+                    std::string const requestText = written(request, "request");
                     v8::ExportToApplicationInput read;
                     read.parse(XmlDocument::parse(requestText).root());
                     v8::ExportToApplicationInput copy(read);
                     copy.ensureUnShared();
-                    if (text(copy) != requestText) ++mismatches;
+                    if (written(copy, "request") != requestText) ++mismatches;
 
                     v8::GetExportTemplateResponse response;  // bound from the document all threads share
                     response.parse(sharedDocument.root());
-                    Kestrune::Soa::Common::Xml::XmlStream stream;
-                    response.outputXML(stream, "response");
-                    if (stream.str() != responseText) ++mismatches;
+                    if (written(response, "response") != responseText) ++mismatches;
                 }
             });
         }
         for (std::thread& thread : threads) thread.join();
     }
-    Monitor::setObserver(nullptr);
     MemoryManager::setMemoryManager(nullptr);
     EXPECT_EQ(mismatches, 0);
-    EXPECT_EQ(observer.ends, observer.starts);
-    EXPECT_EQ(observer.starts, 1 + threadCount * rounds * 5L);  // the shared response written; five per round
+    // The shared response written, then five per round, each started and ended.
+    long const starts = std::count_if(probes.events.begin(), probes.events.end(),
+                                      [](std::string const& event) { return event.rfind("start ", 0) == 0; });
+    EXPECT_EQ(starts, 1 + threadCount * rounds * 5L);
+    EXPECT_EQ(probes.events.size(), 2 * static_cast<std::size_t>(starts));
     EXPECT_GT(manager.allocations, threadCount * rounds * 10L);
     EXPECT_EQ(manager.deallocations, manager.allocations.load());
 }

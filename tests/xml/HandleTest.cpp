@@ -113,14 +113,6 @@ TEST(Allocation, WithAManagerEveryObjectGoesThroughItUnderItsTypeName) {
     EXPECT_EQ(manager.live(), 0);
 }
 
-TEST(Allocation, WithoutAManagerTheGlobalAllocatorServes) {
-    ASSERT_EQ(Kestrune::Soa::Common::MemoryManager::getMemoryManager(), nullptr);
-    Sample sample("x", true, SampleItem("p", false), ServiceData());
-    Sample copy(sample);
-    copy.ensureUnShared();
-    EXPECT_EQ(copy->getPrimary()->getName(), "p");  // leaks or double frees show under the sanitizers
-}
-
 TEST(Allocation, AManagerThatGivesNothingMakesConstructorsThrow) {
     CountingMemoryManager manager;
     manager.refuseFrom = 0;
