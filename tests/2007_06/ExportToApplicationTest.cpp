@@ -4,7 +4,7 @@
 #include "importexport/2007_06/ExportToApplicationInput.h"
 #include "importexport/2007_06/ExportToApplicationResponse.h"
 
-#include "MessageChecks.h"
+#include "Fixtures.h"
 
 using namespace kxsoa_test;
 using namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;

@@ -4,18 +4,7 @@
 
 #include "support/RoundTrip.h"
 
-#include "host/ModelObject.h"
-#include "host/ServiceData.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-
 namespace kxsoa_test {
-
-using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
-using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
-using Strings = std::vector<std::string>;  // the const getters of a read-back object, in member order
 
 inline std::string const schemaURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2008-06/FileImportExport";
 inline std::string const typePrefix = "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::";

@@ -12,6 +12,7 @@
 #include "host/XmlDocument.h"
 #include "importexport/2008_06/ExportToApplicationInput.h"
 #include "importexport/2008_06/GetExportTemplateResponse.h"
+#include "tools/ie/Samples.h"
 
 #include <gtest/gtest.h>
 
@@ -137,35 +138,19 @@ long expectCleanAtEveryFailure(Fault& fault, Make const& make, Describe const& d
     }
 }
 
-// A 2008-06 export request with two records, business objects, attribute
-// names and template overrides, and text that needs escaping.
+// The tool's full samples of a 2008-06 export request (two records, each
+// with business objects, attribute names and template overrides) and of a
+// template response, with text that needs escaping added to their lists.
 ExportToApplicationInput exportRequest() {
-    ExportToApplicationInput request;
-    for (std::string const& format : {std::string("csv"), troublesome}) {
-        ExportToApplicationInputData1 record(format, "objectTemplate", "template-" + format);
-        record.addObjectsToExport(ModelObject("uid-1-" + format, "Item"));
-        record.addObjectsToExport(ModelObject(troublesome));
-        record.addAttributesToExport("object_name");
-        record.addAttributesToExport(troublesome);
-        record.addObjectTemplateOverride(TemplateOverride("ItemRevision", "excel", "override-template-id"));
-        record.addObjectTemplateOverride(TemplateOverride(troublesome, "", ""));
-        request.addInput(record);
-    }
+    ExportToApplicationInput request = kxsoa_ie::makeSample<ExportToApplicationInput>(2);
+    for (ExportToApplicationInputData1 record : request.getInputArray()) record.addAttributesToExport(troublesome);
     return request;
 }
 
-// A template response with every list filled and service data that reports
-// partial errors and updated objects.
 GetExportTemplateResponse templateResponse() {
-    GetExportTemplateResponse response;
-    response.addSpecTemplate("spec-template-with-a-long-name");
+    GetExportTemplateResponse response = kxsoa_ie::makeSample<GetExportTemplateResponse>(2);
     response.addObjectTemplat(troublesome);
-    response.addExcelTemplate("excel");
-    response.addConfiguredSpecTemplate(ConfiguredTemplate("Item", troublesome, "spec"));
-    response.addConfiguredObjectTemplate(ConfiguredTemplate("Dataset", "name", "object"));
     response.getServiceData().addPartialError(troublesome);
-    response.getServiceData().addPartialError("a second partial error, long enough to be allocated");
-    response.getServiceData().addUpdatedObject(ModelObject("uid-updated", "Item"));
     return response;
 }
 

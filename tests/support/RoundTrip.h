@@ -8,6 +8,7 @@
 #include "validate/SchemaValidation.h"
 
 #include "host/DomException.h"
+#include "host/ModelObject.h"
 #include "host/ServiceData.h"
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
@@ -20,6 +21,10 @@
 #include <vector>
 
 namespace kxsoa_test {
+
+using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
+using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
+using Strings = std::vector<std::string>;
 
 // The namespace of the base types (business objects, service data).
 inline std::string const baseURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/2006-03/Base";
@@ -103,12 +108,12 @@ T roundTrip(T const& object, std::string const& probe) {
 
 // Service data with two partial errors and two updated objects, and how it
 // is written inside a message of namespace `uri` (base prefix ns2).
-inline Kestrune::Schemas::Soa::_2006_03::Base::ServiceData fullServiceData() {
-    Kestrune::Schemas::Soa::_2006_03::Base::ServiceData serviceData;
+inline ServiceData fullServiceData() {
+    ServiceData serviceData;
     serviceData.addPartialError("m1");
     serviceData.addPartialError("");
-    serviceData.addUpdatedObject(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject("u1", "Item"));
-    serviceData.addUpdatedObject(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject("u2"));
+    serviceData.addUpdatedObject(ModelObject("u1", "Item"));
+    serviceData.addUpdatedObject(ModelObject("u2"));
     return serviceData;
 }
 inline std::string fullServiceDataElement(std::string const& uri) {

@@ -9,6 +9,7 @@
 #include "host/XmlDocument.h"
 #include "importexport/2008_06/ExportToApplicationInput.h"
 #include "importexport/2008_06/GetExportTemplateResponse.h"
+#include "tools/ie/Samples.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,6 @@
 
 using namespace kxsoa_test;
 namespace v8 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
-using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 using Kestrune::Soa::Common::MemoryManager;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 
@@ -45,13 +45,12 @@ public:
     void placementdeallocate(void*, void*) override {}
 };
 
+// The tool's sample, with the thread's number and text that needs escaping.
 v8::ExportToApplicationInput exportRequest(int thread) {
-    v8::ExportToApplicationInput request;
-    v8::ExportToApplicationInputData1 record("csv", "objectTemplate", "template-" + std::to_string(thread));
-    record.addObjectsToExport(ModelObject("uid-" + std::to_string(thread), "Item"));
+    v8::ExportToApplicationInput request = kxsoa_ie::makeSample<v8::ExportToApplicationInput>(1);
+    v8::ExportToApplicationInputData1 record = request.getInputArray()[0];  // shares the request's record
+    record.setTemplateId("template-" + std::to_string(thread));
     record.addAttributesToExport(troublesome);
-    record.addObjectTemplateOverride(v8::TemplateOverride("Item", "excel", "override"));
-    request.addInput(record);
     return request;
 }
 
@@ -65,10 +64,8 @@ TEST(Threads, WriteAndReadOnSeveralThreadsWithAManagerAndAnObserver) {
     ProbeRecorder probes;  // the monitor calls it under its own lock: no race unless that lock is missing
     std::atomic<int> mismatches{0};
     {
-        v8::GetExportTemplateResponse sharedResponse;
+        v8::GetExportTemplateResponse sharedResponse = kxsoa_ie::makeSample<v8::GetExportTemplateResponse>(1);
         sharedResponse.addSpecTemplate(troublesome);
-        sharedResponse.getServiceData().addPartialError("partial");
-        sharedResponse.getServiceData().addUpdatedObject(ModelObject("uid", "Item"));
         std::string const responseText = written(sharedResponse, "response");
         XmlDocument const sharedDocument = XmlDocument::parse(responseText);
 

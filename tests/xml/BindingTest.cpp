@@ -1,10 +1,14 @@
-// Writing, reading and namespace gathering of every member kind, through the
-// test-only types.
+// Writing, reading and comparing every member kind. Three 2008-06 messages
+// carry all seven between them: the export record (text attributes, business
+// objects, names, structures), the template query (a nested structure of
+// flags) and its response (the service data).
 
-#include "SampleTypes.h"
-#include "support/ProbeRecorder.h"
-#include "support/RoundTrip.h"
-#include "support/Xmllint.h"
+#include "2008_06/Fixtures.h"
+
+#include "importexport/2007_06/ExportToApplicationResponse.h"
+#include "importexport/2008_06/ExportToApplicationInputData1.h"
+#include "importexport/2008_06/GetExportTemplateResponse.h"
+#include "importexport/2008_06/GetExportTemplatesInput.h"
 
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
@@ -12,232 +16,229 @@
 #include <gtest/gtest.h>
 
 using namespace kxsoa_test;
+using namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
 using Kestrune::Soa::Common::Exceptions::DomException;
 using Kestrune::Soa::Common::Xml::XmlDocument;
+using Kestrune::Soa::Common::Xml::XMLNode;
+using Record = ExportToApplicationInputData1;
 
 namespace {
 
-Sample populated() {
-    ServiceData serviceData;
-    serviceData.addPartialError("partly " + troublesome);
-    serviceData.addUpdatedObject(ModelObject("uid-9", "Item"));
-    Sample sample(troublesome, true, SampleItem("primary", true), serviceData);
-    sample->addNote("first");
-    sample->addNote(troublesome);
-    sample->addNote("");
-    sample->addItem(SampleItem("one", false));
-    sample->addItem(SampleItem(troublesome, true));
-    sample->addObject(ModelObject("uid-1", "Folder"));
-    sample->addObject(ModelObject("uid-2"));
-    return sample;
+// The message namespace as prefix m, the base one as b.
+std::string const declarations = " xmlns:m='" + schemaURI + "' xmlns:b='" + baseURI + "'";
+
+// Every list filled, with text that needs care in XML.
+Record populated() {
+    Record record(troublesome, "", "t");
+    record.addObjectsToExport(ModelObject(troublesome, troublesome));
+    record.addObjectsToExport(ModelObject("o2"));
+    record.setAttributesToExportArray({troublesome, "", "n"});
+    record.addObjectTemplateOverride(TemplateOverride("", troublesome, ""));
+    record.addObjectTemplateOverride(TemplateOverride());
+    return record;
+}
+
+// How a T read from `xml` differs from one read after `from` became `to`;
+// a difference must be found both ways round.
+template <class T>
+std::string differenceAfter(std::string const& xml, std::string const& from, std::string const& to) {
+    std::string changed = xml;
+    changed.replace(changed.find(from), from.size(), to);
+    T const original = readBack<T>(xml);
+    T const other = readBack<T>(changed);
+    EXPECT_EQ(other.difference(original).empty(), original.difference(other).empty()) << changed;
+    return original.difference(other);
 }
 
 }  // namespace
 
-TEST(Binding, EveryKindComesBackMemberByMember) {
-    Sample const original = populated();
-    std::string const xml = written(original, "sample");
-    EXPECT_TRUE(xmllintAccepts(xml));
-    Sample const copy = readBack<Sample>(xml);
-    EXPECT_TRUE(sameContent(original, copy));
-    EXPECT_EQ(copy->getLabel(), troublesome);
-    EXPECT_EQ(copy->getNoteArray()[1], troublesome);
+TEST(Binding, TroublesomeTextComesBackFromEveryKind) {
+    Record const record = populated();
+    Record const copy = readBack<Record>(written(record, "r"));
+    EXPECT_TRUE(sameContent(record, copy));
+    EXPECT_EQ(copy.getAttributesToExportArray()[0], troublesome);
+    GetExportTemplateResponse response{ServiceData()};
+    response.getServiceData().addPartialError(troublesome);
+    EXPECT_TRUE(sameContent(response, readBack<GetExportTemplateResponse>(written(response, "r"))));
 }
 
 TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
-    std::string const xml = "<s:x xmlns:s='http://samples.test/Schemas/Sample' xmlns:b='" + baseURI +
-                            "' label='L' enabled='true'><s:notes>a</s:notes><s:notes>b</s:notes>"
-                            "<s:items name='i' flag='true'/><s:objects uid='u1' type='T'/><s:primary name='p'/>"
-                            "<b:ServiceData><b:partialErrors message='m'/><b:updated uid='u9'/></b:ServiceData></s:x>";
-    Sample const original = readBack<Sample>(xml);
-    auto const differenceWith = [&](std::string const& from, std::string const& to) {
-        std::string changed = xml;
-        changed.replace(changed.find(from), from.size(), to);
-        Sample const other = readBack<Sample>(changed);
-        EXPECT_EQ(other.difference(original).empty(), original.difference(other).empty()) << changed;
-        return original.difference(other);
-    };
-    EXPECT_EQ(original.difference(original), "");
-    EXPECT_EQ(differenceWith("", ""), "");
-    EXPECT_TRUE(original.sameContent(readBack<Sample>(xml)));
-    EXPECT_EQ(differenceWith("label='L'", "label='L&#10;'"), "label: \"L\" vs \"L\\n\"");
-    EXPECT_EQ(differenceWith("enabled='true'", "enabled='false'"), "enabled: true vs false");
-    EXPECT_EQ(differenceWith(">b<", ">c<"), "notes[1]: \"b\" vs \"c\"");
-    EXPECT_EQ(differenceWith("<s:notes>b</s:notes>", ""), "notes: 2 vs 1 entries");
-    EXPECT_EQ(differenceWith("flag='true'", "flag='false'"), "items[0].flag: true vs false");
-    EXPECT_EQ(differenceWith("type='T'", "type='U'"), "objects[0]: \"u1\" (T) vs \"u1\" (U)");
-    EXPECT_EQ(differenceWith("name='p'", "name='q'"), "primary.name: \"p\" vs \"q\"");
-    EXPECT_EQ(differenceWith("message='m'", "message='n'"), "ServiceData.partialErrors[0]: \"m\" vs \"n\"");
-    EXPECT_EQ(differenceWith("uid='u9'", "uid='u8'"), "ServiceData.updatedObjects[0]: \"u9\" vs \"u8\"");
+    std::string const record = "<m:r" + declarations +
+                               " applicationFormat='L'><m:objectsToExport uid='u1' type='T'/>"
+                               "<m:attributesToExport>a</m:attributesToExport><m:attributesToExport>b"
+                               "</m:attributesToExport><m:objectTemplateOverride templateId='o'/></m:r>";
+    EXPECT_EQ(differenceAfter<Record>(record, "", ""), "");
+    EXPECT_EQ(differenceAfter<Record>(record, "'L'", "'L&#10;'"), "applicationFormat: \"L\" vs \"L\\n\"");
+    EXPECT_EQ(differenceAfter<Record>(record, "'T'", "'U'"), "objectsToExport[0]: \"u1\" (T) vs \"u1\" (U)");
+    EXPECT_EQ(differenceAfter<Record>(record, ">b<", ">c<"), "attributesToExport[1]: \"b\" vs \"c\"");
+    EXPECT_EQ(differenceAfter<Record>(record, "<m:attributesToExport>b</m:attributesToExport>", ""),
+              "attributesToExport: 2 vs 1 entries");
+    EXPECT_EQ(differenceAfter<Record>(record, "'o'", "'p'"), "objectTemplateOverride[0].templateId: \"o\" vs \"p\"");
+    EXPECT_EQ(differenceAfter<GetExportTemplatesInput>("<m:q" + declarations +
+                                                           "><m:filter getExcelTemplates='true'/></m:q>",
+                                                       "true", "false"),
+              "filter.getExcelTemplates: true vs false");
+    std::string const response = "<m:s" + declarations +
+                                 "><b:ServiceData><b:partialErrors message='m'/><b:updated uid='u9'/>"
+                                 "</b:ServiceData></m:s>";
+    EXPECT_EQ(differenceAfter<GetExportTemplateResponse>(response, "'m'", "'n'"),
+              "ServiceData.partialErrors[0]: \"m\" vs \"n\"");
+    EXPECT_EQ(differenceAfter<GetExportTemplateResponse>(response, "'u9'", "'u8'"),
+              "ServiceData.updatedObjects[0]: \"u9\" vs \"u8\"");
 }
 
 TEST(Binding, DumpShowsEveryMemberByItsXmlName) {
-    ServiceData serviceData;
-    serviceData.addPartialError("half \"done\"");
-    Sample sample("L", true, SampleItem("p", false), serviceData);
-    sample->addItem(SampleItem("i", true));
-    sample->addObject(ModelObject("u1", "T"));
-    sample->addObject(ModelObject("u2"));
-    EXPECT_EQ(sample.dump(),
-              "Sample\n"
-              "  label: \"L\"\n"
-              "  enabled: true\n"
-              "  notes: none\n"
-              "  items[0]:\n"
-              "    name: \"i\"\n"
-              "    flag: true\n"
-              "  objects[0]: \"u1\" (T)\n"
-              "  objects[1]: \"u2\"\n"
-              "  primary:\n"
-              "    name: \"p\"\n"
-              "    flag: false\n"
+    Record record("L", "", "t");
+    record.addObjectsToExport(ModelObject("u1", "T"));
+    record.addObjectsToExport(ModelObject("u2"));
+    record.addObjectTemplateOverride(TemplateOverride("Item", "", "i"));
+    EXPECT_EQ(record.dump(),
+              "ExportToApplicationInputData1\n"
+              "  applicationFormat: \"L\"\n"
+              "  templateType: \"\"\n"
+              "  templateId: \"t\"\n"
+              "  objectsToExport[0]: \"u1\" (T)\n"
+              "  objectsToExport[1]: \"u2\"\n"
+              "  attributesToExport: none\n"
+              "  objectTemplateOverride[0]:\n"
+              "    businessObjectType: \"Item\"\n"
+              "    templateType: \"\"\n"
+              "    templateId: \"i\"\n");
+    EXPECT_EQ(GetExportTemplatesInput(ExportTemplateInput(false, true, false, false, false)).dump(),
+              "GetExportTemplatesInput\n"
+              "  filter:\n"
+              "    getObjectTemplates: false\n"
+              "    getSpecTemplates: true\n"
+              "    getConfiguredObjectTemplate: false\n"
+              "    getConfiguredSpecTemplate: false\n"
+              "    getExcelTemplates: false\n");
+    Kestrune::Schemas::Importexport::_2007_06::Fileimportexport::ExportToApplicationResponse response(ServiceData{});
+    response.addTransientFileReadTicket("t");
+    response.getServiceData().addPartialError("half \"done\"");
+    EXPECT_EQ(response.dump(),
+              "ExportToApplicationResponse\n"
+              "  transientFileReadTickets[0]: \"t\"\n"
               "  ServiceData:\n"
               "    partialErrors[0]: \"half \\\"done\\\"\"\n"
               "    updatedObjects: none\n");
 }
 
-TEST(Binding, LiteralFormOfEachKind) {
-    Sample sample("L", false, SampleItem("p", true), ServiceData());
-    sample->addNote("a&b");
-    sample->addItem(SampleItem("i", false));
-    sample->addObject(ModelObject("u1", "T"));
-    EXPECT_EQ(written(sample, "sample"), "<ns2:sample xmlns:ns1=\"" + baseURI +
-                                             "\" xmlns:ns2=\"http://samples.test/Schemas/Sample\""
-                                             " label=\"L\" enabled=\"false\">"
-                                             "<ns2:notes>a&amp;b</ns2:notes>"
-                                             "<ns2:items name=\"i\" flag=\"false\"/>"
-                                             "<ns2:objects uid=\"u1\" type=\"T\"/>"
-                                             "<ns2:primary name=\"p\" flag=\"true\"/>"
-                                             "<ServiceData xmlns=\"http://samples.test/Schemas/Sample\">"
-                                             "</ServiceData>"
-                                             "</ns2:sample>");
-}
-
-TEST(Binding, EmptyListsStillWriteStartAndEndTagsAndTheSingleMembers) {
-    std::string const xml = written(Sample(), "s");
-    EXPECT_NE(xml.find("label=\"\" enabled=\"false\">"), std::string::npos) << xml;
-    EXPECT_NE(xml.find("<ns2:primary name=\"\" flag=\"false\"/><ServiceData xmlns=\"" +
-                       std::string(sampleNamespaceURI) + "\"></ServiceData></ns2:s>"),
-              std::string::npos)
-        << xml;
-    EXPECT_EQ(written(SampleItem(), "item"),
-              "<ns1:item xmlns:ns1=\"http://samples.test/Schemas/Sample\" name=\"\" flag=\"false\"/>");
+TEST(Binding, EmptyListsWriteNothingButTheElementStillHasStartAndEndTags) {
+    EXPECT_EQ(written(Record(), "root"),
+              root + " applicationFormat=\"\" templateType=\"\" templateId=\"\"></ns1:root>");
+    EXPECT_EQ(written(GetExportTemplateResponse(), "root"),
+              rootWithBase + "><ServiceData xmlns=\"" + schemaURI + "\"></ServiceData></ns1:root>");
 }
 
 TEST(Binding, InterleavedChildrenGoToTheirListsInDocumentOrder) {
-    Sample sample = readBack<Sample>("<s:x xmlns:s='http://samples.test/Schemas/Sample' xmlns:b='" + baseURI +
-                                     "'>"
-                                     "<s:notes>n1</s:notes><s:items name='i1'/><b:ServiceData/><s:notes>n2</s:notes>"
-                                     "<b:objects uid='o1'/><s:items name='i2' flag='1'/><s:objects uid='o2'/></s:x>");
-    EXPECT_EQ(sample->getNoteArray(), (std::vector<std::string>{"n1", "n2"}));
-    ASSERT_EQ(sample->getItemArray().size(), 2u);
-    EXPECT_EQ(sample->getItemArray()[1]->getName(), "i2");
-    EXPECT_TRUE(sample->getItemArray()[1]->getFlag());
-    ASSERT_EQ(sample->getObjectArray().size(), 2u);
-    EXPECT_EQ(sample->getObjectArray()[1].getUid(), "o2");
+    Record const record = readBack<Record>(
+        "<m:r" + declarations +
+        "><m:attributesToExport>n1</m:attributesToExport><m:objectTemplateOverride templateId='i1'/>"
+        "<m:attributesToExport>n2</m:attributesToExport><b:objectsToExport uid='o1'/>"
+        "<m:objectTemplateOverride templateId='i2'/><m:objectsToExport uid='o2'/></m:r>");
+    EXPECT_EQ(record.getAttributesToExportArray(), (Strings{"n1", "n2"}));
+    ASSERT_EQ(record.getObjectTemplateOverrideArray().size(), 2u);
+    EXPECT_EQ(record.getObjectTemplateOverrideArray()[1].getTemplateId(), "i2");
+    ASSERT_EQ(record.getObjectsToExportArray().size(), 2u);
+    EXPECT_EQ(record.getObjectsToExportArray()[1].getUid(), "o2");
 }
 
 TEST(Binding, ParsingTwiceAppendsToListsReservingOnceForTheirOwnChildrenAndOverwritesAttributes) {
-    XmlDocument const document = XmlDocument::parse(written(populated(), "s"));
-    Sample sample;
-    sample->setLabel("before");
-    sample->addNote("kept");
-    sample.parse(document.root());
-    EXPECT_EQ(sample->getNoteArray().capacity(), 4u);
-    EXPECT_EQ(sample->getItemArray().capacity(), 2u);
-    sample.parse(document.root());
-    EXPECT_EQ(sample->getLabel(), troublesome);
-    EXPECT_EQ(sample->getNoteArray().size(), 7u);
-    EXPECT_EQ(sample->getNoteArray().capacity(), 7u);
-    EXPECT_EQ(sample->getNoteArray()[0], "kept");
-    EXPECT_EQ(sample->getItemArray().size(), 4u);
-    EXPECT_EQ(sample->getObjectArray().size(), 4u);
-    EXPECT_EQ(sample->getObjectArray().capacity(), 4u);
-    EXPECT_EQ(sample->getServiceData().getPartialErrors().size(), 2u);  // parsed in place, twice
+    XmlDocument const document = XmlDocument::parse(written(populated(), "r"));
+    Record record;
+    record.setApplicationFormat("before");
+    record.addAttributesToExport("kept");
+    record.parse(document.root());
+    EXPECT_EQ(record.getAttributesToExportArray().capacity(), 4u);
+    EXPECT_EQ(record.getObjectTemplateOverrideArray().capacity(), 2u);
+    record.parse(document.root());
+    EXPECT_EQ(record.getApplicationFormat(), troublesome);
+    EXPECT_EQ(record.getAttributesToExportArray().size(), 7u);
+    EXPECT_EQ(record.getAttributesToExportArray().capacity(), 7u);
+    EXPECT_EQ(record.getAttributesToExportArray()[0], "kept");
+    EXPECT_EQ(record.getObjectTemplateOverrideArray().size(), 4u);
+    EXPECT_EQ(record.getObjectsToExportArray().size(), 4u);
+    EXPECT_EQ(record.getObjectsToExportArray().capacity(), 4u);
 }
 
-TEST(Binding, SingleMembersAreReadInPlaceIntoTheSharedObject) {
-    SampleItem primary("old", false);
-    Sample sample("", false, primary, ServiceData());
-    ServiceData serviceData = sample->getServiceData();
-    XmlDocument const document =
-        XmlDocument::parse("<s:x xmlns:s='http://samples.test/Schemas/Sample' xmlns:b='" + baseURI +
-                           "'>"
-                           "<s:primary name='first'/><s:primary name='second' flag='true'/>"
-                           "<b:ServiceData><b:partialErrors message='m'/></b:ServiceData></s:x>");
-    sample.parse(document.root());
-    EXPECT_EQ(primary->getName(), "second");
-    EXPECT_TRUE(primary->getFlag());
-    EXPECT_EQ(serviceData.getPartialErrors(), std::vector<std::string>{"m"});
+TEST(Binding, SingleMembersAreReadInPlaceIntoTheSharedObjectAgainForEachElement) {
+    ExportTemplateInput filter(true, false, false, false, false);
+    GetExportTemplatesInput query(filter);
+    query.parse(XmlDocument::parse("<m:q" + declarations +
+                                   "><m:filter getSpecTemplates='true'/><m:filter getExcelTemplates='true'/></m:q>")
+                    .root());
+    EXPECT_FALSE(filter.getGetObjectTemplates());
+    EXPECT_FALSE(filter.getGetSpecTemplates());
+    EXPECT_TRUE(filter.getGetExcelTemplates());
+    ServiceData serviceData;
+    GetExportTemplateResponse response(serviceData);
+    response.parse(XmlDocument::parse("<m:s" + declarations +
+                                      "><b:ServiceData><b:partialErrors message='m'/></b:ServiceData>"
+                                      "<ServiceData><b:partialErrors message='n'/></ServiceData></m:s>")
+                       .root());
+    EXPECT_EQ(serviceData.getPartialErrors(), (Strings{"m", "n"}));
 }
 
 TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
     ProbeRecorder probes;
-    Sample sample;
+    Record record;
     XmlDocument const document = XmlDocument::parse(
-        "<s:x xmlns:s='http://samples.test/Schemas/Sample' label='read'>\n"
-        "<s:notes>n1</s:notes><s:items name='i1'/>\n<s:Notes>case differs</s:Notes><s:notes>n2</s:notes></s:x>");
+        "<m:r" + declarations + " templateId='read'>\n" +
+        "<m:attributesToExport>n1</m:attributesToExport><m:objectsToExport uid='o1'/>\n"
+        "<m:AttributesToExport>case differs</m:AttributesToExport><m:attributesToExport>n2</m:attributesToExport>"
+        "</m:r>");
     try {
-        sample.parse(document.root());
+        record.parse(document.root());
         ADD_FAILURE() << "no DomException";
     } catch (DomException const& e) {
-        EXPECT_EQ(e.getMessage(), "Unexpected node name: Notes");
+        EXPECT_EQ(e.getMessage(), "Unexpected node name: AttributesToExport");
         EXPECT_EQ(e.line(), 3u);
     }
-    EXPECT_EQ(sample->getLabel(), "read");
-    EXPECT_EQ(sample->getNoteArray(), std::vector<std::string>{"n1"});
-    EXPECT_EQ(sample->getItemArray().size(), 1u);
-    EXPECT_EQ(probes.events, std::vector<std::string>{"start kxsoa_test::Sample::parse"});
+    EXPECT_EQ(record.getTemplateId(), "read");
+    EXPECT_EQ(record.getAttributesToExportArray(), Strings{"n1"});
+    EXPECT_EQ(record.getObjectsToExportArray().size(), 1u);
+    EXPECT_EQ(probes.events, Strings{"start " + typePrefix + "ExportToApplicationInputData1::parse"});
 
-    XmlDocument const serviceDataChild =
-        XmlDocument::parse("<s:x xmlns:s='http://samples.test/Schemas/Sample'><s:servicedata/></s:x>");
-    EXPECT_EQ(domExceptionMessage([&] { Sample().parse(serviceDataChild.root()); }),
+    XmlDocument const serviceDataChild = XmlDocument::parse("<m:s" + declarations + "><m:servicedata/></m:s>");
+    EXPECT_EQ(domExceptionMessage([&] { GetExportTemplateResponse().parse(serviceDataChild.root()); }),
               "Unexpected node name: servicedata");
 }
 
 TEST(Binding, AttributeOnlyTypesIgnoreChildrenAndForeignAttributes) {
-    SampleItem const item = readBack<SampleItem>(
-        "<s:i xmlns:s='http://samples.test/Schemas/Sample' other='x' name='n' flag=' true '>"
-        "<s:anything/><whatever/></s:i>");
-    EXPECT_EQ(item->getName(), "n");
-    EXPECT_TRUE(item->getFlag());
-    SampleItem const missing = readBack<SampleItem>("<i/>");
-    EXPECT_EQ(missing->getName(), "");
-    EXPECT_FALSE(missing->getFlag());
-    EXPECT_EQ(domExceptionMessage([] { readBack<SampleItem>("<i flag='yes'/>"); }),
+    ExportTemplateInput const filter = readBack<ExportTemplateInput>(
+        "<m:f" + declarations + " other='x' getSpecTemplates=' true ' getExcelTemplates='1'><m:a/><b/></m:f>");
+    EXPECT_FALSE(filter.getGetObjectTemplates());
+    EXPECT_TRUE(filter.getGetSpecTemplates());
+    EXPECT_TRUE(filter.getGetExcelTemplates());
+    TemplateOverride const override = readBack<TemplateOverride>("<o templateId='i'><templateType>x</templateType></o>");
+    EXPECT_EQ(override.getTemplateId(), "i");
+    EXPECT_EQ(override.getTemplateType(), "");
+    EXPECT_EQ(domExceptionMessage([] { readBack<ExportTemplateInput>("<f getSpecTemplates='yes'/>"); }),
               "lexical_cast: \"yes\" is not a boolean (expected true, false, 1 or 0)");
 }
 
-TEST(Binding, ProbesFireOnlyForTheOutermostCallAndNestedChildrenAreInTheTypesNamespace) {
-    Sample const sample = populated();
+TEST(Binding, InsideACallersElementNoProbeFiresAndEveryChildIsInTheTypesNamespace) {
+    GetExportTemplateResponse response(fullServiceData());
+    response.addSpecTemplate("s");
+    response.addConfiguredSpecTemplate(ConfiguredTemplate());
     ProbeRecorder probes;
-    std::string const xml = written(sample, "s");
-    EXPECT_EQ(probes.events,
-              (std::vector<std::string>{"start kxsoa_test::Sample::outputXML", "end kxsoa_test::Sample::outputXML"}));
-    probes.events.clear();
-    readBack<Sample>(xml);
-    EXPECT_EQ(probes.events,
-              (std::vector<std::string>{"start kxsoa_test::Sample::parse", "end kxsoa_test::Sample::parse"}));
-
-    probes.events.clear();
-    XmlStream stream;
-    stream << stream.writeOpenElement("urn:envelope", "envelope")
-           << stream.writeOpenElementClose("urn:envelope", false);
-    sample.outputXML(stream, "body");
-    stream << stream.writeCloseElement("urn:envelope", "envelope");
-    XmlDocument const envelope = XmlDocument::parse(stream.str());
-    auto const& body = *envelope.root().children.begin();
-    Sample().parse(body);
-    EXPECT_TRUE(probes.events.empty());
-    EXPECT_TRUE(xmllintAccepts(stream.str()));
-    EXPECT_EQ(body.namespaceURI, sampleNamespaceURI);
-    for (auto const& child : body.children) EXPECT_EQ(child.namespaceURI, sampleNamespaceURI) << child.name;
+    auto const check = [](auto message) {
+        XmlDocument const envelope = XmlDocument::parse(writtenInside(message));
+        for (XMLNode const& body : envelope.root().children) {
+            message.parse(body);
+            EXPECT_EQ(body.namespaceURI, schemaURI);
+            for (XMLNode const& child : body.children) EXPECT_EQ(child.namespaceURI, schemaURI) << child.name;
+        }
+    };
+    check(populated());
+    check(response);
+    EXPECT_EQ(probes.events, Strings{});
 }
 
-TEST(Binding, TextThatXmlCannotCarryIsRefusedBeforeAnythingIsWritten) {
-    Sample sample;
-    sample->addNote(std::string("bell\x07", 5));
+TEST(Binding, TextThatXmlCannotCarryIsRefused) {
+    Record record;
+    record.addAttributesToExport(std::string("bell\x07", 5));
     EXPECT_EQ(
-        domExceptionMessage([&] { written(sample, "s"); }),
+        domExceptionMessage([&] { written(record, "r"); }),
         "toXmlString: the control character U+0007 at byte offset 4 of a 5-byte text cannot be carried by XML 1.0");
 }

@@ -1,8 +1,12 @@
-// Sharing, counting and allocation of paired classes, through the test-only
-// types (the message types are declared the same way).
+// Sharing, counting and allocation of paired classes, through the 2008-06
+// message types (every paired class is declared the same way).
 
-#include "SampleTypes.h"
+#include "2008_06/Fixtures.h"
 #include "support/CountingMemoryManager.h"
+
+#include "importexport/2008_06/ExportToApplicationInputData1.h"
+#include "importexport/2008_06/GetExportTemplateResponse.h"
+#include "importexport/2008_06/GetExportTemplatesInput.h"
 
 #include <gtest/gtest.h>
 
@@ -10,75 +14,85 @@
 #include <memory>
 
 using namespace kxsoa_test;
+using namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
+using Kestrune::Soa::Common::Xml::HandleAccess;
 using Kestrune::Soa::Common::Xml::TryingToCreateNullHandle;
 
 namespace {
 
-int countOf(SampleItem const& item) { return item.getHandleObject().getRefCount(); }
-int countOf(Sample const& sample) { return sample.getHandleObject().getRefCount(); }
+template <class T>
+T const* objectOf(Kestrune::Soa::Common::Xml::Handle<T> const& handle) {
+    return &HandleAccess::object(handle);
+}
+template <class T>
+int countOf(Kestrune::Soa::Common::Xml::Handle<T> const& handle) {
+    return HandleAccess::object(handle).getRefCount();
+}
 
 }  // namespace
 
 TEST(Handle, CopiesShareOneObjectAndSeeEachOthersChanges) {
-    SampleItem first("a", false);
+    TemplateOverride first("a", "", "");
     EXPECT_EQ(countOf(first), 1);
-    SampleItem copy(first);
-    EXPECT_EQ(&copy.getHandleObject(), &first.getHandleObject());
+    TemplateOverride copy(first);
+    EXPECT_EQ(objectOf(copy), objectOf(first));
     EXPECT_EQ(countOf(first), 2);
-    copy->setName("changed");
-    copy->getName() += "!";
-    EXPECT_EQ(first->getName(), "changed!");
+    copy.setBusinessObjectType("changed");
+    copy.getBusinessObjectType() += "!";
+    EXPECT_EQ(first.getBusinessObjectType(), "changed!");
 }
 
 TEST(Handle, EnsureUnSharedGivesAPrivateShallowCopy) {
-    SampleItem primary("p", true);
-    SampleItem entry("e", false);
-    Sample first("label", true, primary, ServiceData());
-    first->addItem(entry);
-    Sample copy(first);
+    TemplateOverride entry("e", "", "");
+    ExportToApplicationInputData1 first("f", "t", "");
+    first.addObjectTemplateOverride(entry);
+    ExportToApplicationInputData1 copy(first);
 
     copy.ensureUnShared();
-    EXPECT_NE(&copy.getHandleObject(), &first.getHandleObject());
+    EXPECT_NE(objectOf(copy), objectOf(first));
     EXPECT_EQ(countOf(first), 1);
     EXPECT_EQ(countOf(copy), 1);
-    copy->setLabel("mine");
-    EXPECT_EQ(first->getLabel(), "label");
-    EXPECT_TRUE(copy->getEnabled());
+    copy.setApplicationFormat("mine");
+    EXPECT_EQ(first.getApplicationFormat(), "f");
+    EXPECT_EQ(copy.getTemplateType(), "t");
+    copy.addAttributesToExport("only in the copy");
+    EXPECT_TRUE(first.getAttributesToExportArray().empty());
     // Structures stay shared with the source.
-    EXPECT_EQ(&copy->getPrimary().getHandleObject(), &first->getPrimary().getHandleObject());
-    EXPECT_EQ(&copy->getItemArray()[0].getHandleObject(), &entry.getHandleObject());
-    copy->addNote("only in the copy");
-    EXPECT_TRUE(first->getNoteArray().empty());
+    EXPECT_EQ(objectOf(copy.getObjectTemplateOverrideArray()[0]), objectOf(entry));
+    GetExportTemplatesInput query;
+    GetExportTemplatesInput unshared(query);
+    unshared.ensureUnShared();
+    EXPECT_EQ(objectOf(unshared.getFilter()), objectOf(query.getFilter()));
 }
 
 TEST(Handle, EnsureUnSharedOnTheSoleHolderKeepsItsObject) {
-    SampleItem item("a", false);
-    auto* const before = &item.getHandleObject();
+    TemplateOverride item("a", "", "");
+    auto const* const before = objectOf(item);
     item.ensureUnShared();
-    EXPECT_EQ(&item.getHandleObject(), before);
+    EXPECT_EQ(objectOf(item), before);
     EXPECT_EQ(countOf(item), 1);
 }
 
 TEST(Handle, EnsureUnSharedThatCannotCloneLeavesEverythingAsItWas) {
     CountingMemoryManager manager;
     ScopedMemoryManager installed(manager);
-    SampleItem first("a", false);
-    SampleItem copy(first);
+    TemplateOverride first("a", "", "");
+    TemplateOverride copy(first);
     manager.refuseFrom = manager.allocations;
     EXPECT_THROW(copy.ensureUnShared(), TryingToCreateNullHandle);
-    EXPECT_EQ(&copy.getHandleObject(), &first.getHandleObject());
+    EXPECT_EQ(objectOf(copy), objectOf(first));
     EXPECT_EQ(countOf(first), 2);
-    EXPECT_EQ(copy->getName(), "a");
+    EXPECT_EQ(copy.getBusinessObjectType(), "a");
 }
 
 TEST(Handle, AssignmentCountsAndReleases) {
     CountingMemoryManager manager;
     ScopedMemoryManager installed(manager);
-    SampleItem a("a", false);
-    SampleItem b("b", false);
-    SampleItem sameAsA(a);
+    TemplateOverride a("a", "", "");
+    TemplateOverride b("b", "", "");
+    TemplateOverride sameAsA(a);
 
-    SampleItem& alsoA = a;
+    TemplateOverride& alsoA = a;
     a = alsoA;  // self-assignment
     a = sameAsA;
     EXPECT_EQ(countOf(a), 2);
@@ -86,27 +100,30 @@ TEST(Handle, AssignmentCountsAndReleases) {
     int const freedBefore = manager.deallocations;
     b = a;  // b held the last reference to its object
     EXPECT_EQ(manager.deallocations, freedBefore + 1);
-    EXPECT_EQ(&b.getHandleObject(), &a.getHandleObject());
+    EXPECT_EQ(objectOf(b), objectOf(a));
     EXPECT_EQ(countOf(a), 3);
-    EXPECT_EQ(b->getName(), "a");
+    EXPECT_EQ(b.getBusinessObjectType(), "a");
 }
 
 TEST(Allocation, WithAManagerEveryObjectGoesThroughItUnderItsTypeName) {
     CountingMemoryManager manager;
     {
         ScopedMemoryManager installed(manager);
-        Sample sample;  // its own object, its nested item's and its service data's
-        sample->addItem(SampleItem());
-        sample->addObject(ModelObject("uid"));
-        sample->getServiceData().addUpdatedObject(ModelObject());
-        auto* onHeap = new SampleItem("x", true);
+        GetExportTemplatesInput query;  // its own object and its filter's
+        GetExportTemplateResponse response;  // its own object and its service data's
+        response.addConfiguredSpecTemplate(ConfiguredTemplate());
+        response.getServiceData().addUpdatedObject(ModelObject("uid"));
+        response.getServiceData().addUpdatedObject(ModelObject());
+        auto* onHeap = new ExportTemplateInput();
         delete onHeap;
-        Sample clone(sample);
+        GetExportTemplateResponse clone(response);
         clone.ensureUnShared();
     }
-    EXPECT_EQ(manager.allocationsByType["kxsoa_test::SampleImpl"], 2);
-    EXPECT_EQ(manager.allocationsByType["kxsoa_test::SampleItemImpl"], 3);
-    EXPECT_EQ(manager.allocationsByType["kxsoa_test::SampleItem"], 1);
+    EXPECT_EQ(manager.allocationsByType[typePrefix + "GetExportTemplatesInputImpl"], 1);
+    EXPECT_EQ(manager.allocationsByType[typePrefix + "ExportTemplateInputImpl"], 2);
+    EXPECT_EQ(manager.allocationsByType[typePrefix + "ExportTemplateInput"], 1);
+    EXPECT_EQ(manager.allocationsByType[typePrefix + "GetExportTemplateResponseImpl"], 2);
+    EXPECT_EQ(manager.allocationsByType[typePrefix + "ConfiguredTemplateImpl"], 1);
     // The host's handle classes are allocated the same way (the clone shares its service data).
     EXPECT_EQ(manager.allocationsByType["Kestrune::Schemas::Soa::_2006_03::Base::ModelObjectImpl"], 2);
     EXPECT_EQ(manager.allocationsByType["Kestrune::Schemas::Soa::_2006_03::Base::ServiceDataImpl"], 1);
@@ -117,31 +134,31 @@ TEST(Allocation, AManagerThatGivesNothingMakesConstructorsThrow) {
     CountingMemoryManager manager;
     manager.refuseFrom = 0;
     ScopedMemoryManager installed(manager);
-    EXPECT_THROW(SampleItem(), TryingToCreateNullHandle);
-    EXPECT_THROW(SampleItem("a", true), TryingToCreateNullHandle);
-    EXPECT_THROW(Sample(), TryingToCreateNullHandle);
+    EXPECT_THROW(TemplateOverride(), TryingToCreateNullHandle);
+    EXPECT_THROW(TemplateOverride("a", "", ""), TryingToCreateNullHandle);
+    EXPECT_THROW(GetExportTemplatesInput(), TryingToCreateNullHandle);
     EXPECT_THROW(ModelObject(), TryingToCreateNullHandle);
     EXPECT_THROW(ModelObject("uid", "type"), TryingToCreateNullHandle);
     EXPECT_THROW(ServiceData(), TryingToCreateNullHandle);
-    EXPECT_EQ(new SampleItem(), nullptr);  // a new expression yields null instead of constructing into it
+    EXPECT_EQ(new TemplateOverride(), nullptr);  // a new expression yields null instead of constructing into it
     EXPECT_EQ(manager.deallocations, 0);
 }
 
 TEST(Allocation, PlacementForms) {
-    std::unique_ptr<void, decltype(&std::free)> const buffer(std::malloc(sizeof(SampleItemImpl)), &std::free);
+    std::unique_ptr<void, decltype(&std::free)> const buffer(std::malloc(sizeof(TemplateOverrideImpl)), &std::free);
     void* const place = buffer.get();
-    EXPECT_EQ(SampleItem::operator new(sizeof(SampleItem), place), place);
-    EXPECT_EQ(SampleItem::operator new[](sizeof(SampleItem), place), place);
+    EXPECT_EQ(TemplateOverride::operator new(sizeof(TemplateOverride), place), place);
+    EXPECT_EQ(TemplateOverride::operator new[](sizeof(TemplateOverride), place), place);
 
     CountingMemoryManager manager;
     ScopedMemoryManager installed(manager);
-    EXPECT_EQ(SampleItemImpl::operator new(sizeof(SampleItemImpl), place), place);
+    EXPECT_EQ(TemplateOverrideImpl::operator new(sizeof(TemplateOverrideImpl), place), place);
     // Called through an opaque pointer: the compiler would take it for a
     // release of the malloc'ed buffer, which a placement release is not.
-    void (*volatile const placementDelete)(void*, void*) = &SampleItemImpl::operator delete;
+    void (*volatile const placementDelete)(void*, void*) = &TemplateOverrideImpl::operator delete;
     placementDelete(place, place);
     EXPECT_EQ(manager.placementAllocations, 1);
     EXPECT_EQ(manager.placementDeallocations, 1);
-    EXPECT_EQ(SampleItemImpl::operator new[](sizeof(SampleItemImpl), place), place);  // the manager is not asked
+    EXPECT_EQ(TemplateOverrideImpl::operator new[](sizeof(TemplateOverrideImpl), place), place);  // the manager is not asked
     EXPECT_EQ(manager.placementAllocations, 1);
 }

@@ -1,19 +1,10 @@
 #pragma once
 
-// What the tests of both 2007-06 message families share.
+// What the tests of the 2007-06 messages share.
 
 #include "support/RoundTrip.h"
 
-#include "host/ModelObject.h"
-#include "host/ServiceData.h"
-
-#include <gtest/gtest.h>
-
 namespace kxsoa_test {
-
-using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
-using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
-using Strings = std::vector<std::string>;  // the const getters of a read-back object, in member order
 
 inline std::string const uri2007 = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2007-06/FileImportExport";
 inline std::string const typePrefix = "Kestrune::Schemas::Importexport::_2007_06::Fileimportexport::";
