@@ -143,6 +143,7 @@ long expectCleanAtEveryFailure(Fault& fault, Make const& make, Describe const& d
 // template response, with text that needs escaping added to their lists.
 ExportToApplicationInput exportRequest() {
     ExportToApplicationInput request = kxsoa_ie::makeSample<ExportToApplicationInput>(2);
+    // Each copy of a record's handle shares the record the request holds.
     for (ExportToApplicationInputData1 record : request.getInputArray()) record.addAttributesToExport(troublesome);
     return request;
 }
