@@ -2,6 +2,7 @@
 
 #include "host/DomException.h"
 #include "host/XmlCharacters.h"
+#include "host/XmlReadLimits.h"
 #include "host/XmlString.h"
 
 #include <algorithm>
@@ -69,6 +70,14 @@ private:
 };
 
 [[noreturn]] void misuse(std::string const& what) { throw Exceptions::DomException("XmlStream: " + what); }
+
+// A token that a reader with the same limit would refuse is not written.
+void checkTokenLength(std::size_t length, std::size_t maxTokenBytes, char const* what) {
+    if (length <= maxTokenBytes) return;
+    misuse(std::string(what) + " of " + std::to_string(length) +
+           " bytes as escaped is longer than XmlReadLimits::maxTokenBytes (" + std::to_string(maxTokenBytes) +
+           " bytes), which a reader with that limit refuses; raise it on both sides (XmlStream::setMaxTokenBytes)");
+}
 
 // An empty URI cannot be bound to a prefix, and the namespaces of the
 // reserved prefixes "xml" and "xmlns" are bound to no other.
@@ -179,6 +188,7 @@ struct XmlStream::State {
     std::string text;     // what the last operation returned
     std::string escaped;  // what escape returned
     bool escapedValid = false;
+    std::size_t maxTokenBytes = XmlReadLimits().maxTokenBytes;
 
     std::string const* boundUri(std::string_view prefix) const {
         for (std::size_t i = scopeSize; i-- > 0;)
@@ -204,6 +214,7 @@ struct XmlStream::State {
         checkBindable(uri);
         std::string escapedCheck;
         appendXmlString(escapedCheck, uri);  // refuses a URI that XML cannot carry
+        checkTokenLength(escapedCheck.size(), maxTokenBytes, "a namespace URI");
         std::string prefix;
         do {
             prefix = "ns" + std::to_string(nextPrefixNumber++);
@@ -248,9 +259,14 @@ std::string const& XmlStream::escape(std::string_view text) {
     s.escapedValid = false;
     s.escaped.clear();
     appendXmlString(s.escaped, text);
+    checkTokenLength(s.escaped.size(), s.maxTokenBytes, "a text");
     s.escapedValid = true;
     return s.escaped;
 }
+
+void XmlStream::setMaxTokenBytes(std::size_t bytes) noexcept { m_state->maxTokenBytes = bytes; }
+
+std::size_t XmlStream::maxTokenBytes() const noexcept { return m_state->maxTokenBytes; }
 
 std::string const& XmlStream::writeOpenElement(std::string_view uri, std::string_view name) {
     return open(uri, name, false);
@@ -337,7 +353,10 @@ std::string const& XmlStream::writeAttribute(std::string_view name, std::string_
     }
     // What escape returned is escaped already; anything else is checked.
     bool const escaped = s.escapedValid && value.data() == s.escaped.data() && value.size() == s.escaped.size();
-    if (!escaped) checkEscaped(name, value);
+    if (!escaped) {
+        checkEscaped(name, value);
+        checkTokenLength(value.size(), s.maxTokenBytes, "an attribute value");
+    }
     std::string& text = s.text;
     text.clear();
     text.append(1, ' ').append(name).append("=\"").append(value).append(1, '"');

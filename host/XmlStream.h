@@ -2,6 +2,7 @@
 
 #include "host/Export.h"
 
+#include <cstddef>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -66,10 +67,19 @@ public:
 
     // `text` escaped as toXmlString escapes it, into the stream's own buffer
     // (valid until the next call of escape). writeAttribute takes this text
-    // as it is, without checking it again.
+    // as it is, without checking it again. Refused when the escaped text is
+    // longer than maxTokenBytes().
     std::string const& escape(std::string_view text);
 
-    // ` name="value"`; `value` must already be escaped (see toXmlString).
+    // The longest token, an attribute value or a run of text as escaped, that
+    // the stream writes: a longer one is refused with a DomException naming
+    // XmlReadLimits::maxTokenBytes, as a reader with that limit would refuse
+    // it. The reader's default unless set; raise the two together.
+    void setMaxTokenBytes(std::size_t bytes) noexcept;
+    std::size_t maxTokenBytes() const noexcept;
+
+    // ` name="value"`; `value` must already be escaped (see toXmlString) and
+    // no longer than maxTokenBytes().
     std::string const& writeAttribute(std::string_view name, std::string_view value) const;
 
     // ">" to go on with content, or "/>" when `empty` (the element is then closed).

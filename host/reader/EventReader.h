@@ -1,0 +1,77 @@
+#pragma once
+
+// The parser: libxml2's SAX2 interface over a TextInput, with the limits that
+// are checked on its events (depth, distinct names, memory per byte), its
+// errors turned into exceptions, and its events passed to a handler.
+
+#include "host/XmlReadLimits.h"
+#include "host/reader/NameTable.h"
+#include "host/reader/TextInput.h"
+#include "host/reader/XmlEvents.h"
+
+#include <cstddef>
+#include <exception>
+#include <string>
+#include <vector>
+
+// libxml2's types, without its headers.
+struct _xmlParserCtxt;
+struct _xmlError;
+
+namespace Kestrune::Soa::Common::Xml::Reader {
+
+class XmlEventReader {
+public:
+    explicit XmlEventReader(XmlReadLimits const& limits);
+    XmlEventReader(XmlEventReader const&) = delete;
+    XmlEventReader& operator=(XmlEventReader const&) = delete;
+    ~XmlEventReader();
+
+    // Reads the whole of `input` as one document and reports its elements
+    // to `handler`. The first failure (a refusal, a syntax error, an
+    // exception of the handler) stops the parser and is thrown once control
+    // is back here; a DomException names the line and column.
+    void read(TextInput& input, XmlEventHandler& handler);
+
+private:
+    enum class Halt { Stop, Silence, Nothing };
+    class ErrorHandlers;
+
+    void fail(std::exception_ptr failure, Halt halt) noexcept;
+    void refuse(std::string const& reason) noexcept;
+    TextPlace here() const;
+    XmlName name(unsigned char const* text);
+    void charge(std::size_t bytes);
+    int pull(char* buffer, int size);
+    void startElement(unsigned char const* localName, unsigned char const* uri, int namespaceCount,
+                      unsigned char const** namespaces, int attributeCount, unsigned char const** attributes);
+    void parseError(_xmlError const& error, Halt halt);
+    std::string prematureEnd(_xmlError const& error) const;
+    void finish();
+
+    static int onRead(void* context, char* buffer, int size);
+    static void onStartElement(void* context, unsigned char const* localName, unsigned char const* prefix,
+                               unsigned char const* uri, int namespaceCount, unsigned char const** namespaces,
+                               int attributeCount, int defaultedCount, unsigned char const** attributes);
+    static void onEndElement(void* context, unsigned char const* localName, unsigned char const* prefix,
+                             unsigned char const* uri);
+    static void onCharacters(void* context, unsigned char const* text, int length);
+    static void onProcessingInstruction(void* context, unsigned char const* target, unsigned char const* data);
+    static void onError(void* context, _xmlError* error);
+    static void onPlainError(void* context, char const* format, ...);
+    static void onDoctype(void* context, unsigned char const* name, unsigned char const* externalId,
+                          unsigned char const* systemId);
+
+    XmlReadLimits m_limits;
+    _xmlParserCtxt* m_context = nullptr;
+    TextInput* m_input = nullptr;
+    XmlEventHandler* m_handler = nullptr;
+    std::exception_ptr m_failure;
+    NameTable m_names;
+    std::vector<XmlName> m_open;  // names of the open elements, outermost first
+    std::vector<XmlEventAttribute> m_attributes;
+    bool m_rootSeen = false;
+    std::size_t m_treeBytes = 0;  // what the elements need so far, as XmlReadLimits::maxTreeBytesPerByte counts
+};
+
+}  // namespace Kestrune::Soa::Common::Xml::Reader

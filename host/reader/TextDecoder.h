@@ -1,0 +1,74 @@
+#pragma once
+
+// What character each byte of the text is: the reader accepts UTF-8 and
+// UTF-16 (either byte order, with or without a byte order mark) and hands
+// the parser UTF-8 alone, so that the limits are checked on exactly the
+// characters the parser reads.
+
+#include "host/reader/TextPosition.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace Kestrune::Soa::Common::Xml::Reader {
+
+// Where the decoder takes the raw bytes from: fills `buffer` with up to
+// `size` bytes and returns how many, 0 only at the end of the text.
+class RawText {
+public:
+    virtual std::size_t pull(char* buffer, std::size_t size) = 0;
+
+protected:
+    ~RawText() = default;
+};
+
+// Why the text cannot be read: thrown by the decoder, placed by its caller
+// when `placed` is false (then at `offset` of the output of the failed read).
+struct TextFault {
+    char const* what;
+    std::string reason;
+    std::size_t offset = 0;
+    bool placed = false;
+    TextPlace place;
+};
+
+// Tells the encoding from the first bytes, as XML 1.0 (appendix F) does:
+// a byte order mark, or "<?" in UTF-16 without one; anything else is read as
+// UTF-8. UCS-4 and EBCDIC are refused. The encoding that the XML
+// declaration names must agree with it: "UTF-8" for UTF-8, "UTF-16" (or
+// "UTF-16LE"/"UTF-16BE" in that byte order) for UTF-16, in any case. Any
+// other name is refused, and so is a name that contradicts the byte order
+// mark. The byte order mark is not handed on.
+class TextDecoder {
+public:
+    enum class Encoding { Unknown, Utf8, Utf16LittleEndian, Utf16BigEndian };
+
+    // Up to `size` (at least 4) bytes of the text in UTF-8; 0 at its end.
+    // Pulls from `raw` only before producing anything, so that whatever
+    // `raw` throws leaves no decoded text unhanded. Throws TextFault.
+    std::size_t read(RawText& raw, char* out, std::size_t size);
+
+    Encoding encoding() const noexcept { return m_encoding; }
+    // Bytes of the raw text before the first character handed on (a byte order mark).
+    std::size_t markSize() const noexcept { return m_markSize; }
+
+private:
+    void start(RawText& raw);
+    std::size_t fromUtf16(char* out, std::size_t size, bool ended);
+    void checkStart(std::string_view out) const;
+    void followDeclaration(std::string_view out);
+    void checkDeclaration() const;
+
+    Encoding m_encoding = Encoding::Unknown;
+    std::size_t m_markSize = 0;
+    std::string m_raw;  // bytes pulled and not yet decoded
+    std::size_t m_rawAt = 0;
+    bool m_started = false;  // the first bytes were handed on
+    bool m_ended = false;    // the raw text has ended
+    // The XML declaration, while it is being read: the check waits for its end.
+    enum class Declaration { Undecided, Reading, Done } m_declarationState = Declaration::Undecided;
+    std::string m_declaration;
+};
+
+}  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -1,0 +1,51 @@
+#pragma once
+
+// Builds a document's tree from the parser's events: nodes, names and text
+// in the document's arena.
+
+#include "host/XMLNode.h"
+#include "host/XmlDocument.h"
+#include "host/reader/Arena.h"
+#include "host/reader/XmlEvents.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Kestrune::Soa::Common::Xml {
+
+struct XmlDocument::Storage {
+    Reader::Arena arena;
+};
+
+class XmlTreeBuilder final : public Reader::XmlEventHandler {
+public:
+    XmlTreeBuilder();
+
+    void startElement(Reader::XmlElementStart const& element) override;
+    void characters(std::string_view text) override;
+    void endElement() override;
+
+    // The document built from the events of one whole read.
+    XmlDocument finish() noexcept;
+
+private:
+    struct OpenElement {
+        XMLNode* node;
+        XMLNode* lastChild;
+    };
+
+    std::string_view copyOf(Reader::XmlName name);
+
+    std::unique_ptr<XmlDocument::Storage> m_storage;
+    XMLNode* m_root = nullptr;
+    std::vector<OpenElement> m_open;
+    // The character data of each open element so far, indexed by depth; the
+    // strings are reused from element to element, so their memory is too.
+    std::vector<std::string> m_text;
+    // The arena's copy of each name, by its number.
+    std::vector<std::string_view> m_names;
+};
+
+}  // namespace Kestrune::Soa::Common::Xml
