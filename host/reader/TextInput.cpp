@@ -39,13 +39,21 @@ TextPlace TextInput::placeIn(std::string_view piece, std::size_t offset) const {
 
 std::size_t TextInput::read(char* buffer, std::size_t size) {
     char const* const refused = "XML document refused";
+    // The parser's buffer is filled as far as it goes: libxml2 2.9 misreads
+    // a name cut by the end of a piece a few bytes long.
     std::size_t got = 0;
-    try {
-        got = m_decoder.read(*this, buffer, size);
-    } catch (TextFault const& fault) {
-        TextPlace const place = fault.placed ? fault.place : placeIn({buffer, fault.offset}, fault.offset);
-        if (m_overMaxBytes) got = fault.offset;  // cut short by the limit, not broken
-        else throw errorAt(fault.what, place, fault.reason);
+    while (!m_decoded && !m_overMaxBytes && size - got >= 4) {
+        std::size_t more = 0;
+        try {
+            more = m_decoder.read(*this, buffer + got, size - got);
+        } catch (TextFault const& fault) {
+            std::size_t const at = got + fault.offset;
+            TextPlace const place = fault.placed ? fault.place : placeIn({buffer, at}, at);
+            if (!m_overMaxBytes) throw errorAt(fault.what, place, fault.reason);
+            more = fault.offset;  // cut short by the limit, not broken
+        }
+        m_decoded = more == 0;
+        got += more;
     }
     if (m_overMaxBytes) {
         throw errorAt(refused, placeIn({buffer, got}, got),
@@ -68,7 +76,6 @@ std::size_t TextInput::read(char* buffer, std::size_t size) {
     }
     if (handedInMemory() == nullptr) m_position.take({buffer, got});
     m_handed += got;
-    m_ended = got == 0;
     return got;
 }
 

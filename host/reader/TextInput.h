@@ -25,8 +25,8 @@ public:
     // with the line and column where it was found.
     std::size_t read(char* buffer, std::size_t size);
 
-    // The source has no more text.
-    bool ended() const noexcept { return m_ended; }
+    // The whole text has been handed on.
+    bool ended() const noexcept { return m_decoded; }
 
 private:
     std::size_t pull(char* buffer, std::size_t size) override;
@@ -47,7 +47,7 @@ private:
     std::size_t m_pulled = 0;  // raw bytes taken from the source
     std::size_t m_handed = 0;  // bytes of UTF-8 handed on
     bool m_overMaxBytes = false;
-    bool m_ended = false;
+    bool m_decoded = false;  // the decoder has handed on the whole text
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -1,40 +1,137 @@
-// libFuzzer target: any bytes, read as XML and bound to each of the fifteen
-// message types, end in a DomException or in an object that writes itself,
-// reads that text back and writes exactly the same text again; never in a
-// crash, a leak or undefined behaviour. Build with the fuzz preset and run
-//   build/fuzz/tests/fuzz/fuzz_read_and_bind -max_total_time=60 <corpus folder>
+// libFuzzer target: any bytes, in one of the forms the reader accepts (or
+// refuses by name), read from memory and from a stream that gives them in
+// pieces of varied sizes. Both reads must end alike: the same tree, or a
+// DomException (not always the same one: of two faults in a text, the one
+// found first depends on how far the parser has read). A tree is then bound to each of the fifteen
+// message types, and whatever a type accepts must write itself, read that
+// text back and write exactly the same text again. Never a crash, a leak or
+// undefined behaviour. Build with the fuzz preset and run
+//   build/fuzz/tests/fuzz/fuzz_read_and_bind -max_total_time=60 -timeout=10 <corpus folder>
+// (with -timeout, a read that takes more than linear time is a finding).
 
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
 #include "tools/ie/MessageTypes.h"
 
+#include <fuzzer/FuzzedDataProvider.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <istream>
+#include <streambuf>
 #include <string>
 #include <string_view>
 
 using namespace Kestrune::Soa::Common::Xml;
 using Kestrune::Soa::Common::Exceptions::DomException;
 
+namespace {
+
+// Each byte as one UTF-16 unit (Latin-1 widened), in either byte order.
+std::string widened(std::string const& text, bool bigEndian) {
+    std::string out;
+    for (char c : text) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+
+std::string declaration(char const* encoding) {
+    return std::string("<?xml version=\"1.0\" encoding=\"") + encoding + "\"?>";
+}
+
+// The bytes as they are, or as the text of one of the forms a peer may send.
+std::string formed(unsigned form, std::string const& text) {
+    switch (form) {
+        case 1:
+            return declaration("UTF-8") + text;
+        case 2:
+            return "\xEF\xBB\xBF" + text;
+        case 3:
+            return "\xFF\xFE" + widened(text, false);
+        case 4:
+            return "\xFE\xFF" + widened(text, true);
+        case 5:
+            return widened(declaration("UTF-16") + text, false);
+        case 6:
+            return declaration("ISO-2022-JP") + text;
+        case 7:
+            return "\xEF\xBB\xBF" + declaration("ISO-8859-1") + text;
+        default:
+            return text;
+    }
+}
+
+// Gives the text in pieces whose sizes cycle through a pattern.
+class Pieces : public std::streambuf {
+public:
+    Pieces(std::string const& text, std::uint8_t pattern) : m_text(text), m_pattern(pattern) {}
+
+private:
+    int_type underflow() override {
+        if (m_at >= m_text.size()) return traits_type::eof();
+        static std::size_t const sizes[] = {1, 2, 3, 5, 64, 4093, 4096, 65536};
+        std::size_t const size = std::min(sizes[(m_pattern >> (m_turn++ % 3 * 3)) & 7], m_text.size() - m_at);
+        char* const start = &m_text[m_at];
+        setg(start, start, start + size);
+        m_at += size;
+        return traits_type::to_int_type(*start);
+    }
+
+    std::string m_text;
+    std::uint8_t m_pattern;
+    std::size_t m_at = 0;
+    unsigned m_turn = 0;
+};
+
+// Names, namespaces, attributes and text of the whole tree, in order.
+void describe(XMLNode const& node, std::string& out) {
+    out.append(node.namespaceURI).append(1, '{').append(node.name).append(1, '\n');
+    for (XMLAttribute const* a = node.attributesBegin(); a != node.attributesEnd(); ++a) {
+        out.append(a->namespaceURI).append(1, '{').append(a->name).append(1, '=').append(a->value).append(1, '\n');
+    }
+    out.append(node.text).append(1, '\n');
+    for (XMLNode const& child : node.children) describe(child, out);
+    out.append(1, '}');
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
+    // The choices come from the end of the bytes, the text from the start,
+    // so that a seed that is a document stays one.
+    FuzzedDataProvider bytes(data, size);
+    unsigned const form = bytes.ConsumeIntegralInRange<unsigned>(0, 7);
+    std::uint8_t const pattern = bytes.ConsumeIntegral<std::uint8_t>();
+    std::string const text = formed(form, bytes.ConsumeRemainingBytesAsString());
     XmlReadLimits limits;
     limits.maxDepth = 64;
+
+    std::string fromMemory, fromStream;
     try {
-        XmlDocument const document =
-            XmlDocument::parse(std::string_view(reinterpret_cast<char const*>(data), size), limits);
+        XmlDocument const document = XmlDocument::parse(text, limits);
+        describe(document.root(), fromMemory);
+    } catch (DomException const& e) {
+        fromMemory = "refused";
+    }
+    Pieces pieces(text, pattern);
+    std::istream in(&pieces);
+    try {
+        XmlDocument const document = XmlDocument::parse(in, limits);
+        describe(document.root(), fromStream);
         for (kxsoa_ie::MessageType const& type : kxsoa_ie::messageTypes()) {
-            std::string text;
+            std::string written;
             try {
-                text = type.bind(document.root()).written;
+                written = type.bind(document.root()).written;
             } catch (DomException const&) {
                 continue;  // not a document of this type
             }
             // Whatever a type accepts it writes as text that reads back to the
             // same object: parsed text is always writable, no exception expected.
-            if (type.bind(XmlDocument::parse(text).root()).written != text) std::abort();
+            if (type.bind(XmlDocument::parse(written).root()).written != written) std::abort();
         }
-    } catch (DomException const&) {
+    } catch (DomException const& e) {
+        fromStream = "refused";
     }
+    if (fromMemory != fromStream) std::abort();
     return 0;
 }
