@@ -1,10 +1,16 @@
 #include "host/ModelObject.h"
 
 #include "host/BaseNamespace.h"
+#include "host/XmlBinder.h"
 
 namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
+using Kestrune::Soa::Common::Xml::BaseObject;
 using Kestrune::Soa::Common::Xml::XMLNode;
+using Kestrune::Soa::Common::Xml::XmlChild;
+using Kestrune::Soa::Common::Xml::XmlElementStart;
+using Kestrune::Soa::Common::Xml::XmlElementType;
+using Kestrune::Soa::Common::Xml::readTree;
 using Kestrune::Soa::Common::Xml::XmlStream;
 using Kestrune::Soa::Common::Xml::ClassAllocation::newObject;
 
@@ -40,9 +46,18 @@ ModelObjectImpl::~ModelObjectImpl() = default;
 
 ModelObjectImpl* ModelObjectImpl::reallyClone() const { return newObject<ModelObjectImpl>(*this); }
 
-void ModelObjectImpl::parse(XMLNode const& node) {
-    m_uid = node.getAttr("uid");
-    m_type = node.getAttr("type");
+void ModelObjectImpl::parse(XMLNode const& node) { readTree(node, *this, xmlElementType()); }
+
+XmlElementType const& ModelObjectImpl::xmlElementType() {
+    static XmlElementType const type{
+        nullptr,
+        [](BaseObject& object, XmlElementStart const& element) {
+            ModelObjectImpl& self = static_cast<ModelObjectImpl&>(object);
+            self.m_uid = element.getAttr("uid");
+            self.m_type = element.getAttr("type");
+        },
+        [](BaseObject&, XmlElementStart const&) { return XmlChild::skipped(); }};
+    return type;
 }
 
 void ModelObjectImpl::outputXML(XmlStream& stream, std::string const& elementName) const {

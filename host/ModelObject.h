@@ -51,6 +51,8 @@ public:
 
     // Reads "uid" and "type"; children are ignored.
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    // How its element is read, straight from a reader's events too.
+    static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 

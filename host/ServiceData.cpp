@@ -2,10 +2,16 @@
 
 #include "host/BaseNamespace.h"
 #include "host/DomException.h"
+#include "host/XmlBinder.h"
 
 namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
+using Kestrune::Soa::Common::Xml::BaseObject;
 using Kestrune::Soa::Common::Xml::HandleAccess;
+using Kestrune::Soa::Common::Xml::XmlChild;
+using Kestrune::Soa::Common::Xml::XmlElementStart;
+using Kestrune::Soa::Common::Xml::XmlElementType;
+using Kestrune::Soa::Common::Xml::readTree;
 using Kestrune::Soa::Common::Xml::XMLNode;
 using Kestrune::Soa::Common::Xml::XmlStream;
 using Kestrune::Soa::Common::Xml::ClassAllocation::newObject;
@@ -36,19 +42,26 @@ ServiceDataImpl::~ServiceDataImpl() = default;
 
 ServiceDataImpl* ServiceDataImpl::reallyClone() const { return newObject<ServiceDataImpl>(*this); }
 
-void ServiceDataImpl::parse(XMLNode const& node) {
-    for (XMLNode const& child : node.children) {
-        if (child.name == "partialErrors") {
-            m_partialErrors.emplace_back(child.getAttr("message"));
-        } else if (child.name == "updated") {
-            ModelObject object;
-            HandleAccess::object(object).parse(child);
-            m_updatedObjects.push_back(object);
-        } else {
-            throw Kestrune::Soa::Common::Exceptions::DomException("Unexpected node name: " + std::string(child.name),
-                                                                  child.line);
-        }
-    }
+void ServiceDataImpl::parse(XMLNode const& node) { readTree(node, *this, xmlElementType()); }
+
+// Its children: "partialErrors" (the message in its attribute) and
+// "updated" (a business object); a child of another name is refused.
+XmlElementType const& ServiceDataImpl::xmlElementType() {
+    static XmlElementType const type{
+        nullptr, [](BaseObject&, XmlElementStart const&) {},
+        [](BaseObject& object, XmlElementStart const& child) {
+            ServiceDataImpl& self = static_cast<ServiceDataImpl&>(object);
+            if (child.name.text == "partialErrors") {
+                self.m_partialErrors.emplace_back(child.getAttr("message"));
+                return XmlChild::skipped();
+            }
+            if (child.name.text == "updated") {
+                return XmlChild::newEntry(ModelObject(), ModelObjectImpl::xmlElementType(), self.m_updatedObjects);
+            }
+            throw Kestrune::Soa::Common::Exceptions::DomException(
+                "Unexpected node name: " + std::string(child.name.text), child.line);
+        }};
+    return type;
 }
 
 void ServiceDataImpl::outputXML(XmlStream& stream, std::string const& elementName) const {

@@ -53,6 +53,8 @@ public:
     // Appends what the element holds; a child of another name throws
     // DomException "Unexpected node name: " and the name.
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
+    // How its element is read, straight from a reader's events too.
+    static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
 

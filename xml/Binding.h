@@ -9,6 +9,7 @@
 #include "host/DomException.h"
 #include "host/Monitor.h"
 #include "host/XMLNode.h"
+#include "host/XmlBinder.h"
 #include "host/XmlStream.h"
 #include "xml/ContentRules.h"
 #include "xml/Members.h"
@@ -43,14 +44,14 @@ void forEachMember(Table const& table, Step&& step) {
     std::apply([&](auto const&... member) { (visitIf<Attributes>(member, step), ...); }, table);
 }
 
-// Reads `child` with `member` when the names are equal (exactly, case included).
+// Opens `child` with `member` when the names are equal (exactly, case included).
 template <class Impl, class Member>
-bool readIfNamed(Impl& self, Member const& member, XMLNode const& child) {
+bool openIfNamed(Impl& self, Member const& member, XmlElementStart const& child, XmlChild& opened) {
     if constexpr (Member::isAttribute) {
         return false;
     } else {
-        if (child.name != member.xmlName) return false;
-        member.read(self, child);
+        if (child.name.text != member.xmlName) return false;
+        opened = member.open(self);
         return true;
     }
 }
@@ -112,24 +113,45 @@ void outputXML(Impl const& self, Table const& table, std::string const& probe, X
     if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
 }
 
-// Reads `self` from its element: attributes are assigned, lists appended to,
-// single members read in place. A child that no member names throws
-// DomException "Unexpected node name: <name>"; what was read before it stays.
-template <class Impl, class Table>
-void parse(Impl& self, Table const& table, std::string const& probe, XMLNode const& node) {
-    bool const atRoot = node.parent == nullptr;
-    if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markStart(probe);
-    forEachMember<true>(table, [&](auto const& member) { member.read(self, node); });
-    if constexpr (!isAttributeOnly<Table>) {
-        reserveOwnChildren(self, table, node);
-        for (XMLNode const& child : node.children) {
-            // The first member whose XML name equals the child's name reads it.
-            bool const read =
-                std::apply([&](auto const&... member) { return (readIfNamed(self, member, child) || ...); }, table);
-            if (!read) throw Exceptions::DomException("Unexpected node name: " + std::string(child.name), child.line);
+// How an element of `Impl` is read (see XmlElementType): at its start the
+// attributes are assigned (and from a tree, each list's room is reserved for
+// its children); each child goes to the first member whose XML name equals
+// its name: a list gains an entry, a single member is read in place. A child
+// that no member names throws DomException "Unexpected node name: <name>";
+// what was read before it stays. A type of attributes alone passes over its
+// children, whatever they are.
+template <class Impl, class Members>
+struct Reading {
+    static constexpr auto const& table = Members::table;
+
+    static void start(BaseObject& object, XmlElementStart const& element) {
+        Impl& self = static_cast<Impl&>(object);
+        forEachMember<true>(table, [&](auto const& member) { member.read(self, element); });
+        if constexpr (!isAttributeOnly<decltype(Members::table)>) {
+            if (element.node != nullptr) reserveOwnChildren(self, table, *element.node);
         }
     }
-    if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
+
+    static XmlChild child(BaseObject& object, XmlElementStart const& element) {
+        if constexpr (isAttributeOnly<decltype(Members::table)>) {
+            return XmlChild::skipped();
+        } else {
+            Impl& self = static_cast<Impl&>(object);
+            XmlChild opened;
+            bool const found = std::apply(
+                [&](auto const&... member) { return (openIfNamed(self, member, element, opened) || ...); }, table);
+            if (!found) {
+                throw Exceptions::DomException("Unexpected node name: " + std::string(element.name.text),
+                                               element.line);
+            }
+            return opened;
+        }
+    }
+};
+
+template <class Impl, class Members>
+XmlElementType elementType(std::string const& probe) {
+    return XmlElementType{&probe, &Reading<Impl, Members>::start, &Reading<Impl, Members>::child};
 }
 
 // The type sources construct their implementation objects with it.
@@ -163,8 +185,13 @@ using ClassAllocation::newObject;
         return ::Kestrune::Soa::Common::Xml::Binding::newObject<Public##Impl>(*this);                               \
     }                                                                                                               \
     void Public##Impl::parse(::Kestrune::Soa::Common::Xml::XMLNode const& node) {                                   \
+        ::Kestrune::Soa::Common::Xml::readTree(node, *this, xmlElementType());                                      \
+    }                                                                                                               \
+    ::Kestrune::Soa::Common::Xml::XmlElementType const& Public##Impl::xmlElementType() {                            \
         static std::string const probe(typeName "::parse");                                                         \
-        ::Kestrune::Soa::Common::Xml::Binding::parse(*this, Members::table, probe, node);                           \
+        static ::Kestrune::Soa::Common::Xml::XmlElementType const type =                                            \
+            ::Kestrune::Soa::Common::Xml::Binding::elementType<Public##Impl, Members>(probe);                       \
+        return type;                                                                                                \
     }                                                                                                               \
     void Public##Impl::outputXML(::Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName)   \
         const {                                                                                                     \

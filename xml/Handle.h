@@ -8,6 +8,8 @@
 
 namespace Kestrune::Soa::Common::Xml {
 
+struct XmlElementType;  // how an implementation class's element is read (host/XmlBinder.h)
+
 // Thrown when an implementation object cannot be allocated (the memory
 // manager, or the global allocator, gave no memory). It carries no message.
 class KXSOA_VISIBLE_TYPE TryingToCreateNullHandle {};

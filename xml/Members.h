@@ -2,8 +2,9 @@
 
 // The seven member kinds of a message type. A type lists its members once,
 // as a tuple of these descriptors in declaration order (XML name and field);
-// each kind knows how its member is written, read, reserved and asked for
-// namespaces, and Binding.h runs the same three procedures over any table.
+// each kind knows how its member is written, read (an attribute from its
+// element's start, a child element by what it is read into), reserved and
+// asked for namespaces, and Binding.h runs the same procedures over any table.
 //
 // Included only by the source files of message types.
 
@@ -12,6 +13,8 @@
 #include "host/ModelObject.h"
 #include "host/ServiceData.h"
 #include "host/XMLNode.h"
+#include "host/XmlBinder.h"
+#include "host/XmlEvents.h"
 #include "host/XmlStream.h"
 #include "xml/Handle.h"
 
@@ -20,6 +23,8 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml::Binding {
@@ -53,7 +58,7 @@ struct StringAttribute {
     void write(C const& self, XmlStream& stream) const {
         stream << stream.writeAttribute(xmlName, stream.escape(self.*field));
     }
-    void read(C& self, XMLNode const& node) const { (self.*field).assign(node.getAttr(xmlName)); }
+    void read(C& self, XmlElementStart const& element) const { (self.*field).assign(element.getAttr(xmlName)); }
 };
 
 template <class C>
@@ -65,7 +70,9 @@ struct BoolAttribute {
     void write(C const& self, XmlStream& stream) const {
         stream << stream.writeAttribute(xmlName, lexical_cast<std::string>(self.*field));
     }
-    void read(C& self, XMLNode const& node) const { self.*field = lexical_cast<bool>(node.getAttr(xmlName)); }
+    void read(C& self, XmlElementStart const& element) const {
+        self.*field = lexical_cast<bool>(element.getAttr(xmlName));
+    }
 };
 
 // What the three list kinds share: one child element per entry, no wrapper,
@@ -88,7 +95,8 @@ struct ListMember {
         std::string const& elementName = qualifiedName(prefix, xmlName, spare);
         for (Entry const& entry : list) Kind::writeEntry(entry, stream, elementName);
     }
-    void read(C& self, XMLNode const& child) const { (self.*field).push_back(Kind::readEntry(child)); }
+    // A new entry for `child`, at the end of the list.
+    XmlChild open(C& self) const { return Kind::openEntry(self.*field); }
     void gatherNamespaces(C const& self, std::set<std::string>& namespaces) const {
         std::vector<Entry> const& list = self.*field;
         if (!list.empty()) Kind::entryNamespaces(list.front(), namespaces);
@@ -100,14 +108,14 @@ struct ListMember {
 // read by their implementation object.
 template <class Object>
 struct HandledEntry {
+    using Impl = std::remove_reference_t<decltype(HandleAccess::object(std::declval<Object const&>()))>;
+
     static void writeEntry(Object const& entry, XmlStream& stream, std::string const& elementName) {
         HandleAccess::object(entry).outputXML(stream, elementName);
     }
-    // A new object of its own, read from `child`.
-    static Object readEntry(XMLNode const& child) {
-        Object entry;
-        HandleAccess::object(entry).parse(child);
-        return entry;
+    // A new object of its own, read by its implementation class.
+    static XmlChild openEntry(std::vector<Object>& list) {
+        return XmlChild::newEntry(Object(), Impl::xmlElementType(), list);
     }
     static void entryNamespaces(Object const& entry, std::set<std::string>& namespaces) {
         HandleAccess::object(entry).getNamespaces(namespaces);
@@ -120,7 +128,7 @@ struct TextEntry {
         std::string const& text = stream.escape(entry);
         stream << '<' << elementName << '>' << text << "</" << elementName << '>';
     }
-    static std::string readEntry(XMLNode const& child) { return std::string(child.text); }
+    static XmlChild openEntry(std::vector<std::string>& list) { return XmlChild::newText(list); }
     static void entryNamespaces(std::string const&, std::set<std::string>&) {}
 };
 
@@ -147,7 +155,9 @@ struct SingleMember {
             self.*field, stream,
             qualifiedName(Prefixed ? std::string_view(prefix) : std::string_view(), xmlName, spare));
     }
-    void read(C& self, XMLNode const& child) const { HandleAccess::object(self.*field).parse(child); }
+    XmlChild open(C& self) const {
+        return XmlChild::inPlace(HandleAccess::object(self.*field), HandledEntry<S>::Impl::xmlElementType());
+    }
     void gatherNamespaces(C const& self, std::set<std::string>& namespaces) const {
         HandledEntry<S>::entryNamespaces(self.*field, namespaces);
     }

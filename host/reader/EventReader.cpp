@@ -225,8 +225,12 @@ void XmlEventReader::startElement(xmlChar const* localName, xmlChar const* uri, 
         bytes += value.size();
     }
     charge(bytes);
-    XmlElementStart const element{name(localName), name(uri), m_attributes.data(), count,
-                                  static_cast<std::uint32_t>(xmlSAX2GetLineNumber(m_context))};
+    XmlElementStart const element{name(localName),
+                                  name(uri),
+                                  m_attributes.data(),
+                                  count,
+                                  static_cast<std::uint32_t>(xmlSAX2GetLineNumber(m_context)),
+                                  m_open.empty()};
     m_open.push_back(element.name);
     m_rootSeen = true;
     m_handler->startElement(element);

@@ -7,7 +7,7 @@
 #include "host/XmlReadLimits.h"
 #include "host/reader/NameTable.h"
 #include "host/reader/TextInput.h"
-#include "host/reader/XmlEvents.h"
+#include "host/XmlEvents.h"
 
 #include <cstddef>
 #include <exception>

@@ -12,15 +12,15 @@ static_assert(std::is_trivially_destructible_v<XMLAttribute>, "the arena never r
 XmlTreeBuilder::XmlTreeBuilder() : m_storage(new XmlDocument::Storage), m_text(16) {}
 
 // A name is copied once per document; one the parser does not keep, each time.
-std::string_view XmlTreeBuilder::copyOf(Reader::XmlName name) {
-    if (name.number == Reader::XmlName::kUncounted) return m_storage->arena.copy(name.text);
+std::string_view XmlTreeBuilder::copyOf(XmlName name) {
+    if (name.number == XmlName::kUncounted) return m_storage->arena.copy(name.text);
     if (name.number >= m_names.size()) m_names.resize(name.number + 1);
     std::string_view& copy = m_names[name.number];
     if (copy.data() == nullptr && !name.text.empty()) copy = m_storage->arena.copy(name.text);
     return copy;
 }
 
-void XmlTreeBuilder::startElement(Reader::XmlElementStart const& element) {
+void XmlTreeBuilder::startElement(XmlElementStart const& element) {
     Reader::Arena& arena = m_storage->arena;
     XMLNode* node = new (arena.allocateArray<XMLNode>(1)) XMLNode();
     node->name = copyOf(element.name);
@@ -29,7 +29,7 @@ void XmlTreeBuilder::startElement(Reader::XmlElementStart const& element) {
     if (element.attributeCount > 0) {
         XMLAttribute* out = arena.allocateArray<XMLAttribute>(element.attributeCount);
         for (std::size_t i = 0; i < element.attributeCount; ++i) {
-            Reader::XmlEventAttribute const& attribute = element.attributes[i];
+            XmlEventAttribute const& attribute = element.attributes[i];
             new (out + i) XMLAttribute{copyOf(attribute.name), copyOf(attribute.namespaceURI),
                                        arena.copy(attribute.value)};
         }

@@ -6,7 +6,7 @@
 #include "host/XMLNode.h"
 #include "host/XmlDocument.h"
 #include "host/reader/Arena.h"
-#include "host/reader/XmlEvents.h"
+#include "host/XmlEvents.h"
 
 #include <memory>
 #include <string>
@@ -19,11 +19,11 @@ struct XmlDocument::Storage {
     Reader::Arena arena;
 };
 
-class XmlTreeBuilder final : public Reader::XmlEventHandler {
+class XmlTreeBuilder final : public XmlEventHandler {
 public:
     XmlTreeBuilder();
 
-    void startElement(Reader::XmlElementStart const& element) override;
+    void startElement(XmlElementStart const& element) override;
     void characters(std::string_view text) override;
     void endElement() override;
 
@@ -36,7 +36,7 @@ private:
         XMLNode* lastChild;
     };
 
-    std::string_view copyOf(Reader::XmlName name);
+    std::string_view copyOf(XmlName name);
 
     std::unique_ptr<XmlDocument::Storage> m_storage;
     XMLNode* m_root = nullptr;

@@ -48,6 +48,8 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
+    // How its element is read, straight from a reader's events too.
+    static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
 
     KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationInputImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS

@@ -1,0 +1,92 @@
+#include "host/XmlBinder.h"
+
+#include "host/Monitor.h"
+
+namespace Kestrune::Soa::Common::Xml {
+
+using Internal::Common::Monitor;
+
+XmlChild XmlChild::inPlace(BaseObject& object, XmlElementType const& type) noexcept {
+    XmlChild child;
+    child.m_kind = Kind::Object;
+    child.m_object = &object;
+    child.m_type = &type;
+    return child;
+}
+
+XmlChild XmlChild::newText(std::vector<std::string>& list) {
+    list.emplace_back();
+    XmlChild child;
+    child.m_kind = Kind::Text;
+    child.m_text = &list.back();
+    child.m_list = &list;
+    child.m_takeBack = [](void* of) noexcept { static_cast<std::vector<std::string>*>(of)->pop_back(); };
+    return child;
+}
+
+void XmlBinder::readInto(BaseObject& object, XmlElementType const& type) {
+    abandon();
+    m_element = XmlChild::inPlace(object, type);
+}
+
+void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* context) noexcept {
+    m_sink = sink;
+    m_sinkContext = context;
+}
+
+void XmlBinder::abandon() noexcept {
+    for (; m_depth > 0; --m_depth) {
+        XmlChild const& open = m_frames[m_depth - 1];
+        if (open.m_takeBack != nullptr) open.m_takeBack(open.m_list);
+    }
+}
+
+void XmlBinder::push(XmlChild const& child) {
+    if (m_depth == m_frames.size()) m_frames.emplace_back();
+    m_frames[m_depth++] = child;
+}
+
+void XmlBinder::startElement(XmlElementStart const& element) {
+    try {
+        if (m_depth == 0) {
+            m_atRoot = element.root;
+            push(m_element);
+            if (m_atRoot && m_element.m_type->probe != nullptr) Monitor::markStart(*m_element.m_type->probe);
+        } else {
+            XmlChild const& parent = m_frames[m_depth - 1];
+            push(parent.m_kind == XmlChild::Kind::Object ? parent.m_type->child(*parent.m_object, element)
+                                                          : XmlChild::skipped());
+        }
+        XmlChild const& open = m_frames[m_depth - 1];
+        if (open.m_kind == XmlChild::Kind::Object) open.m_type->start(*open.m_object, element);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+}
+
+void XmlBinder::characters(std::string_view text) {
+    XmlChild const& open = m_frames[m_depth - 1];
+    if (open.m_kind == XmlChild::Kind::Text) open.m_text->append(text);
+}
+
+void XmlBinder::endElement() {
+    XmlChild const& open = m_frames[--m_depth];
+    if (m_depth == 0) {
+        if (m_atRoot && open.m_type->probe != nullptr) Monitor::markEnd(*open.m_type->probe);
+    } else if (m_depth == 1 && m_sink != nullptr && open.m_takeBack != nullptr) {
+        struct TakeBack {
+            XmlChild const& entry;
+            ~TakeBack() { entry.m_takeBack(entry.m_list); }
+        } const takeBack{open};
+        m_sink(m_sinkContext, open.m_list);
+    }
+}
+
+void readTree(XMLNode const& node, BaseObject& object, XmlElementType const& type) {
+    XmlBinder binder;
+    binder.readInto(object, type);
+    walk(node, binder);
+}
+
+}  // namespace Kestrune::Soa::Common::Xml

@@ -1,0 +1,114 @@
+#pragma once
+
+// Reading elements into objects, from a reader's events: the one procedure
+// by which every object of the libraries is read, whether from a parsed tree
+// (walked as events) or straight from the text.
+
+#include "host/BaseObject.h"
+#include "host/Export.h"
+#include "host/XmlEvents.h"
+#include "xml/Handle.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Kestrune::Soa::Common::Xml {
+
+class XMLNode;
+struct XmlElementType;
+
+// What a child element is read into: nothing (its whole subtree is passed
+// over), an object that a member holds (read in place), or a new entry of a
+// list, a text or an object, appended to its list at the element's start.
+// An entry whose element has not ended when the read fails is taken off its
+// list again, so that a list only ever gains entries read whole.
+class KXSOACOMMON_EXPORT XmlChild {
+public:
+    static XmlChild skipped() noexcept { return XmlChild(); }
+    static XmlChild inPlace(BaseObject& object, XmlElementType const& type) noexcept;
+    // A new text at the end of `list`: the element's own character data.
+    static XmlChild newText(std::vector<std::string>& list);
+    // `entry`, a new object's public handle, put at the end of `list`.
+    template <class Entry>
+    static XmlChild newEntry(Entry const& entry, XmlElementType const& type, std::vector<Entry>& list);
+
+private:
+    friend class XmlBinder;
+    enum class Kind : unsigned char { Skipped, Text, Object };
+
+    Kind m_kind = Kind::Skipped;
+    std::string* m_text = nullptr;
+    BaseObject* m_object = nullptr;
+    XmlElementType const* m_type = nullptr;
+    void* m_list = nullptr;                        // the list of a new entry
+    void (*m_takeBack)(void* list) noexcept = nullptr;  // takes its last entry off it
+};
+
+// How the elements of one kind of object are read: a table of two
+// functions per type, made by the binding runtime from a type's member
+// table, or written by hand for the host's own types.
+struct XmlElementType {
+    // The "<type>::parse" probe, run around the whole read when the element
+    // is the document's root; null for none.
+    std::string const* probe;
+    // The element's own start: its attributes (and, from a tree, its
+    // children, to make room for the lists' entries).
+    void (*start)(BaseObject& object, XmlElementStart const& element);
+    // What a child element is read into; a child the type does not accept
+    // throws DomException "Unexpected node name: <name>".
+    XmlChild (*child)(BaseObject& object, XmlElementStart const& element);
+};
+
+// Reads one element, and all it holds, into an object, from the events of
+// a reader or of a tree walk. What was read stays in the object when a
+// later event throws: nothing is rolled back (an entry whose element had not
+// ended is not appended). One element per read; reusable.
+class KXSOACOMMON_EXPORT XmlBinder final : public XmlEventHandler {
+public:
+    XmlBinder() = default;
+    XmlBinder(XmlBinder const&) = delete;
+    XmlBinder& operator=(XmlBinder const&) = delete;
+
+    // The next element reported is read into `object`.
+    void readInto(BaseObject& object, XmlElementType const& type);
+    // Each entry of the lists of the element itself is handed to `sink`
+    // (with `context` and the list, whose last entry it is) when its element
+    // ends, then taken off the list.
+    void divertEntries(void (*sink)(void* context, void* list), void* context) noexcept;
+    // Takes the entries whose elements have not ended off their lists: after
+    // a read that failed outside the binder's own steps.
+    void abandon() noexcept;
+
+    void startElement(XmlElementStart const& element) override;
+    void characters(std::string_view text) override;
+    void endElement() override;
+
+private:
+    void push(XmlChild const& child);
+
+    XmlChild m_element;                 // what the element read goes into
+    std::vector<XmlChild> m_frames;     // the open elements, the element read first
+    std::size_t m_depth = 0;            // frames in use
+    bool m_atRoot = false;    // the element read is the document's root: its probe runs
+    void (*m_sink)(void* context, void* list) = nullptr;
+    void* m_sinkContext = nullptr;
+};
+
+// Reads `node` and all it holds into `object`: the tree walked as events.
+KXSOACOMMON_EXPORT void readTree(XMLNode const& node, BaseObject& object, XmlElementType const& type);
+
+template <class Entry>
+XmlChild XmlChild::newEntry(Entry const& entry, XmlElementType const& type, std::vector<Entry>& list) {
+    list.push_back(entry);
+    XmlChild child;
+    child.m_kind = Kind::Object;
+    child.m_object = &HandleAccess::object(list.back());
+    child.m_type = &type;
+    child.m_list = &list;
+    child.m_takeBack = [](void* of) noexcept { static_cast<std::vector<Entry>*>(of)->pop_back(); };
+    return child;
+}
+
+}  // namespace Kestrune::Soa::Common::Xml

@@ -1,0 +1,67 @@
+#pragma once
+
+// What a reader reports of a document, element by element, to whoever builds
+// something from it: a tree (XmlDocument), a message (XmlBinder), or a
+// caller's own handler (XmlReader).
+
+#include "host/Export.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace Kestrune::Soa::Common::Xml {
+
+class XMLNode;
+
+// A name as the reader reports it: its text, valid for the whole read, and
+// its number among the distinct names of the document (in the order they
+// were met), or kUncounted for a name that has none.
+struct XmlName {
+    static constexpr std::uint32_t kUncounted = 0xFFFFFFFF;
+    std::string_view text;
+    std::uint32_t number = kUncounted;
+};
+
+struct XmlEventAttribute {
+    XmlName name;            // local name
+    XmlName namespaceURI;    // empty for an unprefixed attribute
+    std::string_view value;  // references decoded, normalised; valid during the call only
+};
+
+struct XmlElementStart {
+    XmlName name;          // local name
+    XmlName namespaceURI;  // empty when the element has none
+    XmlEventAttribute const* attributes = nullptr;
+    std::size_t attributeCount = 0;
+    std::uint32_t line = 0;         // of the end of the start tag (1-based)
+    bool root = false;              // the document's root element
+    XMLNode const* node = nullptr;  // the element, when the events come from a tree
+
+    // The value of the attribute with this local name, whatever its
+    // namespace; an empty view when there is none (as XMLNode::getAttr).
+    std::string_view getAttr(std::string_view localName) const noexcept {
+        for (std::size_t i = 0; i < attributeCount; ++i)
+            if (attributes[i].name.text == localName) return attributes[i].value;
+        return {};
+    }
+};
+
+class XmlEventHandler {
+public:
+    virtual void startElement(XmlElementStart const& element) = 0;
+    // Character data of the innermost open element, CDATA included, in
+    // pieces; valid during the call only.
+    virtual void characters(std::string_view text) = 0;
+    virtual void endElement() = 0;
+
+protected:
+    ~XmlEventHandler() = default;
+};
+
+// Reports `node` and all it holds to `handler`, in document order, as a
+// reader reported the text it was read from (the text of an element comes
+// whole, before its children). Iterative: any depth is walked.
+KXSOACOMMON_EXPORT void walk(XMLNode const& node, XmlEventHandler& handler);
+
+}  // namespace Kestrune::Soa::Common::Xml
