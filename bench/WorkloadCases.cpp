@@ -14,6 +14,7 @@
 
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
+#include "xml/MessageReader.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,6 +29,7 @@
 
 namespace kxsoa_bench {
 
+using Kestrune::Soa::Common::Xml::MessageReader;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 using Kestrune::Soa::Common::Xml::XmlReadLimits;
 using Kestrune::Soa::Common::Xml::XmlStream;
@@ -212,6 +214,19 @@ void parseAndBind(benchmark::State& state, Workload<Message> const& workload) {
     setBytes(state, built.text);
 }
 
+// Straight from the text into the message, without a tree, with one reader
+// kept from message to message.
+template <class Message>
+void directRead(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    MessageReader reader(limitsFor(built.text));
+    for (auto _ : state) {
+        Message const message = reader.read<Message>(built.text);
+        benchmark::DoNotOptimize(&message);
+    }
+    setBytes(state, built.text);
+}
+
 template <class Message>
 void sax2(benchmark::State& state, Workload<Message> const& workload) {
     Built<Message> const& built = get(workload);
@@ -327,6 +342,7 @@ Entry entry(Workload<Message> const& workload, bool large) {
         timed("write_hand_reused", writeByHandReused<Message>);
         timed("parse", parse<Message>);
         timed("parse_bind", parseAndBind<Message>);
+        timed("direct", directRead<Message>);
         timed("sax2", sax2<Message>);
         benchmark::RegisterBenchmark((workload.name + "/memory").c_str(), memory, workload.name)
             ->Iterations(1)

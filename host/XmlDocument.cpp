@@ -1,8 +1,6 @@
 #include "host/XmlDocument.h"
 
-#include "host/reader/EventReader.h"
-#include "host/reader/TextInput.h"
-#include "host/reader/TextSource.h"
+#include "host/XmlReader.h"
 #include "host/reader/TreeBuilder.h"
 
 #include <utility>
@@ -11,31 +9,25 @@
 // host/reader/: TextSource (where the bytes come from), TextDecoder (which
 // characters they are, as UTF-8), TextScanner and TextPosition (the limits
 // on the text, and where a refusal is), TextInput (the three in a row),
-// EventReader (libxml2 and the limits on its events), TreeBuilder and Arena
-// (the nodes).
+// EventReader (libxml2 and the limits on its events; XmlReader is its public
+// face), TreeBuilder and Arena (the nodes).
 
 namespace Kestrune::Soa::Common::Xml {
 
 namespace {
 
-XmlDocument read(Reader::TextSource& source, XmlReadLimits const& limits) {
-    Reader::TextInput input(source, limits);
+template <class Input>
+XmlDocument read(Input& input, XmlReadLimits const& limits) {
     XmlTreeBuilder builder;
-    Reader::XmlEventReader(limits).read(input, builder);
+    XmlReader(limits).read(input, builder);
     return builder.finish();
 }
 
 }  // namespace
 
-XmlDocument XmlDocument::parse(std::string_view xml, XmlReadLimits const& limits) {
-    Reader::MemorySource source(xml);
-    return read(source, limits);
-}
+XmlDocument XmlDocument::parse(std::string_view xml, XmlReadLimits const& limits) { return read(xml, limits); }
 
-XmlDocument XmlDocument::parse(std::istream& in, XmlReadLimits const& limits) {
-    Reader::StreamSource source(in);
-    return read(source, limits);
-}
+XmlDocument XmlDocument::parse(std::istream& in, XmlReadLimits const& limits) { return read(in, limits); }
 
 XmlDocument::XmlDocument(std::unique_ptr<Storage> storage, XMLNode const* root) noexcept
     : m_storage(std::move(storage)), m_root(root) {}

@@ -78,6 +78,10 @@ XmlEventReader::XmlEventReader(XmlReadLimits const& limits) : m_limits(limits) {
         return true;
     }();
     (void)initialised;
+    startContext();
+}
+
+void XmlEventReader::startContext() {
     {
         ErrorHandlers const quiet(this);
         m_context = xmlNewParserCtxt();
@@ -102,13 +106,34 @@ XmlEventReader::XmlEventReader(XmlReadLimits const& limits) : m_limits(limits) {
     handler.resolveEntity = [](void*, xmlChar const*, xmlChar const*) -> xmlParserInputPtr { return nullptr; };
     handler.getEntity = [](void*, xmlChar const*) -> xmlEntityPtr { return nullptr; };
     handler.getParameterEntity = handler.getEntity;
-    m_context->userData = this;
+}
+
+// Ready for another document: libxml2's context reset, its dictionary of
+// names kept (unless it has grown large: then a context of its own).
+void XmlEventReader::restart() {
+    constexpr int kNamesKept = 16384;
+    if (xmlDictSize(m_context->dict) > kNamesKept) {
+        xmlFreeParserCtxt(m_context);
+        m_context = nullptr;
+        startContext();
+    } else {
+        ErrorHandlers const quiet(this);
+        xmlCtxtReset(m_context);
+    }
+    m_failure = nullptr;
+    m_names.clear();
+    m_open.clear();
+    m_rootSeen = false;
+    m_treeBytes = 0;
 }
 
 XmlEventReader::~XmlEventReader() { xmlFreeParserCtxt(m_context); }
 
 void XmlEventReader::read(TextInput& input, XmlEventHandler& handler) {
+    if (m_used) restart();
+    m_used = true;
     ErrorHandlers const errorHandlers(this);
+    m_context->userData = this;
     m_input = &input;
     m_handler = &handler;
     // The input is put together here rather than by xmlCreateIOParserCtxt,
@@ -173,16 +198,18 @@ void XmlEventReader::refuse(std::string const& reason) noexcept {
 // others are not counted and are reported without a number.
 XmlName XmlEventReader::name(xmlChar const* text) {
     if (text == nullptr) return {};
-    XmlName name{chars(text)};
-    if (xmlDictOwns(m_context->dict, text) != 1) return name;
-    bool added = false;
-    name.number = m_names.numberOf(text, added);
-    if (added && m_names.size() > m_limits.maxNames) {
+    if (NameTable::Name const* const known = m_names.find(text)) {
+        return {std::string_view(chars(text), known->length), known->number};
+    }
+    std::string_view const view(chars(text));
+    if (xmlDictOwns(m_context->dict, text) != 1) return {view};
+    std::uint32_t const number = m_names.add(text, view.size());
+    if (m_names.size() > m_limits.maxNames) {
         throw errorAt(kRefused, here(),
                       "the document uses more distinct names than XmlReadLimits::maxNames (" +
                           std::to_string(m_limits.maxNames) + ")");
     }
-    return name;
+    return {view, number};
 }
 
 // Counts what the elements need, refusing a document that needs more than

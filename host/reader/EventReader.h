@@ -30,13 +30,16 @@ public:
     // Reads the whole of `input` as one document and reports its elements
     // to `handler`. The first failure (a refusal, a syntax error, an
     // exception of the handler) stops the parser and is thrown once control
-    // is back here; a DomException names the line and column.
+    // is back here; a DomException names the line and column. May be called
+    // again for the next document: the parser's context is kept.
     void read(TextInput& input, XmlEventHandler& handler);
 
 private:
     enum class Halt { Stop, Silence, Nothing };
     class ErrorHandlers;
 
+    void startContext();
+    void restart();
     void fail(std::exception_ptr failure, Halt halt) noexcept;
     void refuse(std::string const& reason) noexcept;
     TextPlace here() const;
@@ -71,6 +74,7 @@ private:
     std::vector<XmlName> m_open;  // names of the open elements, outermost first
     std::vector<XmlEventAttribute> m_attributes;
     bool m_rootSeen = false;
+    bool m_used = false;  // a document was read before
     std::size_t m_treeBytes = 0;  // what the elements need so far, as XmlReadLimits::maxTreeBytesPerByte counts
 };
 
