@@ -49,14 +49,12 @@ struct XmlElementStart {
 
 class XmlEventHandler {
 public:
+    virtual ~XmlEventHandler() = default;
     virtual void startElement(XmlElementStart const& element) = 0;
     // Character data of the innermost open element, CDATA included, in
     // pieces; valid during the call only.
     virtual void characters(std::string_view text) = 0;
     virtual void endElement() = 0;
-
-protected:
-    ~XmlEventHandler() = default;
 };
 
 // Reports `node` and all it holds to `handler`, in document order, as a
