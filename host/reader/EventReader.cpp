@@ -27,9 +27,6 @@ char const* chars(xmlChar const* text) { return reinterpret_cast<char const*>(te
 
 XmlEventReader& self(void* context) { return *static_cast<XmlEventReader*>(context); }
 
-// What the elements may need before XmlReadLimits::maxTreeBytesPerByte applies.
-constexpr std::size_t kFreeTreeBytes = std::size_t{64} * 1024;
-
 DomException cannotStart() {
     return DomException("XML reader could not start: libxml2 could not allocate its parser");
 }
@@ -125,6 +122,7 @@ void XmlEventReader::restart() {
     m_open.clear();
     m_rootSeen = false;
     m_treeBytes = 0;
+    m_treeBytesAllowed = kFreeTreeBytes;
 }
 
 XmlEventReader::~XmlEventReader() { xmlFreeParserCtxt(m_context); }
@@ -216,11 +214,15 @@ XmlName XmlEventReader::name(xmlChar const* text) {
 // its text allows.
 void XmlEventReader::charge(std::size_t bytes) {
     m_treeBytes += bytes;
-    if (m_treeBytes <= kFreeTreeBytes) return;
+    if (m_treeBytes <= m_treeBytesAllowed) return;
+    // What the text read so far allows; the text only grows, so this holds
+    // until the elements need more again.
     std::size_t const perByte = m_limits.maxTreeBytesPerByte;
     std::size_t const text = static_cast<std::size_t>(std::max(0L, xmlByteConsumed(m_context)));
-    std::size_t const over = m_treeBytes - kFreeTreeBytes;
-    if (perByte != 0 && text >= (over + perByte - 1) / perByte) return;
+    m_treeBytesAllowed = text > (std::numeric_limits<std::size_t>::max() - kFreeTreeBytes) / std::max<std::size_t>(perByte, 1)
+                      ? std::numeric_limits<std::size_t>::max()
+                      : kFreeTreeBytes + text * perByte;
+    if (m_treeBytes <= m_treeBytesAllowed) return;
     throw errorAt(kRefused, here(),
                   "the document's elements need more memory than XmlReadLimits::maxTreeBytesPerByte allows (" +
                       std::to_string(perByte) + " bytes per byte of text)");

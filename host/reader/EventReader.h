@@ -35,6 +35,8 @@ public:
     void read(TextInput& input, XmlEventHandler& handler);
 
 private:
+    // What the elements may need before XmlReadLimits::maxTreeBytesPerByte applies.
+    static constexpr std::size_t kFreeTreeBytes = std::size_t{64} * 1024;
     enum class Halt { Stop, Silence, Nothing };
     class ErrorHandlers;
 
@@ -76,6 +78,7 @@ private:
     bool m_rootSeen = false;
     bool m_used = false;  // a document was read before
     std::size_t m_treeBytes = 0;  // what the elements need so far, as XmlReadLimits::maxTreeBytesPerByte counts
+    std::size_t m_treeBytesAllowed = kFreeTreeBytes;  // by the text read when last looked at
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader
