@@ -65,6 +65,34 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
     EXPECT_TRUE(kxsoa_test::wellFormed(stream.str()));
 }
 
+TEST(XmlStream, AnElementsOwnPrefixKeepsItsUriAndMadePrefixesSkipItAndThoseInScope) {
+    struct Case {
+        char const* where;
+        char const* caller;  // the caller's element around the root's namespaces, if any
+        bool givenBefore;    // urn:b's prefix given out before the element is opened
+        std::string expected;
+    };
+    std::string const body = "<ns1:m xmlns:ns2=\"urn:b\" xmlns:ns1=\"urn:a\"><ns2:c attr=\"value\"/></ns1:m>";
+    for (Case const& c : {Case{"at the root", "", false, body},
+                          Case{"inside a caller's element", "ns2:env", false,
+                               "<ns2:env xmlns:ns2=\"urn:caller\"><ns1:m xmlns:ns3=\"urn:b\" xmlns:ns1=\"urn:a\">"
+                               "<ns3:c attr=\"value\"/></ns1:m></ns2:env>"},
+                          Case{"with the prefix given out before", "", true,
+                               "<ns1:m xmlns:ns1=\"urn:a\"><ns1:c xmlns:ns1=\"urn:b\" attr=\"value\"/></ns1:m>"}}) {
+        XmlStream stream;
+        if (c.givenBefore) stream.getNamespacePrefix("urn:b");
+        if (*c.caller) stream << stream.writeOpenElement("urn:caller", c.caller);
+        if (*c.caller) stream << stream.writeOpenElementClose("urn:caller", false);
+        stream.addNamespaces({"urn:b"});
+        stream << stream.writeOpenElement("urn:a", "ns1:m") << stream.writeOpenElementClose("urn:a", false);
+        writeEmpty(stream, "urn:b", "c");
+        stream << stream.writeCloseElement("urn:a", "ns1:m");
+        if (*c.caller) stream << stream.writeCloseElement("urn:caller", c.caller);
+        EXPECT_EQ(stream.str(), c.expected) << c.where;
+        EXPECT_TRUE(kxsoa_test::wellFormed(stream.str())) << c.where;
+    }
+}
+
 TEST(XmlStream, WritesOntoACallersBuffer) {
     std::ostringstream target;
     XmlStream stream(target.rdbuf());
