@@ -56,12 +56,14 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
         stream << stream.writeOpenLocalElement("urn:b", "Local") << stream.writeOpenElementClose("urn:b", true);
         stream << stream.writeCloseElement("urn:b", "Local") << stream.writeCloseElement("urn:a", "m");
     }
-    stream << stream.writeCloseElement("urn:outer", "env:Envelope");
+    stream << stream.writeOpenLocalElement("urn:b", "Local") << stream.writeOpenElementClose("urn:b", true)
+           << stream.writeCloseElement("urn:outer", "env:Envelope");
     std::string const message =
         "<ns1:m xmlns:ns1=\"urn:a\"><ns1:kept attr=\"value\"/><env:caller attr=\"value\"/>"
         "<q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><Local "
         "xmlns=\"urn:a\"><Local/></Local></ns1:m>";
-    EXPECT_EQ(stream.str(), "<env:Envelope xmlns:env=\"urn:outer\">" + message + message + "</env:Envelope>");
+    EXPECT_EQ(stream.str(), "<env:Envelope xmlns:env=\"urn:outer\">" + message + message +
+                                "<Local xmlns=\"urn:outer\"/></env:Envelope>");
     EXPECT_TRUE(kxsoa_test::wellFormed(stream.str()));
 }
 
@@ -119,7 +121,8 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
         char const* value;
         int offset;
     };
-    for (Unescaped const c : {Unescaped{"x\"y", 1}, Unescaped{"xy<", 2}, Unescaped{"AT&T", 2}})
+    for (Unescaped const c :
+         {Unescaped{"x\"y", 1}, Unescaped{"xy<", 2}, Unescaped{"AT&T", 2}, Unescaped{"x\xEF\xBF\xBE", 1}})
         EXPECT_EQ(refused([&](XmlStream& s) {
                       s.writeOpenElement("urn:a", "e");
                       s.writeAttribute("a", c.value);
@@ -127,11 +130,11 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
                   "XmlStream: the value of attribute \"a\" is not escaped (byte offset " + std::to_string(c.offset) +
                       "); pass it through toXmlString");
     EXPECT_EQ(refused([](XmlStream& s) {
-                  s.writeOpenElement("urn:a", "e");
+                  s.writeOpenElement("urn:a", "item");
                   s.writeOpenElementClose("urn:a", false);
-                  s.writeCloseElement("urn:a", "other");
+                  s.writeCloseElement("urn:a", "tem");  // only a suffix of the name
               }),
-              "XmlStream: cannot close \"other\": the innermost open element is \"ns1:e\"");
+              "XmlStream: cannot close \"tem\": the innermost open element is \"ns1:item\"");
     EXPECT_EQ(refused([](XmlStream& s) { s.writeCloseElement("urn:a", "e"); }),
               "XmlStream: cannot close \"e\": no element is open");
     EXPECT_EQ(refused([](XmlStream& s) {
