@@ -208,7 +208,10 @@ struct XmlStream::State {
         return bound && *bound == uri;
     }
 
-    std::string const& prefixOf(std::string_view uri) {
+    // The stream's prefix for `uri`. One made for it here skips every prefix
+    // in scope and `taken`, the prefix of the element being opened, which
+    // keeps the URI it is written with.
+    std::string const& prefixOf(std::string_view uri, std::string_view taken = {}) {
         for (Binding const& binding : assigned)
             if (binding.uri == uri) return binding.prefix;
         checkBindable(uri);
@@ -218,7 +221,7 @@ struct XmlStream::State {
         std::string prefix;
         do {
             prefix = "ns" + std::to_string(nextPrefixNumber++);
-        } while (boundUri(prefix) != nullptr);
+        } while (prefix == taken || boundUri(prefix) != nullptr);
         assigned.push_back({std::move(prefix), std::string(uri)});
         return assigned.back().prefix;
     }
@@ -298,7 +301,12 @@ std::string const& XmlStream::open(std::string_view uri, std::string_view name, 
     std::string_view ownPrefix;  // into `assigned`, whose entries never move
     std::string_view elementNamespace = uri;
     try {
-        for (std::string const& pendingUri : s.pending) declare(s.prefixOf(pendingUri), pendingUri);
+        // A URI whose prefix, given before, is the one this element's name
+        // takes is declared where it is used instead.
+        for (std::string const& pendingUri : s.pending) {
+            std::string const& prefix = s.prefixOf(pendingUri, split.prefix);
+            if (prefix != split.prefix) declare(prefix, pendingUri);
+        }
         if (!split.prefix.empty()) {
             // A prefix in scope keeps its binding; only an unbound one gets `uri`.
             if (std::string const* bound = s.boundUri(split.prefix)) {

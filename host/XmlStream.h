@@ -17,8 +17,11 @@ namespace Kestrune::Soa::Common::Xml {
 // declarations in scope, so that what it produces is well-formed,
 // namespace-well-formed XML 1.0 in UTF-8 whether an object is written at the
 // root or inside an element that the caller opened:
-// - the root element declares every URI handed to addNamespaces;
-// - each URI gets a stable prefix ("ns1", "ns2", ...);
+// - the root element declares every URI handed to addNamespaces (but one
+//   whose prefix, given out before, the root's own name takes: that URI is
+//   declared where it is used);
+// - each URI gets a stable prefix ("ns1", "ns2", ...), made unlike every
+//   prefix in scope and the prefix of the element being opened;
 // - a name without prefix is qualified with its URI's prefix; a name with a
 //   prefix is written as it stands and is in the namespace that prefix has
 //   in scope; only a prefix not bound in scope is bound to the URI given;

@@ -5,7 +5,7 @@
 #include "host/XmlDocument.h"
 #include "host/XmlString.h"
 #include "support/RoundTrip.h"
-#include "support/Xmllint.h"
+#include "support/WellFormed.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixes) {
     EXPECT_EQ(stream.str(),
               "<ns1:root xmlns:ns1=\"urn:a\" xmlns:ns2=\"urn:b\">"
               "<ns2:child attr=\"value\"/><ns3:other xmlns:ns3=\"urn:c\" attr=\"value\"/></ns1:root>");
-    EXPECT_TRUE(kxsoa_test::xmllintAccepts(stream.str()));
+    EXPECT_TRUE(kxsoa_test::wellFormed(stream.str()));
 }
 
 TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
@@ -56,13 +56,43 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
         stream << stream.writeOpenLocalElement("urn:b", "Local") << stream.writeOpenElementClose("urn:b", true);
         stream << stream.writeCloseElement("urn:b", "Local") << stream.writeCloseElement("urn:a", "m");
     }
-    stream << stream.writeCloseElement("urn:outer", "env:Envelope");
+    stream << stream.writeOpenLocalElement("urn:b", "Local") << stream.writeOpenElementClose("urn:b", true)
+           << stream.writeCloseElement("urn:outer", "env:Envelope");
     std::string const message =
         "<ns1:m xmlns:ns1=\"urn:a\"><ns1:kept attr=\"value\"/><env:caller attr=\"value\"/>"
         "<q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><q:unbound xmlns:q=\"urn:b\" attr=\"value\"/><Local "
         "xmlns=\"urn:a\"><Local/></Local></ns1:m>";
-    EXPECT_EQ(stream.str(), "<env:Envelope xmlns:env=\"urn:outer\">" + message + message + "</env:Envelope>");
-    EXPECT_TRUE(kxsoa_test::xmllintAccepts(stream.str()));
+    EXPECT_EQ(stream.str(), "<env:Envelope xmlns:env=\"urn:outer\">" + message + message +
+                                "<Local xmlns=\"urn:outer\"/></env:Envelope>");
+    EXPECT_TRUE(kxsoa_test::wellFormed(stream.str()));
+}
+
+TEST(XmlStream, AnElementsOwnPrefixKeepsItsUriAndMadePrefixesSkipItAndThoseInScope) {
+    struct Case {
+        char const* where;
+        char const* caller;  // the caller's element around the root's namespaces, if any
+        bool givenBefore;    // urn:b's prefix given out before the element is opened
+        std::string expected;
+    };
+    std::string const body = "<ns1:m xmlns:ns2=\"urn:b\" xmlns:ns1=\"urn:a\"><ns2:c attr=\"value\"/></ns1:m>";
+    for (Case const& c : {Case{"at the root", "", false, body},
+                          Case{"inside a caller's element", "ns2:env", false,
+                               "<ns2:env xmlns:ns2=\"urn:caller\"><ns1:m xmlns:ns3=\"urn:b\" xmlns:ns1=\"urn:a\">"
+                               "<ns3:c attr=\"value\"/></ns1:m></ns2:env>"},
+                          Case{"with the prefix given out before", "", true,
+                               "<ns1:m xmlns:ns1=\"urn:a\"><ns1:c xmlns:ns1=\"urn:b\" attr=\"value\"/></ns1:m>"}}) {
+        XmlStream stream;
+        if (c.givenBefore) stream.getNamespacePrefix("urn:b");
+        if (*c.caller) stream << stream.writeOpenElement("urn:caller", c.caller);
+        if (*c.caller) stream << stream.writeOpenElementClose("urn:caller", false);
+        stream.addNamespaces({"urn:b"});
+        stream << stream.writeOpenElement("urn:a", "ns1:m") << stream.writeOpenElementClose("urn:a", false);
+        writeEmpty(stream, "urn:b", "c");
+        stream << stream.writeCloseElement("urn:a", "ns1:m");
+        if (*c.caller) stream << stream.writeCloseElement("urn:caller", c.caller);
+        EXPECT_EQ(stream.str(), c.expected) << c.where;
+        EXPECT_TRUE(kxsoa_test::wellFormed(stream.str())) << c.where;
+    }
 }
 
 TEST(XmlStream, WritesOntoACallersBuffer) {
@@ -91,7 +121,8 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
         char const* value;
         int offset;
     };
-    for (Unescaped const c : {Unescaped{"x\"y", 1}, Unescaped{"xy<", 2}, Unescaped{"AT&T", 2}})
+    for (Unescaped const c :
+         {Unescaped{"x\"y", 1}, Unescaped{"xy<", 2}, Unescaped{"AT&T", 2}, Unescaped{"x\xEF\xBF\xBE", 1}})
         EXPECT_EQ(refused([&](XmlStream& s) {
                       s.writeOpenElement("urn:a", "e");
                       s.writeAttribute("a", c.value);
@@ -99,11 +130,11 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
                   "XmlStream: the value of attribute \"a\" is not escaped (byte offset " + std::to_string(c.offset) +
                       "); pass it through toXmlString");
     EXPECT_EQ(refused([](XmlStream& s) {
-                  s.writeOpenElement("urn:a", "e");
+                  s.writeOpenElement("urn:a", "item");
                   s.writeOpenElementClose("urn:a", false);
-                  s.writeCloseElement("urn:a", "other");
+                  s.writeCloseElement("urn:a", "tem");  // only a suffix of the name
               }),
-              "XmlStream: cannot close \"other\": the innermost open element is \"ns1:e\"");
+              "XmlStream: cannot close \"tem\": the innermost open element is \"ns1:item\"");
     EXPECT_EQ(refused([](XmlStream& s) { s.writeCloseElement("urn:a", "e"); }),
               "XmlStream: cannot close \"e\": no element is open");
     EXPECT_EQ(refused([](XmlStream& s) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -21,11 +22,13 @@ public:
     int placementAllocations = 0;
     int placementDeallocations = 0;
     int refuseFrom = -1;  // allocations with this ordinal and later return null; -1: never
+    bool refuseByThrowing = false;  // refusals throw std::bad_alloc instead
     int refusals = 0;
 
     void* allocate(std::size_t size, char const* typeName) override {
         if (refuseFrom >= 0 && allocations >= refuseFrom) {
             ++refusals;
+            if (refuseByThrowing) throw std::bad_alloc();
             return nullptr;
         }
         ++allocations;

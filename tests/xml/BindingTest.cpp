@@ -68,6 +68,7 @@ TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
                                "<m:attributesToExport>a</m:attributesToExport><m:attributesToExport>b"
                                "</m:attributesToExport><m:objectTemplateOverride templateId='o'/></m:r>";
     EXPECT_EQ(differenceAfter<Record>(record, "", ""), "");
+    EXPECT_EQ(Record("\x01", "", "").difference(Record("\x7F", "", "")), "applicationFormat: \"\\x01\" vs \"\\x7F\"");
     EXPECT_EQ(differenceAfter<Record>(record, "'L'", "'L&#10;'"), "applicationFormat: \"L\" vs \"L\\n\"");
     EXPECT_EQ(differenceAfter<Record>(record, "'T'", "'U'"), "objectsToExport[0]: \"u1\" (T) vs \"u1\" (U)");
     EXPECT_EQ(differenceAfter<Record>(record, ">b<", ">c<"), "attributesToExport[1]: \"b\" vs \"c\"");
@@ -88,13 +89,13 @@ TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
 }
 
 TEST(Binding, DumpShowsEveryMemberByItsXmlName) {
-    Record record("L", "", "t");
+    Record record("L\x1F \x7F~\t\r", "", "t");  // control characters shown escaped, DEL too
     record.addObjectsToExport(ModelObject("u1", "T"));
     record.addObjectsToExport(ModelObject("u2"));
     record.addObjectTemplateOverride(TemplateOverride("Item", "", "i"));
     EXPECT_EQ(record.dump(),
               "ExportToApplicationInputData1\n"
-              "  applicationFormat: \"L\"\n"
+              "  applicationFormat: \"L\\x1F \\x7F~\\t\\r\"\n"
               "  templateType: \"\"\n"
               "  templateId: \"t\"\n"
               "  objectsToExport[0]: \"u1\" (T)\n"
@@ -199,9 +200,10 @@ TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
     EXPECT_EQ(record.getObjectsToExportArray().size(), 1u);
     EXPECT_EQ(probes.events, Strings{"start " + typePrefix + "ExportToApplicationInputData1::parse"});
 
-    XmlDocument const serviceDataChild = XmlDocument::parse("<m:s" + declarations + "><m:servicedata/></m:s>");
+    XmlDocument const serviceDataChild = XmlDocument::parse(
+        "<m:s" + declarations + "><ServiceData><b:partialErrors message='m'/><b:partialError/></ServiceData></m:s>");
     EXPECT_EQ(domExceptionMessage([&] { GetExportTemplateResponse().parse(serviceDataChild.root()); }),
-              "Unexpected node name: servicedata");
+              "Unexpected node name: partialError");
 }
 
 TEST(Binding, AttributeOnlyTypesIgnoreChildrenAndForeignAttributes) {

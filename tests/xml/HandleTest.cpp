@@ -63,6 +63,17 @@ TEST(Handle, EnsureUnSharedGivesAPrivateShallowCopy) {
     GetExportTemplatesInput unshared(query);
     unshared.ensureUnShared();
     EXPECT_EQ(objectOf(unshared.getFilter()), objectOf(query.getFilter()));
+    // The host's own handles: a business object keeps its uid and type, service data its lists.
+    ModelObject object("u", "T"), objectCopy(object);
+    objectCopy.ensureUnShared();
+    EXPECT_NE(objectOf(objectCopy), objectOf(object));
+    EXPECT_EQ((Strings{objectCopy.getUid(), objectCopy.getType()}), (Strings{"u", "T"}));
+    ServiceData const data = fullServiceData();
+    ServiceData dataCopy(data);
+    dataCopy.ensureUnShared();
+    EXPECT_NE(objectOf(dataCopy), objectOf(data));
+    EXPECT_EQ(dataCopy.getPartialErrors(), data.getPartialErrors());
+    EXPECT_EQ(dataCopy.getUpdatedObjects().size(), 2u);
 }
 
 TEST(Handle, EnsureUnSharedOnTheSoleHolderKeepsItsObject) {
@@ -109,6 +120,12 @@ TEST(Allocation, WithAManagerEveryObjectGoesThroughItUnderItsTypeName) {
     CountingMemoryManager manager;
     {
         ScopedMemoryManager installed(manager);
+        {
+            CountingMemoryManager inner;  // installed over it, then the one before is back
+            ScopedMemoryManager nested(inner);
+            EXPECT_EQ(countOf(ModelObject()), 1);
+            EXPECT_EQ(inner.allocations, 1);
+        }
         GetExportTemplatesInput query;  // its own object and its filter's
         GetExportTemplateResponse response;  // its own object and its service data's
         response.addConfiguredSpecTemplate(ConfiguredTemplate());
@@ -131,17 +148,20 @@ TEST(Allocation, WithAManagerEveryObjectGoesThroughItUnderItsTypeName) {
 }
 
 TEST(Allocation, AManagerThatGivesNothingMakesConstructorsThrow) {
-    CountingMemoryManager manager;
-    manager.refuseFrom = 0;
-    ScopedMemoryManager installed(manager);
-    EXPECT_THROW(TemplateOverride(), TryingToCreateNullHandle);
-    EXPECT_THROW(TemplateOverride("a", "", ""), TryingToCreateNullHandle);
-    EXPECT_THROW(GetExportTemplatesInput(), TryingToCreateNullHandle);
-    EXPECT_THROW(ModelObject(), TryingToCreateNullHandle);
-    EXPECT_THROW(ModelObject("uid", "type"), TryingToCreateNullHandle);
-    EXPECT_THROW(ServiceData(), TryingToCreateNullHandle);
-    EXPECT_EQ(new TemplateOverride(), nullptr);  // a new expression yields null instead of constructing into it
-    EXPECT_EQ(manager.deallocations, 0);
+    for (bool const throws : {false, true}) {  // it returns null, or throws
+        CountingMemoryManager manager;
+        manager.refuseFrom = 0;
+        manager.refuseByThrowing = throws;
+        ScopedMemoryManager installed(manager);
+        EXPECT_THROW(TemplateOverride(), TryingToCreateNullHandle);
+        EXPECT_THROW(TemplateOverride("a", "", ""), TryingToCreateNullHandle);
+        EXPECT_THROW(GetExportTemplatesInput(), TryingToCreateNullHandle);
+        EXPECT_THROW(ModelObject(), TryingToCreateNullHandle);
+        EXPECT_THROW(ModelObject("uid", "type"), TryingToCreateNullHandle);
+        EXPECT_THROW(ServiceData(), TryingToCreateNullHandle);
+        EXPECT_EQ(new TemplateOverride(), nullptr);  // a new expression yields null instead of constructing into it
+        EXPECT_EQ(manager.deallocations, 0);
+    }
 }
 
 TEST(Allocation, PlacementForms) {

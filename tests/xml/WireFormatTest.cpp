@@ -52,14 +52,40 @@ TEST(WireFormat, DocumentsInTheOldFormStillReadButAreNotValid) {
 
 TEST(WireFormat, SchemasRefuseWhatTheLibraryNeverWritesNamingTheElementAsWritten) {
     std::string const uri2008 = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2008-06/FileImportExport";
-    std::string const start = "<x:e xmlns:x='" + uri2008 + "'";
-    EXPECT_EQ(kxsoa::validation::messageError(start + " businessObjectType='' templateType=''/>", "TemplateOverride"),
-              "line 1: Element '{" + uri2008 + "}e': The attribute 'templateId' is required but missing.");
+    std::string const in2007 = "<x:e xmlns:x='" + uri2007 + "'", in2008 = "<x:e xmlns:x='" + uri2008 + "'";
     std::string const flags =
         " getObjectTemplates='true' getSpecTemplates='false' getConfiguredObjectTemplate='true'"
         " getConfiguredSpecTemplate='false' getExcelTemplates=";
-    EXPECT_EQ(kxsoa::validation::messageError(start + flags + "'true'/>", "ExportTemplateInput"), "");
-    EXPECT_NE(kxsoa::validation::messageError(start + flags + "'1'/>", "ExportTemplateInput"), "");
-    EXPECT_NE(kxsoa::validation::messageError(start + flags + "'true'/>", "TemplateOverride"), "");
-    EXPECT_EQ(kxsoa::validation::messageError(start + ">", "TemplateOverride").substr(0, 7), "line 1:");
+    struct Refused {
+        char const* what;
+        char const* type;
+        std::string xml;
+        std::string reason;  // how the first problem begins, after "line 1: Element '{"
+    };
+    for (Refused const& c : {
+             Refused{"a business object without its type", "ImportFromApplicationResponse",
+                     in2007 + "><x:resultObjects uid='r'/><x:ServiceData/></x:e>",
+                     uri2007 + "}resultObjects': The attribute 'type' is required but missing."},
+             Refused{"a response without its service data", "ImportFromApplicationResponse",
+                     in2007 + "><x:resultObjects uid='r' type=''/></x:e>",
+                     uri2007 + "}e': Missing child element(s). Expected is one of ( {" + uri2007 + "}resultObjects, {" +
+                         uri2007 + "}ServiceData )."},
+             Refused{"a flag that is not a boolean", "ExportTemplateInput", in2008 + flags + "'yes'/>",
+                     uri2008 + "}e', attribute 'getExcelTemplates': 'yes' is not a valid value of the atomic type"},
+             Refused{"an element out of order", "ExportToApplicationInputData1",
+                     in2008 + " applicationFormat='' templateType='' templateId=''><x:attributesToExport/>"
+                              "<x:objectsToExport uid='' type=''/></x:e>",
+                     uri2008 + "}objectsToExport': This element is not expected. Expected is one of ( {" + uri2008 +
+                         "}attributesToExport, {" + uri2008 + "}objectTemplateOverride )."},
+             Refused{"an override without its template id", "TemplateOverride",
+                     in2008 + " businessObjectType='' templateType=''/>",
+                     uri2008 + "}e': The attribute 'templateId' is required but missing."},
+             Refused{
+                 "a valid message of another type", "TemplateOverride", in2008 + flags + "'true'/>",
+                 uri2008 + "}e', attribute 'getObjectTemplates': The attribute 'getObjectTemplates' is not allowed."},
+         })
+        EXPECT_EQ(kxsoa::validation::messageError(c.xml, c.type).rfind("line 1: Element '{" + c.reason, 0), 0u)
+            << c.what << ": " << kxsoa::validation::messageError(c.xml, c.type);
+    EXPECT_EQ(kxsoa::validation::messageError(in2008 + flags + "'true'/>", "ExportTemplateInput"), "");
+    EXPECT_EQ(kxsoa::validation::messageError(in2008 + ">", "TemplateOverride").substr(0, 7), "line 1:");
 }
