@@ -20,4 +20,20 @@ struct Sax2Result {
 
 Sax2Result sax2Pass(std::string_view xml);
 
+// The same pass with one parser context kept from document to document
+// (xmlCtxtResetPush), as a server that reads many small messages would:
+// the baseline for a reader that keeps its context too.
+class Sax2Reused {
+public:
+    Sax2Reused();
+    Sax2Reused(Sax2Reused const&) = delete;
+    Sax2Reused& operator=(Sax2Reused const&) = delete;
+    ~Sax2Reused();
+    Sax2Result pass(std::string_view xml);
+
+private:
+    void* m_context;
+    Sax2Result m_result;
+};
+
 }  // namespace kxsoa_bench

@@ -23,6 +23,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <sstream>
+#include <type_traits>
+#include <utility>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -45,6 +49,12 @@ struct Built {
     std::string text;
     Contents contents;
 };
+
+// The requests: their records can be read one at a time.
+template <class Message, class = void>
+constexpr bool isRequest = false;
+template <class Message>
+constexpr bool isRequest<Message, std::void_t<decltype(std::declval<Message const&>().getInputArray())>> = true;
 
 template <class Message>
 struct Workload {
@@ -227,11 +237,61 @@ void directRead(benchmark::State& state, Workload<Message> const& workload) {
     setBytes(state, built.text);
 }
 
+// Each record handed on as its element ends, read from a std::istream and
+// kept by nobody: the request of any size in the memory of one record. The
+// peak heap above what was held before (the stream's own copy of the text
+// is made before) is a counter.
+template <class Message>
+void directEachFromStream(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    std::istringstream in(built.text);
+    MessageReader reader(limitsFor(built.text));
+    std::size_t records = 0;
+    std::size_t peak = 0;
+    for (auto _ : state) {
+        in.clear();
+        in.seekg(0);
+        HeapScope scope;
+        reader.readEach<Message>(in, [&records](auto const& record) { benchmark::DoNotOptimize(&record), ++records; });
+        peak = std::max(peak, scope.peakAbove());
+    }
+    if (records != workload.records * state.iterations()) note(workload.name + "/direct_each_stream", "records lost");
+    setBytes(state, built.text);
+    state.counters["peak_MB"] = static_cast<double>(peak) / 1e6;
+}
+
 template <class Message>
 void sax2(benchmark::State& state, Workload<Message> const& workload) {
     Built<Message> const& built = get(workload);
     if (!sax2Pass(built.text).wellFormed) note(workload.name + "/sax2", "the SAX2 pass found the text not well-formed");
     for (auto _ : state) benchmark::DoNotOptimize(sax2Pass(built.text));
+    setBytes(state, built.text);
+}
+
+// Messages written and read again, each thread with its own message,
+// stream and reader: how reading and writing scale over threads.
+template <class Message>
+void writeAndReadOnThreads(benchmark::State& state, Workload<Message> const& workload) {
+    static std::mutex building;  // the first thread builds the workload, the other waits for it
+    std::unique_lock<std::mutex> built(building);
+    std::string const text = get(workload).text;
+    built.unlock();
+    MessageReader reader(limitsFor(text));
+    Message const own = reader.read<Message>(text);
+    for (auto _ : state) {
+        XmlStream stream;
+        own.outputXML(stream, workload.elementName);
+        Message const read = reader.read<Message>(stream.str());
+        benchmark::DoNotOptimize(&read);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+template <class Message>
+void sax2Reused(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    Sax2Reused parser;
+    for (auto _ : state) benchmark::DoNotOptimize(parser.pass(built.text));
     setBytes(state, built.text);
 }
 
@@ -292,6 +352,18 @@ Figures heapFigures(Workload<Message> const& workload, bool large) {
         benchmark::DoNotOptimize(sax2Pass(built.text));
         figures["sax2_peak_x_doc"] = (size + static_cast<double>(scope.peakAbove())) / size;
     }
+    {
+        // Straight into the message: the peak with the text, then the
+        // allocations of a second read by the same reader.
+        MessageReader reader(limits);
+        for (char const* pass : {"", "steady_"}) {
+            if (*pass != 0 && large) break;
+            HeapScope scope;
+            Message const message = reader.read<Message>(built.text);
+            if (*pass == 0) figures["direct_peak_x_doc"] = (size + static_cast<double>(scope.peakAbove())) / size;
+            figures[std::string(pass) + "direct_allocs_per_record"] = static_cast<double>(scope.allocations()) / records;
+        }
+    }
     Contents const& c = built.contents;
     figures["records"] = records;
     figures["doc_bytes"] = size;
@@ -343,7 +415,18 @@ Entry entry(Workload<Message> const& workload, bool large) {
         timed("parse", parse<Message>);
         timed("parse_bind", parseAndBind<Message>);
         timed("direct", directRead<Message>);
+        if constexpr (isRequest<Message>) {
+            if (large) timed("direct_each_stream", directEachFromStream<Message>);
+        }
+        timed("sax2_reused", sax2Reused<Message>);
         timed("sax2", sax2<Message>);
+        if (workload.name == "W1-small" || workload.name == "W1/1k") {
+            benchmark::RegisterBenchmark((workload.name + "/threads").c_str(), writeAndReadOnThreads<Message>, workload)
+                ->Threads(1)
+                ->Threads(2)
+                ->UseRealTime()
+                ->Unit(benchmark::kMicrosecond);
+        }
         benchmark::RegisterBenchmark((workload.name + "/memory").c_str(), memory, workload.name)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);

@@ -1,79 +1,166 @@
 #include "host/Monitor.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace Kestrune::Soa::Internal::Common {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using FigureMap = std::unordered_map<std::string, Monitor::Figures>;
 
-struct State {
+void add(Monitor::Figures& to, Monitor::Figures const& from) {
+    to.calls += from.calls;
+    to.totalNanoseconds += from.totalNanoseconds;
+    to.abandoned += from.abandoned;
+    to.unmatchedEnds += from.unmatchedEnds;
+}
+
+struct ThreadProbes;
+
+// What all threads share: the threads' figures are reached through it only
+// to read or forget them, and the observer is called under its lock. Never
+// destroyed, so that a thread ending during static destruction can still
+// hand its figures over.
+struct Registry {
     std::mutex mutex;
-    std::unordered_map<std::string, Monitor::Figures> probes;
+    std::vector<ThreadProbes*> threads;
+    FigureMap ended;  // of threads that have ended
     Monitor::Observer* observer = nullptr;
+    std::atomic<bool> observed{false};
 };
 
-// Each thread times its own calls: the starts it has not ended yet.
-thread_local std::unordered_map<std::string, Clock::time_point> pendingStarts;
+Registry& registry() {
+    static Registry* const instance = new Registry;
+    return *instance;
+}
 
-State& state() {
-    static State instance;
-    return instance;
+// One thread's figures and its starts not ended yet. Only the thread itself
+// changes them; its lock is shared with nothing but a reader of the figures,
+// so that timing a call never waits for another thread. A thread's strings
+// keep their memory from call to call, so that a probe costs no allocation
+// once it has run.
+struct ThreadProbes {
+    struct Open {
+        std::string probe;
+        Clock::time_point start;
+        bool open = false;
+    };
+
+    std::mutex mutex;
+    FigureMap figures;
+    std::vector<Open> starts;
+
+    ThreadProbes() {
+        Registry& r = registry();
+        std::lock_guard<std::mutex> const lock(r.mutex);
+        r.threads.push_back(this);
+    }
+    ThreadProbes(ThreadProbes const&) = delete;
+    ThreadProbes& operator=(ThreadProbes const&) = delete;
+    ~ThreadProbes() {
+        Registry& r = registry();
+        std::lock_guard<std::mutex> const lock(r.mutex);
+        for (auto const& [probe, f] : figures) add(r.ended[probe], f);
+        r.threads.erase(std::find(r.threads.begin(), r.threads.end(), this));
+    }
+
+    Open* find(std::string const& probe) {
+        for (Open& s : starts)
+            if (s.open && s.probe == probe) return &s;
+        return nullptr;
+    }
+};
+
+ThreadProbes& thisThread() {
+    thread_local ThreadProbes probes;
+    return probes;
+}
+
+template <class Call>
+void notify(Call&& call) {
+    Registry& r = registry();
+    if (!r.observed.load(std::memory_order_acquire)) return;
+    std::lock_guard<std::mutex> const lock(r.mutex);
+    if (r.observer != nullptr) call(*r.observer);
 }
 
 }  // namespace
 
 void Monitor::markStart(std::string const& probe) {
-    auto const pending = pendingStarts.try_emplace(probe, Clock::time_point{});
-    State& s = state();
+    ThreadProbes& t = thisThread();
+    ThreadProbes::Open* open = nullptr;
     {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        Monitor::Figures& figures = s.probes[probe];
-        if (!pending.second) ++figures.abandoned;
-        if (s.observer) s.observer->onStart(probe);
+        std::lock_guard<std::mutex> const lock(t.mutex);
+        open = t.find(probe);
+        if (open != nullptr) {
+            ++t.figures[probe].abandoned;  // the earlier start was left by an exception
+        } else {
+            auto const free = std::find_if(t.starts.begin(), t.starts.end(), [](auto const& s) { return !s.open; });
+            open = free != t.starts.end() ? &*free : &t.starts.emplace_back();
+            open->probe = probe;
+            open->open = true;
+            t.figures.try_emplace(probe);
+        }
     }
-    pending.first->second = Clock::now();
+    notify([&](Observer& observer) { observer.onStart(probe); });
+    open->start = Clock::now();
 }
 
 void Monitor::markEnd(std::string const& probe) {
     auto const now = Clock::now();
-    auto const pending = pendingStarts.find(probe);
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Monitor::Figures& figures = s.probes[probe];
-    if (pending != pendingStarts.end()) {
-        ++figures.calls;
-        figures.totalNanoseconds += static_cast<std::uint64_t>(
-            std::chrono::duration_cast<std::chrono::nanoseconds>(now - pending->second).count());
-        pendingStarts.erase(pending);
-    } else {
-        ++figures.unmatchedEnds;
+    ThreadProbes& t = thisThread();
+    {
+        std::lock_guard<std::mutex> const lock(t.mutex);
+        Figures& figures = t.figures[probe];
+        if (ThreadProbes::Open* const open = t.find(probe)) {
+            ++figures.calls;
+            figures.totalNanoseconds +=
+                static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now - open->start).count());
+            open->open = false;
+        } else {
+            ++figures.unmatchedEnds;
+        }
     }
-    if (s.observer) s.observer->onEnd(probe);
+    notify([&](Observer& observer) { observer.onEnd(probe); });
 }
 
 Monitor::Figures Monitor::figures(std::string const& probe) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    auto const found = s.probes.find(probe);
-    return found == s.probes.end() ? Figures{} : found->second;
+    Registry& r = registry();
+    std::lock_guard<std::mutex> const lock(r.mutex);
+    Figures sum;
+    if (auto const found = r.ended.find(probe); found != r.ended.end()) add(sum, found->second);
+    for (ThreadProbes* t : r.threads) {
+        std::lock_guard<std::mutex> const threadLock(t->mutex);
+        if (auto const found = t->figures.find(probe); found != t->figures.end()) add(sum, found->second);
+    }
+    return sum;
 }
 
 void Monitor::reset() {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    s.probes.clear();
-    pendingStarts.clear();
+    ThreadProbes& own = thisThread();
+    Registry& r = registry();
+    std::lock_guard<std::mutex> const lock(r.mutex);
+    r.ended.clear();
+    for (ThreadProbes* t : r.threads) {
+        std::lock_guard<std::mutex> const threadLock(t->mutex);
+        t->figures.clear();
+        if (t == &own)
+            for (ThreadProbes::Open& s : t->starts) s.open = false;
+    }
 }
 
 Monitor::Observer* Monitor::setObserver(Observer* observer) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Observer* const previous = s.observer;
-    s.observer = observer;
+    Registry& r = registry();
+    std::lock_guard<std::mutex> const lock(r.mutex);
+    Observer* const previous = r.observer;
+    r.observer = observer;
+    r.observed.store(observer != nullptr, std::memory_order_release);
     return previous;
 }
 
