@@ -61,11 +61,15 @@ XmlElementType const& ModelObjectImpl::xmlElementType() {
 }
 
 void ModelObjectImpl::outputXML(XmlStream& stream, std::string const& elementName) const {
+    std::string const& uri = getNamespaceURI();
+    // Its own namespace is all that its element needs declared.
+    if (stream.gathersNamespaces() || stream.isRootElement()) stream.addNamespace(uri);
+    if (stream.gathersNamespaces()) return;
     // Nested, the element is the containing type's local element, in that type's namespace.
-    if (stream.isRootElement()) stream.addNamespaces({getNamespaceURI()});
-    stream << stream.writeOpenLocalElement(getNamespaceURI(), elementName)
-           << stream.writeAttribute("uid", stream.escape(m_uid)) << stream.writeAttribute("type", stream.escape(m_type))
-           << stream.writeOpenElementClose(getNamespaceURI(), true);
+    stream.openLocalElement(uri, elementName);
+    stream.attribute("uid", m_uid);
+    stream.attribute("type", m_type);
+    stream.closeStartTag(uri, true);
 }
 
 void ModelObjectImpl::getNamespaces(std::set<std::string>& namespaces) const { namespaces.insert(getNamespaceURI()); }

@@ -66,22 +66,28 @@ XmlElementType const& ServiceDataImpl::xmlElementType() {
 
 void ServiceDataImpl::outputXML(XmlStream& stream, std::string const& elementName) const {
     std::string const& uri = getNamespaceURI();
+    if (stream.gathersNamespaces()) {  // as getNamespaces
+        stream.addNamespace(uri);
+        if (!m_updatedObjects.empty()) HandleAccess::object(m_updatedObjects.front()).outputXML(stream, elementName);
+        return;
+    }
     if (stream.isRootElement()) {
-        std::set<std::string> namespaces;
-        getNamespaces(namespaces);
-        stream.addNamespaces(std::move(namespaces));
+        XmlStream::GatheringNamespaces const gathering(stream);
+        outputXML(stream, elementName);
     }
     // Nested, the element is the containing type's local element (in that
     // type's namespace); its children are the base type's, in the base namespace.
-    stream << stream.writeOpenLocalElement(uri, elementName) << stream.writeOpenElementClose(uri, false);
-    std::string const prefix = stream.getNamespacePrefix(uri) + ':';
+    stream.openLocalElement(uri, elementName);
+    stream.closeStartTag(uri, false);
+    std::string const& partialErrors = stream.qualifiedName(uri, "partialErrors");
     for (std::string const& message : m_partialErrors) {
-        stream << stream.writeOpenElement(uri, prefix + "partialErrors")
-               << stream.writeAttribute("message", stream.escape(message)) << stream.writeOpenElementClose(uri, true);
+        stream.openElement(uri, partialErrors);
+        stream.attribute("message", message);
+        stream.closeStartTag(uri, true);
     }
-    for (ModelObject const& object : m_updatedObjects)
-        HandleAccess::object(object).outputXML(stream, prefix + "updated");
-    stream << stream.writeCloseElement(uri, elementName);
+    std::string const& updated = stream.qualifiedName(uri, "updated");
+    for (ModelObject const& object : m_updatedObjects) HandleAccess::object(object).outputXML(stream, updated);
+    stream.closeElement(uri, elementName);
 }
 
 void ServiceDataImpl::getNamespaces(std::set<std::string>& namespaces) const {

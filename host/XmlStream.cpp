@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <deque>
+#include <ios>
+#include <utility>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -19,54 +21,68 @@ namespace {
 constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view xmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 
-// A stream buffer that writes into a string: its put area is the string's
-// room past the text, so that insertion is a copy; the room grows by
-// doubling and is trimmed when the text is asked for.
-class StringBuffer : public std::streambuf {
+// The stream's buffer. Objects append to its text through the binding's
+// operations; what the caller inserts with `<<` comes through the virtual
+// functions below (there is no put area). On its own, the buffer keeps the
+// whole document. On a caller's buffer it keeps at most a piece of
+// pieceBytes and then hands it on; what the caller inserts is handed on at
+// once, after what the buffer held.
+class Output final : public std::streambuf {
 public:
-    std::string const& text() noexcept {
-        std::size_t const used = written();
-        if (m_text.size() != used) {
-            m_text.resize(used);  // shrinking: neither allocates nor throws
-            resetPutArea(used);
+    static constexpr std::size_t pieceBytes = 64 * 1024;
+
+    explicit Output(std::streambuf* target) noexcept : m_target(target) {}
+
+    std::string& text() noexcept { return m_text; }
+    bool ownsText() const noexcept { return m_target == nullptr; }
+
+    // After an append: a full piece, or the end of the document, goes on.
+    void appended(bool documentEnds) {
+        if (m_target != nullptr && (documentEnds || m_text.size() >= pieceBytes)) handOn();
+    }
+
+    // Gives the caller's buffer what this one holds; throws if it takes less.
+    void handOn() {
+        if (m_target == nullptr || m_text.empty()) return;
+        std::streamsize const size = static_cast<std::streamsize>(m_text.size());
+        std::streamsize const taken = m_target->sputn(m_text.data(), size);
+        if (taken == size) {
+            m_text.clear();
+            return;
         }
-        return m_text;
+        m_text.erase(0, static_cast<std::size_t>(std::max<std::streamsize>(taken, 0)));
+        throw std::ios_base::failure("XmlStream: the caller's buffer took " + std::to_string(taken) + " of " +
+                                     std::to_string(size) + " bytes; " + std::to_string(m_text.size()) +
+                                     " are not written");
     }
 
 protected:
     int_type overflow(int_type c) override {
         if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-        if (pptr() == epptr()) makeRoom(1);
-        *pptr() = traits_type::to_char_type(c);
-        pbump(1);
-        return c;
+        if (m_target == nullptr) {
+            m_text.push_back(traits_type::to_char_type(c));
+            return c;
+        }
+        handOn();
+        return m_target->sputc(traits_type::to_char_type(c));
     }
     std::streamsize xsputn(char const* s, std::streamsize n) override {
-        std::size_t const count = static_cast<std::size_t>(n);
-        if (count == 0) return 0;
-        if (static_cast<std::size_t>(epptr() - pptr()) < count) makeRoom(count);
-        std::memcpy(pptr(), s, count);
-        advance(count);
-        return n;
+        if (m_target == nullptr) {
+            m_text.append(s, static_cast<std::size_t>(n));
+            return n;
+        }
+        handOn();
+        return m_target->sputn(s, n);
+    }
+    int sync() override {
+        if (m_target == nullptr) return 0;
+        handOn();
+        return m_target->pubsync();
     }
 
 private:
-    std::size_t written() const noexcept { return static_cast<std::size_t>(pptr() - pbase()); }
-    void makeRoom(std::size_t count) {
-        std::size_t const used = written();
-        m_text.resize(std::max({used + count, 2 * m_text.size(), std::size_t{256}}));
-        resetPutArea(used);
-    }
-    void resetPutArea(std::size_t used) noexcept {
-        setp(m_text.data(), m_text.data() + m_text.size());
-        advance(used);
-    }
-    void advance(std::size_t count) noexcept {
-        for (; count > INT_MAX; count -= INT_MAX) pbump(INT_MAX);
-        pbump(static_cast<int>(count));
-    }
-
-    std::string m_text;  // the text written, then the put area's room
+    std::streambuf* m_target;  // null: the text is the stream's own
+    std::string m_text;
 };
 
 [[noreturn]] void misuse(std::string const& what) { throw Exceptions::DomException("XmlStream: " + what); }
@@ -104,23 +120,24 @@ QualifiedName splitName(std::string_view name, bool checked) {
 }
 
 // Names found valid, so that a name a message repeats is checked once and
-// afterwards only compared.
+// afterwards only compared. A name has one slot, picked by where its text
+// lies (the writing procedures pass names that live as long as the program)
+// and its length; it takes the slot over from the name there.
 class KnownNames {
 public:
     bool contains(std::string_view name) const noexcept {
-        if (name.empty()) return false;
-        for (std::string const& known : m_names)
-            if (known.size() == name.size() && std::memcmp(known.data(), name.data(), name.size()) == 0) return true;
-        return false;
+        std::string const& known = m_names[slot(name)];
+        return !name.empty() && known.size() == name.size() && std::memcmp(known.data(), name.data(), name.size()) == 0;
     }
-    void add(std::string_view name) {
-        m_names[m_next].assign(name);
-        m_next = (m_next + 1) % m_names.size();
-    }
+    void add(std::string_view name) { m_names[slot(name)].assign(name); }
 
 private:
-    std::array<std::string, 16> m_names;
-    std::size_t m_next = 0;
+    static std::size_t slot(std::string_view name) noexcept {
+        std::uintptr_t const at = reinterpret_cast<std::uintptr_t>(name.data());
+        return static_cast<std::size_t>(at ^ (at >> 6) ^ name.size()) % 64;
+    }
+
+    std::array<std::string, 64> m_names;
 };
 
 // Bytes that an escaped attribute value holds as they are: all but markup,
@@ -157,12 +174,16 @@ void checkEscaped(std::string_view name, std::string_view value) {
     }
 }
 
+std::string const startTagEnd = ">";
+std::string const emptyElementEnd = "/>";
+
 }  // namespace
 
 struct XmlStream::State {
     struct Binding {
         std::string prefix;
         std::string uri;
+        std::size_t escapedSize = 0;  // of the URI, in `assigned`
     };
     struct OpenElement {
         std::string qualifiedName;
@@ -171,8 +192,13 @@ struct XmlStream::State {
         std::size_t bindingsMark = 0;
     };
 
-    StringBuffer ownBuffer;
-    std::deque<Binding> assigned;  // URI -> prefix, for the stream's life; entries never move
+    explicit State(std::streambuf* target) : output(target) {}
+
+    Output output;
+    // URI -> prefix, the first assignedCount entries; entries never move, and
+    // those past the count keep their strings' memory for the next document.
+    std::deque<Binding> assigned;
+    std::size_t assignedCount = 0;
     // Declarations of the open elements, outermost first: the first
     // scopeSize slots. Slots past it keep their strings' memory for reuse.
     std::vector<Binding> inScope;
@@ -182,13 +208,22 @@ struct XmlStream::State {
     bool startTagOpen = false;
     bool rootWritten = false;
     unsigned nextPrefixNumber = 1;
-    std::set<std::string> pending;  // URIs to declare on the next element
+    // URIs to declare on the next element: those handed to addNamespaces,
+    // and the first gatheredCount of `gathered`, in order (slots past the
+    // count keep their memory).
+    std::set<std::string> pending;
+    std::vector<std::string> gathered;
+    std::size_t gatheredCount = 0;
+    bool gathering = false;
     KnownNames elementNames;
     KnownNames attributeNames;
-    std::string text;     // what the last operation returned
-    std::string escaped;  // what escape returned
+    std::deque<std::string> qualifiedNames;  // entries never move
+    std::string text;                        // what the last write... operation returned
+    std::string escaped;                     // what escape returned
+    std::string escapedURI;                  // a URI given a prefix, as its declaration writes it
     bool escapedValid = false;
     std::size_t maxTokenBytes = XmlReadLimits().maxTokenBytes;
+    Part part = Part::Whole;
 
     std::string const* boundUri(std::string_view prefix) const {
         for (std::size_t i = scopeSize; i-- > 0;)
@@ -212,48 +247,133 @@ struct XmlStream::State {
     // in scope and `taken`, the prefix of the element being opened, which
     // keeps the URI it is written with.
     std::string const& prefixOf(std::string_view uri, std::string_view taken = {}) {
-        for (Binding const& binding : assigned)
-            if (binding.uri == uri) return binding.prefix;
+        for (std::size_t i = 0; i < assignedCount; ++i)
+            if (assigned[i].uri == uri) return assigned[i].prefix;
         checkBindable(uri);
-        std::string escapedCheck;
-        appendXmlString(escapedCheck, uri);  // refuses a URI that XML cannot carry
-        checkTokenLength(escapedCheck.size(), maxTokenBytes, "a namespace URI");
-        std::string prefix;
+        if (assignedCount == assigned.size()) assigned.emplace_back();
+        Binding& made = assigned[assignedCount];
+        if (made.uri != uri) {  // else the slot's URI from before reset() was checked
+            escapedURI.clear();
+            appendXmlString(escapedURI, uri);  // refuses a URI that XML cannot carry
+            made.uri.assign(uri);
+            made.escapedSize = escapedURI.size();
+        }
+        checkTokenLength(made.escapedSize, maxTokenBytes, "a namespace URI");
         do {
-            prefix = "ns" + std::to_string(nextPrefixNumber++);
-        } while (prefix == taken || boundUri(prefix) != nullptr);
-        assigned.push_back({std::move(prefix), std::string(uri)});
-        return assigned.back().prefix;
+            made.prefix.assign("ns").append(std::to_string(nextPrefixNumber++));
+        } while (made.prefix == taken || boundUri(made.prefix) != nullptr);
+        ++assignedCount;
+        return made.prefix;
+    }
+
+    // Runs `step` on each URI to declare on the next element, in order, once.
+    template <class Step>
+    void forEachPending(Step&& step) {
+        auto given = pending.begin();
+        std::size_t next = 0;
+        while (given != pending.end() || next < gatheredCount) {
+            if (next == gatheredCount || (given != pending.end() && *given < gathered[next])) {
+                step(*given++);
+            } else {
+                if (given != pending.end() && *given == gathered[next]) ++given;
+                step(gathered[next++]);
+            }
+        }
+    }
+
+    void gather(std::string_view uri) {
+        std::string* const end = gathered.data() + gatheredCount;
+        std::string* const at =
+            std::lower_bound(gathered.data(), end, uri, [](std::string const& a, std::string_view b) { return a < b; });
+        if (at != end && *at == uri) return;
+        std::size_t const index = static_cast<std::size_t>(at - gathered.data());
+        if (gatheredCount == gathered.size()) gathered.emplace_back();
+        gathered[gatheredCount].assign(uri);
+        std::rotate(gathered.begin() + static_cast<std::ptrdiff_t>(index),
+                    gathered.begin() + static_cast<std::ptrdiff_t>(gatheredCount),
+                    gathered.begin() + static_cast<std::ptrdiff_t>(gatheredCount) + 1);
+        ++gatheredCount;
+    }
+
+    // Appends the start of an element (see writeOpenElement and writeOpenLocalElement).
+    void open(std::string& out, std::string_view uri, std::string_view name, bool local);
+    // Appends ` name="value"`, `value` escaped here when `escapeValue`.
+    void attribute(std::string& out, std::string_view name, std::string_view value, bool escapeValue);
+    // ">" or "/>", to append.
+    std::string const& closeStartTag(std::string_view uri, bool empty);
+    // Appends the end tag of the innermost open element.
+    void close(std::string& out, std::string_view uri, std::string_view name);
+
+    // Appends `text` escaped, refusing a token longer than maxTokenBytes;
+    // on refusal `out` is left as it was.
+    void appendEscaped(std::string& out, std::string_view raw) const {
+        std::size_t const start = out.size();
+        appendXmlString(out, raw);
+        if (out.size() - start <= maxTokenBytes) return;
+        std::size_t const length = out.size() - start;
+        out.resize(start);
+        checkTokenLength(length, maxTokenBytes, "a text");
+    }
+
+    void restart() {
+        if (output.ownsText()) {
+            output.text().clear();
+        } else {
+            output.handOn();
+        }
+        assignedCount = 0;
+        scopeSize = 0;
+        depth = 0;
+        startTagOpen = false;
+        rootWritten = false;
+        nextPrefixNumber = 1;
+        pending.clear();
+        gatheredCount = 0;
+        gathering = false;
+        text.clear();
+        escapedValid = false;
+        part = Part::Whole;
     }
 };
-
-namespace {
-
-std::string const startTagEnd = ">";
-std::string const emptyElementEnd = "/>";
-
-}  // namespace
 
 // A write that fails throws, rather than leaving the stream bad and the
 // text cut short: the insertion rethrows what the buffer threw (std::bad_alloc
 // when the string cannot grow), or throws std::ios_base::failure when a
 // caller's buffer refuses bytes.
-XmlStream::XmlStream() : std::ostream(nullptr), m_state(std::make_unique<State>()) {
-    rdbuf(&m_state->ownBuffer);
+XmlStream::XmlStream() : XmlStream(nullptr) {}
+
+XmlStream::XmlStream(std::streambuf* target) : std::ostream(nullptr), m_state(std::make_unique<State>(target)) {
+    rdbuf(&m_state->output);
     exceptions(badbit);
 }
 
-XmlStream::XmlStream(std::streambuf* target) : std::ostream(target), m_state(std::make_unique<State>()) {
-    exceptions(badbit);
+XmlStream::~XmlStream() {
+    try {
+        m_state->output.handOn();
+    } catch (...) {  // nowhere to report it: flush() first to see it
+    }
 }
 
-XmlStream::~XmlStream() = default;
+std::string const& XmlStream::str() const noexcept {
+    static std::string const none;
+    return m_state->output.ownsText() ? m_state->output.text() : none;
+}
 
-std::string const& XmlStream::str() const noexcept { return m_state->ownBuffer.text(); }
+void XmlStream::reset() { m_state->restart(); }
 
 bool XmlStream::isRootElement() const noexcept { return m_state->depth == 0; }
 
 void XmlStream::addNamespaces(std::set<std::string> namespaces) { m_state->pending.merge(namespaces); }
+
+void XmlStream::addNamespace(std::string_view uri) { m_state->gather(uri); }
+
+bool XmlStream::gathersNamespaces() const noexcept { return m_state->gathering; }
+
+XmlStream::GatheringNamespaces::GatheringNamespaces(XmlStream& stream) noexcept : m_stream(stream) {
+    m_stream.m_state->gathering = true;
+}
+
+XmlStream::GatheringNamespaces::~GatheringNamespaces() { m_stream.m_state->gathering = false; }
 
 std::string const& XmlStream::getNamespacePrefix(std::string_view uri) { return m_state->prefixOf(uri); }
 
@@ -261,8 +381,7 @@ std::string const& XmlStream::escape(std::string_view text) {
     State& s = *m_state;
     s.escapedValid = false;
     s.escaped.clear();
-    appendXmlString(s.escaped, text);
-    checkTokenLength(s.escaped.size(), s.maxTokenBytes, "a text");
+    s.appendEscaped(s.escaped, text);
     s.escapedValid = true;
     return s.escaped;
 }
@@ -272,123 +391,224 @@ void XmlStream::setMaxTokenBytes(std::size_t bytes) noexcept { m_state->maxToken
 std::size_t XmlStream::maxTokenBytes() const noexcept { return m_state->maxTokenBytes; }
 
 std::string const& XmlStream::writeOpenElement(std::string_view uri, std::string_view name) {
-    return open(uri, name, false);
+    State& s = *m_state;
+    s.text.clear();
+    s.open(s.text, uri, name, false);
+    return s.text;
 }
 
 std::string const& XmlStream::writeOpenLocalElement(std::string_view uri, std::string_view name) {
-    return open(uri, name, true);
+    State& s = *m_state;
+    s.text.clear();
+    s.open(s.text, uri, name, true);
+    return s.text;
 }
 
-std::string const& XmlStream::open(std::string_view uri, std::string_view name, bool local) {
+std::string const& XmlStream::writeAttribute(std::string_view name, std::string_view value) const {
     State& s = *m_state;
-    bool const known = s.elementNames.contains(name);
+    s.text.clear();
+    s.attribute(s.text, name, value, false);
+    return s.text;
+}
+
+std::string const& XmlStream::writeOpenElementClose(std::string_view uri, bool empty) {
+    return m_state->closeStartTag(uri, empty);
+}
+
+std::string const& XmlStream::writeCloseElement(std::string_view uri, std::string_view name) {
+    State& s = *m_state;
+    s.text.clear();
+    s.close(s.text, uri, name);
+    return s.text;
+}
+
+void XmlStream::openElement(std::string_view uri, std::string_view name) {
+    State& s = *m_state;
+    s.open(s.output.text(), uri, name, false);
+    s.output.appended(false);
+}
+
+void XmlStream::openLocalElement(std::string_view uri, std::string_view name) {
+    State& s = *m_state;
+    s.open(s.output.text(), uri, name, true);
+    s.output.appended(false);
+}
+
+void XmlStream::attribute(std::string_view name, std::string_view text) {
+    State& s = *m_state;
+    s.attribute(s.output.text(), name, text, true);
+    s.output.appended(false);
+}
+
+void XmlStream::closeStartTag(std::string_view uri, bool empty) {
+    State& s = *m_state;
+    s.output.text().append(s.closeStartTag(uri, empty));
+    s.output.appended(s.depth == 0);
+}
+
+void XmlStream::closeElement(std::string_view uri, std::string_view name) {
+    State& s = *m_state;
+    s.close(s.output.text(), uri, name);
+    s.output.appended(s.depth == 0);
+}
+
+void XmlStream::textElement(std::string_view name, std::string_view text) {
+    State& s = *m_state;
+    if (s.depth == 0 || s.startTagOpen)
+        misuse("element \"" + std::string(name) + "\" of text written outside the content of an element");
+    std::string& written = s.output.text();
+    std::size_t const mark = written.size();
+    written.push_back('<');
+    written.append(name).push_back('>');
+    try {
+        s.appendEscaped(written, text);
+    } catch (...) {
+        written.resize(mark);
+        throw;
+    }
+    written.append("</").append(name).push_back('>');
+    s.output.appended(false);
+}
+
+std::string const& XmlStream::qualifiedName(std::string_view uri, std::string_view local) {
+    State& s = *m_state;
+    std::string_view const prefix = uri.empty() ? std::string_view() : std::string_view(s.prefixOf(uri));
+    std::size_t const size = prefix.empty() ? local.size() : prefix.size() + 1 + local.size();
+    for (std::string const& name : s.qualifiedNames)
+        if (name.size() == size && name.compare(0, prefix.size(), prefix) == 0 &&
+            name.compare(size - local.size(), local.size(), local) == 0 &&
+            (prefix.empty() || name[prefix.size()] == ':'))
+            return name;
+    std::string& name = s.qualifiedNames.emplace_back();
+    name.reserve(size);
+    if (!prefix.empty()) name.append(prefix).append(1, ':');
+    return name.append(local);
+}
+
+void XmlStream::writeNextAs(Part part) noexcept { m_state->part = part; }
+
+XmlStream::Part XmlStream::takePart() noexcept { return std::exchange(m_state->part, Part::Whole); }
+
+void XmlStream::State::open(std::string& out, std::string_view uri, std::string_view name, bool local) {
+    bool const known = elementNames.contains(name);
     QualifiedName const split = splitName(name, known);
-    if (s.startTagOpen) misuse("cannot open element \"" + std::string(name) + "\" inside an unclosed start tag");
-    if (s.depth == 0 && s.rootWritten)
+    if (startTagOpen) misuse("cannot open element \"" + std::string(name) + "\" inside an unclosed start tag");
+    if (depth == 0 && rootWritten)
         misuse("cannot write element \"" + std::string(name) + "\": the document already has its root element");
     if (split.prefix == "xmlns" || split.prefix == "xml")
         misuse("element \"" + std::string(name) + "\" uses a reserved prefix");
-    if (!known) s.elementNames.add(name);
+    if (!known) elementNames.add(name);
     checkBindable(uri);
 
     // Declarations this element needs, in a fixed order: the URIs handed to
     // addNamespaces, then the one its name needs, each only when not in scope.
-    std::size_t const mark = s.scopeSize;
-    if (s.elements.size() == s.depth) s.elements.emplace_back();  // before any view into the open elements
+    std::size_t const mark = scopeSize;
+    if (elements.size() == depth) elements.emplace_back();  // before any view into the open elements
     auto declare = [&](std::string_view prefix, std::string_view declaredUri) {
-        if (!s.isBound(prefix, declaredUri)) s.bind(prefix, declaredUri);
+        if (!isBound(prefix, declaredUri)) bind(prefix, declaredUri);
     };
     std::string_view ownPrefix;  // into `assigned`, whose entries never move
     std::string_view elementNamespace = uri;
     try {
         // A URI whose prefix, given before, is the one this element's name
         // takes is declared where it is used instead.
-        for (std::string const& pendingUri : s.pending) {
-            std::string const& prefix = s.prefixOf(pendingUri, split.prefix);
+        forEachPending([&](std::string const& pendingUri) {
+            std::string const& prefix = prefixOf(pendingUri, split.prefix);
             if (prefix != split.prefix) declare(prefix, pendingUri);
-        }
+        });
         if (!split.prefix.empty()) {
             // A prefix in scope keeps its binding; only an unbound one gets `uri`.
-            if (std::string const* bound = s.boundUri(split.prefix)) {
+            if (std::string const* bound = boundUri(split.prefix)) {
                 elementNamespace = *bound;
             } else {
-                s.bind(split.prefix, uri);
+                bind(split.prefix, uri);
             }
-        } else if (local && s.depth > 0) {
-            elementNamespace = s.elements[s.depth - 1].elementNamespace;
+        } else if (local && depth > 0) {
+            elementNamespace = elements[depth - 1].elementNamespace;
             declare({}, elementNamespace);
         } else {
-            ownPrefix = s.prefixOf(uri);
+            ownPrefix = prefixOf(uri);
             declare(ownPrefix, uri);
         }
     } catch (...) {
-        s.scopeSize = mark;
+        scopeSize = mark;
         throw;
     }
-    s.pending.clear();
+    if (!pending.empty()) pending.clear();
+    gatheredCount = 0;
 
-    State::OpenElement& element = s.elements[s.depth];
+    // A slot mostly finds the text of the element written before at its
+    // depth: it is copied only when it differs.
+    OpenElement& element = elements[depth];
+    std::string& qualified = element.qualifiedName;
     if (ownPrefix.empty()) {
-        element.qualifiedName.assign(name);
-    } else {
-        element.qualifiedName.assign(ownPrefix).append(1, ':').append(name);
+        if (qualified != name) qualified.assign(name);
+    } else if (qualified.size() != ownPrefix.size() + 1 + name.size() ||
+               qualified.compare(0, ownPrefix.size(), ownPrefix) || qualified[ownPrefix.size()] != ':' ||
+               qualified.compare(ownPrefix.size() + 1, name.size(), name)) {
+        qualified.assign(ownPrefix).append(1, ':').append(name);
     }
-    element.uri.assign(uri);
-    element.elementNamespace.assign(elementNamespace);
+    if (element.uri != uri) element.uri.assign(uri);
+    if (element.elementNamespace != elementNamespace) element.elementNamespace.assign(elementNamespace);
     element.bindingsMark = mark;
-    ++s.depth;
-    s.startTagOpen = true;
-    s.rootWritten = true;
+    ++depth;
+    startTagOpen = true;
+    rootWritten = true;
 
-    std::string& text = s.text;
-    text.clear();
-    text.append(1, '<').append(element.qualifiedName);
-    for (std::size_t i = mark; i < s.scopeSize; ++i) {
-        State::Binding const& binding = s.inScope[i];
-        text.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
-        appendXmlString(text, binding.uri);
-        text.append(1, '"');
+    out.push_back('<');
+    out.append(element.qualifiedName);
+    for (std::size_t i = mark; i < scopeSize; ++i) {
+        Binding const& binding = inScope[i];
+        out.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
+        appendXmlString(out, binding.uri);
+        out.push_back('"');
     }
-    return text;
 }
 
-std::string const& XmlStream::writeAttribute(std::string_view name, std::string_view value) const {
-    State& s = *m_state;
-    if (!s.startTagOpen) misuse("attribute \"" + std::string(name) + "\" written outside a start tag");
-    if (!s.attributeNames.contains(name)) {
+void XmlStream::State::attribute(std::string& out, std::string_view name, std::string_view value, bool escapeValue) {
+    if (!startTagOpen) misuse("attribute \"" + std::string(name) + "\" written outside a start tag");
+    if (!attributeNames.contains(name)) {
         if (!detail::isNCName(name)) misuse("\"" + std::string(name) + "\" is not a valid attribute name");
-        s.attributeNames.add(name);
+        attributeNames.add(name);
     }
     // What escape returned is escaped already; anything else is checked.
-    bool const escaped = s.escapedValid && value.data() == s.escaped.data() && value.size() == s.escaped.size();
-    if (!escaped) {
+    bool const escapedBefore = escapedValid && value.data() == escaped.data() && value.size() == escaped.size();
+    if (!escapeValue && !escapedBefore) {
         checkEscaped(name, value);
-        checkTokenLength(value.size(), s.maxTokenBytes, "an attribute value");
+        checkTokenLength(value.size(), maxTokenBytes, "an attribute value");
     }
-    std::string& text = s.text;
-    text.clear();
-    text.append(1, ' ').append(name).append("=\"").append(value).append(1, '"');
-    return text;
+    std::size_t const mark = out.size();
+    out.push_back(' ');
+    out.append(name).append("=\"", 2);
+    if (escapeValue) {
+        try {
+            appendEscaped(out, value);
+        } catch (...) {
+            out.resize(mark);
+            throw;
+        }
+    } else {
+        out.append(value);
+    }
+    out.push_back('"');
 }
 
-std::string const& XmlStream::writeOpenElementClose(std::string_view uri, bool empty) {
-    State& s = *m_state;
-    if (!s.startTagOpen) misuse("no start tag is open to close");
-    State::OpenElement const& element = s.elements[s.depth - 1];
+std::string const& XmlStream::State::closeStartTag(std::string_view uri, bool empty) {
+    if (!startTagOpen) misuse("no start tag is open to close");
+    OpenElement const& element = elements[depth - 1];
     if (element.uri != uri)
         misuse("the start tag of \"" + element.qualifiedName + "\" is closed with another namespace URI");
-    s.startTagOpen = false;
+    startTagOpen = false;
     if (!empty) return startTagEnd;
-    s.scopeSize = element.bindingsMark;
-    --s.depth;
+    scopeSize = element.bindingsMark;
+    --depth;
     return emptyElementEnd;
 }
 
-std::string const& XmlStream::writeCloseElement(std::string_view uri, std::string_view name) {
-    State& s = *m_state;
-    if (s.depth == 0) misuse("cannot close \"" + std::string(name) + "\": no element is open");
-    if (s.startTagOpen) misuse("cannot close \"" + std::string(name) + "\" before its start tag is closed");
-    State::OpenElement const& element = s.elements[s.depth - 1];
+void XmlStream::State::close(std::string& out, std::string_view uri, std::string_view name) {
+    if (depth == 0) misuse("cannot close \"" + std::string(name) + "\": no element is open");
+    if (startTagOpen) misuse("cannot close \"" + std::string(name) + "\" before its start tag is closed");
+    OpenElement const& element = elements[depth - 1];
     std::string_view const qualified = element.qualifiedName;
     // A name given without prefix was qualified when the element was opened.
     bool const sameName =
@@ -398,12 +618,9 @@ std::string const& XmlStream::writeCloseElement(std::string_view uri, std::strin
     if (!sameName || element.uri != uri)
         misuse("cannot close \"" + std::string(name) + "\": the innermost open element is \"" + element.qualifiedName +
                "\"");
-    std::string& text = s.text;
-    text.clear();
-    text.append("</").append(qualified).append(1, '>');
-    s.scopeSize = element.bindingsMark;
-    --s.depth;
-    return text;
+    out.append("</", 2).append(qualified).push_back('>');
+    scopeSize = element.bindingsMark;
+    --depth;
 }
 
 }  // namespace Kestrune::Soa::Common::Xml

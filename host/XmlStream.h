@@ -33,8 +33,13 @@ namespace Kestrune::Soa::Common::Xml {
 //
 // The text an operation returns lives in the stream and stays valid until
 // the next operation: insert it at once, as `stream << stream.write...(...)`
-// does. Writing allocates nothing per element once the stream's buffers have
-// grown to the message's shape.
+// does. Objects write themselves through the binding's operations below,
+// which append straight to the stream's text.
+//
+// Reuse: reset() starts the next document on the same stream. Every buffer
+// keeps its memory, so that once the stream has written a message of a
+// given shape, writing another of that shape allocates nothing. A stream is
+// for one thread at a time; give each thread its own.
 //
 // A write that fails throws (std::bad_alloc, or std::ios_base::failure from a
 // caller's buffer that refuses bytes) instead of leaving the text cut short.
@@ -42,7 +47,11 @@ class KXSOACOMMON_EXPORT XmlStream : public std::ostream {
 public:
     // Writes into a string that the stream owns; see str().
     XmlStream();
-    // Writes onto the caller's buffer, which must outlive the stream.
+    // Writes onto the caller's buffer, which must outlive the stream. What
+    // the caller inserts goes to the buffer at once; what objects write goes
+    // in pieces of some kilobytes, the last when the root element ends (or
+    // at flush() and reset(); what is left when the stream is destroyed is
+    // handed on too, but an error can then no longer be reported).
     explicit XmlStream(std::streambuf* target);
     ~XmlStream() override;
     XmlStream(XmlStream const&) = delete;
@@ -51,6 +60,13 @@ public:
     // The text written so far, for a stream that writes into its own string;
     // empty for a stream on a caller's buffer.
     std::string const& str() const noexcept;
+
+    // Ends the document: the next element written is a new root. A stream
+    // on its own string drops the text written (keeping its memory); one on
+    // a caller's buffer hands on what it holds first. The prefixes are given
+    // out from "ns1" again, so the next message is written exactly as on a
+    // new stream; maxTokenBytes() stays.
+    void reset();
 
     // True exactly while no element written to the stream is open.
     bool isRootElement() const noexcept;
@@ -92,13 +108,59 @@ public:
     std::string const& writeCloseElement(std::string_view uri, std::string_view name);
 
     // The prefix of `uri` in this stream (assigned on first request, then
-    // stable, as is the string returned); never empty. An empty URI cannot
-    // have one and is refused.
+    // stable until reset(), as is the string returned); never empty. An
+    // empty URI cannot have one and is refused.
     std::string const& getNamespacePrefix(std::string_view uri);
 
-private:
-    std::string const& open(std::string_view uri, std::string_view name, bool local);
+    // The binding's operations (xml/, and the host's business objects and
+    // service data). Each does what the write... operation of the same name
+    // does, with the same checks, and appends its text to the stream's text
+    // itself instead of returning it.
+    void openElement(std::string_view uri, std::string_view name);
+    void openLocalElement(std::string_view uri, std::string_view name);
+    // The attribute with `text` escaped (as escape() does) on the way.
+    void attribute(std::string_view name, std::string_view text);
+    void closeStartTag(std::string_view uri, bool empty);
+    void closeElement(std::string_view uri, std::string_view name);
+    // "<name>text</name>", `text` escaped: an element of text alone, inside
+    // the open element; `name` as qualifiedName gives it.
+    void textElement(std::string_view name, std::string_view text);
+    // `local` qualified with the prefix of `uri` ("ns1:local"), or `local`
+    // alone for an empty URI: the name of a child element. The string lives
+    // as long as the stream.
+    std::string const& qualifiedName(std::string_view uri, std::string_view local);
 
+    // A URI that the next element opened declares, as addNamespaces adds
+    // them (the two are declared together, in order).
+    void addNamespace(std::string_view uri);
+    // While one lives, the stream gathers the namespaces of the root element
+    // about to be written: an object's outputXML then writes nothing and
+    // hands the URIs its element tree needs to addNamespace (the same as its
+    // getNamespaces gives, without building a set).
+    class KXSOACOMMON_EXPORT GatheringNamespaces {
+    public:
+        explicit GatheringNamespaces(XmlStream& stream) noexcept;
+        ~GatheringNamespaces();
+        GatheringNamespaces(GatheringNamespaces const&) = delete;
+        GatheringNamespaces& operator=(GatheringNamespaces const&) = delete;
+
+    private:
+        XmlStream& m_stream;
+    };
+    bool gathersNamespaces() const noexcept;
+
+    // Writing one root element in parts, for xml/RequestWriter.h: the next
+    // object written at the root writes only the part named (First: the
+    // start of its element, its namespace declarations and its children;
+    // Middle: its children; Last: its children and its end; the probe runs
+    // from the first part to the last). Whole, the default, is all of it.
+    enum class Part : unsigned char { Whole, First, Middle, Last };
+    void writeNextAs(Part part) noexcept;
+    // The part to write now, for the object's writing procedure; the stream
+    // goes back to Whole, so that what the object holds is written whole.
+    Part takePart() noexcept;
+
+private:
     struct State;
     std::unique_ptr<State> m_state;
 };

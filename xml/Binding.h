@@ -80,37 +80,50 @@ void reserveOwnChildren(Impl& self, Table const& table, XMLNode const& node) {
     std::apply([&](auto const&... member) { (reserveFor(self, member, counts[index++]), ...); }, table);
 }
 
-// Adds the namespace URIs that `self`'s element tree needs: its own, then
-// those of each child-element member (a list asks its first entry only).
-template <class Impl, class Table>
-void getNamespaces(Impl const& self, Table const& table, std::set<std::string>& namespaces) {
-    namespaces.insert(self.getNamespaceURI());
+// Adds the namespace URIs that `self`'s element tree needs, to a set or to
+// a stream that gathers them: its own, then those of each child-element
+// member (a list asks its first entry only).
+template <class Impl, class Table, class Namespaces>
+void getNamespaces(Impl const& self, Table const& table, Namespaces& namespaces) {
+    addNamespaceTo(namespaces, self.getNamespaceURI());
     forEachMember<false>(table, [&](auto const& member) { member.gatherNamespaces(self, namespaces); });
 }
 
 // Writes `self` as one element named `elementName`: attributes in member
-// order, then child elements in member order. Only the outermost element of
-// a write declares the namespaces and runs the probe.
+// order, then child elements in member order, appended straight to the
+// stream's text. Only the outermost element of a write declares the
+// namespaces and runs the probe. Written in parts (XmlStream::Part), the
+// element's start and end are written by the first and the last part, and
+// each part writes the children that `self` holds then.
 template <class Impl, class Table>
 void outputXML(Impl const& self, Table const& table, std::string const& probe, XmlStream& stream,
                std::string const& elementName) {
-    bool const atRoot = stream.isRootElement();
-    if (atRoot) {
-        std::set<std::string> namespaces;
-        getNamespaces(self, table, namespaces);
-        stream.addNamespaces(std::move(namespaces));
-        Kestrune::Soa::Internal::Common::Monitor::markStart(probe);
+    if (stream.gathersNamespaces()) {
+        getNamespaces(self, table, stream);
+        return;
     }
+    using Part = XmlStream::Part;
+    Part const part = stream.takePart();
+    bool const atRoot = part != Part::Whole || stream.isRootElement();  // parts are written at the root alone
     std::string const& uri = self.getNamespaceURI();
-    stream << stream.writeOpenElement(uri, elementName);
-    forEachMember<true>(table, [&](auto const& member) { member.write(self, stream); });
-    stream << stream.writeOpenElementClose(uri, isAttributeOnly<Table>);
-    if constexpr (!isAttributeOnly<Table>) {
-        std::string const prefix = stream.getNamespacePrefix(uri) + ':';
-        forEachMember<false>(table, [&](auto const& member) { member.write(self, stream, prefix); });
-        stream << stream.writeCloseElement(uri, elementName);
+    if (part == Part::Whole || part == Part::First) {
+        if (atRoot) {
+            {
+                XmlStream::GatheringNamespaces const gathering(stream);
+                getNamespaces(self, table, stream);
+            }
+            Kestrune::Soa::Internal::Common::Monitor::markStart(probe);
+        }
+        stream.openElement(uri, elementName);
+        forEachMember<true>(table, [&](auto const& member) { member.write(self, stream); });
+        stream.closeStartTag(uri, isAttributeOnly<Table>);
     }
-    if (atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
+    bool const ends = part == Part::Whole || part == Part::Last;
+    if constexpr (!isAttributeOnly<Table>) {
+        forEachMember<false>(table, [&](auto const& member) { member.write(self, stream, uri); });
+        if (ends) stream.closeElement(uri, elementName);
+    }
+    if (ends && atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
 }
 
 // How an element of `Impl` is read (see XmlElementType): at its start the

@@ -19,7 +19,6 @@
 #include "xml/Handle.h"
 
 #include <cstddef>
-#include <deque>
 #include <set>
 #include <string>
 #include <string_view>
@@ -32,21 +31,10 @@ namespace Kestrune::Soa::Common::Xml::Binding {
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
 
-// `prefix` followed by `xmlName`: the name of a child element. The names a
-// thread has made are kept (a few dozen at most: one per member and prefix),
-// so that writing allocates none after the first message; past a bound the
-// name is made in `spare`.
-inline std::string const& qualifiedName(std::string_view prefix, std::string_view xmlName, std::string& spare) {
-    thread_local std::deque<std::string> made;  // entries never move
-    std::size_t const size = prefix.size() + xmlName.size();
-    for (std::string const& name : made)
-        if (name.size() == size && name.compare(0, prefix.size(), prefix) == 0 &&
-            name.compare(prefix.size(), xmlName.size(), xmlName) == 0)
-            return name;
-    std::string& name = made.size() < 256 ? made.emplace_back() : spare;
-    name.reserve(size);
-    return name.append(prefix).append(xmlName);
-}
+// Where a getNamespaces procedure puts a URI: a caller's set, or a stream
+// that gathers the namespaces of the root element it is about to write.
+inline void addNamespaceTo(std::set<std::string>& namespaces, std::string const& uri) { namespaces.insert(uri); }
+inline void addNamespaceTo(XmlStream& stream, std::string const& uri) { stream.addNamespace(uri); }
 
 // Attributes of the type's own element.
 template <class C>
@@ -55,9 +43,7 @@ struct StringAttribute {
     char const* xmlName;
     std::string C::*field;
 
-    void write(C const& self, XmlStream& stream) const {
-        stream << stream.writeAttribute(xmlName, stream.escape(self.*field));
-    }
+    void write(C const& self, XmlStream& stream) const { stream.attribute(xmlName, self.*field); }
     void read(C& self, XmlElementStart const& element) const { (self.*field).assign(element.getAttr(xmlName)); }
 };
 
@@ -68,7 +54,7 @@ struct BoolAttribute {
     bool C::*field;
 
     void write(C const& self, XmlStream& stream) const {
-        stream << stream.writeAttribute(xmlName, lexical_cast<std::string>(self.*field));
+        stream.attribute(xmlName, lexical_cast<std::string>(self.*field));
     }
     void read(C& self, XmlElementStart const& element) const {
         self.*field = lexical_cast<bool>(element.getAttr(xmlName));
@@ -88,16 +74,17 @@ struct ListMember {
         std::vector<Entry>& list = self.*field;
         if (entries > 0) list.reserve(list.size() + entries);
     }
-    void write(C const& self, XmlStream& stream, std::string const& prefix) const {
+    // Each entry as a child of the element of `self`, in namespace `uri`.
+    void write(C const& self, XmlStream& stream, std::string const& uri) const {
         std::vector<Entry> const& list = self.*field;
         if (list.empty()) return;
-        std::string spare;
-        std::string const& elementName = qualifiedName(prefix, xmlName, spare);
+        std::string const& elementName = stream.qualifiedName(uri, xmlName);
         for (Entry const& entry : list) Kind::writeEntry(entry, stream, elementName);
     }
     // A new entry for `child`, at the end of the list.
     XmlChild open(C& self) const { return Kind::openEntry(self.*field); }
-    void gatherNamespaces(C const& self, std::set<std::string>& namespaces) const {
+    template <class Namespaces>
+    void gatherNamespaces(C const& self, Namespaces& namespaces) const {
         std::vector<Entry> const& list = self.*field;
         if (!list.empty()) Kind::entryNamespaces(list.front(), namespaces);
     }
@@ -120,16 +107,21 @@ struct HandledEntry {
     static void entryNamespaces(Object const& entry, std::set<std::string>& namespaces) {
         HandleAccess::object(entry).getNamespaces(namespaces);
     }
+    // Asked while the stream gathers namespaces, its outputXML writes nothing.
+    static void entryNamespaces(Object const& entry, XmlStream& gathering) {
+        static std::string const unnamed;
+        HandleAccess::object(entry).outputXML(gathering, unnamed);
+    }
 };
 
 // Entries of a string list: one element holding the escaped text.
 struct TextEntry {
     static void writeEntry(std::string const& entry, XmlStream& stream, std::string const& elementName) {
-        std::string const& text = stream.escape(entry);
-        stream << '<' << elementName << '>' << text << "</" << elementName << '>';
+        stream.textElement(elementName, entry);
     }
     static XmlChild openEntry(std::vector<std::string>& list) { return XmlChild::newText(list); }
-    static void entryNamespaces(std::string const&, std::set<std::string>&) {}
+    template <class Namespaces>
+    static void entryNamespaces(std::string const&, Namespaces&) {}
 };
 
 template <class C>
@@ -149,16 +141,15 @@ struct SingleMember {
     S C::*field;
 
     void reserve(C&, std::size_t) const {}
-    void write(C const& self, XmlStream& stream, std::string const& prefix) const {
-        std::string spare;
+    void write(C const& self, XmlStream& stream, std::string const& uri) const {
         HandledEntry<S>::writeEntry(
-            self.*field, stream,
-            qualifiedName(Prefixed ? std::string_view(prefix) : std::string_view(), xmlName, spare));
+            self.*field, stream, stream.qualifiedName(Prefixed ? std::string_view(uri) : std::string_view(), xmlName));
     }
     XmlChild open(C& self) const {
         return XmlChild::inPlace(HandleAccess::object(self.*field), HandledEntry<S>::Impl::xmlElementType());
     }
-    void gatherNamespaces(C const& self, std::set<std::string>& namespaces) const {
+    template <class Namespaces>
+    void gatherNamespaces(C const& self, Namespaces& namespaces) const {
         HandledEntry<S>::entryNamespaces(self.*field, namespaces);
     }
 };

@@ -9,10 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ios>
 #include <sstream>
 
 using namespace Kestrune::Soa::Common::Xml;
+using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
 using kxsoa_test::domExceptionMessage;
+using kxsoa_test::fullServiceData;
+using kxsoa_test::written;
 
 namespace {
 
@@ -102,6 +107,48 @@ TEST(XmlStream, WritesOntoACallersBuffer) {
     EXPECT_EQ(target.str(), "<ns1:only xmlns:ns1=\"urn:a&amp;b&quot;c\" attr=\"value\"/>");
     EXPECT_EQ(XmlDocument::parse(target.str()).root().namespaceURI, "urn:a&b\"c");
     EXPECT_EQ(stream.str(), "");
+}
+
+TEST(XmlStream, ResetStartsTheNextDocumentAsOnANewStream) {
+    ServiceData refused;
+    refused.addPartialError("bell\x07");
+    std::string const data = written(fullServiceData(), "data");
+    std::stringbuf target;
+    XmlStream own;
+    XmlStream onBuffer(&target);
+    for (XmlStream* stream : {&own, &onBuffer}) {
+        writeEmpty(*stream, "urn:a", "first");
+        EXPECT_EQ(domExceptionMessage([&] { writeEmpty(*stream, "urn:a", "second"); }),
+                  "XmlStream: cannot write element \"second\": the document already has its root element");
+        stream->reset();
+        EXPECT_NE(domExceptionMessage([&] { refused.outputXML(*stream, "data"); }), "(no DomException)");
+        stream->reset();                         // after a write cut short in an element
+        writeEmpty(*stream, "urn:b", "second");  // "ns1" again
+        EXPECT_EQ(domExceptionMessage([&] { stream->writeCloseElement("urn:b", "second"); }),
+                  "XmlStream: cannot close \"second\": no element is open");
+        stream->reset();
+        fullServiceData().outputXML(*stream, "data");
+    }
+    EXPECT_EQ(own.str(), data);
+    std::string const second = "<ns1:second xmlns:ns1=\"urn:b\" attr=\"value\"/>";
+    EXPECT_EQ(target.str().substr(target.str().size() - second.size() - data.size()), second + data);
+}
+
+TEST(XmlStream, ACallersBufferThatTakesTooLittleStopsTheWrite) {
+    struct Room : std::streambuf {
+        std::streamsize room = 100000;
+        std::streamsize xsputn(char const*, std::streamsize n) override {
+            std::streamsize const taken = std::min(n, room);
+            room -= taken;
+            return taken;
+        }
+    } target;
+    ServiceData data;  // past one piece of the stream's
+    for (int i = 0; i < 2000; ++i) data.addPartialError(std::string(100, 'x'));
+    XmlStream stream(&target);
+    EXPECT_THROW(data.outputXML(stream, "data"), std::ios_base::failure);
+    EXPECT_EQ(target.room, 0);
+    EXPECT_THROW(stream << "more", std::ios_base::failure);
 }
 
 TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
