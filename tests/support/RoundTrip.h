@@ -12,11 +12,13 @@
 #include "host/ServiceData.h"
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
+#include "xml/RequestWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -83,11 +85,33 @@ std::string writtenInside(T const& object) {
     return stream.str();
 }
 
+// One stream for every test of a program, reset between documents: what it
+// writes must not depend on what it wrote before.
+inline Kestrune::Soa::Common::Xml::XmlStream& reusedStream() {
+    static Kestrune::Soa::Common::Xml::XmlStream stream;
+    stream.reset();
+    return stream;
+}
+
+// A request written record by record onto a caller's buffer.
+template <class T>
+std::string writtenRecordByRecord(T const& request, std::string const& elementName) {
+    std::stringbuf target;
+    Kestrune::Soa::Common::Xml::XmlStream stream(&target);
+    Kestrune::Soa::Common::Xml::RequestWriter<T> writer(stream);
+    writer.open(elementName);
+    for (auto const& record : request.getInputArray()) writer.write(record);
+    writer.close();
+    return target.str();
+}
+
 // `object` written at the root and read back into a fresh object that holds
 // the same content: expat accepts the text, the schemas accept it as the type named by `probe` (the
 // public class's full name), also when written inside a caller's element,
 // and the two steps fire the probes `probe` + "::outputXML" and `probe` +
-// "::parse", once each.
+// "::parse", once each. A stream that wrote other documents before, and for
+// a request its records written one at a time, write the same text with the
+// same probes.
 template <class T>
 T roundTrip(T const& object, std::string const& probe) {
     ProbeRecorder probes;
@@ -97,8 +121,21 @@ T roundTrip(T const& object, std::string const& probe) {
     EXPECT_EQ(kxsoa::validation::messageError(xml, typeName), "") << xml;
     T copy = readBack<T>(xml);
     EXPECT_TRUE(sameContent(object, copy));
-    EXPECT_EQ(probes.events, (std::vector<std::string>{"start " + probe + "::outputXML", "end " + probe + "::outputXML",
-                                                       "start " + probe + "::parse", "end " + probe + "::parse"}));
+    std::vector<std::string> const writing{"start " + probe + "::outputXML", "end " + probe + "::outputXML"};
+    EXPECT_EQ(probes.events, (std::vector<std::string>{writing[0], writing[1], "start " + probe + "::parse",
+                                                       "end " + probe + "::parse"}));
+    auto const writesTheSame = [&](char const* how, auto const& write) {
+        ProbeRecorder again;
+        EXPECT_EQ(write(), xml) << how;
+        EXPECT_EQ(again.events, writing) << how;
+    };
+    writesTheSame("on a reused stream", [&] {
+        Kestrune::Soa::Common::Xml::XmlStream& stream = reusedStream();
+        object.outputXML(stream, "root");
+        return stream.str();
+    });
+    if constexpr (Kestrune::Soa::Common::Xml::isRequest<T>)
+        writesTheSame("record by record", [&] { return writtenRecordByRecord(object, "root"); });
     std::string const inside = writtenInside(object);
     EXPECT_TRUE(wellFormed(inside));
     for (std::size_t message : {0, 1})

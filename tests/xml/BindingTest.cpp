@@ -6,20 +6,23 @@
 #include "2008_06/Fixtures.h"
 
 #include "importexport/2007_06/ExportToApplicationResponse.h"
-#include "importexport/2008_06/ExportToApplicationInputData1.h"
+#include "importexport/2008_06/ExportToApplicationInput.h"
 #include "importexport/2008_06/GetExportTemplateResponse.h"
 #include "importexport/2008_06/GetExportTemplatesInput.h"
 
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
+#include "xml/RequestWriter.h"
 
 #include <gtest/gtest.h>
 
 using namespace kxsoa_test;
 using namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
 using Kestrune::Soa::Common::Exceptions::DomException;
+using Kestrune::Soa::Common::Xml::RequestWriter;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 using Kestrune::Soa::Common::Xml::XMLNode;
+using Kestrune::Soa::Common::Xml::XmlStream;
 using Record = ExportToApplicationInputData1;
 
 namespace {
@@ -129,6 +132,38 @@ TEST(Binding, EmptyListsWriteNothingButTheElementStillHasStartAndEndTags) {
               root + " applicationFormat=\"\" templateType=\"\" templateId=\"\"></ns1:root>");
     EXPECT_EQ(written(GetExportTemplateResponse(), "root"),
               rootWithBase + "><ServiceData xmlns=\"" + schemaURI + "\"></ServiceData></ns1:root>");
+}
+
+TEST(Binding, ARequestWrittenRecordByRecordDeclaresWhatItsFirstRecordNeeds) {
+    // Without business objects in the first record, the root declares the
+    // message's namespace alone and a later record the base one where it uses it.
+    Record const plain("csv", "t", "i");
+    for (std::vector<Record> const& records :
+         {std::vector<Record>{}, {plain}, {plain, populated(), plain}, {populated(), plain}}) {
+        ExportToApplicationInput request;
+        request.setInputArray(records);
+        roundTrip(request, typePrefix + "ExportToApplicationInput");  // the same text as outputXML, the same probes
+    }
+}
+
+TEST(Binding, RequestWriterRefusesWhatWouldBreakTheRequest) {
+    XmlStream stream;
+    RequestWriter<ExportToApplicationInput> writer(stream);
+    Record const record("csv", "t", "i");
+    EXPECT_EQ(domExceptionMessage([&] { writer.write(record); }), "RequestWriter: cannot write: no request is open");
+    writer.open("r");
+    EXPECT_EQ(domExceptionMessage([&] { writer.open("r"); }),
+              "RequestWriter: cannot open: the request before is not closed");
+    writer.close();
+    EXPECT_EQ(domExceptionMessage([&] { writer.close(); }), "RequestWriter: cannot close: no request is open");
+    writer.open("r");  // the stream refuses a second document, and the refusal closes the request
+    EXPECT_EQ(domExceptionMessage([&] { writer.write(record); }),
+              "XmlStream: cannot write element \"r\": the document already has its root element");
+    EXPECT_EQ(domExceptionMessage([&] { writer.write(record); }), "RequestWriter: cannot write: no request is open");
+    stream.reset();
+    stream << stream.writeOpenElement(callerURI, "env:Envelope");
+    EXPECT_EQ(domExceptionMessage([&] { writer.open("r"); }),
+              "RequestWriter: cannot open: the request must be the stream's root element");
 }
 
 TEST(Binding, InterleavedChildrenGoToTheirListsInDocumentOrder) {
