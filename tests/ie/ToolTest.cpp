@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -25,10 +26,11 @@ std::string fileText(std::string const& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A place of this test's own: ctest runs the tests side by side.
+// A place of this test's own: ctest runs the tests side by side, and the
+// builds of other checkouts may run them at the same time.
 std::string scratch(char const* what) {
-    return testing::TempDir() + "kxsoa_ie_" + testing::UnitTest::GetInstance()->current_test_info()->name() + '_' +
-           what;
+    return testing::TempDir() + "kxsoa_ie_" + std::to_string(std::hash<std::string>()(KXSOA_IE)) + '_' +
+           testing::UnitTest::GetInstance()->current_test_info()->name() + '_' + what;
 }
 
 // Runs the tool with `arguments` (shell words) and `input` on standard input.
