@@ -272,10 +272,22 @@ TEST(Binding, InsideACallersElementNoProbeFiresAndEveryChildIsInTheTypesNamespac
     EXPECT_EQ(probes.events, Strings{});
 }
 
-TEST(Binding, TextThatXmlCannotCarryIsRefused) {
+TEST(Binding, TextThatXmlCannotCarryOrAReaderWouldRefuseIsRefused) {
     Record record;
     record.addAttributesToExport(std::string("bell\x07", 5));
     EXPECT_EQ(
         domExceptionMessage([&] { written(record, "r"); }),
         "toXmlString: the control character U+0007 at byte offset 4 of a 5-byte text cannot be carried by XML 1.0");
+    // Longer than the stream's longest token as escaped, in an attribute and in a text.
+    std::string const escapesTo201 = std::string(196, 'x') + "&";
+    Record inText;
+    inText.addAttributesToExport(escapesTo201);
+    for (Record const& tooLong : {Record(escapesTo201, "", ""), inText}) {
+        XmlStream stream;
+        stream.setMaxTokenBytes(200);
+        std::string const refusal = domExceptionMessage([&] { tooLong.outputXML(stream, "r"); });
+        EXPECT_NE(refusal.find("a text of 201 bytes as escaped is longer than XmlReadLimits::maxTokenBytes (200 bytes)"),
+                  std::string::npos)
+            << refusal;
+    }
 }
