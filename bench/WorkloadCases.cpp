@@ -15,6 +15,7 @@
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
 #include "xml/MessageReader.h"
+#include "xml/RequestWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,7 +34,9 @@
 
 namespace kxsoa_bench {
 
+using Kestrune::Soa::Common::Xml::isRequest;  // their records can be read and written one at a time
 using Kestrune::Soa::Common::Xml::MessageReader;
+using Kestrune::Soa::Common::Xml::RequestWriter;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 using Kestrune::Soa::Common::Xml::XmlReadLimits;
 using Kestrune::Soa::Common::Xml::XmlStream;
@@ -49,12 +52,6 @@ struct Built {
     std::string text;
     Contents contents;
 };
-
-// The requests: their records can be read one at a time.
-template <class Message, class = void>
-constexpr bool isRequest = false;
-template <class Message>
-constexpr bool isRequest<Message, std::void_t<decltype(std::declval<Message const&>().getInputArray())>> = true;
 
 template <class Message>
 struct Workload {
@@ -198,6 +195,71 @@ void writeByHandReused(benchmark::State& state, Workload<Message> const& workloa
         benchmark::DoNotOptimize(out.data());
     }
     setBytes(state, built.text);
+}
+
+// One stream written again and again, reset between messages, as a server
+// writes its answers: its buffers keep their memory. Counter
+// allocs_per_message: the allocations of the timed messages, after one
+// untimed message.
+template <class Message>
+void writeReusedStream(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    XmlStream stream;
+    built.message.outputXML(stream, workload.elementName);
+    HeapScope const scope;
+    for (auto _ : state) {
+        stream.reset();
+        built.message.outputXML(stream, workload.elementName);
+        benchmark::DoNotOptimize(stream.str().data());
+    }
+    state.counters["allocs_per_message"] =
+        static_cast<double>(scope.allocations()) / static_cast<double>(state.iterations());
+    if (stream.str() != built.text) note(workload.name + "/write_stream_reused", "the reused stream wrote other bytes");
+    setBytes(state, built.text);
+}
+
+// A caller's buffer that takes every byte and keeps none: a pipe whose
+// reader keeps up.
+class Discarding : public std::streambuf {
+public:
+    std::size_t bytes = 0;
+
+protected:
+    int_type overflow(int_type c) override {
+        ++bytes;
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(char const*, std::streamsize n) override {
+        bytes += static_cast<std::size_t>(n);
+        return n;
+    }
+};
+
+// A request written onto a caller's buffer whole (outputXML), or record by
+// record as the records come (RequestWriter; here from the built request).
+// Counter peak_MB: the most heap the writing held at once.
+template <class Message, bool EachRecord>
+void writeOntoBuffer(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    Discarding target;
+    std::size_t peak = 0;
+    for (auto _ : state) {
+        HeapScope const scope;
+        XmlStream stream(&target);
+        if constexpr (EachRecord) {
+            RequestWriter<Message> writer(stream);
+            writer.open(workload.elementName);
+            for (auto const& record : built.message.getInputArray()) writer.write(record);
+            writer.close();
+        } else {
+            built.message.outputXML(stream, workload.elementName);
+        }
+        peak = std::max(peak, scope.peakAbove());
+    }
+    if (target.bytes != built.text.size() * state.iterations())
+        note(workload.name + (EachRecord ? "/write_each" : "/write_onto_buffer"), "bytes lost");
+    setBytes(state, built.text);
+    state.counters["peak_MB"] = static_cast<double>(peak) / 1e6;
 }
 
 template <class Message>
@@ -412,6 +474,20 @@ Entry entry(Workload<Message> const& workload, bool large) {
         timed("write_hand", writeByHand<Message>);
         timed("write_reused", writeReused<Message>);
         timed("write_hand_reused", writeByHandReused<Message>);
+        timed("write_stream_reused", writeReusedStream<Message>);
+        if constexpr (isRequest<Message>) {
+            // Under a second each, but compared with each other: the median of 3.
+            for (bool each : {false, true}) {
+                if (!large) break;
+                benchmark::RegisterBenchmark((workload.name + (each ? "/write_each" : "/write_onto_buffer")).c_str(),
+                                             each ? writeOntoBuffer<Message, true> : writeOntoBuffer<Message, false>,
+                                             workload)
+                    ->Unit(benchmark::kMillisecond)
+                    ->Iterations(1)
+                    ->Repetitions(3)
+                    ->DisplayAggregatesOnly();
+            }
+        }
         timed("parse", parse<Message>);
         timed("parse_bind", parseAndBind<Message>);
         timed("direct", directRead<Message>);
