@@ -2,6 +2,8 @@
 
 #include "host/Monitor.h"
 
+#include <utility>
+
 namespace Kestrune::Soa::Common::Xml {
 
 using Internal::Common::Monitor;
@@ -24,9 +26,15 @@ XmlChild XmlChild::newText(std::vector<std::string>& list) {
     return child;
 }
 
-void XmlBinder::readInto(BaseObject& object, XmlElementType const& type) {
+void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, bool deferFailures) {
     abandon();
     m_element = XmlChild::inPlace(object, type);
+    m_deferFailures = deferFailures;
+    m_failure = nullptr;
+}
+
+void XmlBinder::throwIfFailed() {
+    if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
 }
 
 void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* context) noexcept {
@@ -47,6 +55,7 @@ void XmlBinder::push(XmlChild const& child) {
 }
 
 void XmlBinder::startElement(XmlElementStart const& element) {
+    if (m_failure) return;
     try {
         if (m_depth == 0) {
             m_atRoot = element.root;
@@ -61,16 +70,19 @@ void XmlBinder::startElement(XmlElementStart const& element) {
         if (open.m_kind == XmlChild::Kind::Object) open.m_type->start(*open.m_object, element);
     } catch (...) {
         abandon();
-        throw;
+        if (!m_deferFailures) throw;
+        m_failure = std::current_exception();
     }
 }
 
 void XmlBinder::characters(std::string_view text) {
+    if (m_failure) return;
     XmlChild const& open = m_frames[m_depth - 1];
     if (open.m_kind == XmlChild::Kind::Text) open.m_text->append(text);
 }
 
 void XmlBinder::endElement() {
+    if (m_failure) return;
     XmlChild const& open = m_frames[--m_depth];
     if (m_depth == 0) {
         if (m_atRoot && open.m_type->probe != nullptr) Monitor::markEnd(*open.m_type->probe);

@@ -10,6 +10,7 @@
 #include "xml/Handle.h"
 
 #include <cstddef>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,8 +72,15 @@ public:
     XmlBinder(XmlBinder const&) = delete;
     XmlBinder& operator=(XmlBinder const&) = delete;
 
-    // The next element reported is read into `object`.
-    void readInto(BaseObject& object, XmlElementType const& type);
+    // The next element reported is read into `object`. A failure of a
+    // binding step (an element the type does not accept, a flag that is not
+    // a boolean, an object that cannot be allocated) is thrown at once; or,
+    // when `deferFailures`, kept while the reader goes on to the end of the
+    // text and thrown by throwIfFailed(), so that a text that turns out to
+    // be broken fails with the reader's error, as reading it into a tree
+    // first does.
+    void readInto(BaseObject& object, XmlElementType const& type, bool deferFailures = false);
+    void throwIfFailed();
     // Each entry of the lists of the element itself is handed to `sink`
     // (with `context` and the list, whose last entry it is) when its element
     // ends, then taken off the list.
@@ -92,6 +100,8 @@ private:
     std::vector<XmlChild> m_frames;     // the open elements, the element read first
     std::size_t m_depth = 0;            // frames in use
     bool m_atRoot = false;    // the element read is the document's root: its probe runs
+    bool m_deferFailures = false;
+    std::exception_ptr m_failure;  // a deferred failure; the events after it are passed over
     void (*m_sink)(void* context, void* list) = nullptr;
     void* m_sinkContext = nullptr;
 };

@@ -17,7 +17,9 @@ namespace Kestrune::Soa::Common::Xml {
 // table directly. A read gives exactly what parse(XmlDocument::parse(text,
 // limits).root()) on a new message gives: the same values, the same errors
 // (messages and lines), the same probes and the same allocations through the
-// memory manager, within the same limits. The parser's context is kept from
+// memory manager, within the same limits (a text that is not well-formed
+// fails with the reader's error even when an element the type does not
+// accept comes before the fault). The parser's context is kept from
 // one message to the next; not for use from two threads at once (give each
 // thread its own reader).
 class MessageReader {
@@ -60,13 +62,14 @@ private:
     Message readFrom(Input& input) {
         Message message;
         ImplOf<Message>& object = HandleAccess::object(message);
-        m_binder.readInto(object, ImplOf<Message>::xmlElementType());
+        m_binder.readInto(object, ImplOf<Message>::xmlElementType(), true);
         try {
             m_reader.read(input, m_binder);
         } catch (...) {
             m_binder.abandon();
             throw;
         }
+        m_binder.throwIfFailed();
         return message;
     }
 
