@@ -9,4 +9,12 @@ namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 // "/Schemas/ImportExport/2008-06/FileImportExport".
 extern KXSOAIMPORTEXPORT_EXPORT char const schemaNamespaceURI[];
 
+// schemaNamespaceURI for any type of this version, found by argument-dependent
+// lookup from a pointer to the type: how readMessage (xml/Message.h) knows
+// which namespace a document's root must be in to be read as a 2008-06 message.
+template <class Message>
+char const* schemaNamespaceOf(Message const*) noexcept {
+    return schemaNamespaceURI;
+}
+
 }  // namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport
