@@ -26,11 +26,19 @@ XmlChild XmlChild::newText(std::vector<std::string>& list) {
     return child;
 }
 
-void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, bool deferFailures) {
+void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options const& options) {
     abandon();
     m_element = XmlChild::inPlace(object, type);
-    m_deferFailures = deferFailures;
+    m_options = options;
     m_failure = nullptr;
+}
+
+Exceptions::DomException wrongRootNamespace(std::string_view name, std::string_view actual, std::string_view expected,
+                                            std::size_t line) {
+    std::string const in = actual.empty() ? "no namespace" : "namespace \"" + std::string(actual) + '"';
+    return Exceptions::DomException("the root element \"" + std::string(name) + "\" is in " + in + ", not in \"" +
+                                        std::string(expected) + "\"",
+                                    line);
 }
 
 void XmlBinder::throwIfFailed() {
@@ -58,6 +66,10 @@ void XmlBinder::startElement(XmlElementStart const& element) {
     if (m_failure) return;
     try {
         if (m_depth == 0) {
+            if (!m_options.rootNamespace.empty() && element.namespaceURI.text != m_options.rootNamespace) {
+                throw wrongRootNamespace(element.name.text, element.namespaceURI.text, m_options.rootNamespace,
+                                         element.line);
+            }
             m_atRoot = element.root;
             push(m_element);
             if (m_atRoot && m_element.m_type->probe != nullptr) Monitor::markStart(*m_element.m_type->probe);
@@ -70,7 +82,7 @@ void XmlBinder::startElement(XmlElementStart const& element) {
         if (open.m_kind == XmlChild::Kind::Object) open.m_type->start(*open.m_object, element);
     } catch (...) {
         abandon();
-        if (!m_deferFailures) throw;
+        if (!m_options.deferFailures) throw;
         m_failure = std::current_exception();
     }
 }

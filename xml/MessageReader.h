@@ -24,7 +24,12 @@ namespace Kestrune::Soa::Common::Xml {
 // thread its own reader).
 class MessageReader {
 public:
-    explicit MessageReader(XmlReadLimits const& limits = {}) : m_reader(limits) {}
+    // Whether the root element must be in the namespace of the message type's
+    // schema version (see wrongRootNamespace).
+    enum class Root { AnyNamespace, InTheTypesNamespace };
+
+    explicit MessageReader(XmlReadLimits const& limits = {}, Root root = Root::AnyNamespace)
+        : m_reader(limits), m_root(root) {}
 
     XmlReadLimits const& limits() const noexcept { return m_reader.limits(); }
 
@@ -62,7 +67,10 @@ private:
     Message readFrom(Input& input) {
         Message message;
         ImplOf<Message>& object = HandleAccess::object(message);
-        m_binder.readInto(object, ImplOf<Message>::xmlElementType(), true);
+        XmlBinder::Options options;
+        options.deferFailures = true;
+        if (m_root == Root::InTheTypesNamespace) options.rootNamespace = object.getNamespaceURI();
+        m_binder.readInto(object, ImplOf<Message>::xmlElementType(), options);
         try {
             m_reader.read(input, m_binder);
         } catch (...) {
@@ -89,6 +97,7 @@ private:
 
     XmlReader m_reader;
     XmlBinder m_binder;
+    Root m_root;
 };
 
 }  // namespace Kestrune::Soa::Common::Xml

@@ -59,7 +59,7 @@ TEST(WireFormat, SchemasRefuseWhatTheLibraryNeverWritesNamingTheElementAsWritten
         " getObjectTemplates='true' getSpecTemplates='false' getConfiguredObjectTemplate='true'"
         " getConfiguredSpecTemplate='false' getExcelTemplates=";
     EXPECT_EQ(kxsoa::validation::messageError(start + flags + "'true'/>", "ExportTemplateInput"), "");
-    EXPECT_NE(kxsoa::validation::messageError(start + flags + "'1'/>", "ExportTemplateInput"), "");
+    EXPECT_NE(kxsoa::validation::messageError(start + flags + "'yes'/>", "ExportTemplateInput"), "");
     EXPECT_NE(kxsoa::validation::messageError(start + flags + "'true'/>", "TemplateOverride"), "");
     EXPECT_EQ(kxsoa::validation::messageError(start + ">", "TemplateOverride").substr(0, 7), "line 1:");
 }

@@ -6,6 +6,7 @@
 #include "host/XMLNode.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,7 @@ namespace kxsoa_ie {
 struct Bound {
     std::string written;
     std::string dump;
+    std::shared_ptr<void const> message;  // the message object, for difference
 };
 
 // A sample written, read into a fresh object and written again.
@@ -36,6 +38,8 @@ struct MessageType {
     // `root` read as this type; DomException when it is not one.
     Bound (*bind)(Kestrune::Soa::Common::Xml::XMLNode const& root);
     RoundTrip (*roundTrip)(MessageType const& type, std::size_t entries);
+    // Empty when two messages that bind() read hold the same content, otherwise the first difference.
+    std::string (*difference)(Bound const& a, Bound const& b);
 
     // "2008-06/ExportToApplicationInput"
     std::string fullName() const { return std::string(version) + '/' + name; }
