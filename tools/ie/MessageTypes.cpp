@@ -20,9 +20,11 @@ namespace kxsoa_ie {
 
 namespace v2007 = Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;
 namespace v2008 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
+using Kestrune::Soa::Common::Xml::MessageReader;
 using Kestrune::Soa::Common::Xml::readMessage;
 using Kestrune::Soa::Common::Xml::writeMessage;
 using Kestrune::Soa::Common::Xml::XMLNode;
+using Kestrune::Soa::Common::Xml::XmlReadLimits;
 
 namespace {
 
@@ -36,6 +38,12 @@ Bound bind(XMLNode const& root) {
     auto message = std::make_shared<Message>();
     message->parse(root);
     return {writeMessage(*message, std::string(root.name)), message->dump(), message};
+}
+
+template <class Message>
+Bound read(std::string_view xml, std::string const& elementName, XmlReadLimits const& limits) {
+    auto message = std::make_shared<Message>(MessageReader(limits).read<Message>(xml));
+    return {writeMessage(*message, elementName), message->dump(), message};
 }
 
 template <class Message>
@@ -56,8 +64,9 @@ RoundTrip roundTrip(MessageType const& type, std::size_t entries) {
 
 template <class Message>
 MessageType entry(char const* version, char const* name, char const* role, char const* namespaceURI) {
-    return {
-        version, name, role, namespaceURI, &sample<Message>, &bind<Message>, &roundTrip<Message>, &difference<Message>};
+    return {version,         name,           role,
+            namespaceURI,    &sample<Message>, &bind<Message>,
+            &read<Message>,  &roundTrip<Message>, &difference<Message>};
 }
 
 }  // namespace
