@@ -339,7 +339,8 @@ TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreInEveryFormNaming
          "the XML text is larger than XmlReadLimits::maxBytes (...)"},  // the size of the form's text
         {"depth", "<r><a><b/></a></r>", "<r><a><b><c/></b></a></r>", depth, "/></b>",
          "elements are nested deeper than XmlReadLimits::maxDepth (3 levels)"},
-        {"attributes", "<r>\n <e a='1' b='2' xmlns:p='u'/></r>", "<r>\n <e a='1' b='2' xmlns:p='u' c='4'/></r>",
+        // "=" in a value is no attribute; a tag of no more "=" than allowed is passed over quickly
+        {"attributes", "<r>\n <e a='1' b='2' xmlns:p='u=v'/></r>", "<r>\n <e a='1' b='2' xmlns:p='u' c='4'/></r>",
          attributes, "='4'", "an element has more attributes than XmlReadLimits::maxAttributes (3)"},
         {"names", manyNames + "</r>", manyNames + "\n<z/></r>", names, "/></r>",
          "the document uses more distinct names than XmlReadLimits::maxNames (73)"},
@@ -348,7 +349,8 @@ TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreInEveryFormNaming
          "<r>\n<\xC3\xA9>" + e20 + "x</\xC3\xA9></r>", tokens, "x<", token},
         {"third attribute value", "<r a='1' b='22' c='" + a39 + "b'/>", "<r a='1' b='22' c='" + a39 + "be'/>",
          tokens, "e'", token},
-        {"comment", "<r><!--" + a39 + "b--></r>", "<r><!--" + a39 + "be--></r>", tokens, "e-", token},
+        {"comment", "<r><!--<" + a39.substr(1) + "b--></r>", "<r><!--<" + a39.substr(1) + "be--></r>", tokens, "e-",
+         token},
         {"CDATA section", "<r><![CDATA[" + a39.substr(1) + "]]]]></r>", "<r><![CDATA[" + a39 + "]]]]></r>", tokens,
          "]>", token},
         {"processing instruction", "<r><?t " + a39.substr(1) + "?></r>", "<r><?t " + a39 + "?></r>", tokens, "a?",
