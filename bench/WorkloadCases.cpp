@@ -14,6 +14,7 @@
 
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
+#include "xml/Message.h"
 #include "xml/MessageReader.h"
 #include "xml/RequestWriter.h"
 
@@ -37,6 +38,7 @@ namespace kxsoa_bench {
 using Kestrune::Soa::Common::Xml::isRequest;  // their records can be read and written one at a time
 using Kestrune::Soa::Common::Xml::MessageReader;
 using Kestrune::Soa::Common::Xml::RequestWriter;
+using Kestrune::Soa::Common::Xml::writeMessage;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 using Kestrune::Soa::Common::Xml::XmlReadLimits;
 using Kestrune::Soa::Common::Xml::XmlStream;
@@ -77,13 +79,6 @@ std::string heldName;
 std::unique_ptr<AnyBuilt> held;
 
 template <class Message>
-std::string written(Message const& message, std::string const& elementName) {
-    XmlStream stream;
-    message.outputXML(stream, elementName);
-    return stream.str();
-}
-
-template <class Message>
 std::string handWritten(Message const& message, std::string const& elementName) {
     std::string out;
     handWrite(out, message, elementName);
@@ -110,7 +105,7 @@ Built<Message> const& get(Workload<Message> const& workload) {
         held.reset();  // the previous workload's memory goes back first
         auto next = std::make_unique<HeldBuilt<Message>>();
         next->built.message = workload.build();
-        next->built.text = written(next->built.message, workload.elementName);
+        next->built.text = writeMessage(next->built.message, workload.elementName);
         next->built.contents = contentsOf(next->built.message);
         held = std::move(next);
         heldName = workload.name;
@@ -537,9 +532,9 @@ void checkHandWriter(std::string const& name, std::string const& library, std::s
 
 void registerWorkloadCases(std::string const& program) {
     executable = program;
-    checkHandWriter("W1", written(exportRequest(3, 3, 3, 2), e1), handWritten(exportRequest(3, 3, 3, 2), e1));
-    checkHandWriter("W2", written(templateResponse(3, 4), e2), handWritten(templateResponse(3, 4), e2));
-    checkHandWriter("W3", written(importRequest(3), e3), handWritten(importRequest(3), e3));
+    checkHandWriter("W1", writeMessage(exportRequest(3, 3, 3, 2), e1), handWritten(exportRequest(3, 3, 3, 2), e1));
+    checkHandWriter("W2", writeMessage(templateResponse(3, 4), e2), handWritten(templateResponse(3, 4), e2));
+    checkHandWriter("W3", writeMessage(importRequest(3), e3), handWritten(importRequest(3), e3));
     for (Entry const& e : workloads()) e.registerCases();
 }
 

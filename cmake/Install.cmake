@@ -1,5 +1,6 @@
 # Installs both libraries, their public headers under include/kxsoa/, a CMake
-# package (find_package(kxsoaimportexporttypes)) and pkg-config files.
+# package (find_package(kxsoaimportexporttypes)), pkg-config files and the
+# licence.
 include(CMakePackageConfigHelpers)
 
 foreach(folder ${KXSOA_HEADER_FOLDERS})
@@ -10,6 +11,8 @@ endforeach()
 if(TARGET kxsoa-ie)
   install(TARGETS kxsoa-ie RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 install(TARGETS kxsoacommon kxsoaimportexporttypes
   EXPORT kxsoaimportexporttypesTargets
@@ -29,8 +32,13 @@ install(FILES
   DESTINATION ${KXSOA_CMAKE_DIR})
 
 # The pkg-config files find the prefix from their own place, so that the
-# installed tree can be moved (or installed with --prefix) as a whole.
+# installed tree can be moved (or installed with --prefix) as a whole. A
+# static kxsoacommon leaves libxml2 to the program (pkg-config --static).
 file(RELATIVE_PATH KXSOA_PC_PREFIX_FROM_PCDIR /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
+set(KXSOA_PC_REQUIRES_PRIVATE "")
+if(NOT BUILD_SHARED_LIBS)
+  set(KXSOA_PC_REQUIRES_PRIVATE "Requires.private: libxml-2.0")
+endif()
 foreach(library kxsoacommon kxsoaimportexporttypes)
   configure_file(cmake/${library}.pc.in ${PROJECT_BINARY_DIR}/${library}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${library}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

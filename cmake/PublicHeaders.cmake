@@ -1,6 +1,7 @@
-# The headers that make up the installed interface: every header of the four
-# source folders except the internal ones below.
-set(KXSOA_HEADER_FOLDERS host xml importexport/2007_06 importexport/2008_06)
+# The headers that make up the installed interface: every header of these
+# source folders except the internal ones below. importexport/ImportExport.h
+# includes all the others.
+set(KXSOA_HEADER_FOLDERS host xml importexport importexport/2007_06 importexport/2008_06)
 set(KXSOA_INTERNAL_HEADERS
   host/NamespaceHost.h host/XmlCharacters.h
   xml/Binding.h xml/ContentRules.h xml/Members.h)

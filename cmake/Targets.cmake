@@ -16,14 +16,19 @@ if(KXSOA_FUZZ)
   target_compile_options(kxsoa_build_flags INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
-# A versioned shared library of this project: hidden symbols but those its
-# export macro marks (`<building_define>` is set while building it), its
-# headers found from the source root (installed under include/kxsoa), and
-# the namespace host compiled in. C++17 is a usage requirement: the headers
-# need it, so every consumer compiles at C++17 or later whatever its
-# compiler's default.
+# A versioned library of this project, shared unless BUILD_SHARED_LIBS is
+# off: hidden symbols but those its export macro marks (`<building_define>`
+# is set while building it, the same name ending in _STATIC instead for it
+# and its users when it is static), its headers found from the source root (installed under
+# include/kxsoa), and the namespace host compiled in. C++17 is a usage
+# requirement: the headers need it, so every consumer compiles at C++17 or
+# later whatever its compiler's default.
 function(kxsoa_add_library name building_define)
-  add_library(${name} SHARED ${ARGN})
+  add_library(${name} ${ARGN})
+  if(NOT BUILD_SHARED_LIBS)
+    string(REPLACE _BUILDING _STATIC static_define ${building_define})
+    target_compile_definitions(${name} PUBLIC ${static_define})
+  endif()
   add_library(kxsoa::${name} ALIAS ${name})
   set_target_properties(${name} PROPERTIES
     VERSION ${PROJECT_VERSION}

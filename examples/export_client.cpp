@@ -4,15 +4,15 @@
 
 #include "host/DomException.h"
 #include "host/ModelObject.h"
-#include "host/XmlStream.h"
 #include "importexport/2008_06/ExportToApplicationInput.h"
+#include "xml/Message.h"
 
 #include <iostream>
 
 namespace ie = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 using Kestrune::Soa::Common::Exceptions::DomException;
-using Kestrune::Soa::Common::Xml::XmlStream;
+using Kestrune::Soa::Common::Xml::writeMessage;
 
 int main() {
     // Parts go to a spreadsheet with the parts template, except folders,
@@ -35,9 +35,8 @@ int main() {
     request.addInput(notes);
 
     try {
-        XmlStream stream;
-        request.outputXML(stream, "exportToApplication");
-        std::cout << stream.str() << '\n';
+        // Named after its type, the root is what the schema declares.
+        std::cout << writeMessage(request, "ExportToApplicationInput") << '\n';
         return 0;
     } catch (DomException const& e) {
         std::cerr << "export_client: " << e.getMessage() << '\n';

@@ -6,11 +6,9 @@
 
 #include "host/DomException.h"
 #include "host/ModelObject.h"
-#include "host/XmlDocument.h"
-#include "host/XmlStream.h"
 #include "importexport/2007_06/ImportFromApplicationInput.h"
 #include "importexport/2007_06/ImportFromApplicationResponse.h"
-#include "importexport/2007_06/SchemaNamespace.h"
+#include "xml/Message.h"
 
 #include <fstream>
 #include <iostream>
@@ -18,8 +16,8 @@
 namespace ie = Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 using Kestrune::Soa::Common::Exceptions::DomException;
-using Kestrune::Soa::Common::Xml::XmlDocument;
-using Kestrune::Soa::Common::Xml::XmlStream;
+using Kestrune::Soa::Common::Xml::readMessage;
+using Kestrune::Soa::Common::Xml::writeMessage;
 
 namespace {
 
@@ -49,18 +47,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        XmlDocument const document = XmlDocument::parse(in);
-        if (document.root().namespaceURI != ie::schemaNamespaceURI) {
-            std::cerr << "import_server: not a 2007-06 message: the root is in \"" << document.root().namespaceURI
-                      << "\"\n";
-            return 1;
-        }
-        ie::ImportFromApplicationInput request;
-        request.parse(document.root());
-
-        XmlStream stream;
-        answer(request).outputXML(stream, "importFromApplicationResponse");
-        std::cout << stream.str() << '\n';
+        // Another version's message (or anything else) is refused before it is read.
+        auto const request = readMessage<ie::ImportFromApplicationInput>(in);
+        std::cout << writeMessage(answer(request), "ImportFromApplicationResponse") << '\n';
         return 0;
     } catch (DomException const& e) {
         std::cerr << "import_server: line " << e.line() << ": " << e.getMessage() << '\n';

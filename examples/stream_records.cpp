@@ -1,8 +1,4 @@
-#include "host/DomException.h"
-#include "host/XmlStream.h"
-#include "importexport/2007_06/ImportFromApplicationInput.h"
-#include "xml/MessageReader.h"
-#include "xml/RequestWriter.h"
+#include "importexport/ImportExport.h"
 
 #include <iostream>
 #include <string>
@@ -22,7 +18,7 @@ int main(int argc, char** argv) {
     if (mode == "write") {
         XmlStream stream(std::cout.rdbuf());
         RequestWriter<ie::ImportFromApplicationInput> writer(stream);
-        writer.open("importFromApplication");
+        writer.open("ImportFromApplicationInput");
         for (long i = 0; i < records; ++i)
             writer.write(ie::ImportFromApplicationInputData("csv", "Folder", "ticket-" + std::to_string(i)));
         writer.close();

@@ -2,6 +2,8 @@
 
 #include "host/Monitor.h"
 
+#include <utility>
+
 namespace Kestrune::Soa::Common::Xml {
 
 using Internal::Common::Monitor;
@@ -24,9 +26,23 @@ XmlChild XmlChild::newText(std::vector<std::string>& list) {
     return child;
 }
 
-void XmlBinder::readInto(BaseObject& object, XmlElementType const& type) {
+void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options const& options) {
     abandon();
     m_element = XmlChild::inPlace(object, type);
+    m_options = options;
+    m_failure = nullptr;
+}
+
+Exceptions::DomException wrongRootNamespace(std::string_view name, std::string_view actual, std::string_view expected,
+                                            std::size_t line) {
+    std::string const in = actual.empty() ? "no namespace" : "namespace \"" + std::string(actual) + '"';
+    return Exceptions::DomException("the root element \"" + std::string(name) + "\" is in " + in + ", not in \"" +
+                                        std::string(expected) + "\"",
+                                    line);
+}
+
+void XmlBinder::throwIfFailed() {
+    if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
 }
 
 void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* context) noexcept {
@@ -47,8 +63,13 @@ void XmlBinder::push(XmlChild const& child) {
 }
 
 void XmlBinder::startElement(XmlElementStart const& element) {
+    if (m_failure) return;
     try {
         if (m_depth == 0) {
+            if (!m_options.rootNamespace.empty() && element.namespaceURI.text != m_options.rootNamespace) {
+                throw wrongRootNamespace(element.name.text, element.namespaceURI.text, m_options.rootNamespace,
+                                         element.line);
+            }
             m_atRoot = element.root;
             push(m_element);
             if (m_atRoot && m_element.m_type->probe != nullptr) Monitor::markStart(*m_element.m_type->probe);
@@ -61,16 +82,19 @@ void XmlBinder::startElement(XmlElementStart const& element) {
         if (open.m_kind == XmlChild::Kind::Object) open.m_type->start(*open.m_object, element);
     } catch (...) {
         abandon();
-        throw;
+        if (!m_options.deferFailures) throw;
+        m_failure = std::current_exception();
     }
 }
 
 void XmlBinder::characters(std::string_view text) {
+    if (m_failure) return;
     XmlChild const& open = m_frames[m_depth - 1];
     if (open.m_kind == XmlChild::Kind::Text) open.m_text->append(text);
 }
 
 void XmlBinder::endElement() {
+    if (m_failure) return;
     XmlChild const& open = m_frames[--m_depth];
     if (m_depth == 0) {
         if (m_atRoot && open.m_type->probe != nullptr) Monitor::markEnd(*open.m_type->probe);

@@ -5,11 +5,13 @@
 // (walked as events) or straight from the text.
 
 #include "host/BaseObject.h"
+#include "host/DomException.h"
 #include "host/Export.h"
 #include "host/XmlEvents.h"
 #include "xml/Handle.h"
 
 #include <cstddef>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,8 +73,23 @@ public:
     XmlBinder(XmlBinder const&) = delete;
     XmlBinder& operator=(XmlBinder const&) = delete;
 
+    struct Options {
+        // A failure of a binding step (an element the type does not accept,
+        // a flag that is not a boolean, an object that cannot be allocated)
+        // is thrown at once; or, when deferred, kept while the reader goes on
+        // to the end of the text and thrown by throwIfFailed(), so that a text
+        // that turns out to be broken fails with the reader's error, as
+        // reading it into a tree first does.
+        bool deferFailures = false;
+        // When not empty: the namespace the element read must be in, or
+        // wrongRootNamespace() fails the read.
+        std::string_view rootNamespace;
+    };
+
     // The next element reported is read into `object`.
-    void readInto(BaseObject& object, XmlElementType const& type);
+    void readInto(BaseObject& object, XmlElementType const& type, Options const& options);
+    void readInto(BaseObject& object, XmlElementType const& type) { readInto(object, type, Options()); }
+    void throwIfFailed();
     // Each entry of the lists of the element itself is handed to `sink`
     // (with `context` and the list, whose last entry it is) when its element
     // ends, then taken off the list.
@@ -92,9 +109,17 @@ private:
     std::vector<XmlChild> m_frames;     // the open elements, the element read first
     std::size_t m_depth = 0;            // frames in use
     bool m_atRoot = false;    // the element read is the document's root: its probe runs
+    Options m_options;
+    std::exception_ptr m_failure;  // a deferred failure; the events after it are passed over
     void (*m_sink)(void* context, void* list) = nullptr;
     void* m_sinkContext = nullptr;
 };
+
+// The error of an element read as a message's root that is in another
+// namespace than `expected` (another schema version's message, say): names
+// both URIs, with the element's line.
+KXSOACOMMON_EXPORT Exceptions::DomException wrongRootNamespace(std::string_view name, std::string_view actual,
+                                                               std::string_view expected, std::size_t line);
 
 // Reads `node` and all it holds into `object`: the tree walked as events.
 KXSOACOMMON_EXPORT void readTree(XMLNode const& node, BaseObject& object, XmlElementType const& type);

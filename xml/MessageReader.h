@@ -17,12 +17,19 @@ namespace Kestrune::Soa::Common::Xml {
 // table directly. A read gives exactly what parse(XmlDocument::parse(text,
 // limits).root()) on a new message gives: the same values, the same errors
 // (messages and lines), the same probes and the same allocations through the
-// memory manager, within the same limits. The parser's context is kept from
+// memory manager, within the same limits (a text that is not well-formed
+// fails with the reader's error even when an element the type does not
+// accept comes before the fault). The parser's context is kept from
 // one message to the next; not for use from two threads at once (give each
 // thread its own reader).
 class MessageReader {
 public:
-    explicit MessageReader(XmlReadLimits const& limits = {}) : m_reader(limits) {}
+    // Whether the root element must be in the namespace of the message type's
+    // schema version (see wrongRootNamespace).
+    enum class Root { AnyNamespace, InTheTypesNamespace };
+
+    explicit MessageReader(XmlReadLimits const& limits = {}, Root root = Root::AnyNamespace)
+        : m_reader(limits), m_root(root) {}
 
     XmlReadLimits const& limits() const noexcept { return m_reader.limits(); }
 
@@ -60,13 +67,17 @@ private:
     Message readFrom(Input& input) {
         Message message;
         ImplOf<Message>& object = HandleAccess::object(message);
-        m_binder.readInto(object, ImplOf<Message>::xmlElementType());
+        XmlBinder::Options options;
+        options.deferFailures = true;
+        if (m_root == Root::InTheTypesNamespace) options.rootNamespace = object.getNamespaceURI();
+        m_binder.readInto(object, ImplOf<Message>::xmlElementType(), options);
         try {
             m_reader.read(input, m_binder);
         } catch (...) {
             m_binder.abandon();
             throw;
         }
+        m_binder.throwIfFailed();
         return message;
     }
 
@@ -86,6 +97,7 @@ private:
 
     XmlReader m_reader;
     XmlBinder m_binder;
+    Root m_root;
 };
 
 }  // namespace Kestrune::Soa::Common::Xml

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -53,6 +55,82 @@ std::size_t nextByte(unsigned char const* data, std::size_t offset, std::size_t 
 }
 
 }  // namespace
+
+// Where the "<" and the "=" of the text are, 64 bytes at a time, as bit
+// masks: what the quick way through plain tags needs (see scanQuick).
+class TextScanner::Marks {
+public:
+    Marks(unsigned char const* data, std::size_t end) noexcept : m_data(data), m_end(end) {}
+
+    // The first "<" at or after `offset`, or the end.
+    std::size_t nextOpen(std::size_t offset) noexcept {
+        while (offset < m_end) {
+            load(offset / 64);
+            std::uint64_t const after = m_open & (~std::uint64_t{0} << (offset % 64));
+            if (after != 0) return m_block * 64 + static_cast<std::size_t>(__builtin_ctzll(after));
+            offset = (m_block + 1) * 64;
+        }
+        return m_end;
+    }
+
+    // How many "=" there are from `from` up to `to` (which is after it).
+    std::size_t equalsBetween(std::size_t from, std::size_t to) noexcept {
+        std::size_t count = 0;
+        while (from < to) {
+            load(from / 64);
+            std::size_t const blockEnd = (m_block + 1) * 64;
+            std::uint64_t bits = m_equals & (~std::uint64_t{0} << (from % 64));
+            if (to < blockEnd) bits &= (std::uint64_t{1} << (to % 64)) - 1;
+            count += ones(bits);
+            from = blockEnd;
+        }
+        return count;
+    }
+
+private:
+    static std::size_t ones(std::uint64_t bits) noexcept {
+        bits -= (bits >> 1) & 0x5555555555555555ULL;
+        bits = (bits & 0x3333333333333333ULL) + ((bits >> 2) & 0x3333333333333333ULL);
+        bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+        return static_cast<std::size_t>((bits * 0x0101010101010101ULL) >> 56);
+    }
+
+    void load(std::size_t block) noexcept {
+        if (block == m_block) return;
+        m_block = block;
+        std::size_t const start = block * 64;
+        unsigned char const* bytes = m_data + start;
+        unsigned char padded[64];
+        if (m_end - start < 64) {  // the last bytes, padded with zeros
+            std::memset(padded, 0, sizeof padded);
+            std::memcpy(padded, bytes, m_end - start);
+            bytes = padded;
+        }
+        m_open = m_equals = 0;
+#if defined(__SSE2__)
+        __m128i const open = _mm_set1_epi8('<'), equals = _mm_set1_epi8('=');
+        for (unsigned i = 0; i < 64; i += 16) {
+            __m128i const v = _mm_loadu_si128(reinterpret_cast<__m128i const*>(bytes + i));
+            m_open |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, open))))
+                      << i;
+            m_equals |=
+                static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, equals))))
+                << i;
+        }
+#else
+        for (unsigned i = 0; i < 64; ++i) {
+            m_open |= std::uint64_t{bytes[i] == '<'} << i;
+            m_equals |= std::uint64_t{bytes[i] == '='} << i;
+        }
+#endif
+    }
+
+    unsigned char const* m_data;
+    std::size_t m_end;
+    std::size_t m_block = ~std::size_t{0};
+    std::uint64_t m_open = 0;
+    std::uint64_t m_equals = 0;
+};
 
 // Takes one byte; true when a limit was passed by it.
 bool TextScanner::step(unsigned char c) {
@@ -138,15 +216,13 @@ bool TextScanner::step(unsigned char c) {
     return false;
 }
 
-// Runs of plain bytes are skipped in one go, the bytes that end them are
-// stepped one by one.
-TextScanner::Excess TextScanner::scan(char const* text, std::size_t end, std::size_t& where) {
-    if (m_excess != Excess::None) {
-        where = 0;
-        return m_excess;
-    }
-    unsigned char const* const data = reinterpret_cast<unsigned char const*>(text);
-    std::size_t offset = 0;
+// Every token and start tag, exactly: runs of plain bytes are skipped in one
+// go, the bytes that end them are stepped one by one. Returns at the first
+// "<" met in text after `offset` (where the quick way may take over), or at
+// the end; a limit passed sets m_excess.
+std::size_t TextScanner::scanExact(unsigned char const* data, std::size_t offset, std::size_t end,
+                                   std::size_t& where) {
+    std::size_t const from = offset;
     while (offset < end) {
         State const state = m_state;
         std::size_t stop = offset;
@@ -164,14 +240,10 @@ TextScanner::Excess TextScanner::scan(char const* text, std::size_t end, std::si
         std::size_t const run = stop - offset;
         if (run > 0 && token) {
             m_marks = 0;
-            if (run > m_maxTokenBytes - std::min(m_length, m_maxTokenBytes)) {
-                where = offset + (m_maxTokenBytes - m_length);
-                m_excess = Excess::Token;
-                return m_excess;
-            }
-            m_length += run;
+            if (!lengthen(run, offset, where)) return stop;
         }
         if (stop == end) break;
+        if (state == State::Content && stop > from) return stop;  // the quick way may go on from this "<"
         offset = stop + 1;
         // The frequent steps, taken here; the others by step().
         unsigned char const c = data[stop];
@@ -179,7 +251,7 @@ TextScanner::Excess TextScanner::scan(char const* text, std::size_t end, std::si
             if (++m_attributes <= m_maxAttributes) continue;
             m_excess = Excess::Attributes;
             where = stop;
-            return m_excess;
+            return stop;
         }
         if (state == State::Tag && c != '>') {
             m_quote = c;
@@ -198,10 +270,68 @@ TextScanner::Excess TextScanner::scan(char const* text, std::size_t end, std::si
             m_state = State::Open;
         } else if (step(c)) {
             where = stop;
-            return m_excess;
+            return stop;
         }
     }
-    return Excess::None;
+    return end;
+}
+
+// A run of `run` more bytes of the current token, starting at `offset`;
+// false (with `where` at the byte that passed the limit) when it is now too long.
+bool TextScanner::lengthen(std::size_t run, std::size_t offset, std::size_t& where) {
+    if (run <= m_maxTokenBytes - std::min(m_length, m_maxTokenBytes)) {
+        m_length += run;
+        return true;
+    }
+    where = offset + (m_maxTokenBytes - m_length);
+    m_excess = Excess::Token;
+    return false;
+}
+
+// The quick way through text and plain tags. A "<" never stands inside an
+// attribute value nor in text, so a start or end tag and the text after it
+// lie between one "<" and the next: when that stretch is no longer than a
+// token may be and holds no more "=" than a tag may have attributes, none of
+// its tokens and no tag in it passes a limit, and it is passed over whole.
+// Comments, CDATA sections, processing instructions (which may hold "<"),
+// a stretch that may pass a limit and one cut by the end of the piece are
+// left to the exact scan, from their "<". (In text that is not well-formed a
+// "<" may stand where it must not; libxml2 refuses it there, before reading
+// further.) Returns where the exact scan takes over.
+std::size_t TextScanner::scanQuick(Marks& marks, unsigned char const* data, std::size_t offset, std::size_t end,
+                                   std::size_t& where) {
+    std::size_t open = marks.nextOpen(offset);
+    if (!lengthen(open - offset, offset, where) || open == end) return open;  // the text may go on in the next piece
+    for (;;) {
+        std::size_t const next = marks.nextOpen(open + 1);
+        // A stretch no longer than the attributes allowed cannot hold more "=".
+        std::size_t const length = next - open;
+        if (next == end || data[open + 1] == '!' || data[open + 1] == '?' || length > m_maxTokenBytes ||
+            (length > m_maxAttributes && marks.equalsBetween(open, next) > m_maxAttributes)) {
+            break;
+        }
+        open = next;
+    }
+    m_length = 0;  // the text before that "<" ended there
+    return open;
+}
+
+TextScanner::Excess TextScanner::scan(char const* text, std::size_t end, std::size_t& where) {
+    if (m_excess != Excess::None) {
+        where = 0;
+        return m_excess;
+    }
+    unsigned char const* const data = reinterpret_cast<unsigned char const*>(text);
+    Marks marks(data, end);
+    std::size_t offset = 0;
+    while (offset < end && m_excess == Excess::None) {
+        if (m_state == State::Content) {
+            offset = scanQuick(marks, data, offset, end, where);
+            if (offset == end || m_excess != Excess::None) break;
+        }
+        offset = scanExact(data, offset, end, where);
+    }
+    return m_excess;
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

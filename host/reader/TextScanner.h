@@ -11,7 +11,8 @@ namespace Kestrune::Soa::Common::Xml::Reader {
 // Recognises just enough of XML (tags, quoted values, comments, CDATA
 // sections, processing instructions) to count the attributes of each start
 // tag and the length of every token. It does not judge well-formedness:
-// libxml2 does, on the same bytes.
+// libxml2 does, on the same bytes. Most of the text is passed over by a
+// quick way that only looks for "<" and "=" (see scanQuick).
 class TextScanner {
 public:
     enum class Excess { None, Attributes, Token };
@@ -24,6 +25,7 @@ public:
     Excess scan(char const* data, std::size_t size, std::size_t& where);
 
 private:
+    class Marks;
     enum class State : unsigned char {
         Content,
         Open,
@@ -40,6 +42,10 @@ private:
     };
 
     bool step(unsigned char c);
+    bool lengthen(std::size_t run, std::size_t offset, std::size_t& where);
+    std::size_t scanQuick(Marks& marks, unsigned char const* data, std::size_t offset, std::size_t end,
+                          std::size_t& where);
+    std::size_t scanExact(unsigned char const* data, std::size_t offset, std::size_t end, std::size_t& where);
     void enter(State state) {
         m_state = state;
         m_length = 0;

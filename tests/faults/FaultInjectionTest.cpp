@@ -157,9 +157,7 @@ GetExportTemplateResponse templateResponse() {
 
 template <class T>
 std::string text(T const& message) {
-    Kestrune::Soa::Common::Xml::XmlStream stream;
-    message.outputXML(stream, "message");
-    return stream.str();
+    return Kestrune::Soa::Common::Xml::writeMessage(message, "message");
 }
 
 // Writing (the message built, then written), reading (parsed and bound) and

@@ -2,9 +2,11 @@
 // refuses by name), read from memory and from a stream that gives them in
 // pieces of varied sizes. Both reads must end alike: the same tree, or a
 // DomException (not always the same one: of two faults in a text, the one
-// found first depends on how far the parser has read). A tree is then bound to each of the fifteen
-// message types, and whatever a type accepts must write itself, read that
-// text back and write exactly the same text again. Never a crash, a leak or
+// found first depends on how far the parser has read). The text is then read
+// as each of the fifteen message types, through the tree and straight into
+// the message, which must end alike (the same message written back, or the
+// same DomException); and whatever a type accepts must write itself, read
+// that text back and write exactly the same text again. Never a crash, a leak or
 // undefined behaviour. Build with the fuzz preset and run
 //   build/fuzz/tests/fuzz/fuzz_read_and_bind -max_total_time=60 -timeout=10 <corpus folder>
 // (with -timeout, a read that takes more than linear time is a finding).
@@ -107,11 +109,15 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     limits.maxDepth = 64;
 
     std::string fromMemory, fromStream;
+    std::string rootName;
+    std::string treeRefusal;
     try {
         XmlDocument const document = XmlDocument::parse(text, limits);
         describe(document.root(), fromMemory);
+        rootName = std::string(document.root().name);
     } catch (DomException const& e) {
         fromMemory = "refused";
+        treeRefusal = e.getMessage();
     }
     Pieces pieces(text, pattern);
     std::istream in(&pieces);
@@ -120,11 +126,19 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         describe(document.root(), fromStream);
         for (kxsoa_ie::MessageType const& type : kxsoa_ie::messageTypes()) {
             std::string written;
+            std::string directly;
+            try {
+                directly = type.read(text, rootName, limits).written;
+            } catch (DomException const& e) {
+                directly = "refused: " + e.getMessage();
+            }
             try {
                 written = type.bind(document.root()).written;
-            } catch (DomException const&) {
+            } catch (DomException const& e) {
+                if (directly != "refused: " + e.getMessage()) std::abort();
                 continue;  // not a document of this type
             }
+            if (directly != written) std::abort();
             // Whatever a type accepts it writes as text that reads back to the
             // same object: parsed text is always writable, no exception expected.
             if (type.bind(XmlDocument::parse(written).root()).written != written) std::abort();
@@ -133,5 +147,15 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         fromStream = "refused";
     }
     if (fromMemory != fromStream) std::abort();
+    if (!treeRefusal.empty()) {
+        // Straight into a message, the text is refused alike, whatever the type.
+        kxsoa_ie::MessageType const& type = kxsoa_ie::messageTypes()[size % kxsoa_ie::messageTypes().size()];
+        try {
+            type.read(text, "r", limits);
+            std::abort();
+        } catch (DomException const& e) {
+            if (e.getMessage() != treeRefusal) std::abort();
+        }
+    }
     return 0;
 }

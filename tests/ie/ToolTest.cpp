@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,21 +27,23 @@ std::string fileText(std::string const& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A place of this test's own: ctest runs the tests side by side, and the
-// builds of other checkouts may run them at the same time.
-std::string scratch(char const* what) {
-    return testing::TempDir() + "kxsoa_ie_" + std::to_string(std::hash<std::string>()(KXSOA_IE)) + '_' +
-           testing::UnitTest::GetInstance()->current_test_info()->name() + '_' + what;
+// A file of this test's own (ctest runs the tests side by side, and the
+// builds of other checkouts may run them at the same time), holding `text`.
+std::string scratch(std::string const& what, std::string const& text = "") {
+    std::string const path = testing::TempDir() + "kxsoa_ie_" + std::to_string(std::hash<std::string>()(KXSOA_IE)) +
+                             '_' + testing::UnitTest::GetInstance()->current_test_info()->name() + '_' + what;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
 }
 
-// Runs the tool with `arguments` (shell words) and `input` on standard input.
-Outcome tool(std::string const& arguments, std::string const& input = "") {
-    std::string const in = scratch("in.xml");
-    std::ofstream(in, std::ios::binary) << input;
-    std::string const out = scratch("out");
+// Runs the tool with `arguments` (shell words) and `input` on standard
+// input; standard output goes to `out` when given (and is not read back).
+Outcome tool(std::string const& arguments, std::string const& input = "", std::string const& out = "") {
+    std::string const in = scratch("in.xml", input);
+    std::string const outFile = out.empty() ? scratch("out") : out;
     std::string const err = scratch("err");
-    int const raw = std::system((KXSOA_IE " " + arguments + " <" + in + " >" + out + " 2>" + err).c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, fileText(out), fileText(err)};
+    int const raw = std::system((KXSOA_IE " " + arguments + " <" + in + " >" + outFile + " 2>" + err).c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out.empty() ? fileText(outFile) : "", fileText(err)};
 }
 
 std::vector<std::string> lines(std::string const& text) {
@@ -50,16 +53,22 @@ std::vector<std::string> lines(std::string const& text) {
     return result;
 }
 
+std::string replaced(std::string const& text, std::string const& from, std::string const& to) {
+    return std::regex_replace(text, std::regex(from), to);
+}
+
 std::string const uri2007 = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2007-06/FileImportExport";
 std::string const uri2008 = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2008-06/FileImportExport";
+std::string const export2008 = "2008-06/ExportToApplicationInput";
 
 }  // namespace
 
-TEST(Tool, TypesAreListedAndEverySampleChecksAsItsType) {
+TEST(Tool, EverySampleChecksAsItsTypeAndAsTheTypeItsRootNames) {
     std::vector<std::string> const rows = lines(tool("types").out);
     ASSERT_EQ(rows.size(), 15u);
     EXPECT_EQ(rows[13], "2008-06  ConfiguredTemplate              configured template  " + uri2008);
     EXPECT_EQ(rows[2], "2007-06  ImportFromApplicationResponse   response             " + uri2007);
+    std::string files;
     for (std::string const& row : rows) {
         std::string const type = row.substr(0, 7) + '/' + row.substr(9, row.find(' ', 9) - 9);
         Outcome const sample = tool("sample " + type);
@@ -67,66 +76,132 @@ TEST(Tool, TypesAreListedAndEverySampleChecksAsItsType) {
         Outcome const quiet = tool("check " + type + " --quiet", sample.out);
         EXPECT_EQ(quiet.status, 0) << type << ": " << quiet.err;
         EXPECT_EQ(quiet.out + quiet.err, "") << type;
+        files += ' ' + scratch(row.substr(9, row.find(' ', 9) - 9) + row.substr(0, 4), sample.out);
+    }
+    Outcome const all = tool("check -q" + files);
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.out + all.err, "");
+}
+
+TEST(Tool, CheckEchoesTheMessageAndSummarisesIt) {
+    std::string const sample = tool("sample " + export2008 + " --records=1").out;
+    std::string const renamed = replaced(sample, "ns1:ExportToApplicationInput", "ns1:exportToApplication");
+    // Business objects in the base namespace: the form written before, read but not valid.
+    std::string const older = replaced(sample, "ns1:objectsToExport", "ns2:objectsToExport");
+    std::string const size = std::to_string(sample.size()) + " bytes, 5 elements";
+    struct Case {
+        std::string arguments, input, summary;
+    };
+    for (Case const& c : {
+             Case{"check -", sample, "<stdin>: a valid " + export2008 + ", " + size},
+             Case{"check " + export2008, renamed,
+                  "<stdin>: a valid " + export2008 + ", its root named exportToApplication, " +
+                      std::to_string(renamed.size()) + " bytes, 5 elements"},
+             Case{"check --no-validate", older, "<stdin>: a " + export2008 + " (not validated), " + size},
+         }) {
+        Outcome const run = tool(c.arguments, c.input);
+        EXPECT_EQ(run.status, 0) << c.arguments << ": " << run.err;
+        EXPECT_EQ(run.out, c.input == older ? sample : c.input);
+        std::vector<std::string> const summary = lines(run.err);
+        ASSERT_GE(summary.size(), 3u);
+        EXPECT_EQ(summary[0], c.summary);
+        EXPECT_EQ(summary[1], "ExportToApplicationInput");
+        EXPECT_EQ(summary[2], "  inputs[0]:");
     }
 }
 
-TEST(Tool, CheckWritesTheMessageBackAndSummarisesIt) {
-    std::string const sample = tool("sample 2008-06/ExportToApplicationInput --records 1").out;
-    Outcome const run = tool("check 2008-06/ExportToApplicationInput -", sample);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, sample);
-    std::vector<std::string> const summary = lines(run.err);
-    ASSERT_GE(summary.size(), 3u);
-    EXPECT_EQ(summary[0], "<stdin>: a valid 2008-06/ExportToApplicationInput, " + std::to_string(sample.size()) +
-                              " bytes, 5 elements");
-    EXPECT_EQ(summary[1], "ExportToApplicationInput");
-    EXPECT_EQ(summary[2], "  inputs[0]:");
+TEST(Tool, FormatIndentsOnlyWhatTheReaderIgnores) {
+    std::string const type = "2008-06/GetExportTemplateResponse";
+    // An empty text element among them, whose text a line break would change.
+    std::string const sample = replaced(tool("sample " + type + " -r 1").out, "spec-template-1", "");
+    std::string const formatted = tool("check --format " + type, sample).out;
+    EXPECT_EQ(replaced(formatted, "\n *", ""), replaced(sample, "\n", ""));
+    std::vector<std::string> const rows = lines(formatted);
+    ASSERT_EQ(rows.size(), 11u) << formatted;
+    EXPECT_EQ(rows[1], "  <ns1:specTemplates></ns1:specTemplates>");
+    EXPECT_EQ(rows[7].substr(0, 22), "    <ns2:partialErrors");
+    EXPECT_EQ(rows[9], "  </ServiceData>");
+    EXPECT_EQ(rows[10], "</ns1:GetExportTemplateResponse>");
+    std::string const file = scratch("formatted.xml", formatted);
+    EXPECT_EQ(tool("check -q " + file).status, 0);
+    Outcome const same = tool("diff " + type + " - " + file, sample);
+    EXPECT_EQ(same.status, 0) << same.out << same.err;
 }
 
-TEST(Tool, DemoPrintsARowPerTypeAndSucceeds) {
-    Outcome const run = tool("demo --stats");
-    EXPECT_EQ(run.status, 0) << run.out;
-    std::vector<std::string> const rows = lines(run.out);
-    ASSERT_EQ(rows.size(), 16u) << run.out;
-    EXPECT_EQ(rows[0].substr(0, 13), "version  type");
-    for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i].substr(rows[i].size() - 15), "ok          yes");
-    EXPECT_NE(run.err.find("GetExportTemplateResponse::outputXML"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("  Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::TemplateOverrideImpl"),
-              std::string::npos);
+TEST(Tool, FlagsReadAndValidateInEveryBooleanForm) {
+    std::string const type = "2008-06/GetExportTemplatesInput";
+    std::string const sample = scratch("sample.xml", tool("sample " + type).out);
+    for (char const* form : {"1", " true ", "0"}) {
+        std::string const changed =
+            replaced(fileText(sample), "getSpecTemplates=\"true\"", std::string("getSpecTemplates=\"") + form + '"');
+        EXPECT_EQ(tool("check -q " + type, changed).err, "") << form;
+        Outcome const diff = tool("diff " + sample + " -", changed);
+        EXPECT_EQ(diff.status, form[0] == '0' ? 1 : 0) << form;
+        EXPECT_EQ(diff.out, form[0] == '0' ? sample + " <stdin>: filter.getSpecTemplates: true vs false\n" : "");
+    }
 }
 
-TEST(Tool, AMessageOfAnotherTypeIsNotValid) {
-    std::string const request = tool("sample 2008-06/ExportToApplicationInput").out;
-    Outcome const run = tool("check 2008-06/GetExportTemplateResponse", request);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "");
-    ASSERT_EQ(lines(run.err).size(), 1u) << run.err;
-    EXPECT_EQ(
-        run.err.rfind("kxsoa-ie: <stdin>: line 1: Element '{" + uri2008 + "}inputs': This element is not expected", 0),
-        0u)
-        << run.err;
+TEST(Tool, EveryFailureIsOneLineWithItsStatus) {
+    std::string const sample = tool("sample " + export2008 + " --records=1").out;
+    std::string const renamed = replaced(sample, "ns1:ExportToApplicationInput", "ns1:r");
+    std::string const older = replaced(sample, "ns1:objectsToExport", "ns2:objectsToExport");
+    std::string const big = tool("sample " + export2008 + " --records=20").out;  // past the tree's free 64 KiB
+    std::string const response = scratch("response.xml", tool("sample 2008-06/GetExportTemplateResponse").out);
+    std::string const request2007 = tool("sample 2007-06/ImportFromApplicationInput").out;
+    std::string const directory = testing::TempDir();
+    struct Case {
+        std::string arguments, input;
+        int status;
+        std::string error;
+        std::string out = "";
+    };
+    for (Case const& c : {
+             Case{"check 2008-06/GetExportTemplateResponse", renamed, 1,
+                  "<stdin>: line 1: Element '{" + uri2008 + "}inputs': This element is not expected"},
+             Case{"check 2008-06/ImportFromApplicationInput", "<x:ExportToApplicationInput xmlns:x='" + uri2008 + "'/>",
+                  1,
+                  "<stdin>: line 1: the root element \"ExportToApplicationInput\" names " + export2008 +
+                      ", not 2008-06/ImportFromApplicationInput\n"},
+             Case{"check 2008-06/ImportFromApplicationInput", request2007, 1,
+                  "<stdin>: line 1: the root element \"ImportFromApplicationInput\" is in namespace \"" + uri2007 +
+                      "\", not in \"" + uri2008 + "\" of 2008-06/ImportFromApplicationInput\n"},
+             Case{"check", renamed, 1,
+                  "<stdin>: line 1: the root element \"r\" names no 2008-06 type: give TYPE, it is valid as " +
+                      export2008 + "\n"},
+             Case{"check", "<r/>", 1,
+                  "<stdin>: line 1: the root element \"r\" is in no namespace, not in that of a message version: "
+                  "2007-06 \"" +
+                      uri2007 + "\" or 2008-06 \"" + uri2008 + "\"\n"},
+             Case{"check", older, 1,
+                  "(not a valid " + export2008 + "; the library reads it: --no-validate skips the schemas)\n"},
+             Case{"check " + export2008, sample.substr(0, sample.size() / 2) + "\n\n", 2,
+                  "<stdin>: XML parse error at line 3, column 1: "},
+             Case{"check --max-bytes=10", sample, 2, "XmlReadLimits::maxBytes (10 "},
+             Case{"check --max-depth=2", sample, 2, "XmlReadLimits::maxDepth (2 "},
+             Case{"check --max-attributes=2", sample, 2, "XmlReadLimits::maxAttributes (2)\n"},
+             Case{"check --max-names=3", sample, 2, "XmlReadLimits::maxNames (3)\n"},
+             Case{"check --max-token-bytes=3", sample, 2, "XmlReadLimits::maxTokenBytes (3 "},
+             Case{"check --max-tree-bytes-per-byte=1", big, 2, "XmlReadLimits::maxTreeBytesPerByte allows (1 "},
+             Case{"check -q " + export2008 + " - /no/such/file", sample, 66,
+                  "kxsoa-ie: /no/such/file: cannot be read: No such file or directory\n"},
+             Case{"check " + directory, "", 66, directory + ": cannot be read: Is a directory\n"},
+             Case{"diff " + export2008 + " - " + response, sample, 65,
+                  response + ": line 1: the root element \"GetExportTemplateResponse\" names 2008-06/"},
+             Case{"check - " + export2008, sample, 74, "cannot write standard output: No space left on device\n",
+                  "/dev/full"},
+             Case{"sample " + export2008, "", 74, "cannot write standard output: No space left on device\n",
+                  "/dev/full"},
+         }) {
+        Outcome const run = tool(c.arguments, c.input, c.out);
+        EXPECT_EQ(run.status, c.status) << c.arguments << ": " << run.err;
+        EXPECT_EQ(run.out, "") << c.arguments;
+        EXPECT_EQ(lines(run.err).size(), 1u) << c.arguments << ": " << run.err;
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << c.arguments << ": " << run.err;
+        EXPECT_EQ(run.err.rfind("kxsoa-ie: ", 0), 0u) << c.arguments;
+    }
 }
 
-TEST(Tool, AMessageOfTheOtherVersionNamesBothNamespaces) {
-    std::string const request = tool("sample 2007-06/ImportFromApplicationInput").out;
-    Outcome const run = tool("check 2008-06/ImportFromApplicationInput", request);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "kxsoa-ie: <stdin>: line 1: the root element ImportFromApplicationInput is in namespace " +
-                           uri2007 + ", not in " + uri2008 + " of 2008-06/ImportFromApplicationInput\n");
-}
-
-TEST(Tool, TruncatedXmlIsRefusedWithLineAndColumn) {
-    std::string const sample = tool("sample 2007-06/ExportToApplicationResponse").out;
-    std::string const file = scratch("truncated.xml");
-    std::ofstream(file, std::ios::binary) << sample.substr(0, sample.size() / 2) << "\n\n";
-    Outcome const run = tool("check 2007-06/ExportToApplicationResponse " + file);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.rfind("kxsoa-ie: " + file + ": XML parse error at line 3, column 1: ", 0), 0u) << run.err;
-    EXPECT_EQ(lines(run.err).size(), 1u);
-    EXPECT_EQ(tool("check 2007-06/ExportToApplicationResponse --quiet " + file).err, "");
-}
-
-TEST(Tool, UsageErrorsExitWith64AndHelpListsEveryStatus) {
+TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
     struct Case {
         char const* arguments;
         char const* error;
@@ -138,20 +213,34 @@ TEST(Tool, UsageErrorsExitWith64AndHelpListsEveryStatus) {
              Case{"sample ExportToApplicationInput",
                   "type \"ExportToApplicationInput\" is in both versions: say 2007-06/ExportToApplicationInput or "
                   "2008-06/ExportToApplicationInput"},
-             Case{"sample TemplateOverride --records 1001", "--records takes a number from 0 to 1000, not \"1001\""},
-             Case{"check TemplateOverride a b", "unexpected argument \"b\" to check"},
+             Case{"sample TemplateOverride --records=1001", "--records takes a number from 0 to 1000, not \"1001\""},
+             Case{"sample TemplateOverride --records", "option --records needs a value"},
+             Case{"sample TemplateOverride extra", "unexpected argument \"extra\" to sample"},
              Case{"types --verbose", "unknown option --verbose"},
+             Case{"types -q", "types takes no option -q (it is for check)"},
+             Case{"check --quiet=yes", "option --quiet takes no value"},
+             Case{"check --max-depth=x", "--max-depth takes a whole number, not \"x\""},
+             Case{"check --max-bytes=18446744073709551616",
+                  "--max-bytes takes a whole number, not \"18446744073709551616\""},
+             Case{"check Nothing", "\"Nothing\" is neither a type (kxsoa-ie types lists the fifteen) nor a file"},
+             Case{"diff a", "diff needs [TYPE] A B"},
+             Case{"schema 1999-01", "no schema of version \"1999-01\": there are 2006-03 2007-06 2008-06"},
          }) {
         Outcome const run = tool(c.arguments);
         EXPECT_EQ(run.status, 64) << c.arguments;
         EXPECT_EQ(run.err, "kxsoa-ie: " + std::string(c.error) + " (kxsoa-ie --help shows the usage)\n");
     }
-    Outcome const missing = tool("check TemplateOverride /no/such/file");
-    EXPECT_EQ(missing.status, 64);
-    EXPECT_EQ(missing.err, "kxsoa-ie: cannot read /no/such/file: No such file or directory\n");
-    EXPECT_EQ(tool("sample TemplateOverride --records 0").status, 0);  // a bare name that one version has
+    for (char const* fine : {"sample TemplateOverride -r 1000", "sample TemplateOverride --records 0",
+                             "check --max-bytes=18446744073709551615 -- -", "help diff", "-V"})
+        EXPECT_EQ(tool(fine, tool("sample TemplateOverride").out).status, 0) << fine;
     std::string const help = tool("--help").out;
-    for (char const* line :
-         {"\n  0   success\n", "\n  1   XML, but not a valid message", "\n  2   not acceptable XML", "\n  64  usage"})
-        EXPECT_NE(help.find(line), std::string::npos) << line;
+    for (char const* status : {"\n  0   success", "\n  1   check", "\n  2   not acceptable XML", "\n  64  usage",
+                               "\n  65  diff", "\n  66  an input that cannot", "\n  74  output"})
+        EXPECT_NE(help.find(status), std::string::npos) << status;
+    std::string const check = tool("check --help").out;
+    EXPECT_EQ(check.rfind("usage: kxsoa-ie check [TYPE] [FILE...] [OPTION...]\n", 0), 0u);
+    EXPECT_NE(check.find("--max-token-bytes=N"), std::string::npos);
+    EXPECT_EQ(check.find("--records"), std::string::npos);
+    EXPECT_NE(tool("--version").out.find("schema versions: 2006-03 2007-06 2008-06"), std::string::npos);
+    EXPECT_NE(tool("schema 2008-06").out.find("targetNamespace=\"" + uri2008 + "\""), std::string::npos);
 }

@@ -12,6 +12,7 @@
 #include "host/ServiceData.h"
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
+#include "xml/Message.h"
 #include "xml/RequestWriter.h"
 
 #include <gtest/gtest.h>
@@ -41,14 +42,13 @@ inline std::string const troublesome =
 // fails at once when the writer produced text that is not well-formed.
 template <class T>
 std::string written(T const& object, std::string const& elementName) {
-    Kestrune::Soa::Common::Xml::XmlStream stream;
-    object.outputXML(stream, elementName);
+    std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(object, elementName);
     try {
-        Kestrune::Soa::Common::Xml::XmlDocument::parse(stream.str());
+        Kestrune::Soa::Common::Xml::XmlDocument::parse(xml);
     } catch (Kestrune::Soa::Common::Exceptions::DomException const& e) {
-        ADD_FAILURE() << "the written document does not read back: " << e.getMessage() << "\n" << stream.str();
+        ADD_FAILURE() << "the written document does not read back: " << e.getMessage() << "\n" << xml;
     }
-    return stream.str();
+    return xml;
 }
 
 // A default-constructed T that parsed the root element of `xml`.

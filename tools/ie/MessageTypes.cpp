@@ -2,8 +2,6 @@
 
 #include "Samples.h"
 
-#include "host/XmlDocument.h"
-#include "host/XmlStream.h"
 #include "importexport/2007_06/ExportToApplicationInput.h"
 #include "importexport/2007_06/ExportToApplicationResponse.h"
 #include "importexport/2007_06/ImportFromApplicationInput.h"
@@ -14,51 +12,61 @@
 #include "importexport/2008_06/GetExportTemplatesInput.h"
 #include "importexport/2008_06/ImportFromApplicationInput.h"
 #include "importexport/2008_06/SchemaNamespace.h"
+#include "xml/Message.h"
+
+#include <memory>
 
 namespace kxsoa_ie {
 
 namespace v2007 = Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;
 namespace v2008 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
-using Kestrune::Soa::Common::Xml::XmlDocument;
+using Kestrune::Soa::Common::Xml::MessageReader;
+using Kestrune::Soa::Common::Xml::readMessage;
+using Kestrune::Soa::Common::Xml::writeMessage;
 using Kestrune::Soa::Common::Xml::XMLNode;
-using Kestrune::Soa::Common::Xml::XmlStream;
+using Kestrune::Soa::Common::Xml::XmlReadLimits;
 
 namespace {
 
 template <class Message>
-std::string written(Message const& message, std::string const& elementName) {
-    XmlStream stream;
-    message.outputXML(stream, elementName);
-    return stream.str();
-}
-
-template <class Message>
 std::string sample(MessageType const& type, std::size_t entries) {
-    return written(makeSample<Message>(entries), type.name);
+    return writeMessage(makeSample<Message>(entries), type.name);
 }
 
 template <class Message>
 Bound bind(XMLNode const& root) {
-    Message message;
-    message.parse(root);
-    return {written(message, std::string(root.name)), message.dump()};
+    auto message = std::make_shared<Message>();
+    message->parse(root);
+    return {writeMessage(*message, std::string(root.name)), message->dump(), message};
+}
+
+template <class Message>
+Bound read(std::string_view xml, std::string const& elementName, XmlReadLimits const& limits) {
+    auto message = std::make_shared<Message>(MessageReader(limits).read<Message>(xml));
+    return {writeMessage(*message, elementName), message->dump(), message};
+}
+
+template <class Message>
+std::string difference(Bound const& a, Bound const& b) {
+    return static_cast<Message const*>(a.message.get())->difference(*static_cast<Message const*>(b.message.get()));
 }
 
 template <class Message>
 RoundTrip roundTrip(MessageType const& type, std::size_t entries) {
     Message const original = makeSample<Message>(entries);
     RoundTrip result;
-    result.first = written(original, type.name);
-    Message copy;
-    copy.parse(XmlDocument::parse(result.first).root());
-    result.second = written(copy, type.name);
+    result.first = writeMessage(original, type.name);
+    Message const copy = readMessage<Message>(result.first);
+    result.second = writeMessage(copy, type.name);
     result.difference = original.difference(copy);
     return result;
 }
 
 template <class Message>
 MessageType entry(char const* version, char const* name, char const* role, char const* namespaceURI) {
-    return {version, name, role, namespaceURI, &sample<Message>, &bind<Message>, &roundTrip<Message>};
+    return {version,         name,           role,
+            namespaceURI,    &sample<Message>, &bind<Message>,
+            &read<Message>,  &roundTrip<Message>, &difference<Message>};
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 // through the library's public API only.
 
 #include "host/XMLNode.h"
+#include "host/XmlReadLimits.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +18,7 @@ namespace kxsoa_ie {
 struct Bound {
     std::string written;
     std::string dump;
+    std::shared_ptr<void const> message;  // the message object, for difference
 };
 
 // A sample written, read into a fresh object and written again.
@@ -35,7 +38,13 @@ struct MessageType {
     std::string (*sample)(MessageType const& type, std::size_t entries);
     // `root` read as this type; DomException when it is not one.
     Bound (*bind)(Kestrune::Soa::Common::Xml::XMLNode const& root);
+    // The text read straight into this type (no tree, any root namespace) and
+    // written back under `elementName`: what bind() of its tree gives.
+    Bound (*read)(std::string_view xml, std::string const& elementName,
+                  Kestrune::Soa::Common::Xml::XmlReadLimits const& limits);
     RoundTrip (*roundTrip)(MessageType const& type, std::size_t entries);
+    // Empty when two messages that bind() read hold the same content, otherwise the first difference.
+    std::string (*difference)(Bound const& a, Bound const& b);
 
     // "2008-06/ExportToApplicationInput"
     std::string fullName() const { return std::string(version) + '/' + name; }

@@ -1,10 +1,11 @@
 #pragma once
 
-// The published schemas, compiled into the validator (see CMakeLists.txt).
+// The published schemas as the validator compiles them, with the configured
+// namespace host (see CMakeLists.txt): the base one, 2007-06, then 2008-06.
 
 #include <cstddef>
 
-namespace kxsoa::validation::detail {
+namespace kxsoa::validation {
 
 struct EmbeddedSchema {
     char const* fileName;  // as the schemas name each other in schemaLocation
@@ -14,4 +15,4 @@ struct EmbeddedSchema {
 inline constexpr std::size_t schemaCount = 3;
 extern EmbeddedSchema const embeddedSchemas[schemaCount];
 
-}  // namespace kxsoa::validation::detail
+}  // namespace kxsoa::validation

@@ -52,7 +52,7 @@ void recordParseError(void* context, xmlError* error) {
 // Serves the schemas' imports from the embedded texts.
 xmlParserInputPtr embeddedSchemaLoader(char const* url, char const*, xmlParserCtxtPtr context) {
     std::string_view const name = url ? url : "";
-    for (detail::EmbeddedSchema const& schema : detail::embeddedSchemas) {
+    for (EmbeddedSchema const& schema : embeddedSchemas) {
         std::string_view const file = schema.fileName;
         if (name.size() >= file.size() && name.substr(name.size() - file.size()) == file &&
             (name.size() == file.size() || name[name.size() - file.size() - 1] == '/')) {
