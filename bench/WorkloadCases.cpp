@@ -325,7 +325,7 @@ void sax2(benchmark::State& state, Workload<Message> const& workload) {
     setBytes(state, built.text);
 }
 
-// Messages written and read again, each thread with its own message,
+// Messages written and read again, each thread with its own message, reset
 // stream and reader: how reading and writing scale over threads.
 template <class Message>
 void writeAndReadOnThreads(benchmark::State& state, Workload<Message> const& workload) {
@@ -335,8 +335,9 @@ void writeAndReadOnThreads(benchmark::State& state, Workload<Message> const& wor
     built.unlock();
     MessageReader reader(limitsFor(text));
     Message const own = reader.read<Message>(text);
+    XmlStream stream;
     for (auto _ : state) {
-        XmlStream stream;
+        stream.reset();
         own.outputXML(stream, workload.elementName);
         Message const read = reader.read<Message>(stream.str());
         benchmark::DoNotOptimize(&read);
