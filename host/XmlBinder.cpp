@@ -17,6 +17,7 @@ XmlChild XmlChild::inPlace(BaseObject& object, XmlElementType const& type) noexc
 }
 
 XmlChild XmlChild::newText(std::vector<std::string>& list) {
+    Detail::makeRoom(list);
     list.emplace_back();
     XmlChild child;
     child.m_kind = Kind::Text;

@@ -10,6 +10,7 @@
 #include "host/XmlEvents.h"
 #include "xml/Handle.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <exception>
 #include <string>
@@ -124,8 +125,29 @@ KXSOACOMMON_EXPORT Exceptions::DomException wrongRootNamespace(std::string_view 
 // Reads `node` and all it holds into `object`: the tree walked as events.
 KXSOACOMMON_EXPORT void readTree(XMLNode const& node, BaseObject& object, XmlElementType const& type);
 
+namespace Detail {
+
+// Room for a list's next entry. A list read from a tree has been given room
+// for all its entries; read straight from the text, it grows as entries
+// come, and starts with the room that lists of its entries needed before on
+// this thread (up to 64 entries), so that messages of one shape read one
+// after another grow each list once.
+template <class Entry>
+void makeRoom(std::vector<Entry>& list) {
+    if (list.size() < list.capacity()) return;
+    thread_local std::size_t needed = 0;  // by lists of such entries before
+    if (list.empty() && needed > 0) {
+        list.reserve(needed);
+    } else {
+        needed = std::min<std::size_t>(std::max<std::size_t>(2 * list.size(), 4), 64);
+    }
+}
+
+}  // namespace Detail
+
 template <class Entry>
 XmlChild XmlChild::newEntry(Entry const& entry, XmlElementType const& type, std::vector<Entry>& list) {
+    Detail::makeRoom(list);
     list.push_back(entry);
     XmlChild child;
     child.m_kind = Kind::Object;
