@@ -18,7 +18,9 @@ namespace {
 // Every class of character that needs care, including a character outside the BMP.
 std::string const troublesome =
     "amp& lt< gt> quot\" apos' tab\t LF\n CR\r CRLF\r\n end]]> 2-byte\xC3\xA9 3-byte\xE2\x82\xAC "
-    "4-byte\xF0\x9F\x98\x80 nbsp\xC2\xA0 del\x7F edge\xEF\xBF\xBD";
+    "4-byte\xF0\x9F\x98\x80 nbsp\xC2\xA0 del\x7F edge\xEF\xBF\xBD"
+    // the first and last characters of each UTF-8 length and each range XML allows
+    " \xC2\x80 \xDF\xBF \xE0\xA0\x80 \xED\x9F\xBF \xEE\x80\x80 \xF0\x90\x80\x80 \xF4\x8F\xBF\xBF";
 
 }  // namespace
 
@@ -47,8 +49,13 @@ TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
         domExceptionMessage([] { toXmlString(std::string("ab\0c", 4)); }),
         "toXmlString: the control character U+0000 at byte offset 2 of a 4-byte text cannot be carried by XML 1.0");
     EXPECT_NE(domExceptionMessage([] { toXmlString("\x1B[0m"); }).find("U+001B at byte offset 0"), std::string::npos);
-    // Invalid UTF-8: a stray continuation byte, an overlong form, a surrogate, a cut sequence, beyond U+10FFFF.
-    for (std::string const bad : {"x\x80", "x\xC0\xAF", "x\xED\xA0\x80", "x\xE2\x82", "x\xF4\x90\x80\x80"})
+    // Invalid UTF-8: a stray continuation byte, the longest overlong form of each length, the first and last
+    // surrogates, a cut sequence, beyond U+10FFFF.
+    for (std::string const bad : {"x\x80", "x\xFF",
+                                  "x\xC3"
+                                  "A",
+                                  "x\xC1\xBF", "x\xE0\x9F\xBF", "x\xF0\x8F\xBF\xBF", "x\xED\xA0\x80", "x\xED\xBF\xBF",
+                                  "x\xE2\x82", "x\xF4\x90\x80\x80"})
         EXPECT_NE(domExceptionMessage([&] { toXmlString(bad); }).find("invalid UTF-8 byte 0x"), std::string::npos)
             << bad;
     EXPECT_NE(domExceptionMessage([] { toXmlString("x\xEF\xBF\xBF"); }).find("the character U+FFFF at byte offset 1"),

@@ -89,13 +89,13 @@ TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
 }
 
 TEST(Binding, DumpShowsEveryMemberByItsXmlName) {
-    Record record("L\x1F \x7F~\t\r", "", "t");  // control characters shown escaped, DEL too
+    Record record("L\x1F \x7F~\t\r\\", "", "t");  // control characters shown escaped, DEL too
     record.addObjectsToExport(ModelObject("u1", "T"));
     record.addObjectsToExport(ModelObject("u2"));
     record.addObjectTemplateOverride(TemplateOverride("Item", "", "i"));
     EXPECT_EQ(record.dump(),
               "ExportToApplicationInputData1\n"
-              "  applicationFormat: \"L\\x1F \\x7F~\\t\\r\"\n"
+              "  applicationFormat: \"L\\x1F \\x7F~\\t\\r\\\\\"\n"
               "  templateType: \"\"\n"
               "  templateId: \"t\"\n"
               "  objectsToExport[0]: \"u1\" (T)\n"
@@ -235,6 +235,18 @@ TEST(Binding, InsideACallersElementNoProbeFiresAndEveryChildIsInTheTypesNamespac
     check(populated());
     check(response);
     EXPECT_EQ(probes.events, Strings{});
+    // A business object inside declares nothing: the message's prefix is in scope.
+    Record record("f", "", "");
+    record.addObjectsToExport(ModelObject("u"));
+    std::string const message = "<ns1:message xmlns:ns1=\"" + schemaURI +
+                                "\" applicationFormat=\"f\" templateType=\"\" templateId=\"\"><ns1:objectsToExport "
+                                "uid=\"u\" type=\"\"/></ns1:message>";
+    std::string const inside = writtenInside(record);
+    EXPECT_EQ(inside, "<env:Envelope xmlns:env=\"" + callerURI + "\">" + message + message + "</env:Envelope>");
+    XmlDocument const envelope = XmlDocument::parse(inside);
+    auto second = envelope.root().children.begin();
+    EXPECT_EQ(second++, envelope.root().children.begin());  // the postfix form steps too
+    EXPECT_EQ(second, ++envelope.root().children.begin());
 }
 
 TEST(Binding, TextThatXmlCannotCarryIsRefused) {
