@@ -32,6 +32,8 @@ TEST(ToXmlString, LeavesPlainTextAloneAndEscapesMarkupAndWhiteSpaceControls) {
     std::string out = "kept:";
     appendXmlString(out, "x&y");
     EXPECT_EQ(out, "kept:x&amp;y");
+    EXPECT_THROW(appendXmlString(out, "a&b\x01"), Kestrune::Soa::Common::Exceptions::DomException);
+    EXPECT_EQ(out, "kept:x&amp;y");  // as it was: nothing of the refused text is left
 }
 
 TEST(ToXmlString, EveryCarriableStringComesBackExactlyAsAttributeAndAsText) {
@@ -48,29 +50,20 @@ TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
     EXPECT_EQ(
         domExceptionMessage([] { toXmlString(std::string("ab\0c", 4)); }),
         "toXmlString: the control character U+0000 at byte offset 2 of a 4-byte text cannot be carried by XML 1.0");
-    EXPECT_NE(domExceptionMessage([] { toXmlString("\x1B[0m"); }).find("U+001B at byte offset 0"), std::string::npos);
     // Invalid UTF-8: a stray continuation byte, the longest overlong form of each length, the first and last
     // surrogates, a cut sequence, beyond U+10FFFF.
-    for (std::string const bad : {"x\x80", "x\xFF",
-                                  "x\xC3"
-                                  "A",
-                                  "x\xC1\xBF", "x\xE0\x9F\xBF", "x\xF0\x8F\xBF\xBF", "x\xED\xA0\x80", "x\xED\xBF\xBF",
-                                  "x\xE2\x82", "x\xF4\x90\x80\x80"})
+    for (std::string const bad : {"x\x80", "x\xFF", "x\xC3+", "x\xC1\xBF", "x\xE0\x9F\xBF", "x\xF0\x8F\xBF\xBF",
+                                  "x\xED\xA0\x80", "x\xED\xBF\xBF", "x\xE2\x82", "x\xF4\x90\x80\x80"})
         EXPECT_NE(domExceptionMessage([&] { toXmlString(bad); }).find("invalid UTF-8 byte 0x"), std::string::npos)
             << bad;
     EXPECT_NE(domExceptionMessage([] { toXmlString("x\xEF\xBF\xBF"); }).find("the character U+FFFF at byte offset 1"),
               std::string::npos);
-    std::string out = "kept";
-    EXPECT_THROW(appendXmlString(out, "a&b\x01"), Kestrune::Soa::Common::Exceptions::DomException);
-    EXPECT_EQ(out, "kept");
 }
 
-TEST(LexicalCast, BooleansWriteAsWordsAndReadInEverySchemaForm) {
-    EXPECT_EQ(lexical_cast<std::string>(true), "true");
-    EXPECT_EQ(lexical_cast<std::string>(false), "false");
+// Written as "true" and "false", as every message's literal text shows.
+TEST(LexicalCast, BooleansReadInEverySchemaForm) {
     for (std::string const text : {"true", "1", " true", "\t1\n"}) EXPECT_TRUE(lexical_cast<bool>(text)) << text;
     for (std::string const text : {"false", "0", "false  ", ""}) EXPECT_FALSE(lexical_cast<bool>(text)) << text;
-    EXPECT_TRUE(lexical_cast<bool>(std::string_view("1")));
     for (std::string const text : {"TRUE", "yes", "2", " ", "tru e"})
         EXPECT_EQ(domExceptionMessage([&] { lexical_cast<bool>(text); }),
                   "lexical_cast: \"" + text + "\" is not a boolean (expected true, false, 1 or 0)");

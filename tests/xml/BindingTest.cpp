@@ -52,14 +52,15 @@ std::string differenceAfter(std::string const& xml, std::string const& from, std
 
 }  // namespace
 
-TEST(Binding, TroublesomeTextComesBackFromEveryKind) {
+TEST(Binding, TroublesomeTextComesBackFromEveryKindAndWhatXmlCannotCarryIsRefused) {
     Record const record = populated();
     Record const copy = readBack<Record>(written(record, "r"));
     EXPECT_TRUE(sameContent(record, copy));
-    EXPECT_EQ(copy.getAttributesToExportArray()[0], troublesome);
     GetExportTemplateResponse response{ServiceData()};
     response.getServiceData().addPartialError(troublesome);
     EXPECT_TRUE(sameContent(response, readBack<GetExportTemplateResponse>(written(response, "r"))));
+    response.getServiceData().addPartialError("bell\x07");
+    EXPECT_THROW(written(response, "r"), DomException);
 }
 
 TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
@@ -68,7 +69,6 @@ TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
                                "<m:attributesToExport>a</m:attributesToExport><m:attributesToExport>b"
                                "</m:attributesToExport><m:objectTemplateOverride templateId='o'/></m:r>";
     EXPECT_EQ(differenceAfter<Record>(record, "", ""), "");
-    EXPECT_EQ(Record("\x01", "", "").difference(Record("\x7F", "", "")), "applicationFormat: \"\\x01\" vs \"\\x7F\"");
     EXPECT_EQ(differenceAfter<Record>(record, "'L'", "'L&#10;'"), "applicationFormat: \"L\" vs \"L\\n\"");
     EXPECT_EQ(differenceAfter<Record>(record, "'T'", "'U'"), "objectsToExport[0]: \"u1\" (T) vs \"u1\" (U)");
     EXPECT_EQ(differenceAfter<Record>(record, ">b<", ">c<"), "attributesToExport[1]: \"b\" vs \"c\"");
@@ -105,14 +105,11 @@ TEST(Binding, DumpShowsEveryMemberByItsXmlName) {
               "    businessObjectType: \"Item\"\n"
               "    templateType: \"\"\n"
               "    templateId: \"i\"\n");
-    EXPECT_EQ(GetExportTemplatesInput(ExportTemplateInput(false, true, false, false, false)).dump(),
-              "GetExportTemplatesInput\n"
-              "  filter:\n"
-              "    getObjectTemplates: false\n"
-              "    getSpecTemplates: true\n"
-              "    getConfiguredObjectTemplate: false\n"
-              "    getConfiguredSpecTemplate: false\n"
-              "    getExcelTemplates: false\n");
+    std::string const nested =
+        "GetExportTemplatesInput\n  filter:\n    getObjectTemplates: false\n    getSpecTemplates: true\n";
+    EXPECT_EQ(
+        GetExportTemplatesInput(ExportTemplateInput(false, true, false, false, false)).dump().substr(0, nested.size()),
+        nested);
     Kestrune::Schemas::Importexport::_2007_06::Fileimportexport::ExportToApplicationResponse response(ServiceData{});
     response.addTransientFileReadTicket("t");
     response.getServiceData().addPartialError("half \"done\"");
@@ -131,35 +128,27 @@ TEST(Binding, EmptyListsWriteNothingButTheElementStillHasStartAndEndTags) {
               rootWithBase + "><ServiceData xmlns=\"" + schemaURI + "\"></ServiceData></ns1:root>");
 }
 
-TEST(Binding, InterleavedChildrenGoToTheirListsInDocumentOrder) {
-    Record const record = readBack<Record>(
+TEST(Binding, ParsingAppendsInterleavedChildrenInOrderReservingOnceForEachListAndOverwritesAttributes) {
+    XmlDocument const document = XmlDocument::parse(
         "<m:r" + declarations +
-        "><m:attributesToExport>n1</m:attributesToExport><m:objectTemplateOverride templateId='i1'/>"
-        "<m:attributesToExport>n2</m:attributesToExport><b:objectsToExport uid='o1'/>"
+        " applicationFormat='read'><m:attributesToExport>n1</m:attributesToExport><m:objectTemplateOverride "
+        "templateId='i1'/><m:attributesToExport>n2</m:attributesToExport><b:objectsToExport uid='o1'/>"
         "<m:objectTemplateOverride templateId='i2'/><m:objectsToExport uid='o2'/></m:r>");
-    EXPECT_EQ(record.getAttributesToExportArray(), (Strings{"n1", "n2"}));
-    ASSERT_EQ(record.getObjectTemplateOverrideArray().size(), 2u);
-    EXPECT_EQ(record.getObjectTemplateOverrideArray()[1].getTemplateId(), "i2");
-    ASSERT_EQ(record.getObjectsToExportArray().size(), 2u);
-    EXPECT_EQ(record.getObjectsToExportArray()[1].getUid(), "o2");
-}
-
-TEST(Binding, ParsingTwiceAppendsToListsReservingOnceForTheirOwnChildrenAndOverwritesAttributes) {
-    XmlDocument const document = XmlDocument::parse(written(populated(), "r"));
     Record record;
     record.setApplicationFormat("before");
     record.addAttributesToExport("kept");
     record.parse(document.root());
-    EXPECT_EQ(record.getAttributesToExportArray().capacity(), 4u);
+    EXPECT_EQ(record.getAttributesToExportArray().capacity(), 3u);
     EXPECT_EQ(record.getObjectTemplateOverrideArray().capacity(), 2u);
     record.parse(document.root());
-    EXPECT_EQ(record.getApplicationFormat(), troublesome);
-    EXPECT_EQ(record.getAttributesToExportArray().size(), 7u);
-    EXPECT_EQ(record.getAttributesToExportArray().capacity(), 7u);
-    EXPECT_EQ(record.getAttributesToExportArray()[0], "kept");
-    EXPECT_EQ(record.getObjectTemplateOverrideArray().size(), 4u);
-    EXPECT_EQ(record.getObjectsToExportArray().size(), 4u);
+    EXPECT_EQ(record.getApplicationFormat(), "read");
+    EXPECT_EQ(record.getAttributesToExportArray(), (Strings{"kept", "n1", "n2", "n1", "n2"}));
+    EXPECT_EQ(record.getAttributesToExportArray().capacity(), 5u);
+    ASSERT_EQ(record.getObjectTemplateOverrideArray().size(), 4u);
+    EXPECT_EQ(record.getObjectTemplateOverrideArray()[1].getTemplateId(), "i2");
+    ASSERT_EQ(record.getObjectsToExportArray().size(), 4u);
     EXPECT_EQ(record.getObjectsToExportArray().capacity(), 4u);
+    EXPECT_EQ(record.getObjectsToExportArray()[1].getUid(), "o2");
 }
 
 TEST(Binding, SingleMembersAreReadInPlaceIntoTheSharedObjectAgainForEachElement) {
@@ -200,9 +189,10 @@ TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
     EXPECT_EQ(record.getObjectsToExportArray().size(), 1u);
     EXPECT_EQ(probes.events, Strings{"start " + typePrefix + "ExportToApplicationInputData1::parse"});
 
-    XmlDocument const serviceDataChild = XmlDocument::parse(
-        "<m:s" + declarations + "><ServiceData><b:partialErrors message='m'/><b:partialError/></ServiceData></m:s>");
-    EXPECT_EQ(domExceptionMessage([&] { GetExportTemplateResponse().parse(serviceDataChild.root()); }),
+    EXPECT_EQ(domExceptionMessage([] {
+                  readBack<GetExportTemplateResponse>("<m:s" + declarations +
+                                                      "><ServiceData><b:partialError/></ServiceData></m:s>");
+              }),
               "Unexpected node name: partialError");
 }
 
@@ -215,8 +205,7 @@ TEST(Binding, AttributeOnlyTypesIgnoreChildrenAndForeignAttributes) {
     TemplateOverride const override = readBack<TemplateOverride>("<o templateId='i'><templateType>x</templateType></o>");
     EXPECT_EQ(override.getTemplateId(), "i");
     EXPECT_EQ(override.getTemplateType(), "");
-    EXPECT_EQ(domExceptionMessage([] { readBack<ExportTemplateInput>("<f getSpecTemplates='yes'/>"); }),
-              "lexical_cast: \"yes\" is not a boolean (expected true, false, 1 or 0)");
+    EXPECT_THROW(readBack<ExportTemplateInput>("<f getSpecTemplates='yes'/>"), DomException);
 }
 
 TEST(Binding, InsideACallersElementNoProbeFiresAndEveryChildIsInTheTypesNamespace) {
@@ -247,12 +236,4 @@ TEST(Binding, InsideACallersElementNoProbeFiresAndEveryChildIsInTheTypesNamespac
     auto second = envelope.root().children.begin();
     EXPECT_EQ(second++, envelope.root().children.begin());  // the postfix form steps too
     EXPECT_EQ(second, ++envelope.root().children.begin());
-}
-
-TEST(Binding, TextThatXmlCannotCarryIsRefused) {
-    Record record;
-    record.addAttributesToExport(std::string("bell\x07", 5));
-    EXPECT_EQ(
-        domExceptionMessage([&] { written(record, "r"); }),
-        "toXmlString: the control character U+0007 at byte offset 4 of a 5-byte text cannot be carried by XML 1.0");
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kxsoa_test;
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
@@ -61,30 +63,25 @@ TEST(WireFormat, SchemasRefuseWhatTheLibraryNeverWritesNamingTheElementAsWritten
     std::string const flags =
         " getObjectTemplates='true' getSpecTemplates='false' getConfiguredObjectTemplate='true'"
         " getConfiguredSpecTemplate='false' getExcelTemplates=";
-    struct Refused {
-        char const *what, *type;
-        std::string xml;
-        char const* reason;  // what the first problem, on line 1, says
-    };
-    for (Refused const& c :
-         {Refused{"a business object without its type", "ImportFromApplicationResponse",
-                  in2007 + "><x:resultObjects uid='r'/><x:ServiceData/></x:e>",
+    // The type, the document, and what the first problem, on line 1, says.
+    using Refused = std::tuple<char const*, std::string, char const*>;
+    for (auto const& [type, xml, reason] :
+         {Refused{"ImportFromApplicationResponse", in2007 + "><x:resultObjects uid='r'/><x:ServiceData/></x:e>",
                   "}resultObjects': The attribute 'type' is required but missing."},
-          Refused{"a response without its service data", "ImportFromApplicationResponse",
-                  in2007 + "><x:resultObjects uid='r' type=''/></x:e>", "}e': Missing child element(s)."},
-          Refused{"a flag that is not a boolean", "ExportTemplateInput", in2008 + flags + "'yes'/>",
-                  "}e', attribute 'getExcelTemplates': 'yes' is not a valid value"},
-          Refused{"an element out of order", "ExportToApplicationInputData1",
+          Refused{"ImportFromApplicationResponse", in2007 + "><x:resultObjects uid='r' type=''/></x:e>",
+                  "}e': Missing child element(s)."},
+          Refused{"ExportTemplateInput", in2008 + flags + "'yes'/>", "'getExcelTemplates': 'yes' is not a valid value"},
+          Refused{"ExportToApplicationInputData1",
                   in2008 + " applicationFormat='' templateType='' templateId=''><x:attributesToExport/>"
                            "<x:objectsToExport uid='' type=''/></x:e>",
                   "}objectsToExport': This element is not expected."},
-          Refused{"an override without its template id", "TemplateOverride",
-                  in2008 + " businessObjectType='' templateType=''/>", "}e': The attribute 'templateId' is required"},
-          Refused{"a valid message of another type", "TemplateOverride", in2008 + flags + "'true'/>",
+          Refused{"TemplateOverride", in2008 + " businessObjectType='' templateType=''/>",
+                  "}e': The attribute 'templateId' is required but missing."},
+          Refused{"TemplateOverride", in2008 + flags + "'true'/>",  // a valid message of another type
                   "}e', attribute 'getObjectTemplates': The attribute 'getObjectTemplates' is not allowed."}}) {
-        std::string const error = kxsoa::validation::messageError(c.xml, c.type);
-        EXPECT_TRUE(error.rfind("line 1: Element '{", 0) == 0 && error.find(c.reason) != std::string::npos)
-            << c.what << ": " << error;
+        std::string const error = kxsoa::validation::messageError(xml, type);
+        EXPECT_TRUE(error.rfind("line 1: Element '{", 0) == 0 && error.find(reason) != std::string::npos) << xml << "\n"
+                                                                                                          << error;
     }
     EXPECT_EQ(kxsoa::validation::messageError(in2008 + flags + "'true'/>", "ExportTemplateInput"), "");
     EXPECT_EQ(kxsoa::validation::messageError(in2008 + ">", "TemplateOverride").substr(0, 7), "line 1:");
