@@ -72,7 +72,10 @@ public:
     // as it is, without checking it again.
     std::string const& escape(std::string_view text);
 
-    // ` name="value"`; `value` must already be escaped (see toXmlString).
+    // ` name="value"`; `value` must already be escaped (see toXmlString): raw
+    // markup, a reference other than the five predefined entities and
+    // character references to characters XML can carry, or text XML cannot
+    // carry is refused.
     std::string const& writeAttribute(std::string_view name, std::string_view value) const;
 
     // ">" to go on with content, or "/>" when `empty` (the element is then closed).

@@ -107,8 +107,10 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
         char const* value;
         int offset;
     };
-    for (Unescaped const c : {Unescaped{"x\"y", 1}, Unescaped{"xy<", 2}, Unescaped{"AT&T", 2}, Unescaped{"&#g;", 0},
-                              Unescaped{"x\xEF\xBF\xBE", 1}, Unescaped{"x\x80", 1}, Unescaped{"\xC3\xA9<", 2}})
+    for (Unescaped const c :
+         {Unescaped{"x\"y", 1}, Unescaped{"xy<", 2}, Unescaped{"AT&T", 2}, Unescaped{"&#g;", 0}, Unescaped{"&nbsp;", 0},
+          Unescaped{"&#x;", 0}, Unescaped{"&#0;", 0}, Unescaped{"&#xD800;", 0}, Unescaped{"&#x110000;", 0},
+          Unescaped{"x\xEF\xBF\xBE", 1}, Unescaped{"x\x80", 1}, Unescaped{"\xC3\xA9<", 2}})
         EXPECT_EQ(refused([&](XmlStream& s) {
                       s.writeOpenElement("urn:a", "e");
                       s.writeAttribute("a", c.value);
@@ -178,11 +180,12 @@ TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
             domExceptionMessage([&] { stream.writeAttribute("x-y", other); }),
             "XmlStream: the value of attribute \"x-y\" is not escaped (byte offset 1); pass it through toXmlString");
     // A caller's own escaped value, with references, is taken as it stands.
-    stream << stream.writeAttribute("x-y", escaped) << stream.writeAttribute("b", "&#x41;&#65;&lt;\t\x7F\xC3\xA9")
+    stream << stream.writeAttribute("x-y", escaped)
+           << stream.writeAttribute("b", "&#x41;&#00065;&#x10FFFF;&lt;&apos;\t\x7F\xC3\xA9")
            << stream.writeOpenElementClose("urn:a", true);
     EXPECT_EQ(stream.str(),
               "<ns1:root xmlns:ns1=\"urn:a\" x-y=\"a&lt;b\"><ns1:item x-y=\"x&amp;y\" "
-              "b=\"&#x41;&#65;&lt;\t\x7F\xC3\xA9\"/>");
+              "b=\"&#x41;&#00065;&#x10FFFF;&lt;&apos;\t\x7F\xC3\xA9\"/>");
 }
 
 TEST(XmlStream, TextAskedForMidwayIsWholeAndWritingGoesOn) {
