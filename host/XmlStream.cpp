@@ -149,6 +149,27 @@ constexpr std::array<bool, 256> makePlainValueBytes() {
     return plain;
 }
 
+// True when `&name;` is a reference that a document without a DTD may hold:
+// one of the five entities XML predefines, or a character reference to a
+// character XML can carry. Any other leaves the document not well-formed.
+bool isReference(std::string_view name) {
+    for (std::string_view const predefined : {"amp", "lt", "gt", "quot", "apos"})
+        if (name == predefined) return true;
+    bool const hex = name.size() > 1 && name[1] == 'x';
+    std::string_view const digits = name.substr(std::min(name.size(), hex ? std::size_t{2} : std::size_t{1}));
+    if (name.empty() || name[0] != '#' || digits.empty()) return false;
+    char32_t value = 0;
+    for (char const c : digits) {
+        int digit = c >= '0' && c <= '9' ? c - '0' : -1;
+        if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        if (digit < 0) return false;
+        // Held just past the last code point, however many digits follow.
+        value = std::min<char32_t>(value * (hex ? 16 : 10) + static_cast<char32_t>(digit), 0x110000);
+    }
+    return detail::isXmlChar(value);
+}
+
 // An escaped attribute value may hold references but no raw markup.
 void checkEscaped(std::string_view name, std::string_view value) {
     static constexpr std::array<bool, 256> plainValueByte = makePlainValueBytes();
@@ -158,10 +179,7 @@ void checkEscaped(std::string_view name, std::string_view value) {
         bool bad = true;
         if (c == '&') {
             std::size_t const end = value.find(';', i);
-            std::string_view const reference = value.substr(i + 1, end == std::string_view::npos ? 0 : end - i - 1);
-            bool const numeric = reference.size() > 1 && reference[0] == '#' &&
-                                 reference.find_first_not_of("0123456789abcdefABCDEFx", 1) == std::string_view::npos;
-            bad = !(numeric || detail::isNCName(reference));
+            bad = end == std::string_view::npos || !isReference(value.substr(i + 1, end - i - 1));
             if (!bad) i = end;
         } else if (static_cast<unsigned char>(c) >= 0x80) {
             detail::Utf8Sequence const sequence = detail::decodeUtf8(value, i);

@@ -98,7 +98,9 @@ public:
     std::size_t maxTokenBytes() const noexcept;
 
     // ` name="value"`; `value` must already be escaped (see toXmlString) and
-    // no longer than maxTokenBytes().
+    // no longer than maxTokenBytes(): raw markup, a reference other than the
+    // five predefined entities and character references to characters XML can
+    // carry, or text XML cannot carry is refused.
     std::string const& writeAttribute(std::string_view name, std::string_view value) const;
 
     // ">" to go on with content, or "/>" when `empty` (the element is then closed).

@@ -24,10 +24,10 @@ TEST(BaseObject, ObjectsWithOneNamespaceShareOneStringWhateverTheTextCameFrom) {
     std::unique_ptr<BaseObject> const clone(a.clone());
     EXPECT_EQ(&clone->getNamespaceURI(), &a.getNamespaceURI());
 
-    // The same address with other text is another namespace.
-    std::strcpy(buffer, "urn:moved");
+    // The same address with other text (here only its last byte) is another namespace.
+    std::strcpy(buffer, "urn:sharec");
     Plain const d(buffer);
-    EXPECT_EQ(d.getNamespaceURI(), "urn:moved");
+    EXPECT_EQ(d.getNamespaceURI(), "urn:sharec");
     EXPECT_EQ(b.getNamespaceURI(), "urn:shared");
     EXPECT_EQ(Plain(nullptr).getNamespaceURI(), "");
 }

@@ -2,8 +2,6 @@
 
 #include "host/XmlStream.h"
 
-#include "host/XmlDocument.h"
-#include "host/XmlString.h"
 #include "support/RoundTrip.h"
 #include "support/WellFormed.h"
 
@@ -12,6 +10,7 @@
 #include <algorithm>
 #include <ios>
 #include <sstream>
+#include <tuple>
 
 using namespace Kestrune::Soa::Common::Xml;
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
@@ -29,8 +28,9 @@ void writeEmpty(XmlStream& stream, std::string const& uri, std::string const& na
 
 }  // namespace
 
-TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixes) {
-    XmlStream stream;
+TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixesOnACallersBuffer) {
+    std::ostringstream target;
+    XmlStream stream(target.rdbuf());
     EXPECT_TRUE(stream.isRootElement());
     stream.addNamespaces({"urn:b", "urn:a"});
     stream << stream.writeOpenElement("urn:a", "root");
@@ -39,13 +39,14 @@ TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixes) {
     EXPECT_EQ(stream.getNamespacePrefix("urn:a"), "ns1");
     EXPECT_EQ(stream.getNamespacePrefix("urn:b"), "ns2");
     writeEmpty(stream, "urn:b", "child");
-    writeEmpty(stream, "urn:c", "other");  // not declared yet: declares itself
+    writeEmpty(stream, "urn:c&\"", "other");  // not declared yet: declares itself, escaped
     stream << stream.writeCloseElement("urn:a", "root");
     EXPECT_TRUE(stream.isRootElement());
-    EXPECT_EQ(stream.str(),
-              "<ns1:root xmlns:ns1=\"urn:a\" xmlns:ns2=\"urn:b\">"
-              "<ns2:child attr=\"value\"/><ns3:other xmlns:ns3=\"urn:c\" attr=\"value\"/></ns1:root>");
-    EXPECT_TRUE(kxsoa_test::wellFormed(stream.str()));
+    EXPECT_EQ(target.str(),
+              "<ns1:root xmlns:ns1=\"urn:a\" xmlns:ns2=\"urn:b\"><ns2:child attr=\"value\"/>"
+              "<ns3:other xmlns:ns3=\"urn:c&amp;&quot;\" attr=\"value\"/></ns1:root>");
+    EXPECT_TRUE(kxsoa_test::wellFormed(target.str()));
+    EXPECT_EQ(stream.str(), "");
 }
 
 TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
@@ -73,30 +74,25 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
 }
 
 TEST(XmlStream, AnElementsOwnPrefixKeepsItsUriAndMadePrefixesSkipItAndThoseInScope) {
-    struct Case {
-        char const* where;
-        char const* caller;  // the caller's element around the root's namespaces, if any
-        bool givenBefore;    // urn:b's prefix given out before the element is opened
-        std::string expected;
-    };
-    std::string const body = "<ns1:m xmlns:ns2=\"urn:b\" xmlns:ns1=\"urn:a\"><ns2:c attr=\"value\"/></ns1:m>";
-    for (Case const& c : {Case{"at the root", "", false, body},
-                          Case{"inside a caller's element", "ns2:env", false,
-                               "<ns2:env xmlns:ns2=\"urn:caller\"><ns1:m xmlns:ns3=\"urn:b\" xmlns:ns1=\"urn:a\">"
-                               "<ns3:c attr=\"value\"/></ns1:m></ns2:env>"},
-                          Case{"with the prefix given out before", "", true,
-                               "<ns1:m xmlns:ns1=\"urn:a\"><ns1:c xmlns:ns1=\"urn:b\" attr=\"value\"/></ns1:m>"}}) {
+    // At the root, inside a caller's element that binds ns2, and with urn:b's prefix given out before.
+    using Case = std::tuple<std::string, bool, std::string>;
+    for (auto const& [caller, givenBefore, expected] :
+         {Case{"", false, "<ns1:m xmlns:ns2=\"urn:b\" xmlns:ns1=\"urn:a\"><ns2:c attr=\"value\"/></ns1:m>"},
+          Case{"ns2:env", false,
+               "<ns2:env xmlns:ns2=\"urn:caller\"><ns1:m xmlns:ns3=\"urn:b\" xmlns:ns1=\"urn:a\"><ns3:c "
+               "attr=\"value\"/></ns1:m></ns2:env>"},
+          Case{"", true, "<ns1:m xmlns:ns1=\"urn:a\"><ns1:c xmlns:ns1=\"urn:b\" attr=\"value\"/></ns1:m>"}}) {
         XmlStream stream;
-        if (c.givenBefore) stream.getNamespacePrefix("urn:b");
-        if (*c.caller) stream << stream.writeOpenElement("urn:caller", c.caller);
-        if (*c.caller) stream << stream.writeOpenElementClose("urn:caller", false);
+        if (givenBefore) stream.getNamespacePrefix("urn:b");
+        if (!caller.empty()) stream << stream.writeOpenElement("urn:caller", caller);
+        if (!caller.empty()) stream << stream.writeOpenElementClose("urn:caller", false);
         stream.addNamespaces({"urn:b"});
         stream << stream.writeOpenElement("urn:a", "ns1:m") << stream.writeOpenElementClose("urn:a", false);
         writeEmpty(stream, "urn:b", "c");
         stream << stream.writeCloseElement("urn:a", "ns1:m");
-        if (*c.caller) stream << stream.writeCloseElement("urn:caller", c.caller);
-        EXPECT_EQ(stream.str(), c.expected) << c.where;
-        EXPECT_TRUE(kxsoa_test::wellFormed(stream.str())) << c.where;
+        if (!caller.empty()) stream << stream.writeCloseElement("urn:caller", caller);
+        EXPECT_EQ(stream.str(), expected);
+        EXPECT_TRUE(kxsoa_test::wellFormed(stream.str()));
     }
 }
 
@@ -156,10 +152,9 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
         XmlStream stream;
         return domExceptionMessage([&] { misuse(stream); });
     };
-    EXPECT_EQ(refused([](XmlStream& s) { s.writeOpenElement("urn:a", "1bad"); }),
-              "XmlStream: \"1bad\" is not a valid element name");
-    EXPECT_EQ(refused([](XmlStream& s) { s.writeOpenElement("urn:a", "a:b:c"); }),
-              "XmlStream: \"a:b:c\" is not a valid element name");
+    for (char const* name : {"", "a:b:c"})
+        EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement("urn:a", name); }),
+                  "XmlStream: \"" + std::string(name) + "\" is not a valid element name");
     EXPECT_EQ(refused([](XmlStream& s) { s.writeOpenElement("", "e"); }),
               "XmlStream: an empty namespace URI cannot be bound to a prefix");
     EXPECT_EQ(refused([](XmlStream& s) { s.writeAttribute("a", "v"); }),
@@ -169,7 +164,9 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
         int offset;
     };
     for (Unescaped const c :
-         {Unescaped{"x\"y", 1}, Unescaped{"xy<", 2}, Unescaped{"AT&T", 2}, Unescaped{"x\xEF\xBF\xBE", 1}})
+         {Unescaped{"x\"y", 1}, Unescaped{"xy<", 2}, Unescaped{"AT&T", 2}, Unescaped{"&#g;", 0}, Unescaped{"&nbsp;", 0},
+          Unescaped{"&#x;", 0}, Unescaped{"&#0;", 0}, Unescaped{"&#xD800;", 0}, Unescaped{"&#x110000;", 0},
+          Unescaped{"x\xEF\xBF\xBE", 1}, Unescaped{"x\x80", 1}, Unescaped{"\xC3\xA9<", 2}})
         EXPECT_EQ(refused([&](XmlStream& s) {
                       s.writeOpenElement("urn:a", "e");
                       s.writeAttribute("a", c.value);
@@ -201,31 +198,50 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
     }
 }
 
-TEST(XmlStream, AcceptsEscapedValuesWithReferences) {
-    XmlStream stream;
-    stream << stream.writeOpenElement("urn:a", "e") << stream.writeAttribute("a", toXmlString("x&y<\t\xC3\xA9"))
-           << stream.writeAttribute("b", "&#x41;&#65;") << stream.writeOpenElementClose("urn:a", true);
-    XmlDocument const document = XmlDocument::parse(stream.str());
-    EXPECT_EQ(document.root().getAttr("a"), "x&y<\t\xC3\xA9");
-    EXPECT_EQ(document.root().getAttr("b"), "AA");
+TEST(XmlStream, NameCharactersAreCheckedAtTheEdgesOfEveryRange) {
+    auto const accepted = [](std::string const& name) {
+        XmlStream stream;
+        return domExceptionMessage([&] { stream.writeOpenElement("urn:a", name); }) == "(no DomException)";
+    };
+    // Characters that may start a name, those that may only continue one, and
+    // those that may do neither: the first and last of each range of XML 1.0
+    // names, and the characters just outside.
+    for (char const* c :
+         {"A",      "Z",      "a",      "z",      "_",      "\u00C0", "\u00D6", "\u00D8",     "\u00F6",    "\u00F8",
+          "\u02FF", "\u0370", "\u037D", "\u037F", "\u1FFF", "\u200C", "\u200D", "\u2070",     "\u218F",    "\u2C00",
+          "\u2FEF", "\u3001", "\uD7FF", "\uF900", "\uFDCF", "\uFDF0", "\uFFFD", "\U00010000", "\U000EFFFF"})
+        EXPECT_TRUE(accepted(c) && accepted(std::string("x") + c)) << c;
+    for (char const* c : {"-", ".", "0", "9", "\u00B7", "\u0300", "\u036F", "\u203F", "\u2040"})
+        EXPECT_TRUE(!accepted(c) && accepted(std::string("x") + c)) << c;
+    for (char const* c : {"@",      "[",      "`",      "{",      "/",          ";",      "\u00BF", "\u00D7", "\u00F7",
+                          "\u037E", "\u2000", "\u200B", "\u200E", "\u206F",     "\u2190", "\u2BFF", "\u2FF0", "\u3000",
+                          "\uE000", "\uF8FF", "\uFDD0", "\uFDEF", "\U000F0000", "\xC3",   "\x80"})
+        EXPECT_TRUE(!accepted(c) && !accepted(std::string("x") + c)) << c;
 }
 
 TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
     XmlStream stream;
-    stream << stream.writeOpenElement("urn:a", "root") << stream.writeAttribute("name", stream.escape("a<b"))
+    stream << stream.writeOpenElement("urn:a", "root") << stream.writeAttribute("x-y", stream.escape("a<b"))
            << stream.writeOpenElementClose("urn:a", false);
-    // Names of the same length as names already written, but invalid.
+    // Names of the same length as names already written, but invalid (for the attribute, by one byte).
     EXPECT_EQ(domExceptionMessage([&] { stream.writeOpenElement("urn:a", "1oot"); }),
               "XmlStream: \"1oot\" is not a valid element name");
     stream << stream.writeOpenElement("urn:a", "item");
-    EXPECT_EQ(domExceptionMessage([&] { stream.writeAttribute("1ame", "v"); }),
-              "XmlStream: \"1ame\" is not a valid attribute name");
-    // Only the whole text that escape returned goes unchecked.
+    EXPECT_EQ(domExceptionMessage([&] { stream.writeAttribute("x,y", "v"); }),
+              "XmlStream: \"x,y\" is not a valid attribute name");
+    // Only the whole text that escape returned goes unchecked: not a part of it, nor other text of its length.
     std::string const& escaped = stream.escape("x&y");
-    EXPECT_EQ(domExceptionMessage([&] { stream.writeAttribute("name", std::string_view(escaped).substr(0, 2)); }),
-              "XmlStream: the value of attribute \"name\" is not escaped (byte offset 1); pass it through toXmlString");
-    stream << stream.writeAttribute("name", escaped) << stream.writeOpenElementClose("urn:a", true);
-    EXPECT_EQ(stream.str(), "<ns1:root xmlns:ns1=\"urn:a\" name=\"a&lt;b\"><ns1:item name=\"x&amp;y\"/>");
+    for (std::string_view const other : {std::string_view(escaped).substr(0, 2), std::string_view("x<amp;y")})
+        EXPECT_EQ(
+            domExceptionMessage([&] { stream.writeAttribute("x-y", other); }),
+            "XmlStream: the value of attribute \"x-y\" is not escaped (byte offset 1); pass it through toXmlString");
+    // A caller's own escaped value, with references, is taken as it stands.
+    stream << stream.writeAttribute("x-y", escaped)
+           << stream.writeAttribute("b", "&#x41;&#00065;&#x10FFFF;&lt;&apos;\t\x7F\xC3\xA9")
+           << stream.writeOpenElementClose("urn:a", true);
+    EXPECT_EQ(stream.str(),
+              "<ns1:root xmlns:ns1=\"urn:a\" x-y=\"a&lt;b\"><ns1:item x-y=\"x&amp;y\" "
+              "b=\"&#x41;&#00065;&#x10FFFF;&lt;&apos;\t\x7F\xC3\xA9\"/>");
 }
 
 TEST(XmlStream, TextAskedForMidwayIsWholeAndWritingGoesOn) {

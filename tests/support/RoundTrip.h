@@ -18,8 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,16 +36,12 @@ inline std::string const troublesome =
     "&<>\"' tab\there LF\nCR\rCRLF\r\n]]> caf\xC3\xA9 \xE2\x82\xAC \xF0\x9D\x84\x9E end";
 
 // The document that `object` writes at the root, under `elementName`. Every
-// such document is also read by the project's conformant reader: a test
-// fails at once when the writer produced text that is not well-formed.
+// such document is also checked by expat: a test fails at once when the
+// writer produced text that is not well-formed.
 template <class T>
 std::string written(T const& object, std::string const& elementName) {
     std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(object, elementName);
-    try {
-        Kestrune::Soa::Common::Xml::XmlDocument::parse(xml);
-    } catch (Kestrune::Soa::Common::Exceptions::DomException const& e) {
-        ADD_FAILURE() << "the written document does not read back: " << e.getMessage() << "\n" << xml;
-    }
+    EXPECT_TRUE(wellFormed(xml));
     return xml;
 }
 
@@ -116,7 +110,6 @@ template <class T>
 T roundTrip(T const& object, std::string const& probe) {
     ProbeRecorder probes;
     std::string const xml = written(object, "root");
-    EXPECT_TRUE(wellFormed(xml));
     std::string const typeName = probe.substr(probe.rfind(':') + 1);
     EXPECT_EQ(kxsoa::validation::messageError(xml, typeName), "") << xml;
     T copy = readBack<T>(xml);

@@ -55,14 +55,15 @@ std::string differenceAfter(std::string const& xml, std::string const& from, std
 
 }  // namespace
 
-TEST(Binding, TroublesomeTextComesBackFromEveryKind) {
+TEST(Binding, TroublesomeTextComesBackFromEveryKindAndWhatXmlCannotCarryIsRefused) {
     Record const record = populated();
     Record const copy = readBack<Record>(written(record, "r"));
     EXPECT_TRUE(sameContent(record, copy));
-    EXPECT_EQ(copy.getAttributesToExportArray()[0], troublesome);
     GetExportTemplateResponse response{ServiceData()};
     response.getServiceData().addPartialError(troublesome);
     EXPECT_TRUE(sameContent(response, readBack<GetExportTemplateResponse>(written(response, "r"))));
+    response.getServiceData().addPartialError("bell\x07");
+    EXPECT_THROW(written(response, "r"), DomException);
 }
 
 TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
@@ -71,7 +72,6 @@ TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
                                "<m:attributesToExport>a</m:attributesToExport><m:attributesToExport>b"
                                "</m:attributesToExport><m:objectTemplateOverride templateId='o'/></m:r>";
     EXPECT_EQ(differenceAfter<Record>(record, "", ""), "");
-    EXPECT_EQ(Record("\x01", "", "").difference(Record("\x7F", "", "")), "applicationFormat: \"\\x01\" vs \"\\x7F\"");
     EXPECT_EQ(differenceAfter<Record>(record, "'L'", "'L&#10;'"), "applicationFormat: \"L\" vs \"L\\n\"");
     EXPECT_EQ(differenceAfter<Record>(record, "'T'", "'U'"), "objectsToExport[0]: \"u1\" (T) vs \"u1\" (U)");
     EXPECT_EQ(differenceAfter<Record>(record, ">b<", ">c<"), "attributesToExport[1]: \"b\" vs \"c\"");
@@ -92,13 +92,13 @@ TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
 }
 
 TEST(Binding, DumpShowsEveryMemberByItsXmlName) {
-    Record record("L\x1F \x7F~\t\r", "", "t");  // control characters shown escaped, DEL too
+    Record record("L\x1F \x7F~\t\r\\", "", "t");  // control characters shown escaped, DEL too
     record.addObjectsToExport(ModelObject("u1", "T"));
     record.addObjectsToExport(ModelObject("u2"));
     record.addObjectTemplateOverride(TemplateOverride("Item", "", "i"));
     EXPECT_EQ(record.dump(),
               "ExportToApplicationInputData1\n"
-              "  applicationFormat: \"L\\x1F \\x7F~\\t\\r\"\n"
+              "  applicationFormat: \"L\\x1F \\x7F~\\t\\r\\\\\"\n"
               "  templateType: \"\"\n"
               "  templateId: \"t\"\n"
               "  objectsToExport[0]: \"u1\" (T)\n"
@@ -108,14 +108,11 @@ TEST(Binding, DumpShowsEveryMemberByItsXmlName) {
               "    businessObjectType: \"Item\"\n"
               "    templateType: \"\"\n"
               "    templateId: \"i\"\n");
-    EXPECT_EQ(GetExportTemplatesInput(ExportTemplateInput(false, true, false, false, false)).dump(),
-              "GetExportTemplatesInput\n"
-              "  filter:\n"
-              "    getObjectTemplates: false\n"
-              "    getSpecTemplates: true\n"
-              "    getConfiguredObjectTemplate: false\n"
-              "    getConfiguredSpecTemplate: false\n"
-              "    getExcelTemplates: false\n");
+    std::string const nested =
+        "GetExportTemplatesInput\n  filter:\n    getObjectTemplates: false\n    getSpecTemplates: true\n";
+    EXPECT_EQ(
+        GetExportTemplatesInput(ExportTemplateInput(false, true, false, false, false)).dump().substr(0, nested.size()),
+        nested);
     Kestrune::Schemas::Importexport::_2007_06::Fileimportexport::ExportToApplicationResponse response(ServiceData{});
     response.addTransientFileReadTicket("t");
     response.getServiceData().addPartialError("half \"done\"");
@@ -166,35 +163,27 @@ TEST(Binding, RequestWriterRefusesWhatWouldBreakTheRequest) {
               "RequestWriter: cannot open: the request must be the stream's root element");
 }
 
-TEST(Binding, InterleavedChildrenGoToTheirListsInDocumentOrder) {
-    Record const record = readBack<Record>(
+TEST(Binding, ParsingAppendsInterleavedChildrenInOrderReservingOnceForEachListAndOverwritesAttributes) {
+    XmlDocument const document = XmlDocument::parse(
         "<m:r" + declarations +
-        "><m:attributesToExport>n1</m:attributesToExport><m:objectTemplateOverride templateId='i1'/>"
-        "<m:attributesToExport>n2</m:attributesToExport><b:objectsToExport uid='o1'/>"
+        " applicationFormat='read'><m:attributesToExport>n1</m:attributesToExport><m:objectTemplateOverride "
+        "templateId='i1'/><m:attributesToExport>n2</m:attributesToExport><b:objectsToExport uid='o1'/>"
         "<m:objectTemplateOverride templateId='i2'/><m:objectsToExport uid='o2'/></m:r>");
-    EXPECT_EQ(record.getAttributesToExportArray(), (Strings{"n1", "n2"}));
-    ASSERT_EQ(record.getObjectTemplateOverrideArray().size(), 2u);
-    EXPECT_EQ(record.getObjectTemplateOverrideArray()[1].getTemplateId(), "i2");
-    ASSERT_EQ(record.getObjectsToExportArray().size(), 2u);
-    EXPECT_EQ(record.getObjectsToExportArray()[1].getUid(), "o2");
-}
-
-TEST(Binding, ParsingTwiceAppendsToListsReservingOnceForTheirOwnChildrenAndOverwritesAttributes) {
-    XmlDocument const document = XmlDocument::parse(written(populated(), "r"));
     Record record;
     record.setApplicationFormat("before");
     record.addAttributesToExport("kept");
     record.parse(document.root());
-    EXPECT_EQ(record.getAttributesToExportArray().capacity(), 4u);
+    EXPECT_EQ(record.getAttributesToExportArray().capacity(), 3u);
     EXPECT_EQ(record.getObjectTemplateOverrideArray().capacity(), 2u);
     record.parse(document.root());
-    EXPECT_EQ(record.getApplicationFormat(), troublesome);
-    EXPECT_EQ(record.getAttributesToExportArray().size(), 7u);
-    EXPECT_EQ(record.getAttributesToExportArray().capacity(), 7u);
-    EXPECT_EQ(record.getAttributesToExportArray()[0], "kept");
-    EXPECT_EQ(record.getObjectTemplateOverrideArray().size(), 4u);
-    EXPECT_EQ(record.getObjectsToExportArray().size(), 4u);
+    EXPECT_EQ(record.getApplicationFormat(), "read");
+    EXPECT_EQ(record.getAttributesToExportArray(), (Strings{"kept", "n1", "n2", "n1", "n2"}));
+    EXPECT_EQ(record.getAttributesToExportArray().capacity(), 5u);
+    ASSERT_EQ(record.getObjectTemplateOverrideArray().size(), 4u);
+    EXPECT_EQ(record.getObjectTemplateOverrideArray()[1].getTemplateId(), "i2");
+    ASSERT_EQ(record.getObjectsToExportArray().size(), 4u);
     EXPECT_EQ(record.getObjectsToExportArray().capacity(), 4u);
+    EXPECT_EQ(record.getObjectsToExportArray()[1].getUid(), "o2");
 }
 
 TEST(Binding, SingleMembersAreReadInPlaceIntoTheSharedObjectAgainForEachElement) {
@@ -235,9 +224,10 @@ TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
     EXPECT_EQ(record.getObjectsToExportArray().size(), 1u);
     EXPECT_EQ(probes.events, Strings{"start " + typePrefix + "ExportToApplicationInputData1::parse"});
 
-    XmlDocument const serviceDataChild = XmlDocument::parse(
-        "<m:s" + declarations + "><ServiceData><b:partialErrors message='m'/><b:partialError/></ServiceData></m:s>");
-    EXPECT_EQ(domExceptionMessage([&] { GetExportTemplateResponse().parse(serviceDataChild.root()); }),
+    EXPECT_EQ(domExceptionMessage([] {
+                  readBack<GetExportTemplateResponse>("<m:s" + declarations +
+                                                      "><ServiceData><b:partialError/></ServiceData></m:s>");
+              }),
               "Unexpected node name: partialError");
 }
 
@@ -250,8 +240,7 @@ TEST(Binding, AttributeOnlyTypesIgnoreChildrenAndForeignAttributes) {
     TemplateOverride const override = readBack<TemplateOverride>("<o templateId='i'><templateType>x</templateType></o>");
     EXPECT_EQ(override.getTemplateId(), "i");
     EXPECT_EQ(override.getTemplateType(), "");
-    EXPECT_EQ(domExceptionMessage([] { readBack<ExportTemplateInput>("<f getSpecTemplates='yes'/>"); }),
-              "lexical_cast: \"yes\" is not a boolean (expected true, false, 1 or 0)");
+    EXPECT_THROW(readBack<ExportTemplateInput>("<f getSpecTemplates='yes'/>"), DomException);
 }
 
 TEST(Binding, InsideACallersElementNoProbeFiresAndEveryChildIsInTheTypesNamespace) {
@@ -270,6 +259,18 @@ TEST(Binding, InsideACallersElementNoProbeFiresAndEveryChildIsInTheTypesNamespac
     check(populated());
     check(response);
     EXPECT_EQ(probes.events, Strings{});
+    // A business object inside declares nothing: the message's prefix is in scope.
+    Record record("f", "", "");
+    record.addObjectsToExport(ModelObject("u"));
+    std::string const message = "<ns1:message xmlns:ns1=\"" + schemaURI +
+                                "\" applicationFormat=\"f\" templateType=\"\" templateId=\"\"><ns1:objectsToExport "
+                                "uid=\"u\" type=\"\"/></ns1:message>";
+    std::string const inside = writtenInside(record);
+    EXPECT_EQ(inside, "<env:Envelope xmlns:env=\"" + callerURI + "\">" + message + message + "</env:Envelope>");
+    XmlDocument const envelope = XmlDocument::parse(inside);
+    auto second = envelope.root().children.begin();
+    EXPECT_EQ(second++, envelope.root().children.begin());  // the postfix form steps too
+    EXPECT_EQ(second, ++envelope.root().children.begin());
 }
 
 TEST(Binding, TextThatXmlCannotCarryOrAReaderWouldRefuseIsRefused) {

@@ -31,30 +31,27 @@ int countOf(Kestrune::Soa::Common::Xml::Handle<T> const& handle) {
 
 }  // namespace
 
-TEST(Handle, CopiesShareOneObjectAndSeeEachOthersChanges) {
-    TemplateOverride first("a", "", "");
-    EXPECT_EQ(countOf(first), 1);
-    TemplateOverride copy(first);
-    EXPECT_EQ(objectOf(copy), objectOf(first));
-    EXPECT_EQ(countOf(first), 2);
-    copy.setBusinessObjectType("changed");
-    copy.getBusinessObjectType() += "!";
-    EXPECT_EQ(first.getBusinessObjectType(), "changed!");
-}
-
-TEST(Handle, EnsureUnSharedGivesAPrivateShallowCopy) {
+TEST(Handle, CopiesShareOneObjectUntilEnsureUnSharedGivesOneAPrivateShallowCopy) {
     TemplateOverride entry("e", "", "");
     ExportToApplicationInputData1 first("f", "t", "");
+    EXPECT_EQ(countOf(first), 1);
     first.addObjectTemplateOverride(entry);
     ExportToApplicationInputData1 copy(first);
+    EXPECT_EQ(objectOf(copy), objectOf(first));
+    EXPECT_EQ(countOf(first), 2);
+    copy.getTemplateType() += "!";  // seen through every copy
+    EXPECT_EQ(first.getTemplateType(), "t!");
 
     copy.ensureUnShared();
-    EXPECT_NE(objectOf(copy), objectOf(first));
+    auto const* const own = objectOf(copy);
+    copy.ensureUnShared();  // now the sole holder: keeps its object
+    EXPECT_NE(own, objectOf(first));
+    EXPECT_EQ(objectOf(copy), own);
     EXPECT_EQ(countOf(first), 1);
     EXPECT_EQ(countOf(copy), 1);
     copy.setApplicationFormat("mine");
     EXPECT_EQ(first.getApplicationFormat(), "f");
-    EXPECT_EQ(copy.getTemplateType(), "t");
+    EXPECT_EQ(copy.getTemplateType(), "t!");
     copy.addAttributesToExport("only in the copy");
     EXPECT_TRUE(first.getAttributesToExportArray().empty());
     // Structures stay shared with the source.
@@ -65,35 +62,13 @@ TEST(Handle, EnsureUnSharedGivesAPrivateShallowCopy) {
     EXPECT_EQ(objectOf(unshared.getFilter()), objectOf(query.getFilter()));
     // The host's own handles: a business object keeps its uid and type, service data its lists.
     ModelObject object("u", "T"), objectCopy(object);
-    objectCopy.ensureUnShared();
-    EXPECT_NE(objectOf(objectCopy), objectOf(object));
-    EXPECT_EQ((Strings{objectCopy.getUid(), objectCopy.getType()}), (Strings{"u", "T"}));
     ServiceData const data = fullServiceData();
     ServiceData dataCopy(data);
+    objectCopy.ensureUnShared();
     dataCopy.ensureUnShared();
-    EXPECT_NE(objectOf(dataCopy), objectOf(data));
+    EXPECT_EQ((Strings{objectCopy.getUid(), objectCopy.getType()}), (Strings{"u", "T"}));
     EXPECT_EQ(dataCopy.getPartialErrors(), data.getPartialErrors());
     EXPECT_EQ(dataCopy.getUpdatedObjects().size(), 2u);
-}
-
-TEST(Handle, EnsureUnSharedOnTheSoleHolderKeepsItsObject) {
-    TemplateOverride item("a", "", "");
-    auto const* const before = objectOf(item);
-    item.ensureUnShared();
-    EXPECT_EQ(objectOf(item), before);
-    EXPECT_EQ(countOf(item), 1);
-}
-
-TEST(Handle, EnsureUnSharedThatCannotCloneLeavesEverythingAsItWas) {
-    CountingMemoryManager manager;
-    ScopedMemoryManager installed(manager);
-    TemplateOverride first("a", "", "");
-    TemplateOverride copy(first);
-    manager.refuseFrom = manager.allocations;
-    EXPECT_THROW(copy.ensureUnShared(), TryingToCreateNullHandle);
-    EXPECT_EQ(objectOf(copy), objectOf(first));
-    EXPECT_EQ(countOf(first), 2);
-    EXPECT_EQ(copy.getBusinessObjectType(), "a");
 }
 
 TEST(Handle, AssignmentCountsAndReleases) {
@@ -120,12 +95,8 @@ TEST(Allocation, WithAManagerEveryObjectGoesThroughItUnderItsTypeName) {
     CountingMemoryManager manager;
     {
         ScopedMemoryManager installed(manager);
-        {
-            CountingMemoryManager inner;  // installed over it, then the one before is back
-            ScopedMemoryManager nested(inner);
-            EXPECT_EQ(countOf(ModelObject()), 1);
-            EXPECT_EQ(inner.allocations, 1);
-        }
+        CountingMemoryManager inner;
+        ScopedMemoryManager{inner};     // installed over it and undone at once: the one before is back
         GetExportTemplatesInput query;  // its own object and its filter's
         GetExportTemplateResponse response;  // its own object and its service data's
         response.addConfiguredSpecTemplate(ConfiguredTemplate());
@@ -147,12 +118,17 @@ TEST(Allocation, WithAManagerEveryObjectGoesThroughItUnderItsTypeName) {
     EXPECT_EQ(manager.live(), 0);
 }
 
-TEST(Allocation, AManagerThatGivesNothingMakesConstructorsThrow) {
+TEST(Allocation, AManagerThatGivesNothingMakesConstructorsAndUnsharingThrow) {
     for (bool const throws : {false, true}) {  // it returns null, or throws
         CountingMemoryManager manager;
-        manager.refuseFrom = 0;
         manager.refuseByThrowing = throws;
         ScopedMemoryManager installed(manager);
+        TemplateOverride first("a", "", "");
+        TemplateOverride copy(first);
+        manager.refuseFrom = manager.allocations;
+        EXPECT_THROW(copy.ensureUnShared(), TryingToCreateNullHandle);  // leaving the handle and counts as they were
+        EXPECT_EQ(objectOf(copy), objectOf(first));
+        EXPECT_EQ(countOf(first), 2);
         EXPECT_THROW(TemplateOverride(), TryingToCreateNullHandle);
         EXPECT_THROW(TemplateOverride("a", "", ""), TryingToCreateNullHandle);
         EXPECT_THROW(GetExportTemplatesInput(), TryingToCreateNullHandle);

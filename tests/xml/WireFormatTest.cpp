@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kxsoa_test;
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
@@ -32,6 +34,11 @@ TEST(WireFormat, BusinessObjectsAndServiceDataAtTheRootAreInTheBaseNamespace) {
     EXPECT_EQ(XmlDocument::parse(written(fullServiceData(), "ServiceData")).root().namespaceURI, baseURI);
     EXPECT_EQ(kxsoa::validation::messageError(written(fullServiceData(), "data"), "ServiceData"), "");
     EXPECT_EQ(kxsoa::validation::messageError(written(ModelObject("u", "t"), "object"), "ModelObject"), "");
+    std::set<std::string> fromData, fromObject;
+    fullServiceData().getNamespaces(fromData);
+    ModelObject().getNamespaces(fromObject);
+    EXPECT_EQ(fromData, std::set<std::string>{baseURI});
+    EXPECT_EQ(fromObject, fromData);
 }
 
 TEST(WireFormat, DocumentsInTheOldFormStillReadButAreNotValid) {
@@ -56,36 +63,26 @@ TEST(WireFormat, SchemasRefuseWhatTheLibraryNeverWritesNamingTheElementAsWritten
     std::string const flags =
         " getObjectTemplates='true' getSpecTemplates='false' getConfiguredObjectTemplate='true'"
         " getConfiguredSpecTemplate='false' getExcelTemplates=";
-    struct Refused {
-        char const* what;
-        char const* type;
-        std::string xml;
-        std::string reason;  // how the first problem begins, after "line 1: Element '{"
-    };
-    for (Refused const& c : {
-             Refused{"a business object without its type", "ImportFromApplicationResponse",
-                     in2007 + "><x:resultObjects uid='r'/><x:ServiceData/></x:e>",
-                     uri2007 + "}resultObjects': The attribute 'type' is required but missing."},
-             Refused{"a response without its service data", "ImportFromApplicationResponse",
-                     in2007 + "><x:resultObjects uid='r' type=''/></x:e>",
-                     uri2007 + "}e': Missing child element(s). Expected is one of ( {" + uri2007 + "}resultObjects, {" +
-                         uri2007 + "}ServiceData )."},
-             Refused{"a flag that is not a boolean", "ExportTemplateInput", in2008 + flags + "'yes'/>",
-                     uri2008 + "}e', attribute 'getExcelTemplates': 'yes' is not a valid value of the atomic type"},
-             Refused{"an element out of order", "ExportToApplicationInputData1",
-                     in2008 + " applicationFormat='' templateType='' templateId=''><x:attributesToExport/>"
-                              "<x:objectsToExport uid='' type=''/></x:e>",
-                     uri2008 + "}objectsToExport': This element is not expected. Expected is one of ( {" + uri2008 +
-                         "}attributesToExport, {" + uri2008 + "}objectTemplateOverride )."},
-             Refused{"an override without its template id", "TemplateOverride",
-                     in2008 + " businessObjectType='' templateType=''/>",
-                     uri2008 + "}e': The attribute 'templateId' is required but missing."},
-             Refused{
-                 "a valid message of another type", "TemplateOverride", in2008 + flags + "'true'/>",
-                 uri2008 + "}e', attribute 'getObjectTemplates': The attribute 'getObjectTemplates' is not allowed."},
-         })
-        EXPECT_EQ(kxsoa::validation::messageError(c.xml, c.type).rfind("line 1: Element '{" + c.reason, 0), 0u)
-            << c.what << ": " << kxsoa::validation::messageError(c.xml, c.type);
+    // The type, the document, and what the first problem, on line 1, says.
+    using Refused = std::tuple<char const*, std::string, char const*>;
+    for (auto const& [type, xml, reason] :
+         {Refused{"ImportFromApplicationResponse", in2007 + "><x:resultObjects uid='r'/><x:ServiceData/></x:e>",
+                  "}resultObjects': The attribute 'type' is required but missing."},
+          Refused{"ImportFromApplicationResponse", in2007 + "><x:resultObjects uid='r' type=''/></x:e>",
+                  "}e': Missing child element(s)."},
+          Refused{"ExportTemplateInput", in2008 + flags + "'yes'/>", "'getExcelTemplates': 'yes' is not a valid value"},
+          Refused{"ExportToApplicationInputData1",
+                  in2008 + " applicationFormat='' templateType='' templateId=''><x:attributesToExport/>"
+                           "<x:objectsToExport uid='' type=''/></x:e>",
+                  "}objectsToExport': This element is not expected."},
+          Refused{"TemplateOverride", in2008 + " businessObjectType='' templateType=''/>",
+                  "}e': The attribute 'templateId' is required but missing."},
+          Refused{"TemplateOverride", in2008 + flags + "'true'/>",  // a valid message of another type
+                  "}e', attribute 'getObjectTemplates': The attribute 'getObjectTemplates' is not allowed."}}) {
+        std::string const error = kxsoa::validation::messageError(xml, type);
+        EXPECT_TRUE(error.rfind("line 1: Element '{", 0) == 0 && error.find(reason) != std::string::npos) << xml << "\n"
+                                                                                                          << error;
+    }
     EXPECT_EQ(kxsoa::validation::messageError(in2008 + flags + "'true'/>", "ExportTemplateInput"), "");
     EXPECT_EQ(kxsoa::validation::messageError(in2008 + ">", "TemplateOverride").substr(0, 7), "line 1:");
 }
