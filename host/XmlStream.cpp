@@ -4,13 +4,13 @@
 #include "host/XmlCharacters.h"
 #include "host/XmlReadLimits.h"
 #include "host/XmlString.h"
+#include "host/writer/EscapedText.h"
+#include "host/writer/Misuse.h"
+#include "host/writer/Names.h"
+#include "host/writer/Output.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
-#include <cstring>
 #include <deque>
-#include <ios>
 #include <utility>
 #include <vector>
 
@@ -18,179 +18,7 @@ namespace Kestrune::Soa::Common::Xml {
 
 namespace {
 
-constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
-constexpr std::string_view xmlnsNamespace = "http://www.w3.org/2000/xmlns/";
-
-// The stream's buffer. Objects append to its text through the binding's
-// operations; what the caller inserts with `<<` comes through the virtual
-// functions below (there is no put area). On its own, the buffer keeps the
-// whole document. On a caller's buffer it keeps at most a piece of
-// pieceBytes and then hands it on; what the caller inserts is handed on at
-// once, after what the buffer held.
-class Output final : public std::streambuf {
-public:
-    static constexpr std::size_t pieceBytes = 64 * 1024;
-
-    explicit Output(std::streambuf* target) noexcept : m_target(target) {}
-
-    std::string& text() noexcept { return m_text; }
-    bool ownsText() const noexcept { return m_target == nullptr; }
-
-    // After an append: a full piece, or the end of the document, goes on.
-    void appended(bool documentEnds) {
-        if (m_target != nullptr && (documentEnds || m_text.size() >= pieceBytes)) handOn();
-    }
-
-    // Gives the caller's buffer what this one holds; throws if it takes less.
-    void handOn() {
-        if (m_target == nullptr || m_text.empty()) return;
-        std::streamsize const size = static_cast<std::streamsize>(m_text.size());
-        std::streamsize const taken = m_target->sputn(m_text.data(), size);
-        if (taken == size) {
-            m_text.clear();
-            return;
-        }
-        m_text.erase(0, static_cast<std::size_t>(std::max<std::streamsize>(taken, 0)));
-        throw std::ios_base::failure("XmlStream: the caller's buffer took " + std::to_string(taken) + " of " +
-                                     std::to_string(size) + " bytes; " + std::to_string(m_text.size()) +
-                                     " are not written");
-    }
-
-protected:
-    int_type overflow(int_type c) override {
-        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-        if (m_target == nullptr) {
-            m_text.push_back(traits_type::to_char_type(c));
-            return c;
-        }
-        handOn();
-        return m_target->sputc(traits_type::to_char_type(c));
-    }
-    std::streamsize xsputn(char const* s, std::streamsize n) override {
-        if (m_target == nullptr) {
-            m_text.append(s, static_cast<std::size_t>(n));
-            return n;
-        }
-        handOn();
-        return m_target->sputn(s, n);
-    }
-    int sync() override {
-        if (m_target == nullptr) return 0;
-        handOn();
-        return m_target->pubsync();
-    }
-
-private:
-    std::streambuf* m_target;  // null: the text is the stream's own
-    std::string m_text;
-};
-
-[[noreturn]] void misuse(std::string const& what) { throw Exceptions::DomException("XmlStream: " + what); }
-
-// A token that a reader with the same limit would refuse is not written.
-void checkTokenLength(std::size_t length, std::size_t maxTokenBytes, char const* what) {
-    if (length <= maxTokenBytes) return;
-    misuse(std::string(what) + " of " + std::to_string(length) +
-           " bytes as escaped is longer than XmlReadLimits::maxTokenBytes (" + std::to_string(maxTokenBytes) +
-           " bytes), which a reader with that limit refuses; raise it on both sides (XmlStream::setMaxTokenBytes)");
-}
-
-// An empty URI cannot be bound to a prefix, and the namespaces of the
-// reserved prefixes "xml" and "xmlns" are bound to no other.
-void checkBindable(std::string_view uri) {
-    if (uri.empty()) misuse("an empty namespace URI cannot be bound to a prefix");
-    if (uri == xmlNamespace || uri == xmlnsNamespace)
-        misuse("the reserved namespace \"" + std::string(uri) + "\" cannot be bound to a prefix");
-}
-
-struct QualifiedName {
-    std::string_view prefix;  // empty when the name has none
-    std::string_view local;
-};
-
-// `name` split at its colon; `checked` tells that it is known to be valid.
-QualifiedName splitName(std::string_view name, bool checked) {
-    std::size_t const colon = name.find(':');
-    QualifiedName split{{}, name};
-    if (colon != std::string_view::npos) split = {name.substr(0, colon), name.substr(colon + 1)};
-    bool const valid = checked || (detail::isNCName(split.local) &&
-                                   (colon == std::string_view::npos || detail::isNCName(split.prefix)));
-    if (!valid) misuse("\"" + std::string(name) + "\" is not a valid element name");
-    return split;
-}
-
-// Names found valid, so that a name a message repeats is checked once and
-// afterwards only compared. A name has one slot, picked by where its text
-// lies (the writing procedures pass names that live as long as the program)
-// and its length; it takes the slot over from the name there.
-class KnownNames {
-public:
-    bool contains(std::string_view name) const noexcept {
-        std::string const& known = m_names[slot(name)];
-        return !name.empty() && known.size() == name.size() && std::memcmp(known.data(), name.data(), name.size()) == 0;
-    }
-    void add(std::string_view name) { m_names[slot(name)].assign(name); }
-
-private:
-    static std::size_t slot(std::string_view name) noexcept {
-        std::uintptr_t const at = reinterpret_cast<std::uintptr_t>(name.data());
-        return static_cast<std::size_t>(at ^ (at >> 6) ^ name.size()) % 64;
-    }
-
-    std::array<std::string, 64> m_names;
-};
-
-// Bytes that an escaped attribute value holds as they are: all but markup,
-// references, control characters and the lead of a multi-byte character.
-constexpr std::array<bool, 256> makePlainValueBytes() {
-    std::array<bool, 256> plain{};
-    for (int b = 0x20; b < 0x80; ++b) plain[b] = b != '<' && b != '"' && b != '&';
-    plain['\t'] = plain['\n'] = plain['\r'] = true;
-    return plain;
-}
-
-// True when `&name;` is a reference that a document without a DTD may hold:
-// one of the five entities XML predefines, or a character reference to a
-// character XML can carry. Any other leaves the document not well-formed.
-bool isReference(std::string_view name) {
-    for (std::string_view const predefined : {"amp", "lt", "gt", "quot", "apos"})
-        if (name == predefined) return true;
-    bool const hex = name.size() > 1 && name[1] == 'x';
-    std::string_view const digits = name.substr(std::min(name.size(), hex ? std::size_t{2} : std::size_t{1}));
-    if (name.empty() || name[0] != '#' || digits.empty()) return false;
-    char32_t value = 0;
-    for (char const c : digits) {
-        int digit = c >= '0' && c <= '9' ? c - '0' : -1;
-        if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        if (digit < 0) return false;
-        // Held just past the last code point, however many digits follow.
-        value = std::min<char32_t>(value * (hex ? 16 : 10) + static_cast<char32_t>(digit), 0x110000);
-    }
-    return detail::isXmlChar(value);
-}
-
-// An escaped attribute value may hold references but no raw markup.
-void checkEscaped(std::string_view name, std::string_view value) {
-    static constexpr std::array<bool, 256> plainValueByte = makePlainValueBytes();
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        char const c = value[i];
-        if (plainValueByte[static_cast<unsigned char>(c)]) continue;
-        bool bad = true;
-        if (c == '&') {
-            std::size_t const end = value.find(';', i);
-            bad = end == std::string_view::npos || !isReference(value.substr(i + 1, end - i - 1));
-            if (!bad) i = end;
-        } else if (static_cast<unsigned char>(c) >= 0x80) {
-            detail::Utf8Sequence const sequence = detail::decodeUtf8(value, i);
-            bad = sequence.length == 0 || !detail::isXmlChar(sequence.codePoint);
-            if (!bad) i += sequence.length - 1;
-        }
-        if (bad)
-            misuse("the value of attribute \"" + std::string(name) + "\" is not escaped (byte offset " +
-                   std::to_string(i) + "); pass it through toXmlString");
-    }
-}
+using namespace Writer;
 
 std::string const startTagEnd = ">";
 std::string const emptyElementEnd = "/>";

@@ -1,0 +1,24 @@
+#include "host/writer/Names.h"
+
+#include "host/XmlCharacters.h"
+#include "host/writer/Misuse.h"
+
+namespace Kestrune::Soa::Common::Xml::Writer {
+
+void checkBindable(std::string_view uri) {
+    if (uri.empty()) misuse("an empty namespace URI cannot be bound to a prefix");
+    if (uri == xmlNamespace || uri == xmlnsNamespace)
+        misuse("the reserved namespace \"" + std::string(uri) + "\" cannot be bound to a prefix");
+}
+
+QualifiedName splitName(std::string_view name, bool checked) {
+    std::size_t const colon = name.find(':');
+    QualifiedName split{{}, name};
+    if (colon != std::string_view::npos) split = {name.substr(0, colon), name.substr(colon + 1)};
+    bool const valid = checked || (detail::isNCName(split.local) &&
+                                   (colon == std::string_view::npos || detail::isNCName(split.prefix)));
+    if (!valid) misuse("\"" + std::string(name) + "\" is not a valid element name");
+    return split;
+}
+
+}  // namespace Kestrune::Soa::Common::Xml::Writer

@@ -1,0 +1,51 @@
+#pragma once
+
+// The names the writer writes: element names checked once and then known,
+// and the namespaces that may be bound to a prefix.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace Kestrune::Soa::Common::Xml::Writer {
+
+constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
+constexpr std::string_view xmlnsNamespace = "http://www.w3.org/2000/xmlns/";
+
+// An empty URI cannot be bound to a prefix, and the namespaces of the
+// reserved prefixes "xml" and "xmlns" are bound to no other.
+void checkBindable(std::string_view uri);
+
+struct QualifiedName {
+    std::string_view prefix;  // empty when the name has none
+    std::string_view local;
+};
+
+// `name` split at its colon; `checked` tells that it is known to be valid.
+QualifiedName splitName(std::string_view name, bool checked);
+
+// Names found valid, so that a name a message repeats is checked once and
+// afterwards only compared. A name has one slot, picked by where its text
+// lies (the writing procedures pass names that live as long as the program)
+// and its length; it takes the slot over from the name there.
+class KnownNames {
+public:
+    bool contains(std::string_view name) const noexcept {
+        std::string const& known = m_names[slot(name)];
+        return !name.empty() && known.size() == name.size() && std::memcmp(known.data(), name.data(), name.size()) == 0;
+    }
+    void add(std::string_view name) { m_names[slot(name)].assign(name); }
+
+private:
+    static std::size_t slot(std::string_view name) noexcept {
+        std::uintptr_t const at = reinterpret_cast<std::uintptr_t>(name.data());
+        return static_cast<std::size_t>(at ^ (at >> 6) ^ name.size()) % 64;
+    }
+
+    std::array<std::string, 64> m_names;
+};
+
+}  // namespace Kestrune::Soa::Common::Xml::Writer

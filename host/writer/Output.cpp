@@ -1,0 +1,47 @@
+#include "host/writer/Output.h"
+
+#include <algorithm>
+#include <ios>
+
+namespace Kestrune::Soa::Common::Xml::Writer {
+
+void Output::handOn() {
+    if (m_target == nullptr || m_text.empty()) return;
+    std::streamsize const size = static_cast<std::streamsize>(m_text.size());
+    std::streamsize const taken = m_target->sputn(m_text.data(), size);
+    if (taken == size) {
+        m_text.clear();
+        return;
+    }
+    m_text.erase(0, static_cast<std::size_t>(std::max<std::streamsize>(taken, 0)));
+    throw std::ios_base::failure("XmlStream: the caller's buffer took " + std::to_string(taken) + " of " +
+                                 std::to_string(size) + " bytes; " + std::to_string(m_text.size()) +
+                                 " are not written");
+}
+
+Output::int_type Output::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    if (m_target == nullptr) {
+        m_text.push_back(traits_type::to_char_type(c));
+        return c;
+    }
+    handOn();
+    return m_target->sputc(traits_type::to_char_type(c));
+}
+
+std::streamsize Output::xsputn(char const* s, std::streamsize n) {
+    if (m_target == nullptr) {
+        m_text.append(s, static_cast<std::size_t>(n));
+        return n;
+    }
+    handOn();
+    return m_target->sputn(s, n);
+}
+
+int Output::sync() {
+    if (m_target == nullptr) return 0;
+    handOn();
+    return m_target->pubsync();
+}
+
+}  // namespace Kestrune::Soa::Common::Xml::Writer

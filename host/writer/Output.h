@@ -1,0 +1,46 @@
+#pragma once
+
+// The buffer under an XmlStream: the document's text, kept whole or handed
+// on in pieces to a caller's buffer.
+
+#include <cstddef>
+#include <streambuf>
+#include <string>
+
+namespace Kestrune::Soa::Common::Xml::Writer {
+
+// Objects append to its text through the binding's operations; what the
+// caller inserts with `<<` comes through the virtual functions below (there
+// is no put area). On its own, the buffer keeps the whole document. On a
+// caller's buffer it keeps at most a piece of pieceBytes and then hands it
+// on; what the caller inserts is handed on at once, after what the buffer
+// held.
+class Output final : public std::streambuf {
+public:
+    static constexpr std::size_t pieceBytes = 64 * 1024;
+
+    explicit Output(std::streambuf* target) noexcept : m_target(target) {}
+
+    std::string& text() noexcept { return m_text; }
+    bool ownsText() const noexcept { return m_target == nullptr; }
+
+    // After an append: a full piece, or the end of the document, goes on.
+    void appended(bool documentEnds) {
+        if (m_target != nullptr && (documentEnds || m_text.size() >= pieceBytes)) handOn();
+    }
+
+    // Gives the caller's buffer what this one holds; throws
+    // std::ios_base::failure if it takes less.
+    void handOn();
+
+protected:
+    int_type overflow(int_type c) override;
+    std::streamsize xsputn(char const* s, std::streamsize n) override;
+    int sync() override;
+
+private:
+    std::streambuf* m_target;  // null: the text is the stream's own
+    std::string m_text;
+};
+
+}  // namespace Kestrune::Soa::Common::Xml::Writer
