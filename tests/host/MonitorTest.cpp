@@ -31,4 +31,13 @@ TEST(Monitor, CountsCompletedCallsPerProbeAndThreadButNotAStartNeverEnded) {
     EXPECT_LT(figures.totalNanoseconds, 250'000'000u);  // the abandoned start's time is not counted
     EXPECT_EQ(Monitor::figures("a").calls, 2u);
     EXPECT_EQ(Monitor::figures("never").calls, 0u);
+
+    // A reset forgets every thread's figures, ended threads' too, and the
+    // starts still open: their ends no longer match.
+    Monitor::markStart("a");
+    Monitor::reset();
+    Monitor::markEnd("a");
+    EXPECT_EQ(Monitor::figures("p").calls, 0u);
+    EXPECT_EQ(Monitor::figures("a").calls, 0u);
+    EXPECT_EQ(Monitor::figures("a").unmatchedEnds, 1u);
 }

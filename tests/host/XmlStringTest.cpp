@@ -5,6 +5,7 @@
 
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
+#include "host/XmlStream.h"
 #include "support/RoundTrip.h"
 #include "support/WellFormed.h"
 
@@ -57,6 +58,11 @@ TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
         EXPECT_NE(domExceptionMessage([&] { toXmlString(bad); }).find("invalid UTF-8 byte 0x"), std::string::npos)
             << bad;
     EXPECT_NE(domExceptionMessage([] { toXmlString("x\xEF\xBF\xBF"); }).find("the character U+FFFF at byte offset 1"),
+              std::string::npos);
+    // A sequence cut short by the end of a view, whatever bytes follow it in memory.
+    XmlStream stream;
+    EXPECT_NE(domExceptionMessage([&] { stream.escape(std::string_view("x\xE2\x82\xAC", 3)); })
+                  .find("invalid UTF-8 byte 0xE2 at byte offset 1"),
               std::string::npos);
 }
 
