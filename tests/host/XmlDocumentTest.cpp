@@ -444,6 +444,25 @@ TEST(XmlDocumentTest, WriterAndReaderAgreeOnTheLongestToken) {
         EXPECT_NE(refusalOf("<r>" + escapedOver + "</r>", limits).find("XmlReadLimits::maxTokenBytes"),
                   std::string::npos);
     }
+    // A namespace URI is a token too, in the declaration that binds it; each is counted on its own.
+    XmlReadLimits limits;
+    limits.maxTokenBytes = 8;
+    XmlStream stream;
+    stream.setMaxTokenBytes(8);
+    stream << stream.writeOpenElement("urn:aaaa", "r") << stream.writeOpenElementClose("urn:aaaa", false)
+           << stream.writeOpenElement("urn:bbbb", "c") << stream.writeOpenElementClose("urn:bbbb", true)
+           << stream.writeCloseElement("urn:aaaa", "r");
+    EXPECT_EQ(XmlDocument::parse(stream.str(), limits).root().children.begin()->namespaceURI, "urn:bbbb");
+    stream.reset();
+    try {
+        stream.writeOpenElement("urn:a&bc", "r");
+        ADD_FAILURE() << "a 12-byte URI written";
+    } catch (DomException const& e) {
+        EXPECT_NE(e.getMessage().find("a namespace URI of 12 bytes as escaped is longer than "
+                                      "XmlReadLimits::maxTokenBytes (8 bytes)"),
+                  std::string::npos)
+            << e.getMessage();
+    }
 }
 
 std::string bigDocument() {
