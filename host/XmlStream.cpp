@@ -150,15 +150,12 @@ struct XmlStream::State {
     // Appends the end tag of the innermost open element.
     void close(std::string& out, std::string_view uri, std::string_view name);
 
-    // Appends `text` escaped, refusing a token longer than maxTokenBytes;
-    // on refusal `out` is left as it was.
+    // Appends `text` escaped, refusing a token longer than maxTokenBytes.
+    // On refusal `out` holds part of the text: the caller cuts it back.
     void appendEscaped(std::string& out, std::string_view raw) const {
         std::size_t const start = out.size();
         appendXmlString(out, raw);
-        if (out.size() - start <= maxTokenBytes) return;
-        std::size_t const length = out.size() - start;
-        out.resize(start);
-        checkTokenLength(length, maxTokenBytes, "a text");
+        checkTokenLength(out.size() - start, maxTokenBytes, "a text");
     }
 
     void restart() {

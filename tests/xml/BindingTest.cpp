@@ -290,5 +290,6 @@ TEST(Binding, TextThatXmlCannotCarryOrAReaderWouldRefuseIsRefused) {
         EXPECT_NE(refusal.find("a text of 201 bytes as escaped is longer than XmlReadLimits::maxTokenBytes (200 bytes)"),
                   std::string::npos)
             << refusal;
+        EXPECT_EQ(stream.str().find("xxx"), std::string::npos) << stream.str();  // the refused text is not written
     }
 }
