@@ -221,6 +221,27 @@ TEST(FaultInjection, GlobalNewFailingAtEachAllocation) {
     writeReadAndUnshare(&templateResponse, fault);
 }
 
+// A refusal stops the read even when the memory to describe it is missing:
+// no allocation's failure turns a refused document into a read one.
+TEST(FaultInjection, ARefusalStandsWhenMemoryRunsOut) {
+    GlobalNewFails fault;
+    for (long k = 1;; ++k) {
+        long const blocksBefore = liveBlocks;
+        bool read = false;
+        fault.arm(k);
+        try {
+            XmlDocument::parse("<!DOCTYPE r><r/>");
+            read = true;
+        } catch (std::bad_alloc const&) {
+        } catch (DomException const&) {
+        }
+        bool const failed = fault.disarm();
+        EXPECT_FALSE(read) << "with allocation " << k << " failing";
+        EXPECT_EQ(liveBlocks, blocksBefore) << "with allocation " << k << " failing";
+        if (!failed || ::testing::Test::HasFailure()) break;
+    }
+}
+
 // The memory of an implementation object goes back to the manager when its
 // constructor throws (here: copying a text that needs memory of its own).
 TEST(FaultInjection, MemoryGoesBackWhenAnImplementationConstructorThrows) {
