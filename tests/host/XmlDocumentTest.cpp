@@ -260,11 +260,13 @@ std::string placeOf(std::string const& text, std::string const& needle) {
 }
 
 TEST(XmlDocumentTest, EveryFormReadsTheSameCharacters) {
-    std::string const text = "<r a='caf\xC3\xA9'>\xE2\x82\xAC \xF0\x9F\x98\x80<\xC3\xA9/></r>";
+    // A long run of surrogate pairs in UTF-16: some pair ends a piece of the raw text.
+    std::string const astral = repeated("\xF0\x9F\x98\x80", 3000);
+    std::string const text = "<r a='caf\xC3\xA9'>\xE2\x82\xAC " + astral + "<\xC3\xA9/></r>";
     for (Form const& form : forms) {
         XmlDocument const doc = XmlDocument::parse(encoded(form, text));
         EXPECT_EQ(doc.root().getAttr("a"), "caf\xC3\xA9") << form.what;
-        EXPECT_EQ(doc.root().text, "\xE2\x82\xAC \xF0\x9F\x98\x80") << form.what;
+        EXPECT_EQ(doc.root().text, "\xE2\x82\xAC " + astral) << form.what;
         EXPECT_EQ(doc.root().children.begin()->name, "\xC3\xA9") << form.what;
     }
 }
@@ -314,6 +316,20 @@ TEST(XmlDocumentTest, OtherEncodingsAndContradictionsAreRefusedBeforeAnyLimitIsR
         {"UTF-16, a second mark", "\xFF\xFE\xFF\xFE" + encoded(forms[4], "<a/>"), {},
          parseError + "line 1, column 1: the text starts with a second byte order mark"},
     });
+    // The declaration is found and read whatever white space it uses.
+    for (std::string const space : {" ", "\t", "\r", "\n"})
+        EXPECT_NE(refusalOf("<?xml" + space + "version='1.0'" + space + "encoding" + space + "=" + space + "'UTF-16'" +
+                                space + "?><r/>",
+                            {})
+                      .find("the text is UTF-8 (as its first bytes show) but the declaration says \"UTF-16\""),
+                  std::string::npos)
+            << static_cast<int>(space[0]);
+    // UCS-4's four byte orders, each with and without its byte order mark.
+    for (char const* start : {"\0\0\xFE\xFF", "\xFF\xFE\0\0", "\0\0\xFF\xFE", "\xFE\xFF\0\0", "\0\0\0<", "<\0\0\0",
+                              "\0\0<\0", "\0<\0\0"})
+        EXPECT_NE(refusalOf(std::string(start, 4) + std::string(12, '\0'), {}).find("the text is in UCS-4"),
+                  std::string::npos)
+            << static_cast<int>(start[0]) << " " << static_cast<int>(start[2]);
 }
 
 TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreInEveryFormNamingItAndWhere) {

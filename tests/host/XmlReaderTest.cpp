@@ -92,4 +92,22 @@ TEST(XmlReaderTest, AfterAFailedDocumentTheNextIsReadWhole) {
     for (std::string const& xml : documents) EXPECT_EQ(eventsOfText(reader, xml), eventsOfTree(xml));
 }
 
+// Names met in one document are not known in the next: each counts its own
+// against maxNames, with a small table and with one grown large.
+TEST(XmlReaderTest, EachDocumentCountsItsOwnNames) {
+    auto const withNames = [](int count) {
+        std::string xml = "<n0>";
+        for (int i = 1; i < count; ++i) xml += "<n" + std::to_string(i) + "/>";
+        return xml + "</n0>";
+    };
+    for (int const names : {3, 600}) {
+        XmlReadLimits limits;
+        limits.maxNames = static_cast<std::size_t>(names);
+        XmlReader reader(limits);
+        eventsOfText(reader, withNames(names));
+        EXPECT_THROW(eventsOfText(reader, withNames(names + 1)), DomException) << names;
+        EXPECT_EQ(eventsOfText(reader, withNames(names)).size(), 2u * static_cast<std::size_t>(names));
+    }
+}
+
 }  // namespace
