@@ -132,17 +132,14 @@ private:
     std::uint64_t m_equals = 0;
 };
 
-// Takes one byte; true when a limit was passed by it.
+// Takes one byte that ends a run in the states scanExact leaves to it;
+// true when a limit was passed by it.
 bool TextScanner::step(unsigned char c) {
     switch (m_state) {
-        case State::Content:
-            if (c == '<') {
-                m_state = State::Open;
-                return false;
-            }
-            if (++m_length <= m_maxTokenBytes) return false;
-            m_excess = Excess::Token;
-            return true;
+        case State::Content:  // text, tags and values are stepped by scanExact itself
+        case State::Tag:
+        case State::Value:
+            return false;
         case State::Open:
             if (c == '!') {
                 m_state = State::Bang;
@@ -187,28 +184,6 @@ bool TextScanner::step(unsigned char c) {
             m_excess = Excess::Token;
             return true;
         }
-        case State::Tag:
-            if (c == '"' || c == '\'') {
-                m_quote = c;
-                m_state = State::Value;
-                m_length = 0;
-            } else if (c == '=') {
-                if (++m_attributes > m_maxAttributes) {
-                    m_excess = Excess::Attributes;
-                    return true;
-                }
-            } else if (c == '>') {
-                enter(State::Content);
-            }
-            return false;
-        case State::Value:
-            if (c == m_quote) {
-                m_state = State::Tag;
-                return false;
-            }
-            if (++m_length <= m_maxTokenBytes) return false;
-            m_excess = Excess::Token;
-            return true;
         case State::EndTag:
             if (c == '>') enter(State::Content);
             return false;

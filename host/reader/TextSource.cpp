@@ -21,32 +21,36 @@ std::size_t StreamSource::read(char* buffer, std::size_t size) {
     std::size_t got = 0;
     // What the stream's buffer holds is taken without a refill, and a refill
     // is asked for by a single byte: a stream that fails while refilling has
-    // then given nothing that is not counted. (An unbuffered stream is read
-    // in one go, which it does byte by byte anyway.)
-    auto take = [&](std::size_t wanted) {
+    // then given nothing that is not counted. An unbuffered stream is read in
+    // one go, which it does byte by byte anyway; the stream does not tell how
+    // much of such a read it gave before failing.
+    auto take = [&](std::size_t wanted, bool refills) {
         if (!m_in) {
             if (m_in.bad()) fail(nullptr);
             return false;  // at its end
         }
+        bool const countUnknown = refills && wanted > 1;
         try {
             m_in.read(buffer + got, static_cast<std::streamsize>(wanted));
         } catch (std::exception const& e) {
-            got += static_cast<std::size_t>(m_in.gcount());
-            m_total += static_cast<std::size_t>(m_in.gcount());
-            fail(e.what());
+            fail(e.what(), countUnknown);
         }
         std::size_t const taken = static_cast<std::size_t>(m_in.gcount());
         got += taken;
         m_total += taken;
-        if (m_in.bad()) fail(nullptr);
+        if (m_in.bad()) fail(nullptr, countUnknown);
         return taken == wanted;
     };
     std::streamsize const buffered = m_in ? m_in.rdbuf()->in_avail() : 0;
     if (buffered > 0) {
-        take(std::min(size, static_cast<std::size_t>(buffered)));
-    } else if (take(1) && size > 1) {
+        take(std::min(size, static_cast<std::size_t>(buffered)), false);
+    } else if (take(1, true) && size > 1) {
         std::streamsize const refilled = m_in.rdbuf()->in_avail();
-        take(refilled > 0 ? std::min(size - 1, static_cast<std::size_t>(refilled)) : size - 1);
+        if (refilled > 0) {
+            take(std::min(size - 1, static_cast<std::size_t>(refilled)), false);
+        } else {
+            take(size - 1, true);
+        }
     }
     return got;
 }
@@ -65,9 +69,10 @@ bool StreamSource::more() {
     }
 }
 
-void StreamSource::fail(char const* why) const {
-    throw Exceptions::DomException("XML input could not be read: the stream failed after " + std::to_string(m_total) +
-                                   " bytes" + (why != nullptr ? std::string(" (") + why + ")" : std::string()));
+void StreamSource::fail(char const* why, bool atLeast) const {
+    throw Exceptions::DomException("XML input could not be read: the stream failed after " +
+                                   std::string(atLeast ? "at least " : "") + std::to_string(m_total) + " bytes" +
+                                   (why != nullptr ? std::string(" (") + why + ")" : std::string()));
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -36,7 +36,10 @@ private:
 
 // Reads the stream straight into the caller's buffer. A stream that fails
 // (bad, or throwing) is reported as such, with the number of bytes it gave
-// before: "XML input could not be read: the stream failed after N bytes".
+// before: "XML input could not be read: the stream failed after N bytes", or
+// "after at least N bytes" when it failed in the middle of a read that the
+// stream could not serve from its buffer (the bytes that read gave are not
+// known).
 class StreamSource final : public TextSource {
 public:
     explicit StreamSource(std::istream& in) noexcept : m_in(in) {}
@@ -44,7 +47,7 @@ public:
     bool more() override;
 
 private:
-    [[noreturn]] void fail(char const* why) const;
+    [[noreturn]] void fail(char const* why, bool atLeast = false) const;
 
     std::istream& m_in;
     std::size_t m_total = 0;

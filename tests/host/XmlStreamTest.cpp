@@ -47,6 +47,9 @@ TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixesOnACallers
               "<ns3:other xmlns:ns3=\"urn:c&amp;&quot;\" attr=\"value\"/></ns1:root>");
     EXPECT_TRUE(kxsoa_test::wellFormed(target.str()));
     EXPECT_EQ(stream.str(), "");
+    XmlStream own;
+    own << '<' << "r/" << '>';
+    EXPECT_EQ(own.str(), "<r/>");
 }
 
 TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
@@ -100,7 +103,8 @@ TEST(XmlStream, WritesOntoACallersBuffer) {
     std::ostringstream target;
     XmlStream stream(target.rdbuf());
     writeEmpty(stream, "urn:a&b\"c", "only");  // the URI escaped
-    EXPECT_EQ(target.str(), "<ns1:only xmlns:ns1=\"urn:a&amp;b&quot;c\" attr=\"value\"/>");
+    stream << '\n';                              // a single character goes on too
+    EXPECT_EQ(target.str(), "<ns1:only xmlns:ns1=\"urn:a&amp;b&quot;c\" attr=\"value\"/>\n");
     EXPECT_EQ(XmlDocument::parse(target.str()).root().namespaceURI, "urn:a&b\"c");
     EXPECT_EQ(stream.str(), "");
 }
@@ -197,6 +201,13 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
         EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement(reserved, "p:e"); }), message);
         EXPECT_EQ(refused([&](XmlStream& s) { s.getNamespacePrefix(reserved); }), message);
     }
+    // A refused element takes back the declarations it had made: the next
+    // element declares what it uses.
+    XmlStream stream;
+    stream.addNamespaces({"urn:a"});
+    EXPECT_NE(domExceptionMessage([&] { stream.writeOpenElement("urn:b\x07", "root"); }), "(no DomException)");
+    writeEmpty(stream, "urn:a", "root");
+    EXPECT_EQ(stream.str(), "<ns1:root xmlns:ns1=\"urn:a\" attr=\"value\"/>");
 }
 
 TEST(XmlStream, NameCharactersAreCheckedAtTheEdgesOfEveryRange) {
@@ -238,11 +249,11 @@ TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
             "XmlStream: the value of attribute \"x-y\" is not escaped (byte offset 1); pass it through toXmlString");
     // A caller's own escaped value, with references, is taken as it stands.
     stream << stream.writeAttribute("x-y", escaped)
-           << stream.writeAttribute("b", "&#x41;&#00065;&#x10FFFF;&lt;&apos;\t\x7F\xC3\xA9")
+           << stream.writeAttribute("b", "&#x41;&#00065;&#x10FFFF;&#9;&#xa;&lt;&apos;\t\x7F\xC3\xA9")
            << stream.writeOpenElementClose("urn:a", true);
     EXPECT_EQ(stream.str(),
               "<ns1:root xmlns:ns1=\"urn:a\" x-y=\"a&lt;b\"><ns1:item x-y=\"x&amp;y\" "
-              "b=\"&#x41;&#00065;&#x10FFFF;&lt;&apos;\t\x7F\xC3\xA9\"/>");
+              "b=\"&#x41;&#00065;&#x10FFFF;&#9;&#xa;&lt;&apos;\t\x7F\xC3\xA9\"/>");
 }
 
 TEST(XmlStream, TextAskedForMidwayIsWholeAndWritingGoesOn) {
