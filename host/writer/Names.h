@@ -42,10 +42,11 @@ public:
 private:
     static std::size_t slot(std::string_view name) noexcept {
         std::uintptr_t const at = reinterpret_cast<std::uintptr_t>(name.data());
-        return static_cast<std::size_t>(at ^ (at >> 6) ^ name.size()) % 64;
+        return static_cast<std::size_t>(at ^ (at >> 6) ^ name.size()) % kSlots;
     }
 
-    std::array<std::string, 64> m_names;
+    static constexpr std::size_t kSlots = 64;
+    std::array<std::string, kSlots> m_names;
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Writer
