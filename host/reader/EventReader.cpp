@@ -183,7 +183,7 @@ void XmlEventReader::fail(std::exception_ptr failure, Halt halt) noexcept {
 }
 
 // A refusal of our own, placed where the parser is now.
-void XmlEventReader::refuse(std::string const& reason) noexcept {
+void XmlEventReader::refuse(char const* reason) noexcept {
     try {
         fail(std::make_exception_ptr(errorAt(kRefused, here(), reason)), Halt::Stop);
     } catch (...) {

@@ -43,7 +43,7 @@ private:
     void startContext();
     void restart();
     void fail(std::exception_ptr failure, Halt halt) noexcept;
-    void refuse(std::string const& reason) noexcept;
+    void refuse(char const* reason) noexcept;
     TextPlace here() const;
     XmlName name(unsigned char const* text);
     void charge(std::size_t bytes);
