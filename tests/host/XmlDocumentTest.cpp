@@ -310,6 +310,9 @@ TEST(XmlDocumentTest, OtherEncodingsAndContradictionsAreRefusedBeforeAnyLimitIsR
         {"UTF-16, a second mark", "\xFF\xFE\xFF\xFE" + encoded(forms[4], "<a/>"), {},
          parseError + "line 1, column 1: the text starts with a second byte order mark"},
     });
+    // An empty encoding name is libxml2's to refuse: the value ends at its own closing quote.
+    EXPECT_EQ(refusalOf("<?xml version='1.0' encoding='' standalone='yes'?><r/>", {}),
+              parseError + "line 1, column 31: Invalid XML encoding name");
     // The declaration is found and read whatever white space it uses.
     for (std::string const space : {" ", "\t", "\r", "\n"})
         EXPECT_NE(refusalOf("<?xml" + space + "version='1.0'" + space + "encoding" + space + "=" + space + "'UTF-16'" +

@@ -131,6 +131,9 @@ TEST(XmlStream, ResetStartsTheNextDocumentAsOnANewStream) {
         fullServiceData().outputXML(*stream, "data");
     }
     EXPECT_EQ(own.str(), data);
+    EXPECT_EQ(own.getNamespacePrefix("urn:y"), "ns2");  // forgotten by the reset
+    own.reset();
+    EXPECT_EQ(own.getNamespacePrefix("urn:y"), "ns1");
     std::string const second = "<ns1:second xmlns:ns1=\"urn:b\" attr=\"value\"/>";
     EXPECT_EQ(target.str().substr(target.str().size() - second.size() - data.size()), second + data);
 }

@@ -59,8 +59,9 @@ TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
             << bad;
     EXPECT_NE(domExceptionMessage([] { toXmlString("x\xEF\xBF\xBF"); }).find("the character U+FFFF at byte offset 1"),
               std::string::npos);
-    // A sequence cut short by the end of a view, whatever bytes follow it in memory.
+    // A view ends where it ends, whatever bytes follow it in memory: a sequence cut short there is refused.
     XmlStream stream;
+    EXPECT_EQ(stream.escape(std::string_view("abcd", 3)), "abc");
     EXPECT_NE(domExceptionMessage([&] { stream.escape(std::string_view("x\xE2\x82\xAC", 3)); })
                   .find("invalid UTF-8 byte 0xE2 at byte offset 1"),
               std::string::npos);
