@@ -255,7 +255,9 @@ std::string placeOf(std::string const& text, std::string const& needle) {
 
 TEST(XmlDocumentTest, EveryFormReadsTheSameCharacters) {
     // A long run of surrogate pairs in UTF-16: some pair ends a piece of the raw text.
-    std::string const astral = repeated("\xF0\x9F\x98\x80", 3000);
+    // The first and last character of each UTF-8 length and of each surrogate half.
+    std::string const astral = "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF" +
+                               repeated("\xF0\x9F\x98\x80", 3000);
     std::string const text = "<r a='caf\xC3\xA9'>\xE2\x82\xAC " + astral + "<\xC3\xA9/></r>";
     for (Form const& form : forms) {
         XmlDocument const doc = XmlDocument::parse(encoded(form, text));
@@ -280,6 +282,8 @@ TEST(XmlDocumentTest, OtherEncodingsAndContradictionsAreRefusedBeforeAnyLimitIsR
          notAccepted + "\"ISO-2022-JP\" is not accepted: send UTF-8 or UTF-16"},
         {"ISO-8859-1", declaration("ISO-8859-1") + "<r>caf\xE9</r>", {},
          notAccepted + "\"ISO-8859-1\" is not accepted: send UTF-8 or UTF-16"},
+        {"a long name, quoted in part", declaration(std::string(65, 'X')), {},
+         notAccepted + "\"" + std::string(64, 'X') + "...\" is not accepted: send UTF-8 or UTF-16"},
         {"UTF-8 mark, ISO-8859-1 declared", "\xEF\xBB\xBF" + declaration("ISO-8859-1") + "<r>caf\xC3\xA9</r>", {},
          bomSays + "UTF-8 but the declaration says \"ISO-8859-1\""},
         {"UTF-16LE mark, UTF-16BE declared", encoded({"", "UTF-16BE", "\xFF\xFE", 1}, "<r/>"), {},
@@ -600,6 +604,7 @@ TEST(XmlDocumentTest, StreamFailureIsReportedAsSuchWithTheBytesItGave) {
         std::string const refusal = refusalOf(third, {});
         std::string const prefix = "XML input could not be read: the stream failed after at least ";
         ASSERT_EQ(refusal.substr(0, prefix.size()), prefix) << refusal;
+        EXPECT_EQ(refusal.find("(disk gone") != std::string::npos, rethrows) << refusal;  // the stream's reason
         EXPECT_LE(std::stoul(refusal.substr(prefix.size())), 10003u) << refusal;
     }
 }
