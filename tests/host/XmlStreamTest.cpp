@@ -50,6 +50,13 @@ TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixesOnACallers
     XmlStream own;
     own << '<' << "r/" << '>';
     EXPECT_EQ(own.str(), "<r/>");
+    // A character inserted goes after what the stream holds back in its piece.
+    std::ostringstream pieces;
+    XmlStream onPieces(pieces.rdbuf());
+    onPieces << onPieces.writeOpenElement("urn:a", "r") << onPieces.writeOpenElementClose("urn:a", false);
+    onPieces.textElement("t", "v");
+    onPieces << '!' << onPieces.writeCloseElement("urn:a", "r");
+    EXPECT_EQ(pieces.str(), "<ns1:r xmlns:ns1=\"urn:a\"><t>v</t>!</ns1:r>");
 }
 
 TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {

@@ -147,6 +147,11 @@ TEST(Binding, RequestWriterRefusesWhatWouldBreakTheRequest) {
     XmlStream stream;
     RequestWriter<ExportToApplicationInput> writer(stream);
     Record const record("csv", "t", "i");
+    writer.open("r");
+    writer.write(record);
+    EXPECT_EQ(Kestrune::Soa::Common::Xml::HandleAccess::object(record).getRefCount(), 1);  // no record is kept
+    writer.close();
+    stream.reset();
     EXPECT_EQ(domExceptionMessage([&] { writer.write(record); }), "RequestWriter: cannot write: no request is open");
     writer.open("r");
     EXPECT_EQ(domExceptionMessage([&] { writer.open("r"); }),
