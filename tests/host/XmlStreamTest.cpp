@@ -50,13 +50,20 @@ TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixesOnACallers
     XmlStream own;
     own << '<' << "r/" << '>';
     EXPECT_EQ(own.str(), "<r/>");
-    // A character inserted goes after what the stream holds back in its piece.
+    // What is inserted goes after what the stream holds back in its piece,
+    // which a flush hands on.
     std::ostringstream pieces;
     XmlStream onPieces(pieces.rdbuf());
     onPieces << onPieces.writeOpenElement("urn:a", "r") << onPieces.writeOpenElementClose("urn:a", false);
     onPieces.textElement("t", "v");
-    onPieces << '!' << onPieces.writeCloseElement("urn:a", "r");
-    EXPECT_EQ(pieces.str(), "<ns1:r xmlns:ns1=\"urn:a\"><t>v</t>!</ns1:r>");
+    onPieces << '!';
+    onPieces.textElement("u", "w");
+    onPieces << "?";
+    onPieces.textElement("x", "y");
+    EXPECT_EQ(pieces.str(), "<ns1:r xmlns:ns1=\"urn:a\"><t>v</t>!<u>w</u>?");
+    onPieces.flush();
+    own.flush();
+    EXPECT_EQ(pieces.str(), "<ns1:r xmlns:ns1=\"urn:a\"><t>v</t>!<u>w</u>?<x>y</x>");
 }
 
 TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
