@@ -218,6 +218,7 @@ TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
              Case{"sample TemplateOverride extra", "unexpected argument \"extra\" to sample"},
              Case{"types --verbose", "unknown option --verbose"},
              Case{"types -q", "types takes no option -q (it is for check)"},
+             Case{"sample TemplateOverride --max-depth=3", "sample takes no option --max-depth (it is for check, diff)"},
              Case{"check --quiet=yes", "option --quiet takes no value"},
              Case{"check --max-depth=x", "--max-depth takes a whole number, not \"x\""},
              Case{"check --max-bytes=18446744073709551616",
@@ -234,13 +235,38 @@ TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
                              "check --max-bytes=18446744073709551615 -- -", "help diff", "-V"})
         EXPECT_EQ(tool(fine, tool("sample TemplateOverride").out).status, 0) << fine;
     std::string const help = tool("--help").out;
-    for (char const* status : {"\n  0   success", "\n  1   check", "\n  2   not acceptable XML", "\n  64  usage",
-                               "\n  65  diff", "\n  66  an input that cannot", "\n  74  output"})
-        EXPECT_NE(help.find(status), std::string::npos) << status;
+    // Every status, and options laid out in two columns, wrapped under the second.
+    for (char const* row :
+         {"\n  0   success", "\n  1   check", "\n  2   not acceptable XML", "\n  64  usage", "\n  65  diff",
+          "\n  66  an input that cannot", "\n  74  output",
+          "\n      --max-bytes=N       check, diff: XmlReadLimits::maxBytes\n                          (default ",
+          "\n  -V, --version           the tool's and the library's version\n                          and the schema "
+          "versions\n      --                  ends the options: every word after it\n                          is an "
+          "argument\n"})
+        EXPECT_NE(help.find(row), std::string::npos) << row;
     std::string const check = tool("check --help").out;
     EXPECT_EQ(check.rfind("usage: kxsoa-ie check [TYPE] [FILE...] [OPTION...]\n", 0), 0u);
     EXPECT_NE(check.find("--max-token-bytes=N"), std::string::npos);
     EXPECT_EQ(check.find("--records"), std::string::npos);
     EXPECT_NE(tool("--version").out.find("schema versions: 2006-03 2007-06 2008-06"), std::string::npos);
     EXPECT_NE(tool("schema 2008-06").out.find("targetNamespace=\"" + uri2008 + "\""), std::string::npos);
+}
+
+TEST(Tool, DemoRoundTripsAndValidatesEveryTypeAndStatsCountAllocations) {
+    Outcome const demo = tool("demo");
+    EXPECT_EQ(demo.status, 0) << demo.err;
+    std::vector<std::string> const rows = lines(demo.out);
+    ASSERT_EQ(rows.size(), 16u) << demo.out;
+    EXPECT_EQ(rows[2].substr(0, 42), "2007-06  ImportFromApplicationInput       ");
+    EXPECT_EQ(rows[0], "version  type                               bytes  elements  round trip  valid");
+    for (std::size_t i = 1; i < rows.size(); ++i) {  // in the header's columns
+        EXPECT_EQ(rows[i].size(), rows[0].size() - 2) << rows[i];
+        EXPECT_EQ(rows[i].substr(rows[i].size() - 15), "ok          yes");
+    }
+    std::string const type = "2008-06/GetExportTemplatesInput";
+    Outcome const stats = tool("check --stats " + type, tool("sample " + type).out);
+    EXPECT_NE(stats.err.find("\n         1  Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::"
+                             "GetExportTemplatesInputImpl\n"),
+              std::string::npos)
+        << stats.err;
 }
