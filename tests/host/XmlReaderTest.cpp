@@ -121,7 +121,6 @@ TEST(XmlReaderTest, EachDocumentCountsItsOwnNames) {
         XmlReader reader(limits);
         eventsOfText(reader, withNames(names));
         EXPECT_THROW(eventsOfText(reader, withNames(names + 1)), DomException) << names;
-        EXPECT_EQ(eventsOfText(reader, withNames(names)).size(), 2u * static_cast<std::size_t>(names));
     }
 }
 

@@ -259,10 +259,8 @@ TEST(Tool, DemoRoundTripsAndValidatesEveryTypeAndStatsCountAllocations) {
     ASSERT_EQ(rows.size(), 16u) << demo.out;
     EXPECT_EQ(rows[2].substr(0, 42), "2007-06  ImportFromApplicationInput       ");
     EXPECT_EQ(rows[0], "version  type                               bytes  elements  round trip  valid");
-    for (std::size_t i = 1; i < rows.size(); ++i) {  // in the header's columns
-        EXPECT_EQ(rows[i].size(), rows[0].size() - 2) << rows[i];
-        EXPECT_EQ(rows[i].substr(rows[i].size() - 15), "ok          yes");
-    }
+    for (std::size_t i = 1; i < rows.size(); ++i)  // in the header's columns
+        EXPECT_EQ(rows[i].substr(rows[0].size() - 17), "ok          yes") << rows[i];
     std::string const type = "2008-06/GetExportTemplatesInput";
     Outcome const stats = tool("check --stats " + type, tool("sample " + type).out);
     EXPECT_NE(stats.err.find("\n         1  Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::"
