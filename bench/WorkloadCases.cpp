@@ -1,12 +1,13 @@
-// The workloads, each beside its baselines: writing into a fresh stream
-// against the hand writer into a fresh string, and XmlDocument::parse
-// (alone, and followed by binding to the message) against libxml2's SAX2
-// pass over the same text. A "memory" case per workload measures the heap
-// once: peak while reading, what the bound objects hold, and allocations
-// per record.
+// The timed cases of the workloads, each beside its baselines: writing
+// against the hand writer, reading against libxml2's SAX2 pass over the
+// same text; and their registration. A "memory" case per workload takes
+// the heap figures (HeapFigures.h) in a process of its own. The workload
+// the cases run on is held in HeldWorkload.h.
 
 #include "WorkloadCases.h"
 #include "CountingAllocator.h"
+#include "HeapFigures.h"
+#include "HeldWorkload.h"
 #include "HandWriter.h"
 #include "Sax2Pass.h"
 #include "Summary.h"
@@ -45,38 +46,9 @@ using Kestrune::Soa::Common::Xml::XmlStream;
 
 namespace {
 
-// One message with its text, built on first use. Only one workload is held
-// at a time (the largest takes gigabytes), so the cases of a workload are
-// registered together.
-template <class Message>
-struct Built {
-    Message message;
-    std::string text;
-    Contents contents;
-};
-
-template <class Message>
-struct Workload {
-    std::string name;  // "W1/1k"
-    std::size_t records;
-    std::string elementName;
-    std::function<Message()> build;
-};
-
-struct AnyBuilt {
-    virtual ~AnyBuilt() = default;
-};
-template <class Message>
-struct HeldBuilt : AnyBuilt {
-    Built<Message> built;
-};
-
 char const e1[] = "ExportToApplicationInput";
 char const e2[] = "GetExportTemplateResponse";
 char const e3[] = "ImportFromApplicationInput";
-
-std::string heldName;
-std::unique_ptr<AnyBuilt> held;
 
 template <class Message>
 std::string handWritten(Message const& message, std::string const& elementName) {
@@ -98,43 +70,6 @@ std::string difference(std::string const& library, std::string const& hand) {
     return "differs at byte " + std::to_string(at) + ":\n    library: " + around(library) +
            "\n    by hand: " + around(hand);
 }
-
-template <class Message>
-Built<Message> const& get(Workload<Message> const& workload) {
-    if (heldName != workload.name) {
-        held.reset();  // the previous workload's memory goes back first
-        auto next = std::make_unique<HeldBuilt<Message>>();
-        next->built.message = workload.build();
-        next->built.text = writeMessage(next->built.message, workload.elementName);
-        next->built.contents = contentsOf(next->built.message);
-        held = std::move(next);
-        heldName = workload.name;
-    }
-    return static_cast<HeldBuilt<Message>&>(*held).built;
-}
-
-XmlReadLimits limitsFor(std::string const& text) {
-    XmlReadLimits limits;
-    limits.maxBytes = std::max(limits.maxBytes, text.size());  // W1 at 100k records is over the default
-    return limits;
-}
-
-// Appends to a string that outlives the stream: the second document of the
-// same shape finds its memory already there.
-class ReusedString : public std::streambuf {
-public:
-    std::string text;
-
-protected:
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) text.push_back(traits_type::to_char_type(c));
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(char const* s, std::streamsize n) override {
-        text.append(s, static_cast<std::size_t>(n));
-        return n;
-    }
-};
 
 void setBytes(benchmark::State& state, std::string const& text) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
@@ -351,83 +286,6 @@ void sax2Reused(benchmark::State& state, Workload<Message> const& workload) {
     Sax2Reused parser;
     for (auto _ : state) benchmark::DoNotOptimize(parser.pass(built.text));
     setBytes(state, built.text);
-}
-
-using Figures = std::map<std::string, double>;
-
-// The heap figures of one workload. They are taken in a process of their
-// own (see measureMemory): the reader keeps released arena blocks for the
-// next document, and blocks left there by earlier cases would hide the
-// tree's memory from the count. For a `large` workload the second passes
-// (writing into a reused buffer, reading again) are left out, for time.
-template <class Message>
-Figures heapFigures(Workload<Message> const& workload, bool large) {
-    Built<Message> const& built = get(workload);
-    double const records = static_cast<double>(workload.records);
-    double const size = static_cast<double>(built.text.size());
-    XmlReadLimits const limits = limitsFor(built.text);
-    Figures figures;
-    {
-        HeapScope scope;
-        XmlStream stream;
-        built.message.outputXML(stream, workload.elementName);
-        figures["write_allocs_per_record"] = static_cast<double>(scope.allocations()) / records;
-    }
-    if (!large) {
-        ReusedString target;
-        for (int pass = 0; pass < 2; ++pass) {  // the second pass is measured
-            target.text.clear();
-            HeapScope scope;
-            XmlStream stream(&target);
-            built.message.outputXML(stream, workload.elementName);
-            figures["write_steady_allocs_per_record"] = static_cast<double>(scope.allocations()) / records;
-        }
-    }
-    for (char const* pass : {"", "steady_"}) {  // the first read in the process, then one after it
-        bool const first = *pass == 0;
-        if (!first && large) break;
-        HeapScope scope;
-        XmlDocument const document = XmlDocument::parse(built.text, limits);
-        std::size_t const parsed = scope.allocations();
-        std::size_t const tree = scope.liveAbove();
-        Message message;
-        message.parse(document.root());
-        figures[std::string(pass) + "parse_allocs_per_record"] = static_cast<double>(parsed) / records;
-        figures[std::string(pass) + "bind_allocs_per_record"] =
-            static_cast<double>(scope.allocations() - parsed) / records;
-        if (first) {
-            // The text is held while reading, so it counts in the peak. The
-            // objects hold what binding added and kept; released, the
-            // document's blocks may stay with the reader for the next one.
-            figures["peak_read_x_doc"] = (size + static_cast<double>(scope.peakAbove())) / size;
-            figures["tree_x_doc"] = static_cast<double>(tree) / size;
-            figures["objects_x_doc"] = static_cast<double>(scope.liveAbove() - tree) / size;
-            figures["objects_bytes_per_record"] = static_cast<double>(scope.liveAbove() - tree) / records;
-        }
-    }
-    {
-        HeapScope scope;
-        benchmark::DoNotOptimize(sax2Pass(built.text));
-        figures["sax2_peak_x_doc"] = (size + static_cast<double>(scope.peakAbove())) / size;
-    }
-    {
-        // Straight into the message: the peak with the text, then the
-        // allocations of a second read by the same reader.
-        MessageReader reader(limits);
-        for (char const* pass : {"", "steady_"}) {
-            if (*pass != 0 && large) break;
-            HeapScope scope;
-            Message const message = reader.read<Message>(built.text);
-            if (*pass == 0) figures["direct_peak_x_doc"] = (size + static_cast<double>(scope.peakAbove())) / size;
-            figures[std::string(pass) + "direct_allocs_per_record"] = static_cast<double>(scope.allocations()) / records;
-        }
-    }
-    Contents const& c = built.contents;
-    figures["records"] = records;
-    figures["doc_bytes"] = size;
-    figures["bind_bound_per_record"] = static_cast<double>(c.objects + c.longStrings) / records;
-    figures["lists_per_record"] = static_cast<double>(c.lists) / records;
-    return figures;
 }
 
 std::string executable;  // this program, to measure the heap in a process of its own
