@@ -316,16 +316,11 @@ void XmlStream::textElement(std::string_view name, std::string_view text) {
 std::string const& XmlStream::qualifiedName(std::string_view uri, std::string_view local) {
     State& s = *m_state;
     std::string_view const prefix = uri.empty() ? std::string_view() : std::string_view(s.prefixOf(uri));
-    std::size_t const size = prefix.empty() ? local.size() : prefix.size() + 1 + local.size();
     for (std::string const& name : s.qualifiedNames)
-        if (name.size() == size && name.compare(0, prefix.size(), prefix) == 0 &&
-            name.compare(size - local.size(), local.size(), local) == 0 &&
-            (prefix.empty() || name[prefix.size()] == ':'))
-            return name;
+        if (spells(name, prefix, local)) return name;
     std::string& name = s.qualifiedNames.emplace_back();
-    name.reserve(size);
-    if (!prefix.empty()) name.append(prefix).append(1, ':');
-    return name.append(local);
+    assignQualified(name, prefix, local);
+    return name;
 }
 
 void XmlStream::writeNextAs(Part part) noexcept { m_state->part = part; }
@@ -383,14 +378,7 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
     // A slot mostly finds the text of the element written before at its
     // depth: it is copied only when it differs.
     OpenElement& element = elements[depth];
-    std::string& qualified = element.qualifiedName;
-    if (ownPrefix.empty()) {
-        if (qualified != name) qualified.assign(name);
-    } else if (qualified.size() != ownPrefix.size() + 1 + name.size() ||
-               qualified.compare(0, ownPrefix.size(), ownPrefix) || qualified[ownPrefix.size()] != ':' ||
-               qualified.compare(ownPrefix.size() + 1, name.size(), name)) {
-        qualified.assign(ownPrefix).append(1, ':').append(name);
-    }
+    if (!spells(element.qualifiedName, ownPrefix, name)) assignQualified(element.qualifiedName, ownPrefix, name);
     if (element.uri != uri) element.uri.assign(uri);
     if (element.elementNamespace != elementNamespace) element.elementNamespace.assign(elementNamespace);
     element.bindingsMark = mark;

@@ -27,6 +27,21 @@ struct QualifiedName {
 // `name` split at its colon; `checked` tells that it is known to be valid.
 QualifiedName splitName(std::string_view name, bool checked);
 
+// True when `qualified` reads `prefix:local`, or `local` alone when `prefix`
+// is empty: a name written before that can be written again as it is.
+inline bool spells(std::string_view qualified, std::string_view prefix, std::string_view local) noexcept {
+    if (prefix.empty()) return qualified == local;
+    return qualified.size() == prefix.size() + 1 + local.size() && qualified.substr(0, prefix.size()) == prefix &&
+           qualified[prefix.size()] == ':' && qualified.substr(prefix.size() + 1) == local;
+}
+
+// Makes `out` read `prefix:local`, or `local` alone when `prefix` is empty.
+inline void assignQualified(std::string& out, std::string_view prefix, std::string_view local) {
+    out.assign(prefix);
+    if (!prefix.empty()) out.append(1, ':');
+    out.append(local);
+}
+
 // Names found valid, so that a name a message repeats is checked once and
 // afterwards only compared. A name has one slot, picked by where its text
 // lies (the writing procedures pass names that live as long as the program)
