@@ -247,6 +247,8 @@ TEST(XmlStream, NameCharactersAreCheckedAtTheEdgesOfEveryRange) {
 
 TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
     XmlStream stream;
+    EXPECT_EQ(stream.qualifiedName("", "ns1-c"), "ns1-c");  // not taken for ns1:c below
+    EXPECT_EQ(stream.qualifiedName("urn:a", "c"), "ns1:c");
     stream << stream.writeOpenElement("urn:a", "root") << stream.writeAttribute("x-y", stream.escape("a<b"))
            << stream.writeOpenElementClose("urn:a", false);
     // Names of the same length as names already written, but invalid (for the attribute, by one byte).
