@@ -147,6 +147,10 @@ TEST(XmlStream, ResetStartsTheNextDocumentAsOnANewStream) {
     EXPECT_EQ(own.getNamespacePrefix("urn:y"), "ns1");
     std::string const second = "<ns1:second xmlns:ns1=\"urn:b\" attr=\"value\"/>";
     EXPECT_EQ(target.str().substr(target.str().size() - second.size() - data.size()), second + data);
+    // A document that ends with its root's start tag is handed on there.
+    onBuffer.reset();
+    Kestrune::Schemas::Soa::_2006_03::Base::ModelObject("u", "t").outputXML(onBuffer, "o");
+    EXPECT_EQ(target.str().substr(target.str().size() - 18), "uid=\"u\" type=\"t\"/>");
 }
 
 TEST(XmlStream, ACallersBufferThatTakesTooLittleStopsTheWrite) {
