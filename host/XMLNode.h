@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <new>
 #include <string_view>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -64,6 +65,11 @@ private:
 // view points into the document and is valid as long as the document lives.
 class KXSOACOMMON_EXPORT XMLNode {
 public:
+    XMLNode() = default;
+    // A node lives in its document, its attributes beside it: it is not copied.
+    XMLNode(XMLNode const&) = delete;
+    XMLNode& operator=(XMLNode const&) = delete;
+
     std::string_view name;            // local name, without namespace prefix
     std::string_view namespaceURI;    // the element's namespace; empty when it has none
     std::string_view text;            // the element's own character data, CDATA included,
@@ -71,6 +77,7 @@ public:
     XMLNode const* parent = nullptr;  // null only at the document's root element
     XMLNodeList children;             // child elements in document order
     std::uint32_t line = 0;           // line of the end of the element's start tag (1-based)
+    std::uint32_t column = 0;         // column of that place, in characters from 1; 0 when not known
 
     // The value of the attribute with this local name, whatever its namespace;
     // an empty view when the element has no such attribute.
@@ -79,15 +86,20 @@ public:
     // The attribute with this local name, or null when there is none.
     XMLAttribute const* findAttr(std::string_view localName) const noexcept;
 
-    XMLAttribute const* attributesBegin() const noexcept { return m_attributes; }
-    XMLAttribute const* attributesEnd() const noexcept { return m_attributes + m_attributeCount; }
+    XMLAttribute const* attributesBegin() const noexcept {
+        // The attributes follow their node in the document's memory, so that
+        // the node needs no pointer to them.
+        XMLAttribute const* const first =
+            reinterpret_cast<XMLAttribute const*>(reinterpret_cast<char const*>(this) + sizeof(XMLNode));
+        return m_attributeCount == 0 ? first : std::launder(first);
+    }
+    XMLAttribute const* attributesEnd() const noexcept { return attributesBegin() + m_attributeCount; }
 
 private:
     friend class XMLNodeList::const_iterator;
     friend class XmlTreeBuilder;
     std::uint32_t m_attributeCount = 0;
     XMLNode const* m_nextSibling = nullptr;
-    XMLAttribute const* m_attributes = nullptr;
 };
 
 inline XMLNodeList::const_iterator& XMLNodeList::const_iterator::operator++() {

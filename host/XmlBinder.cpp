@@ -2,6 +2,8 @@
 
 #include "host/Monitor.h"
 
+#include <algorithm>
+#include <string>
 #include <utility>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -23,6 +25,7 @@ XmlChild XmlChild::newText(std::vector<std::string>& list) {
     child.m_kind = Kind::Text;
     child.m_text = &list.back();
     child.m_list = &list;
+    child.m_entry = list.size();
     child.m_takeBack = [](void* of) noexcept { static_cast<std::vector<std::string>*>(of)->pop_back(); };
     return child;
 }
@@ -32,6 +35,7 @@ void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options
     m_element = XmlChild::inPlace(object, type);
     m_options = options;
     m_failure = nullptr;
+    m_handedOn.clear();
 }
 
 Exceptions::DomException wrongRootNamespace(std::string_view name, std::string_view actual, std::string_view expected,
@@ -52,19 +56,53 @@ void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* con
 }
 
 void XmlBinder::abandon() noexcept {
-    for (; m_depth > 0; --m_depth) {
-        XmlChild const& open = m_frames[m_depth - 1];
+    takeBackOpenEntries();
+    m_depth = 0;
+}
+
+// The open elements stay, passed over, for the path of a later error.
+void XmlBinder::takeBackOpenEntries() noexcept {
+    for (std::size_t depth = m_depth; depth > 0; --depth) {  // the innermost first: it may live in an outer one
+        XmlChild& open = m_frames[depth - 1];
         if (open.m_takeBack != nullptr) open.m_takeBack(open.m_list);
+        open.m_takeBack = nullptr;
+        open.m_kind = XmlChild::Kind::Skipped;
     }
 }
 
-void XmlBinder::push(XmlChild const& child) {
+// After a step failed at `element`: no half-read entry stays on its list
+// (taken back first, whatever follows), and the element is open, passed
+// over like those around it, so that its end is counted and the error has
+// its path.
+void XmlBinder::keepOpen(std::size_t outer, XmlElementStart const& element) {
+    takeBackOpenEntries();
+    if (m_depth == outer) push(XmlChild::skipped(), element.name.text);
+}
+
+// The failure of a step: thrown now, or kept while the events after it are
+// passed over.
+void XmlBinder::failed() {
+    if (!m_options.deferFailures) {
+        m_depth = 0;
+        throw;
+    }
+    m_failure = std::current_exception();
+}
+
+void XmlBinder::push(XmlChild const& child, std::string_view name) {
     if (m_depth == m_frames.size()) m_frames.emplace_back();
-    m_frames[m_depth++] = child;
+    m_frames[m_depth] = child;
+    m_frames[m_depth++].m_name = name;
 }
 
 void XmlBinder::startElement(XmlElementStart const& element) {
-    if (m_failure) return;
+    // After a failure the elements are still counted, passed over, for the
+    // path of a later error of the text.
+    if (m_failure) {
+        push(XmlChild::skipped(), element.name.text);
+        return;
+    }
+    std::size_t const outer = m_depth;
     try {
         if (m_depth == 0) {
             if (!m_options.rootNamespace.empty() && element.namespaceURI.text != m_options.rootNamespace) {
@@ -72,19 +110,23 @@ void XmlBinder::startElement(XmlElementStart const& element) {
                                          element.line);
             }
             m_atRoot = element.root;
-            push(m_element);
+            push(m_element, element.name.text);
             if (m_atRoot && m_element.m_type->probe != nullptr) Monitor::markStart(*m_element.m_type->probe);
         } else {
             XmlChild const& parent = m_frames[m_depth - 1];
             push(parent.m_kind == XmlChild::Kind::Object ? parent.m_type->child(*parent.m_object, element)
-                                                          : XmlChild::skipped());
+                                                          : XmlChild::skipped(),
+                 element.name.text);
         }
         XmlChild const& open = m_frames[m_depth - 1];
         if (open.m_kind == XmlChild::Kind::Object) open.m_type->start(*open.m_object, element);
+    } catch (Exceptions::DomException& e) {
+        keepOpen(outer, element);
+        locate(e, element);
+        failed();
     } catch (...) {
-        abandon();
-        if (!m_options.deferFailures) throw;
-        m_failure = std::current_exception();
+        keepOpen(outer, element);
+        failed();
     }
 }
 
@@ -95,17 +137,51 @@ void XmlBinder::characters(std::string_view text) {
 }
 
 void XmlBinder::endElement() {
-    if (m_failure) return;
+    if (m_failure) {
+        if (m_depth > 0) --m_depth;  // an element whose start found no memory to open it was never counted
+        return;
+    }
     XmlChild const& open = m_frames[--m_depth];
     if (m_depth == 0) {
         if (m_atRoot && open.m_type->probe != nullptr) Monitor::markEnd(*open.m_type->probe);
     } else if (m_depth == 1 && m_sink != nullptr && open.m_takeBack != nullptr) {
+        auto const counted = std::find_if(m_handedOn.begin(), m_handedOn.end(),
+                                          [&](auto const& list) { return list.first == open.m_list; });
+        if (counted == m_handedOn.end()) {
+            m_handedOn.emplace_back(open.m_list, 1);
+        } else {
+            ++counted->second;
+        }
         struct TakeBack {
             XmlChild const& entry;
             ~TakeBack() { entry.m_takeBack(entry.m_list); }
         } const takeBack{open};
         m_sink(m_sinkContext, open.m_list);
     }
+}
+
+std::size_t XmlBinder::handedOn(void const* list) const noexcept {
+    for (auto const& [handed, count] : m_handedOn)
+        if (handed == list) return count;
+    return 0;
+}
+
+std::string XmlBinder::path() const {
+    std::string path;
+    for (std::size_t depth = 0; depth < m_depth; ++depth) {
+        XmlChild const& open = m_frames[depth];
+        path += '/';
+        path += open.m_name;
+        if (open.m_entry > 0) path += '[' + std::to_string(open.m_entry + handedOn(open.m_list)) + ']';
+    }
+    return path;
+}
+
+// The error of a binding step at `element`, whose frame is the innermost.
+void XmlBinder::locate(Exceptions::DomException& error, XmlElementStart const& element) const {
+    if (error.column() == 0) error.setPlace(element.line, element.column);
+    std::string const& own = error.path();  // an attribute's, or none
+    if (own.empty() || own.front() != '/') error.setPath(path() + (own.empty() ? "" : '/' + own));
 }
 
 void readTree(XMLNode const& node, BaseObject& object, XmlElementType const& type) {

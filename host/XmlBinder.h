@@ -15,6 +15,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -47,6 +48,8 @@ private:
     XmlElementType const* m_type = nullptr;
     void* m_list = nullptr;                        // the list of a new entry
     void (*m_takeBack)(void* list) noexcept = nullptr;  // takes its last entry off it
+    std::size_t m_entry = 0;    // a new entry's place in its list, from 1; 0 for the others
+    std::string_view m_name;    // the element's local name, once the binder has opened it
 };
 
 // How the elements of one kind of object are read: a table of two
@@ -57,7 +60,9 @@ struct XmlElementType {
     // is the document's root; null for none.
     std::string const* probe;
     // The element's own start: its attributes (and, from a tree, its
-    // children, to make room for the lists' entries).
+    // children, to make room for the lists' entries). A DomException about
+    // one attribute has "@" and the attribute's name as its path, which the
+    // binder puts after the element's.
     void (*start)(BaseObject& object, XmlElementStart const& element);
     // What a child element is read into; a child the type does not accept
     // throws DomException "Unexpected node name: <name>".
@@ -68,6 +73,11 @@ struct XmlElementType {
 // a reader or of a tree walk. What was read stays in the object when a
 // later event throws: nothing is rolled back (an entry whose element had not
 // ended is not appended). One element per read; reusable.
+//
+// A DomException of a binding step gets the place of the element it is
+// about (line and column) and its path (see DomException::path), built from
+// the open elements only when it is thrown: a read that succeeds pays for
+// keeping each open element's name and each entry's place in its list.
 class KXSOACOMMON_EXPORT XmlBinder final : public XmlEventHandler {
 public:
     XmlBinder() = default;
@@ -102,9 +112,17 @@ public:
     void startElement(XmlElementStart const& element) override;
     void characters(std::string_view text) override;
     void endElement() override;
+    // The path of the innermost open element: an entry of a list numbered by
+    // its place in the list (the entries handed on before it counted).
+    std::string path() const override;
 
 private:
-    void push(XmlChild const& child);
+    void push(XmlChild const& child, std::string_view name);
+    void takeBackOpenEntries() noexcept;
+    void keepOpen(std::size_t outer, XmlElementStart const& element);
+    void failed();
+    void locate(Exceptions::DomException& error, XmlElementStart const& element) const;
+    std::size_t handedOn(void const* list) const noexcept;
 
     XmlChild m_element;                 // what the element read goes into
     std::vector<XmlChild> m_frames;     // the open elements, the element read first
@@ -114,6 +132,7 @@ private:
     std::exception_ptr m_failure;  // a deferred failure; the events after it are passed over
     void (*m_sink)(void* context, void* list) = nullptr;
     void* m_sinkContext = nullptr;
+    std::vector<std::pair<void const*, std::size_t>> m_handedOn;  // entries handed to the sink, by list
 };
 
 // The error of an element read as a message's root that is in another
@@ -154,6 +173,7 @@ XmlChild XmlChild::newEntry(Entry const& entry, XmlElementType const& type, std:
     child.m_object = &HandleAccess::object(list.back());
     child.m_type = &type;
     child.m_list = &list;
+    child.m_entry = list.size();
     child.m_takeBack = [](void* of) noexcept { static_cast<std::vector<Entry>*>(of)->pop_back(); };
     return child;
 }

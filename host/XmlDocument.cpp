@@ -53,7 +53,7 @@ std::string_view XMLNode::getAttr(std::string_view localName) const noexcept {
 }
 
 XMLAttribute const* XMLNode::findAttr(std::string_view localName) const noexcept {
-    for (XMLAttribute const* attribute = m_attributes; attribute != m_attributes + m_attributeCount; ++attribute) {
+    for (XMLAttribute const* attribute = attributesBegin(); attribute != attributesEnd(); ++attribute) {
         if (attribute->name == localName) return attribute;
     }
     return nullptr;

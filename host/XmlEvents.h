@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -35,6 +36,7 @@ struct XmlElementStart {
     XmlEventAttribute const* attributes = nullptr;
     std::size_t attributeCount = 0;
     std::uint32_t line = 0;         // of the end of the start tag (1-based)
+    std::uint32_t column = 0;       // of the same place, in characters from 1; 0 when not known
     bool root = false;              // the document's root element
     XMLNode const* node = nullptr;  // the element, when the events come from a tree
 
@@ -55,6 +57,10 @@ public:
     // pieces; valid during the call only.
     virtual void characters(std::string_view text) = 0;
     virtual void endElement() = 0;
+    // Where the handler is in the document: the path of the innermost open
+    // element, as DomException::path() spells it. XmlReader puts it on an
+    // error of the text that has none; empty when the handler does not say.
+    virtual std::string path() const { return {}; }
 };
 
 // Reports `node` and all it holds to `handler`, in document order, as a

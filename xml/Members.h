@@ -56,8 +56,15 @@ struct BoolAttribute {
     void write(C const& self, XmlStream& stream) const {
         stream.attribute(xmlName, lexical_cast<std::string>(self.*field));
     }
+    // A text that is no boolean is refused with the attribute as the error's
+    // path, which the binder puts after the element's.
     void read(C& self, XmlElementStart const& element) const {
-        self.*field = lexical_cast<bool>(element.getAttr(xmlName));
+        try {
+            self.*field = lexical_cast<bool>(element.getAttr(xmlName));
+        } catch (Exceptions::DomException& e) {
+            e.setPath(std::string("@") + xmlName);
+            throw;
+        }
     }
 };
 

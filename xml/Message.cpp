@@ -6,7 +6,11 @@
 namespace Kestrune::Soa::Common::Xml {
 
 void checkRootNamespace(XMLNode const& root, std::string_view uri) {
-    if (root.namespaceURI != uri) throw wrongRootNamespace(root.name, root.namespaceURI, uri, root.line);
+    if (root.namespaceURI == uri) return;
+    Exceptions::DomException error = wrongRootNamespace(root.name, root.namespaceURI, uri, root.line);
+    error.setPlace(root.line, root.column);
+    error.setPath('/' + std::string(root.name));
+    throw error;
 }
 
 }  // namespace Kestrune::Soa::Common::Xml

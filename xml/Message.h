@@ -25,9 +25,9 @@ std::string writeMessage(Message const& message, std::string const& elementName)
     return stream.str();
 }
 
-// Throws a DomException, at the root's line, naming both URIs when `root` is
-// not in the namespace `uri`; the root's own name is not checked, as a
-// message may be written under any name.
+// Throws a DomException naming both URIs, at the root's line and column and
+// with its path, when `root` is not in the namespace `uri`; the root's own
+// name is not checked, as a message may be written under any name.
 KXSOAIMPORTEXPORT_EXPORT void checkRootNamespace(XMLNode const& root, std::string_view uri);
 
 namespace Detail {

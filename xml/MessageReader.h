@@ -16,7 +16,8 @@ namespace Kestrune::Soa::Common::Xml {
 // building a tree: the reader's events drive the message type's member
 // table directly. A read gives exactly what parse(XmlDocument::parse(text,
 // limits).root()) on a new message gives: the same values, the same errors
-// (messages and lines), the same probes and the same allocations through the
+// (messages, lines, columns, and the paths of those that the message refuses),
+// the same probes and the same allocations through the
 // memory manager, within the same limits (a text that is not well-formed
 // fails with the reader's error even when an element the type does not
 // accept comes before the fault). The parser's context is kept from

@@ -259,6 +259,7 @@ void XmlEventReader::startElement(xmlChar const* localName, xmlChar const* uri, 
                                   m_attributes.data(),
                                   count,
                                   static_cast<std::uint32_t>(xmlSAX2GetLineNumber(m_context)),
+                                  static_cast<std::uint32_t>(xmlSAX2GetColumnNumber(m_context)),
                                   m_open.empty()};
     m_open.push_back(element.name);
     m_rootSeen = true;

@@ -39,7 +39,7 @@ void TextPosition::take(std::string_view piece) {
 Exceptions::DomException errorAt(char const* what, TextPlace place, std::string const& reason) {
     return Exceptions::DomException(std::string(what) + " at line " + std::to_string(place.line) + ", column " +
                                         std::to_string(place.column) + ": " + reason,
-                                    place.line);
+                                    place.line, place.column);
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

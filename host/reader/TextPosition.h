@@ -39,7 +39,7 @@ private:
 };
 
 // The error of something found at `place`: "<what> at line L, column C:
-// <reason>", carrying the line for callers that point at it.
+// <reason>", carrying the line and column for callers that point at them.
 Exceptions::DomException errorAt(char const* what, TextPlace place, std::string const& reason);
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -8,6 +8,9 @@ namespace Kestrune::Soa::Common::Xml {
 
 static_assert(std::is_trivially_destructible_v<XMLNode>, "the arena never runs destructors");
 static_assert(std::is_trivially_destructible_v<XMLAttribute>, "the arena never runs destructors");
+static_assert(sizeof(XMLNode) % alignof(XMLAttribute) == 0 && alignof(XMLAttribute) <= alignof(XMLNode),
+              "a node's attributes follow it in the same block");
+static_assert(sizeof(void*) != 8 || sizeof(XMLNode) == 96, "XmlReadLimits::maxTreeBytesPerByte documents 96 bytes a node");
 
 XmlTreeBuilder::XmlTreeBuilder() : m_storage(new XmlDocument::Storage), m_text(16) {}
 
@@ -22,20 +25,20 @@ std::string_view XmlTreeBuilder::copyOf(XmlName name) {
 
 void XmlTreeBuilder::startElement(XmlElementStart const& element) {
     Reader::Arena& arena = m_storage->arena;
-    XMLNode* node = new (arena.allocateArray<XMLNode>(1)) XMLNode();
+    // The node, then its attributes (XMLNode::attributesBegin finds them there).
+    char* const memory = static_cast<char*>(
+        arena.allocate(sizeof(XMLNode) + element.attributeCount * sizeof(XMLAttribute), alignof(XMLNode)));
+    XMLNode* node = new (memory) XMLNode();
     node->name = copyOf(element.name);
     node->namespaceURI = copyOf(element.namespaceURI);
     node->line = element.line;
-    if (element.attributeCount > 0) {
-        XMLAttribute* out = arena.allocateArray<XMLAttribute>(element.attributeCount);
-        for (std::size_t i = 0; i < element.attributeCount; ++i) {
-            XmlEventAttribute const& attribute = element.attributes[i];
-            new (out + i) XMLAttribute{copyOf(attribute.name), copyOf(attribute.namespaceURI),
-                                       arena.copy(attribute.value)};
-        }
-        node->m_attributes = out;
-        node->m_attributeCount = static_cast<std::uint32_t>(element.attributeCount);
+    node->column = element.column;
+    for (std::size_t i = 0; i < element.attributeCount; ++i) {
+        XmlEventAttribute const& attribute = element.attributes[i];
+        new (memory + sizeof(XMLNode) + i * sizeof(XMLAttribute))
+            XMLAttribute{copyOf(attribute.name), copyOf(attribute.namespaceURI), arena.copy(attribute.value)};
     }
+    node->m_attributeCount = static_cast<std::uint32_t>(element.attributeCount);
     if (m_open.empty()) {
         m_root = node;
     } else {
@@ -60,6 +63,23 @@ void XmlTreeBuilder::endElement() {
     m_open.back().node->text = m_storage->arena.copy(text);
     text.clear();
     m_open.pop_back();
+}
+
+std::string XmlTreeBuilder::path() const {
+    std::string path;
+    for (OpenElement const& open : m_open) {
+        XMLNode const& node = *open.node;
+        path += '/';
+        path += node.name;
+        if (node.parent == nullptr) continue;
+        std::size_t place = 1;
+        for (XMLNode const& sibling : node.parent->children) {
+            if (&sibling == &node) break;
+            place += sibling.name == node.name;
+        }
+        path += '[' + std::to_string(place) + ']';
+    }
+    return path;
 }
 
 XmlDocument XmlTreeBuilder::finish() noexcept { return XmlDocument(std::move(m_storage), m_root); }

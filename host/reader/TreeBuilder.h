@@ -26,6 +26,9 @@ public:
     void startElement(XmlElementStart const& element) override;
     void characters(std::string_view text) override;
     void endElement() override;
+    // The innermost open element's path, every element but the root numbered
+    // among its parent's children of its name.
+    std::string path() const override;
 
     // The document built from the events of one whole read.
     XmlDocument finish() noexcept;

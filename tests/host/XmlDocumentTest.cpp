@@ -57,10 +57,12 @@ TEST(XmlDocumentTest, BuildsElementsWithNamespacesParentsOwnTextAndLinesInOrder)
     auto const children = childrenOf(root);
     ASSERT_EQ(children.size(), 3u);
     EXPECT_EQ(root.children.size(), 3u);
-    std::vector<std::size_t> lines = {root.line};
-    for (XMLNode const* child : children) lines.push_back(child->line);
-    lines.push_back(children[2]->children.begin()->line);
-    EXPECT_EQ(lines, (std::vector<std::size_t>{2, 2, 4, 5, 5}));
+    // Each at the end of its start tag: its '>', or the '/' of "/>".
+    auto const place = [](XMLNode const& node) { return std::to_string(node.line) + ':' + std::to_string(node.column); };
+    std::vector<std::string> places = {place(root)};
+    for (XMLNode const* child : children) places.push_back(place(*child));
+    places.push_back(place(*children[2]->children.begin()));
+    EXPECT_EQ(places, (std::vector<std::string>{"2:33", "2:42", "4:12", "5:3", "5:8"}));
     EXPECT_EQ(children[0]->name, "x");
     EXPECT_EQ(children[0]->namespaceURI, "urn:p");
     EXPECT_EQ(children[1]->name, "y");
@@ -110,8 +112,8 @@ struct Refusal {
     bool wellFormed = false;  // refused by a limit of ours only: another parser accepts it
 };
 
-// The refusal's message, of text or of a stream; the exception's line() must
-// be the line it names.
+// The refusal's message, of text or of a stream; the exception's line() and
+// column() must be the line and column it names.
 template <class Input>
 std::string refusalOf(Input&& xml, XmlReadLimits const& limits) {
     try {
@@ -121,6 +123,7 @@ std::string refusalOf(Input&& xml, XmlReadLimits const& limits) {
         std::size_t const at = message.find(" at line ");
         if (at != std::string::npos) {
             EXPECT_EQ(e.line(), std::stoul(message.substr(at + 9))) << message;
+            EXPECT_EQ(e.column(), std::stoul(message.substr(message.find(", column ", at) + 9))) << message;
         }
         return message;
     }

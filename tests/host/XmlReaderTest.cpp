@@ -15,15 +15,15 @@ namespace {
 using Kestrune::Soa::Common::Exceptions::DomException;
 using namespace Kestrune::Soa::Common::Xml;
 
-// Every event as a line: starts with names, namespace, line, root flag and
+// Every event as a line: starts with names, namespace, line and column, root flag and
 // attributes; the text of each element gathered until its end.
 class Recorder : public XmlEventHandler {
 public:
     std::vector<std::string> lines;
 
     void startElement(XmlElementStart const& e) override {
-        std::string line = "<" + std::string(e.namespaceURI.text) + "|" + std::string(e.name.text) + " line " +
-                           std::to_string(e.line) + (e.root ? " root" : "");
+        std::string line = "<" + std::string(e.namespaceURI.text) + "|" + std::string(e.name.text) + " at " +
+                           std::to_string(e.line) + ':' + std::to_string(e.column) + (e.root ? " root" : "");
         for (std::size_t i = 0; i < e.attributeCount; ++i) {
             line += " " + std::string(e.attributes[i].namespaceURI.text) + "|" +
                     std::string(e.attributes[i].name.text) + "=" + std::string(e.attributes[i].value);
@@ -93,9 +93,21 @@ TEST(XmlReaderTest, AfterAFailedDocumentTheNextIsReadWhole) {
     } thrower;
     EXPECT_THROW(reader.read(documents[0], thrower), Thrown);  // the handler's own exception, unchanged
     EXPECT_THROW(eventsOfText(reader, "<a v='0' w='1' x='2' y='3' z='4'/>"), DomException);
-    EXPECT_THROW(eventsOfText(reader, "<a><b></a>"), DomException);
-    std::istringstream stream(documents[0]);
     Recorder recorder;
+    // A refusal of the text has the path the handler gives, or none.
+    struct Placing : Recorder {
+        std::string path() const override { return "/a/b"; }
+    } placing;
+    for (Recorder* handler : {&recorder, static_cast<Recorder*>(&placing)}) {
+        try {
+            reader.read("<a><b></a>", *handler);
+            ADD_FAILURE() << "read";
+        } catch (DomException const& e) {
+            EXPECT_EQ(e.path(), handler == &placing ? "/a/b" : "");
+        }
+    }
+    std::istringstream stream(documents[0]);
+    recorder.lines.clear();
     reader.read(stream, recorder);
     EXPECT_EQ(recorder.lines, eventsOfTree(documents[0]));
     for (std::string const& xml : documents) EXPECT_EQ(eventsOfText(reader, xml), eventsOfTree(xml));

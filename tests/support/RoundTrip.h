@@ -162,4 +162,16 @@ inline std::string domExceptionMessage(std::function<void()> const& action) {
     return "(no DomException)";
 }
 
+// The refusal that `action` throws with where it is: "<message> (line L,
+// column C, at <path>)", or "(no DomException)".
+inline std::string domExceptionPlace(std::function<void()> const& action) {
+    try {
+        action();
+    } catch (Kestrune::Soa::Common::Exceptions::DomException const& e) {
+        return e.getMessage() + " (line " + std::to_string(e.line()) + ", column " + std::to_string(e.column()) +
+               ", at " + e.path() + ")";
+    }
+    return "(no DomException)";
+}
+
 }  // namespace kxsoa_test

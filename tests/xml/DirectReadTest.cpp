@@ -46,7 +46,11 @@ Outcome outcomeOf(Read&& read) {
         kxsoa_ie::Bound const bound = read();
         outcome.result = bound.written + "\n" + bound.dump;
     } catch (DomException const& e) {
-        outcome.result = "refused: " + e.getMessage() + " (line " + std::to_string(e.line()) + ")";
+        // A refusal of the text has the path of what read it: a tree numbers
+        // every element, a message only the entries of its lists.
+        bool const ofTheText = e.getMessage().rfind("XML ", 0) == 0;
+        outcome.result = "refused: " + e.getMessage() + " (line " + std::to_string(e.line()) + ", column " +
+                         std::to_string(e.column()) + (ofTheText ? "" : ", at " + e.path()) + ")";
     }
     outcome.probes = recorder.events;
     outcome.allocations = manager.allocationsByType;
