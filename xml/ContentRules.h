@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml::Content {
@@ -47,47 +48,61 @@ inline void indent(std::ostream& out, int depth) {
     for (int level = 0; level < depth; ++level) out << "  ";
 }
 
-// Comparison of one value at `path`: empty when equal, else the difference.
+// Where the differences found go, each a line "path: a vs b": all of them,
+// or the first alone (then nothing is compared after it).
+class Differences {
+public:
+    explicit Differences(bool all) noexcept : m_all(all) {}
+    bool all() const noexcept { return m_all; }
+    bool enough() const noexcept { return !m_all && !lines.empty(); }
+
+    std::vector<std::string> lines;
+
+private:
+    bool m_all;
+};
+
+// The comparison of one value at `path`.
 
 template <class Value>
-std::string valueDifference(std::string const& path, Value const& a, Value const& b);
+void compare(Differences& out, std::string const& path, Value const& a, Value const& b);
 template <class Entry>
-std::string valueDifference(std::string const& path, std::vector<Entry> const& a, std::vector<Entry> const& b);
+void compare(Differences& out, std::string const& path, std::vector<Entry> const& a, std::vector<Entry> const& b);
 
 // Text, flags and business objects differ as they are shown.
 template <class Value>
-std::string scalarDifference(std::string const& path, Value const& a, Value const& b) {
+void compareShown(Differences& out, std::string const& path, Value const& a, Value const& b) {
     std::string const left = shown(a);
     std::string const right = shown(b);
-    return left == right ? std::string() : path + ": " + left + " vs " + right;
+    if (left != right) out.lines.push_back(path + ": " + left + " vs " + right);
 }
-inline std::string valueDifference(std::string const& path, std::string const& a, std::string const& b) {
-    return a == b ? std::string() : scalarDifference(path, a, b);
+inline void compare(Differences& out, std::string const& path, std::string const& a, std::string const& b) {
+    if (a != b) compareShown(out, path, a, b);
 }
-inline std::string valueDifference(std::string const& path, bool a, bool b) { return scalarDifference(path, a, b); }
-inline std::string valueDifference(std::string const& path, ModelObject const& a, ModelObject const& b) {
-    return scalarDifference(path, a, b);
+inline void compare(Differences& out, std::string const& path, bool a, bool b) { compareShown(out, path, a, b); }
+inline void compare(Differences& out, std::string const& path, ModelObject const& a, ModelObject const& b) {
+    compareShown(out, path, a, b);
 }
-inline std::string valueDifference(std::string const& path, ServiceData const& a, ServiceData const& b) {
-    std::string found = valueDifference(path + ".partialErrors", a.getPartialErrors(), b.getPartialErrors());
-    if (found.empty()) found = valueDifference(path + ".updatedObjects", a.getUpdatedObjects(), b.getUpdatedObjects());
-    return found;
+inline void compare(Differences& out, std::string const& path, ServiceData const& a, ServiceData const& b) {
+    compare(out, path + ".partialErrors", a.getPartialErrors(), b.getPartialErrors());
+    if (!out.enough()) compare(out, path + ".updatedObjects", a.getUpdatedObjects(), b.getUpdatedObjects());
 }
 // A structure of the same schema version compares itself.
 template <class Value>
-std::string valueDifference(std::string const& path, Value const& a, Value const& b) {
-    std::string const inner = a.difference(b);
-    return inner.empty() ? inner : path + '.' + inner;
-}
-// Entries in order; then the counts, when one list is a prefix of the other.
-template <class Entry>
-std::string valueDifference(std::string const& path, std::vector<Entry> const& a, std::vector<Entry> const& b) {
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        std::string found = valueDifference(path + '[' + std::to_string(i) + ']', a[i], b[i]);
-        if (!found.empty()) return found;
+void compare(Differences& out, std::string const& path, Value const& a, Value const& b) {
+    if (out.all()) {
+        for (std::string const& inner : a.differences(b)) out.lines.push_back(path + '.' + inner);
+    } else if (std::string const inner = a.difference(b); !inner.empty()) {
+        out.lines.push_back(path + '.' + inner);
     }
-    if (a.size() == b.size()) return std::string();
-    return path + ": " + std::to_string(a.size()) + " vs " + std::to_string(b.size()) + " entries";
+}
+// Entries in order; then the counts, when one list is longer.
+template <class Entry>
+void compare(Differences& out, std::string const& path, std::vector<Entry> const& a, std::vector<Entry> const& b) {
+    for (std::size_t i = 0; i < a.size() && i < b.size() && !out.enough(); ++i)
+        compare(out, path + '[' + std::to_string(i) + ']', a[i], b[i]);
+    if (a.size() != b.size() && !out.enough())
+        out.lines.push_back(path + ": " + std::to_string(a.size()) + " vs " + std::to_string(b.size()) + " entries");
 }
 
 // The dump of one member named `name` at `depth`: "name: value" on one line,
@@ -136,17 +151,31 @@ void dumpMember(std::ostream& out, int depth, std::string const& name, std::vect
     for (std::size_t i = 0; i < list.size(); ++i) dumpMember(out, depth, name + '[' + std::to_string(i) + ']', list[i]);
 }
 
-// The first member, in table order, whose values differ in `a` and `b`.
+// The members of `a` and `b` compared in table order.
+template <class Impl, class Table>
+void compareMembers(Differences& out, Impl const& a, Impl const& b, Table const& table) {
+    if (&a == &b) return;
+    auto const compared = [&](auto const& member) {
+        compare(out, member.xmlName, a.*member.field, b.*member.field);
+        return out.enough();
+    };
+    std::apply([&](auto const&... member) { static_cast<void>((compared(member) || ...)); }, table);
+}
+
+// The first difference of `a` and `b`, or empty.
 template <class Impl, class Table>
 std::string difference(Impl const& a, Impl const& b, Table const& table) {
-    std::string found;
-    if (&a == &b) return found;
-    auto const differs = [&](auto const& member) {
-        found = valueDifference(member.xmlName, a.*member.field, b.*member.field);
-        return !found.empty();
-    };
-    std::apply([&](auto const&... member) { static_cast<void>((differs(member) || ...)); }, table);
-    return found;
+    Differences out(false);
+    compareMembers(out, a, b, table);
+    return out.lines.empty() ? std::string() : out.lines.front();
+}
+
+// Every difference of `a` and `b`, in member order.
+template <class Impl, class Table>
+std::vector<std::string> differences(Impl const& a, Impl const& b, Table const& table) {
+    Differences out(true);
+    compareMembers(out, a, b, table);
+    return std::move(out.lines);
 }
 
 template <class Impl, class Table>
@@ -174,8 +203,14 @@ std::string dump(Impl const& self, char const* className, Table const& table) {
     }                                                                                             \
     std::string Public::dump() const { return getHandleObject().dump(); }                         \
     void Public::dump(std::ostream& out, int depth) const { getHandleObject().dump(out, depth); } \
+    std::vector<std::string> Public::differences(Public const& other) const {                     \
+        return getHandleObject().differences(other.getHandleObject());                            \
+    }                                                                                             \
     std::string Public##Impl::difference(Public##Impl const& other) const {                       \
         return ::Kestrune::Soa::Common::Xml::Content::difference(*this, other, Members::table);   \
+    }                                                                                             \
+    std::vector<std::string> Public##Impl::differences(Public##Impl const& other) const {         \
+        return ::Kestrune::Soa::Common::Xml::Content::differences(*this, other, Members::table);  \
     }                                                                                             \
     std::string Public##Impl::dump() const {                                                      \
         return ::Kestrune::Soa::Common::Xml::Content::dump(*this, #Public, Members::table);       \

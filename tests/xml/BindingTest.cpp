@@ -79,7 +79,7 @@ TEST(Binding, TroublesomeTextComesBackFromEveryKindAndWhatXmlCannotCarryOrAReade
     }
 }
 
-TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
+TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKindAndDifferencesEveryOne) {
     std::string const record = "<m:r" + declarations +
                                " applicationFormat='L'><m:objectsToExport uid='u1' type='T'/>"
                                "<m:attributesToExport>a</m:attributesToExport><m:attributesToExport>b"
@@ -102,6 +102,24 @@ TEST(Binding, DifferenceNamesTheFirstDifferingMemberOfEachKind) {
               "ServiceData.partialErrors[0]: \"m\" vs \"n\"");
     EXPECT_EQ(differenceAfter<GetExportTemplateResponse>(response, "'u9'", "'u8'"),
               "ServiceData.updatedObjects[0]: \"u9\" vs \"u8\"");
+    // Every difference, in member order: entries in order, then the counts.
+    std::string changed = record;
+    for (auto [from, to] : {std::pair{"'L'", "'M'"},
+                            {"'T'", "'U'"},
+                            {">b<", ">c<"},
+                            {"'o'", "'p'"},
+                            {"</m:r>", "<m:attributesToExport/></m:r>"}})
+        changed.replace(changed.find(from), std::string(from).size(), to);
+    EXPECT_EQ(readBack<Record>(record).differences(readBack<Record>(changed)),
+              (Strings{"applicationFormat: \"L\" vs \"M\"", "objectsToExport[0]: \"u1\" (T) vs \"u1\" (U)",
+                       "attributesToExport[1]: \"b\" vs \"c\"", "attributesToExport: 2 vs 3 entries",
+                       "objectTemplateOverride[0].templateId: \"o\" vs \"p\""}));
+    std::string both = response;
+    both.replace(both.find("'m'"), 3, "'n'").replace(both.find("'u9'"), 4, "'u8'");
+    EXPECT_EQ(
+        readBack<GetExportTemplateResponse>(response).differences(readBack<GetExportTemplateResponse>(both)),
+        (Strings{"ServiceData.partialErrors[0]: \"m\" vs \"n\"", "ServiceData.updatedObjects[0]: \"u9\" vs \"u8\""}));
+    EXPECT_EQ(readBack<Record>(record).differences(readBack<Record>(record)), Strings{});
 }
 
 TEST(Binding, DumpShowsEveryMemberByItsXmlName) {
