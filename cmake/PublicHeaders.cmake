@@ -4,7 +4,7 @@
 set(KXSOA_HEADER_FOLDERS host xml importexport importexport/2007_06 importexport/2008_06)
 set(KXSOA_INTERNAL_HEADERS
   host/NamespaceHost.h host/XmlCharacters.h
-  xml/Binding.h xml/ContentRules.h xml/Members.h)
+  xml/Binding.h xml/ContentRules.h xml/Members.h xml/TypeMembers.h)
 
 # Sets `out` to the public headers of `folder`, relative to the source root.
 function(kxsoa_public_headers out folder)

@@ -175,7 +175,8 @@ using ClassAllocation::newObject;
 // Defines what every paired class `Public`/`Public##Impl` has in common: the
 // class allocation functions of both classes, the default constructors,
 // reallyClone, parse, outputXML and getNamespaces on both classes (the
-// public ones forward), and the content functions of ContentRules.h.
+// public ones forward), the implementation class's members(), and the
+// content functions of ContentRules.h.
 // `typeName` is the public class's full name; the implementation class's is
 // that name followed by "Impl", and the probes are that name followed by
 // "::outputXML" and "::parse". `namespaceURI` is the type's schema
@@ -213,4 +214,7 @@ using ClassAllocation::newObject;
     }                                                                                                               \
     void Public##Impl::getNamespaces(std::set<std::string>& namespaces) const {                                     \
         ::Kestrune::Soa::Common::Xml::Binding::getNamespaces(*this, Members::table, namespaces);                    \
+    }                                                                                                               \
+    ::Kestrune::Soa::Common::Xml::TypeMembers const& Public##Impl::members() {                                      \
+        return ::Kestrune::Soa::Common::Xml::Binding::typeMembers<Public##Impl, Members>(#Public, namespaceURI);    \
     }

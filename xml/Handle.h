@@ -9,6 +9,7 @@
 namespace Kestrune::Soa::Common::Xml {
 
 struct XmlElementType;  // how an implementation class's element is read (host/XmlBinder.h)
+struct TypeMembers;     // an implementation class's members, seen at run time (xml/TypeMembers.h)
 
 // Thrown when an implementation object cannot be allocated (the memory
 // manager, or the global allocator, gave no memory). It carries no message.

@@ -4,7 +4,8 @@
 // as a tuple of these descriptors in declaration order (XML name and field);
 // each kind knows how its member is written, read (an attribute from its
 // element's start, a child element by what it is read into), reserved and
-// asked for namespaces, and Binding.h runs the same procedures over any table.
+// asked for namespaces, and what it holds (its MemberKind, for the table seen
+// at run time); Binding.h runs the same procedures over any table.
 //
 // Included only by the source files of message types.
 
@@ -17,11 +18,13 @@
 #include "host/XmlEvents.h"
 #include "host/XmlStream.h"
 #include "xml/Handle.h"
+#include "xml/TypeMembers.h"
 
 #include <cstddef>
 #include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -40,6 +43,7 @@ inline void addNamespaceTo(XmlStream& stream, std::string const& uri) { stream.a
 template <class C>
 struct StringAttribute {
     static constexpr bool isAttribute = true;
+    static constexpr MemberKind kind = MemberKind::Text;
     char const* xmlName;
     std::string C::*field;
 
@@ -50,6 +54,7 @@ struct StringAttribute {
 template <class C>
 struct BoolAttribute {
     static constexpr bool isAttribute = true;
+    static constexpr MemberKind kind = MemberKind::Flag;
     char const* xmlName;
     bool C::*field;
 
@@ -132,11 +137,18 @@ struct TextEntry {
 };
 
 template <class C>
-struct StringList : ListMember<C, std::string, TextEntry> {};
+struct StringList : ListMember<C, std::string, TextEntry> {
+    static constexpr MemberKind kind = MemberKind::TextList;
+};
 template <class C, class S>
-struct StructList : ListMember<C, S, HandledEntry<S>> {};
+struct StructList : ListMember<C, S, HandledEntry<S>> {
+    static constexpr MemberKind kind = MemberKind::StructList;
+    using Structure = S;
+};
 template <class C>
-struct ObjectList : ListMember<C, ModelObject, HandledEntry<ModelObject>> {};
+struct ObjectList : ListMember<C, ModelObject, HandledEntry<ModelObject>> {
+    static constexpr MemberKind kind = MemberKind::ObjectList;
+};
 
 // Exactly one child element, read in place into the object the member holds
 // (a second element of that name reads into it again). The nested structure
@@ -162,9 +174,14 @@ struct SingleMember {
 };
 
 template <class C, class S>
-struct NestedStruct : SingleMember<C, S, true> {};
+struct NestedStruct : SingleMember<C, S, true> {
+    static constexpr MemberKind kind = MemberKind::Struct;
+    using Structure = S;
+};
 template <class C>
-struct ServiceDataMember : SingleMember<C, ServiceData, false> {};
+struct ServiceDataMember : SingleMember<C, ServiceData, false> {
+    static constexpr MemberKind kind = MemberKind::ServiceData;
+};
 
 // The rows of a member table.
 template <class C>
@@ -194,6 +211,55 @@ constexpr NestedStruct<C, S> nestedStruct(char const* xmlName, S C::*field) {
 template <class C>
 constexpr ServiceDataMember<C> serviceData(ServiceData C::*field) {
     return {{"ServiceData", field}};
+}
+
+// The table seen at run time (TypeMembers.h).
+
+// How the objects of structure type S (a public handle class) are reached.
+template <class S>
+StructureAccess const& structureAccess() {
+    using Impl = typename HandledEntry<S>::Impl;
+    static StructureAccess const access{
+        &Impl::members, [](void const* list) { return static_cast<std::vector<S> const*>(list)->size(); },
+        [](void* list, std::size_t index) -> BaseObject& {
+            return HandleAccess::object((*static_cast<std::vector<S>*>(list))[index]);
+        },
+        [](void* list) -> BaseObject& {
+            std::vector<S>& entries = *static_cast<std::vector<S>*>(list);
+            entries.push_back(S());
+            return HandleAccess::object(entries.back());
+        },
+        [](void* member) -> BaseObject& { return HandleAccess::object(*static_cast<S*>(member)); }};
+    return access;
+}
+
+template <class Impl, class Members, std::size_t I>
+void* memberValue(BaseObject& object) {
+    return &(static_cast<Impl&>(object).*(std::get<I>(Members::table).field));
+}
+
+template <class Impl, class Members, std::size_t I>
+MemberAccess memberAccess() {
+    using Member = std::tuple_element_t<I, std::remove_const_t<decltype(Members::table)>>;
+    StructureAccess const* structure = nullptr;
+    if constexpr (Member::kind == MemberKind::StructList || Member::kind == MemberKind::Struct)
+        structure = &structureAccess<typename Member::Structure>();
+    return {std::get<I>(Members::table).xmlName, Member::kind, &memberValue<Impl, Members, I>, structure};
+}
+
+template <class Impl, class Members, std::size_t... I>
+TypeMembers const& typeMembers(char const* name, char const* namespaceURI, std::index_sequence<I...>) {
+    static MemberAccess const rows[] = {memberAccess<Impl, Members, I>()...};
+    static TypeMembers const members{name, namespaceURI, rows, sizeof...(I)};
+    return members;
+}
+
+// The members of `Impl`, whose public class is named `name`.
+template <class Impl, class Members>
+TypeMembers const& typeMembers(char const* name, char const* namespaceURI) {
+    return typeMembers<Impl, Members>(
+        name, namespaceURI,
+        std::make_index_sequence<std::tuple_size_v<std::remove_const_t<decltype(Members::table)>>>());
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Binding

@@ -66,6 +66,8 @@ public:
     void getNamespaces(std::set<std::string>& namespaces) const;
     // How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
+    // Its members by XML name, for what works on two types at once.
+    static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationResponseImpl)
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
