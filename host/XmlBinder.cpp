@@ -115,7 +115,7 @@ void XmlBinder::startElement(XmlElementStart const& element) {
         } else {
             XmlChild const& parent = m_frames[m_depth - 1];
             push(parent.m_kind == XmlChild::Kind::Object ? parent.m_type->child(*parent.m_object, element)
-                                                          : XmlChild::skipped(),
+                                                         : XmlChild::skipped(),
                  element.name.text);
         }
         XmlChild const& open = m_frames[m_depth - 1];

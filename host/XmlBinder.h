@@ -48,8 +48,8 @@ private:
     XmlElementType const* m_type = nullptr;
     void* m_list = nullptr;                        // the list of a new entry
     void (*m_takeBack)(void* list) noexcept = nullptr;  // takes its last entry off it
-    std::size_t m_entry = 0;    // a new entry's place in its list, from 1; 0 for the others
-    std::string_view m_name;    // the element's local name, once the binder has opened it
+    std::size_t m_entry = 0;                            // a new entry's place in its list, from 1; 0 for the others
+    std::string_view m_name;                            // the element's local name, once the binder has opened it
 };
 
 // How the elements of one kind of object are read: a table of two

@@ -15,7 +15,7 @@ public:
         m_attributes.clear();
         for (XMLAttribute const* a = node.attributesBegin(); a != node.attributesEnd(); ++a)
             m_attributes.push_back(XmlEventAttribute{{a->name}, {a->namespaceURI}, a->value});
-        m_start = XmlElementStart{{node.name}, {node.namespaceURI}, m_attributes.data(), m_attributes.size(),
+        m_start = XmlElementStart{{node.name}, {node.namespaceURI}, m_attributes.data(),    m_attributes.size(),
                                   node.line,   node.column,         node.parent == nullptr, &node};
         return m_start;
     }

@@ -10,7 +10,8 @@ static_assert(std::is_trivially_destructible_v<XMLNode>, "the arena never runs d
 static_assert(std::is_trivially_destructible_v<XMLAttribute>, "the arena never runs destructors");
 static_assert(sizeof(XMLNode) % alignof(XMLAttribute) == 0 && alignof(XMLAttribute) <= alignof(XMLNode),
               "a node's attributes follow it in the same block");
-static_assert(sizeof(void*) != 8 || sizeof(XMLNode) == 96, "XmlReadLimits::maxTreeBytesPerByte documents 96 bytes a node");
+static_assert(sizeof(void*) != 8 || sizeof(XMLNode) == 96,
+              "XmlReadLimits::maxTreeBytesPerByte documents 96 bytes a node");
 
 XmlTreeBuilder::XmlTreeBuilder() : m_storage(new XmlDocument::Storage), m_text(16) {}
 

@@ -58,7 +58,9 @@ TEST(XmlDocumentTest, BuildsElementsWithNamespacesParentsOwnTextAndLinesInOrder)
     ASSERT_EQ(children.size(), 3u);
     EXPECT_EQ(root.children.size(), 3u);
     // Each at the end of its start tag: its '>', or the '/' of "/>".
-    auto const place = [](XMLNode const& node) { return std::to_string(node.line) + ':' + std::to_string(node.column); };
+    auto const place = [](XMLNode const& node) {
+        return std::to_string(node.line) + ':' + std::to_string(node.column);
+    };
     std::vector<std::string> places = {place(root)};
     for (XMLNode const* child : children) places.push_back(place(*child));
     places.push_back(place(*children[2]->children.begin()));

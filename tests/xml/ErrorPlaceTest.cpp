@@ -81,11 +81,13 @@ std::string refusalOf(std::string const& text) {
 
 TEST(ErrorPlace, ARefusalNamesItsElementOrAttributeByPathLineAndColumn) {
     std::string const unexpected = changed(request, "</ns1:inputs>", 2, "<ns1:oops/></ns1:inputs>");
-    EXPECT_EQ(refusalOf(unexpected), "Unexpected node name: oops" + placeOf(unexpected, "<ns1:oops", 0,
-                                                                             "/ExportToApplicationInput/inputs[3]/oops"));
+    EXPECT_EQ(
+        refusalOf(unexpected),
+        "Unexpected node name: oops" + placeOf(unexpected, "<ns1:oops", 0, "/ExportToApplicationInput/inputs[3]/oops"));
     std::string const elsewhere = changed(request, "xmlns:ns1", 0, "xmlns:ns1='urn:other' xmlns:ns0");
-    std::string const notThere = "the root element \"ExportToApplicationInput\" is in namespace \"urn:other\", not in \"" +
-                                 schemaURI + "\"" + placeOf(elsewhere, "<", 0, "/ExportToApplicationInput");
+    std::string const notThere =
+        "the root element \"ExportToApplicationInput\" is in namespace \"urn:other\", not in \"" + schemaURI + "\"" +
+        placeOf(elsewhere, "<", 0, "/ExportToApplicationInput");
     EXPECT_EQ(domExceptionPlace([&] { readMessage<Request>(elsewhere); }), notThere);
     EXPECT_EQ(domExceptionPlace([&] { checkRootNamespace(XmlDocument::parse(elsewhere).root(), schemaURI); }),
               notThere);
@@ -99,7 +101,8 @@ TEST(ErrorPlace, ARefusalOfTheTextHasThePathOfTheElementTheReaderWasIn) {
     // In the start tag of the second record's second override.
     std::string const broken = changed(request, "templateId=\"o2\"", 1, "templateId=\"o2\" =''");
     std::string const refusal = refusalOf(broken);
-    EXPECT_EQ(refusal, placedAsItSays(refusal.substr(0, refusal.find(" (line")), "/ExportToApplicationInput/inputs[2]"));
+    EXPECT_EQ(refusal,
+              placedAsItSays(refusal.substr(0, refusal.find(" (line")), "/ExportToApplicationInput/inputs[2]"));
     // The same after a refusal of a binding step in the first record, which
     // the text's own refusal goes before: the elements read after the first
     // refusal are no entries of a list any more, and have no number.
@@ -111,8 +114,7 @@ TEST(ErrorPlace, ARefusalOfTheTextHasThePathOfTheElementTheReaderWasIn) {
     std::string const deep = domExceptionPlace([&] { MessageReader(shallow).read<Request>(request); });
     EXPECT_EQ(deep, placedAsItSays(deep.substr(0, deep.find(" (line")), "/ExportToApplicationInput/inputs[1]"));
     // A tree, which knows no types, numbers every element but the root.
-    std::string const tree = domExceptionPlace(
-        [&] { XmlDocument::parse(changed(request, "<ns1:objectTemplateOverride", 5, "<a><")); });
-    EXPECT_EQ(tree, placedAsItSays(tree.substr(0, tree.find(" (line")),
-                                   "/ExportToApplicationInput/inputs[3]/a[1]"));
+    std::string const tree =
+        domExceptionPlace([&] { XmlDocument::parse(changed(request, "<ns1:objectTemplateOverride", 5, "<a><")); });
+    EXPECT_EQ(tree, placedAsItSays(tree.substr(0, tree.find(" (line")), "/ExportToApplicationInput/inputs[3]/a[1]"));
 }
