@@ -3,8 +3,9 @@
 // The whole public interface of both libraries in one include: the host
 // layer (writer, reader, memory manager, probes, business objects, service
 // data, exceptions), the handle, the one-call write and read, the reader
-// straight into messages and the writer of a request record by record, and
-// the fifteen message types of both schema versions. The build checks that no
+// straight into messages (of a known type, or of any), the writer of a
+// request record by record, the carrying of requests between the versions,
+// and the fifteen message types of both schema versions. The build checks that no
 // public header is missing here.
 
 #include "host/BaseNamespace.h"
@@ -25,6 +26,7 @@
 #include "host/XmlReader.h"
 #include "host/XmlStream.h"
 #include "host/XmlString.h"
+#include "xml/AnyMessage.h"
 #include "xml/Content.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"

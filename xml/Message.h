@@ -59,4 +59,13 @@ Message readMessage(std::istream& in, XmlReadLimits const& limits = {}) {
     return Detail::readMessageFrom<Message>(in, limits);
 }
 
+// The message of any of the fifteen types that the document holds, its type
+// told by its root element (see MessageReader::readAny).
+inline AnyMessage readAnyMessage(std::string_view xml, XmlReadLimits const& limits = {}) {
+    return MessageReader(limits).readAny(xml);
+}
+inline AnyMessage readAnyMessage(std::istream& in, XmlReadLimits const& limits = {}) {
+    return MessageReader(limits).readAny(in);
+}
+
 }  // namespace Kestrune::Soa::Common::Xml

@@ -2,12 +2,17 @@
 
 #include "host/XmlBinder.h"
 #include "host/XmlReader.h"
+#include "xml/AnyMessage.h"
+#include "xml/Export.h"
 #include "xml/Handle.h"
+#include "xml/RequestWriter.h"
 
+#include <cstddef>
 #include <istream>
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -60,7 +65,63 @@ public:
         return readEachFrom<Request>(xml, std::forward<OnRecord>(onRecord));
     }
 
+    // ---- Any message: the type told by the root element (AnyMessage.h) ----
+
+    // The message, of any of the fifteen types, that the text holds: its
+    // root's namespace gives the version and its local name the type. Read
+    // as read<Type>() reads it: the same values, limits, errors and probes.
+    // A root that tells no type is refused as messageIndex() refuses it,
+    // with the root's line, column and path (after the text: a text that
+    // turns out to be broken fails with the reader's error).
+    KXSOAIMPORTEXPORT_EXPORT AnyMessage readAny(std::string_view xml);
+    KXSOAIMPORTEXPORT_EXPORT AnyMessage readAny(std::istream& in);
+    // The same, a request's records handed on one by one as readEach() hands
+    // them: `onRecord` takes the record of any of the four requests (a
+    // generic lambda, say); any other message is read whole.
+    template <class OnRecord>
+    AnyMessage readEachAny(std::istream& in, OnRecord&& onRecord) {
+        return readAnyFrom(in, recordSinks<std::remove_reference_t<OnRecord>>(), handlerOf(onRecord));
+    }
+    template <class OnRecord>
+    AnyMessage readEachAny(std::string_view xml, OnRecord&& onRecord) {
+        return readAnyFrom(xml, recordSinks<std::remove_reference_t<OnRecord>>(), handlerOf(onRecord));
+    }
+
 private:
+    // How the records of a list are handed to a caller's handler (the
+    // binder's sink): the list's last entry.
+    using RecordSink = void (*)(void* handler, void* records);
+    template <class Handler, class Records>
+    static void handOn(void* handler, void* records) {
+        (*static_cast<Handler*>(handler))(static_cast<Records*>(records)->back());
+    }
+    template <class Handler>
+    static void* handlerOf(Handler& handler) noexcept {
+        return const_cast<void*>(static_cast<void const*>(&handler));  // handOn gives it back its constness
+    }
+    // The sink of each alternative of AnyMessage: null for those that are no requests.
+    template <class Handler, std::size_t... I>
+    static RecordSink const* recordSinks(std::index_sequence<I...>) {
+        static RecordSink const sinks[] = {sinkOf<Handler, std::variant_alternative_t<I, AnyMessage>>()...};
+        return sinks;
+    }
+    template <class Handler>
+    static RecordSink const* recordSinks() {
+        return recordSinks<Handler>(std::make_index_sequence<std::variant_size_v<AnyMessage>>());
+    }
+    template <class Handler, class Message>
+    static constexpr RecordSink sinkOf() {
+        if constexpr (isRequest<Message>) {
+            return &handOn<Handler, std::decay_t<decltype(std::declval<Message const&>().getInputArray())>>;
+        } else {
+            return nullptr;
+        }
+    }
+    KXSOAIMPORTEXPORT_EXPORT AnyMessage readAnyFrom(std::string_view xml, RecordSink const* sinks, void* handler);
+    KXSOAIMPORTEXPORT_EXPORT AnyMessage readAnyFrom(std::istream& in, RecordSink const* sinks, void* handler);
+
+    // ---- Messages of a known type ----
+
     template <class Message>
     using ImplOf = std::remove_reference_t<decltype(HandleAccess::object(std::declval<Message const&>()))>;
 
@@ -90,9 +151,7 @@ private:
             XmlBinder& binder;
             ~Divert() { binder.divertEntries(nullptr, nullptr); }
         } const divert{m_binder};
-        m_binder.divertEntries(
-            [](void* handler, void* records) { (*static_cast<Handler*>(handler))(static_cast<Records*>(records)->back()); },
-            &onRecord);
+        m_binder.divertEntries(&handOn<Handler, Records>, handlerOf(onRecord));
         return readFrom<Request>(input);
     }
 

@@ -3,11 +3,14 @@
 
 #include "support/CountingMemoryManager.h"
 #include "support/ProbeRecorder.h"
+#include "support/RoundTrip.h"
 #include "tools/ie/MessageTypes.h"
+#include "tools/ie/Samples.h"
 
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
 #include "importexport/2008_06/ExportToApplicationInput.h"
+#include "xml/AnyMessage.h"
 #include "xml/Message.h"
 #include "xml/MessageReader.h"
 
@@ -22,7 +25,9 @@
 namespace {
 
 using Kestrune::Soa::Common::Exceptions::DomException;
+using Kestrune::Soa::Common::Xml::AnyMessage;
 using Kestrune::Soa::Common::Xml::MessageReader;
+using Kestrune::Soa::Common::Xml::parseAnyMessage;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 using Kestrune::Soa::Common::Xml::XmlReadLimits;
 using kxsoa_ie::MessageType;
@@ -117,6 +122,102 @@ TEST(DirectRead, RecordsOneAtATimeAsTheyEndAndNoneKept) {
         EXPECT_EQ(e.getMessage(), "Unexpected node name: oops");
     }
     EXPECT_EQ(ids, (std::vector<std::string>{"0", "1"}));
+}
+
+// A message read as any type, written back under `elementName` and dumped.
+kxsoa_ie::Bound boundAny(AnyMessage const& message, std::string const& elementName) {
+    return std::visit(
+        [&](auto const& read) {
+            return kxsoa_ie::Bound{Kestrune::Soa::Common::Xml::writeMessage(read, elementName), read.dump(), nullptr};
+        },
+        message);
+}
+
+TEST(DirectRead, AnyMessageIsReadAsTheTypeItsRootNamesWithItsValuesRefusalsProbesAndAllocations) {
+    using Kestrune::Soa::Common::Xml::messageIndex;
+    using Kestrune::Soa::Common::Xml::messageType;
+    MessageReader reader;  // one for every type
+    for (std::size_t index = 0; index < kxsoa_ie::messageTypes().size(); ++index) {
+        MessageType const& type = kxsoa_ie::messageTypes()[index];
+        EXPECT_EQ(std::string(messageType(index).version) + '/' + messageType(index).name, type.fullName());
+        EXPECT_EQ(messageIndex(messageType(index).namespaceURI, type.name), index);
+        std::string const sample = type.sample(type, 3);
+        std::size_t const end = sample.rfind("</");  // none when the root is empty: a record of attributes
+        std::string const refused = end == std::string::npos ? sample : std::string(sample).insert(end, "\n<unknown/>");
+        for (std::string const& text : {sample, refused}) {
+            Outcome const known = outcomeOf([&] { return type.read(text, type.name, {}); });
+            for (char const* from : {"text", "stream", "tree"}) {
+                Outcome const any = outcomeOf([&] {
+                    std::istringstream in(text);
+                    AnyMessage const message = from[1] == 'e'   ? reader.readAny(text)
+                                               : from[1] == 't' ? reader.readAny(in)
+                                                                : parseAnyMessage(XmlDocument::parse(text).root());
+                    EXPECT_EQ(message.index(), index);
+                    return boundAny(message, type.name);
+                });
+                EXPECT_EQ(any.result, known.result) << type.fullName() << " from " << from;
+                EXPECT_EQ(any.probes, known.probes) << type.fullName() << " from " << from;
+                EXPECT_EQ(any.allocations, known.allocations) << type.fullName() << " from " << from;
+            }
+        }
+    }
+}
+
+TEST(DirectRead, AnyMessageRefusesARootThatTellsNoTypeListingWhatItAccepts) {
+    std::string const uri7 = kxsoa_ie::messageTypes()[0].namespaceURI, uri8 = kxsoa_ie::messageTypes()[6].namespaceURI;
+    std::string const versions = "which is no message version's: 2007-06 \"" + uri7 + "\" or 2008-06 \"" + uri8 + "\"";
+    std::string const named = "<ImportFromApplicationInputData1 xmlns='" + uri7 + "'/>";
+    struct Case {
+        std::string text, refusal;
+    };
+    for (Case const& c : {
+             Case{"<r xmlns='urn:x'>\n<a/></r>",
+                  "the root element \"r\" is in namespace \"urn:x\", " + versions + " (line 1, column 17, at /r)"},
+             Case{"<r/>", "the root element \"r\" is in no namespace, " + versions + " (line 1, column 3, at /r)"},
+             Case{named, "the root element \"ImportFromApplicationInputData1\" in namespace \"" + uri7 +
+                             "\" names no 2007-06 message type: ImportFromApplicationInputData, "
+                             "ImportFromApplicationInput, ImportFromApplicationResponse, ExportToApplicationInputData, "
+                             "ExportToApplicationInput or ExportToApplicationResponse (line 1, column " +
+                             std::to_string(named.find("/>") + 1) + ", at /ImportFromApplicationInputData1)"},
+         }) {
+        MessageReader reader;
+        EXPECT_EQ(kxsoa_test::domExceptionPlace([&] { reader.readAny(c.text); }), c.refusal);
+        EXPECT_EQ(kxsoa_test::domExceptionPlace([&] { parseAnyMessage(XmlDocument::parse(c.text).root()); }),
+                  c.refusal);
+        // A broken text is refused as such, whatever its root.
+        EXPECT_EQ(kxsoa_test::domExceptionPlace([&] { reader.readAny(c.text + "<"); }),
+                  kxsoa_test::domExceptionPlace([&] { XmlDocument::parse(c.text + "<"); }));
+    }
+}
+
+TEST(DirectRead, AnyRequestHandsOnEachRecordAndAnyOtherMessageIsReadWhole) {
+    namespace v07 = Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;
+    using Kestrune::Soa::Common::Xml::writeMessage;
+    MessageReader reader;
+    std::vector<std::string> handed;
+    auto const onRecord = [&](auto const& record) { handed.push_back(record.dump()); };
+    auto const records = [](auto const& request) {
+        std::vector<std::string> dumps;
+        for (auto const& record : request.getInputArray()) dumps.push_back(record.dump());
+        return dumps;
+    };
+    v08::ExportToApplicationInput const exports = kxsoa_ie::makeSample<v08::ExportToApplicationInput>(3);
+    AnyMessage const rest = reader.readEachAny(writeMessage(exports, "ExportToApplicationInput"), onRecord);
+    EXPECT_EQ(handed, records(exports));
+    EXPECT_TRUE(std::get<v08::ExportToApplicationInput>(rest).getInputArray().empty());
+    handed.clear();
+    v07::ImportFromApplicationInput const imports = kxsoa_ie::makeSample<v07::ImportFromApplicationInput>(2);
+    std::istringstream in(writeMessage(imports, "ImportFromApplicationInput"));
+    EXPECT_TRUE(std::get<v07::ImportFromApplicationInput>(reader.readEachAny(in, onRecord)).getInputArray().empty());
+    EXPECT_EQ(handed, records(imports));
+    handed.clear();
+    AnyMessage const record =
+        reader.readEachAny(writeMessage(exports.getInputArray()[1], "ExportToApplicationInputData1"), onRecord);
+    EXPECT_TRUE(
+        kxsoa_test::sameContent(exports.getInputArray()[1], std::get<v08::ExportToApplicationInputData1>(record)));
+    AnyMessage const whole = reader.readAny(writeMessage(exports, "ExportToApplicationInput"));
+    EXPECT_TRUE(kxsoa_test::sameContent(exports, std::get<v08::ExportToApplicationInput>(whole)));
+    EXPECT_EQ(handed, std::vector<std::string>{});
 }
 
 }  // namespace
