@@ -28,6 +28,7 @@
 #include "host/XmlString.h"
 #include "xml/AnyMessage.h"
 #include "xml/Content.h"
+#include "xml/Conversion.h"
 #include "xml/Export.h"
 #include "xml/Handle.h"
 #include "xml/Message.h"

@@ -1,0 +1,143 @@
+// Requests and records carried between the versions, member by member by XML
+// name: every member carried both ways, the members 2008-06 added at their
+// defaults, refused (or dropped) on the way back when they hold values; and
+// the same carrying between any two types, for every kind of member.
+
+#include "2008_06/Fixtures.h"
+#include "tools/ie/Samples.h"
+
+#include "importexport/2008_06/ConfiguredTemplate.h"
+#include "importexport/2008_06/GetExportTemplateResponse.h"
+#include "importexport/2008_06/GetExportTemplatesInput.h"
+#include "xml/Conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace kxsoa_test;
+namespace v07 = Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;
+namespace v08 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
+using Kestrune::Soa::Common::Xml::carry;
+using Kestrune::Soa::Common::Xml::downgrade;
+using Kestrune::Soa::Common::Xml::HandleAccess;
+using Kestrune::Soa::Common::Xml::Unmatched;
+using Kestrune::Soa::Common::Xml::UnmatchedMembers;
+using Kestrune::Soa::Common::Xml::upgrade;
+using kxsoa_ie::makeSample;
+
+namespace {
+
+// The paths that carrying refuses, or "(carried)".
+Strings refused(std::function<void()> const& carrying) {
+    try {
+        carrying();
+    } catch (UnmatchedMembers const& e) {
+        return e.paths();
+    }
+    return {"(carried)"};
+}
+
+template <class Handle>
+bool sameObject(Handle const& a, Handle const& b) {
+    return &HandleAccess::object(a) == &HandleAccess::object(b);
+}
+
+// A full 2007-06 sample comes back the same from 2008-06, where the members
+// 2008-06 added hold their defaults, and a 2008-06 message whose added
+// members hold their defaults comes back the same from 2007-06.
+template <class Older>
+void roundTrips() {
+    Older const older = makeSample<Older>(3);
+    auto const newer = upgrade(older);
+    EXPECT_TRUE(sameContent(older, downgrade(newer)));
+    EXPECT_TRUE(sameContent(newer, upgrade(downgrade(newer))));
+}
+
+}  // namespace
+
+TEST(Conversion, EveryPairRoundTripsAndItsAddedMembersTakeTheirDefaults) {
+    roundTrips<v07::ImportFromApplicationInputData>();
+    roundTrips<v07::ImportFromApplicationInput>();
+    roundTrips<v07::ExportToApplicationInputData>();
+    roundTrips<v07::ExportToApplicationInput>();
+    v08::ImportFromApplicationInput const imports = upgrade(makeSample<v07::ImportFromApplicationInput>(2));
+    for (v08::ImportFromApplicationInputData1 const& record : imports.getInputArray()) {
+        EXPECT_EQ(record.getSpecificationType(), "");
+        EXPECT_FALSE(record.getIsLive());
+    }
+    v07::ExportToApplicationInput const older = makeSample<v07::ExportToApplicationInput>(2);
+    v08::ExportToApplicationInput const exports = upgrade(older);
+    for (std::size_t i = 0; i < 2; ++i) {
+        v08::ExportToApplicationInputData1 const& record = exports.getInputArray()[i];
+        EXPECT_EQ(record.getTemplateType(), "");
+        EXPECT_TRUE(record.getObjectTemplateOverrideArray().empty());
+        // A new record, holding the same business objects.
+        EXPECT_EQ(record.getTemplateId(), older.getInputArray()[i].getTemplateId());
+        EXPECT_TRUE(
+            sameObject(record.getObjectsToExportArray()[1], older.getInputArray()[i].getObjectsToExportArray()[1]));
+    }
+}
+
+TEST(Conversion, DowngradeNamesEveryAddedMemberThatHoldsAValueAndDropsThemWhenAsked) {
+    v08::ImportFromApplicationInput imports = upgrade(makeSample<v07::ImportFromApplicationInput>(3));
+    v08::ExportToApplicationInput exports = upgrade(makeSample<v07::ExportToApplicationInput>(3));
+    v08::ImportFromApplicationInputData1 live = imports.getInputArray()[2];
+    live.setIsLive(true);
+    EXPECT_EQ(refused([&] { downgrade(imports); }), Strings{"inputs[2].isLive"});
+    live.setIsLive(false);
+    live.setSpecificationType("Drawing");
+    EXPECT_EQ(refused([&] { downgrade(live); }), Strings{"specificationType"});
+    v08::ExportToApplicationInputData1 first = exports.getInputArray()[0];
+    first.setTemplateType("excel");
+    EXPECT_EQ(refused([&] { downgrade(exports); }), Strings{"inputs[0].templateType"});
+    first.setTemplateType("");
+    v08::ExportToApplicationInputData1 third = exports.getInputArray()[2];
+    third.addObjectTemplateOverride(v08::TemplateOverride());
+    third.addObjectTemplateOverride(v08::TemplateOverride());
+    first.setTemplateType("excel");
+    try {
+        downgrade(exports);
+        ADD_FAILURE() << "downgraded";
+    } catch (UnmatchedMembers const& e) {
+        EXPECT_EQ(
+            e.getMessage(),
+            "the 2008-06 ExportToApplicationInput holds values in members that the 2007-06 "
+            "ExportToApplicationInput does not have: inputs[0].templateType, "
+            "inputs[2].objectTemplateOverride[0], inputs[2].objectTemplateOverride[1] (Unmatched::Drop drops them)");
+    }
+    v07::ExportToApplicationInput const dropped = downgrade(exports, Unmatched::Drop);
+    EXPECT_TRUE(sameContent(makeSample<v07::ExportToApplicationInput>(3), dropped));
+}
+
+// Every kind of member, carried into a type of the same members and into
+// one that has none of them.
+TEST(Conversion, CarryingBetweenAnyTypesCarriesEveryKindAndNamesWhatHasNowhereToGo) {
+    auto const response = makeSample<v08::GetExportTemplateResponse>(2);
+    auto const copy = carry<v08::GetExportTemplateResponse>(response);
+    EXPECT_TRUE(sameContent(response, copy));
+    EXPECT_FALSE(sameObject(copy.getServiceData(), response.getServiceData()));  // structures are new
+    EXPECT_FALSE(sameObject(copy.getConfiguredSpecTemplateArray()[0], response.getConfiguredSpecTemplateArray()[0]));
+    EXPECT_TRUE(
+        sameObject(copy.getServiceData().getUpdatedObjects()[1], response.getServiceData().getUpdatedObjects()[1]));
+    auto const query = makeSample<v08::GetExportTemplatesInput>(1);
+    auto const queried = carry<v08::GetExportTemplatesInput>(query);
+    EXPECT_TRUE(sameContent(query, queried));
+    EXPECT_FALSE(sameObject(queried.getFilter(), query.getFilter()));
+    EXPECT_EQ(
+        refused([&] { carry<v08::TemplateOverride>(response); }),
+        (Strings{"specTemplates[0]", "specTemplates[1]", "objectTemplats[0]", "objectTemplats[1]", "excelTemplates[0]",
+                 "excelTemplates[1]", "configuredSpecTemplates[0]", "configuredSpecTemplates[1]",
+                 "configuredObjectTemplates[0]", "configuredObjectTemplates[1]", "ServiceData.partialErrors[0]",
+                 "ServiceData.partialErrors[1]", "ServiceData.updatedObjects[0]", "ServiceData.updatedObjects[1]"}));
+    EXPECT_EQ(refused([&] { carry<v08::TemplateOverride>(query); }),
+              (Strings{"filter.getObjectTemplates", "filter.getSpecTemplates", "filter.getConfiguredObjectTemplate",
+                       "filter.getConfiguredSpecTemplate", "filter.getExcelTemplates"}));
+    EXPECT_EQ(refused([&] { carry<v08::TemplateOverride>(v08::GetExportTemplatesInput()); }), Strings{"(carried)"});
+    // Members of one name carried, the others refused: a configured template
+    // has no "templateId", an override no "templateName".
+    v08::ConfiguredTemplate const configured("Item", "name", "excel");
+    EXPECT_EQ(refused([&] { carry<v08::TemplateOverride>(configured); }), Strings{"templateName"});
+    v08::TemplateOverride const carried = carry<v08::TemplateOverride>(configured, Unmatched::Drop);
+    EXPECT_TRUE(sameContent(v08::TemplateOverride("Item", "excel", ""), carried));
+}
