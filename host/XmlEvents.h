@@ -58,8 +58,12 @@ public:
     virtual void characters(std::string_view text) = 0;
     virtual void endElement() = 0;
     // Where the handler is in the document: the path of the innermost open
-    // element, as DomException::path() spells it. XmlReader puts it on an
-    // error of the text that has none; empty when the handler does not say.
+    // element, as DomException::path() spells it; empty when the handler
+    // does not say. The reader puts it on the refusals it finds where the
+    // parser is (not well-formed, too deep, too many names, too much memory
+    // for the elements), not on those of the text ahead of the parser (its
+    // size, a token's length, an element's attributes, its encoding), which
+    // no element is at yet.
     virtual std::string path() const { return {}; }
 };
 

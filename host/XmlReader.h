@@ -30,9 +30,8 @@ public:
     XmlReadLimits const& limits() const noexcept { return m_limits; }
 
     // Reads the whole text as one document. The first failure, a refusal
-    // (DomException with line and column, and the handler's path() as its
-    // path) or an exception of the handler, ends the read and is thrown; the
-    // reader is then ready for the next.
+    // (DomException with line and column) or an exception of the handler,
+    // ends the read and is thrown; the reader is then ready for the next.
     void read(std::string_view xml, XmlEventHandler& handler);
     void read(std::istream& in, XmlEventHandler& handler);
 

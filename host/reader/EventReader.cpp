@@ -160,7 +160,10 @@ void XmlEventReader::finish() {
         // libxml2 stops at a NUL character as if the text ended there.
         throw errorAt(kParseError, here(), "Extra content at the end of the document");
     }
-    if (!m_context->wellFormed || !m_open.empty()) throw errorAt(kParseError, here(), "the document is not well-formed");
+    if (!m_context->wellFormed || !m_open.empty()) {
+        DomException refusal = errorAt(kParseError, here(), "the document is not well-formed");
+        throw placed(refusal);
+    }
 }
 
 TextPlace XmlEventReader::here() const {
@@ -173,13 +176,35 @@ TextPlace XmlEventReader::here() const {
 // error reported by the parser only turns its events off (as a fatal error
 // does anyway); one reported while the input is read leaves the parser
 // alone, which gives up by itself.
-void XmlEventReader::fail(std::exception_ptr failure, Halt halt) noexcept {
-    if (!m_failure) m_failure = std::move(failure);
+void XmlEventReader::fail(std::exception_ptr failure, Halt halt, Found found) noexcept {
+    if (!m_failure) {
+        m_failure = std::move(failure);
+        if (found == Found::AtTheParser) {
+            try {
+                std::rethrow_exception(m_failure);
+            } catch (DomException& e) {
+                placed(e);
+            } catch (...) {
+            }
+        }
+    }
     if (halt == Halt::Stop) {
         xmlStopParser(m_context);
     } else if (halt == Halt::Silence) {
         m_context->disableSAX = 1;
     }
+}
+
+// A refusal found where the parser is gets the path of the element the
+// handler is in (unless it has one): what the text ahead of the parser is
+// refused for has none, the parser not being there yet. Without the memory
+// to say it, the refusal goes without.
+DomException& XmlEventReader::placed(DomException& refusal) const noexcept {
+    try {
+        if (refusal.path().empty() && m_handler != nullptr) refusal.setPath(m_handler->path());
+    } catch (...) {
+    }
+    return refusal;
 }
 
 // A refusal of our own, placed where the parser is now.
@@ -273,7 +298,7 @@ int XmlEventReader::onRead(void* context, char* buffer, int size) {
     try {
         return size > 0 ? reader.pull(buffer, size) : 0;
     } catch (...) {
-        reader.fail(std::current_exception(), Halt::Nothing);
+        reader.fail(std::current_exception(), Halt::Nothing, Found::AheadOfTheParser);
         return -1;
     }
 }

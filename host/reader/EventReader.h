@@ -4,10 +4,11 @@
 // are checked on its events (depth, distinct names, memory per byte), its
 // errors turned into exceptions, and its events passed to a handler.
 
+#include "host/DomException.h"
+#include "host/XmlEvents.h"
 #include "host/XmlReadLimits.h"
 #include "host/reader/NameTable.h"
 #include "host/reader/TextInput.h"
-#include "host/XmlEvents.h"
 
 #include <cstddef>
 #include <exception>
@@ -30,19 +31,22 @@ public:
     // Reads the whole of `input` as one document and reports its elements
     // to `handler`. The first failure (a refusal, a syntax error, an
     // exception of the handler) stops the parser and is thrown once control
-    // is back here; a DomException names the line and column. May be called
-    // again for the next document: the parser's context is kept.
+    // is back here; a DomException names the line and column, and when it
+    // was found where the parser is, it has the handler's path(). May be
+    // called again for the next document: the parser's context is kept.
     void read(TextInput& input, XmlEventHandler& handler);
 
 private:
     // What the elements may need before XmlReadLimits::maxTreeBytesPerByte applies.
     static constexpr std::size_t kFreeTreeBytes = std::size_t{64} * 1024;
     enum class Halt { Stop, Silence, Nothing };
+    enum class Found { AtTheParser, AheadOfTheParser };
     class ErrorHandlers;
 
     void startContext();
     void restart();
-    void fail(std::exception_ptr failure, Halt halt) noexcept;
+    void fail(std::exception_ptr failure, Halt halt, Found found = Found::AtTheParser) noexcept;
+    Exceptions::DomException& placed(Exceptions::DomException& refusal) const noexcept;
     void refuse(char const* reason) noexcept;
     TextPlace here() const;
     XmlName name(unsigned char const* text);
