@@ -59,6 +59,7 @@ std::string replaced(std::string const& text, std::string const& from, std::stri
 
 std::string const uri2007 = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2007-06/FileImportExport";
 std::string const uri2008 = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2008-06/FileImportExport";
+std::string const baseURI = "http://" KXSOA_NAMESPACE_HOST "/Schemas/Soa/2006-03/Base";
 std::string const export2008 = "2008-06/ExportToApplicationInput";
 
 }  // namespace
@@ -149,55 +150,94 @@ TEST(Tool, EveryFailureIsOneLineWithItsStatus) {
     std::string const response = scratch("response.xml", tool("sample 2008-06/GetExportTemplateResponse").out);
     std::string const request2007 = tool("sample 2007-06/ImportFromApplicationInput").out;
     std::string const directory = testing::TempDir();
+    std::string const otherRoot = "<x:ExportToApplicationInput xmlns:x='" + uri2008 + "'/>";
+    // The column of the character at `at` (counted from 0) on line 1.
+    auto const column = [](std::size_t at) { return "column " + std::to_string(at + 1); };
+    auto const notExpected = [](std::string const& element, std::vector<std::string> const& expected) {
+        std::string line = "line 1: Element '{" + element + "': This element is not expected. Expected is one of (";
+        for (std::string const& name : expected)
+            line += " {" + uri2008 + '}' + name + (&name == &expected.back() ? "" : ",");
+        return line + " ). ";
+    };
+    std::string const refused = "<stdin>: XML document refused at line 1, ";
     struct Case {
         std::string arguments, input;
         int status;
-        std::string error;
+        std::string error;  // the whole line, after "kxsoa-ie: "
         std::string out = "";
     };
     for (Case const& c : {
              Case{"check 2008-06/GetExportTemplateResponse", renamed, 1,
-                  "<stdin>: line 1: Element '{" + uri2008 + "}inputs': This element is not expected"},
-             Case{"check 2008-06/ImportFromApplicationInput", "<x:ExportToApplicationInput xmlns:x='" + uri2008 + "'/>",
-                  1,
-                  "<stdin>: line 1: the root element \"ExportToApplicationInput\" names " + export2008 +
-                      ", not 2008-06/ImportFromApplicationInput\n"},
+                  "<stdin>: " +
+                      notExpected(uri2008 + "}inputs",
+                                  {"specTemplates", "objectTemplats", "excelTemplates", "configuredSpecTemplates",
+                                   "configuredObjectTemplates", "ServiceData"}) +
+                      "(not a valid 2008-06/GetExportTemplateResponse)"},
+             Case{"check 2008-06/ImportFromApplicationInput", otherRoot, 1,
+                  "<stdin>: the root element \"ExportToApplicationInput\" names " + export2008 +
+                      ", not 2008-06/ImportFromApplicationInput (line 1, " + column(otherRoot.find("/>")) +
+                      ", at /ExportToApplicationInput)"},
              Case{"check 2008-06/ImportFromApplicationInput", request2007, 1,
-                  "<stdin>: line 1: the root element \"ImportFromApplicationInput\" is in namespace \"" + uri2007 +
-                      "\", not in \"" + uri2008 + "\" of 2008-06/ImportFromApplicationInput\n"},
+                  "<stdin>: the root element \"ImportFromApplicationInput\" is in namespace \"" + uri2007 +
+                      "\", not in \"" + uri2008 + "\" of 2008-06/ImportFromApplicationInput (line 1, " +
+                      column(request2007.find('>')) + ", at /ImportFromApplicationInput)"},
              Case{"check", renamed, 1,
-                  "<stdin>: line 1: the root element \"r\" names no 2008-06 type: give TYPE, it is valid as " +
-                      export2008 + "\n"},
+                  "<stdin>: the root element \"r\" in namespace \"" + uri2008 +
+                      "\" names no 2008-06 message type: ImportFromApplicationInputData1, ImportFromApplicationInput, "
+                      "TemplateOverride, ExportToApplicationInputData1, ExportToApplicationInput, ExportTemplateInput, "
+                      "GetExportTemplatesInput, ConfiguredTemplate or GetExportTemplateResponse (line 1, " +
+                      column(renamed.find('>')) + ", at /r); give TYPE: it is valid as " + export2008},
              Case{"check", "<r/>", 1,
-                  "<stdin>: line 1: the root element \"r\" is in no namespace, not in that of a message version: "
-                  "2007-06 \"" +
-                      uri2007 + "\" or 2008-06 \"" + uri2008 + "\"\n"},
+                  "<stdin>: the root element \"r\" is in no namespace, which is no message version's: 2007-06 \"" +
+                      uri2007 + "\" or 2008-06 \"" + uri2008 + "\" (line 1, column 3, at /r)"},
              Case{"check", older, 1,
-                  "(not a valid " + export2008 + "; the library reads it: --no-validate skips the schemas)\n"},
-             Case{"check " + export2008, sample.substr(0, sample.size() / 2) + "\n\n", 2,
-                  "<stdin>: XML parse error at line 3, column 1: "},
-             Case{"check --max-bytes=10", sample, 2, "XmlReadLimits::maxBytes (10 "},
-             Case{"check --max-depth=2", sample, 2, "XmlReadLimits::maxDepth (2 "},
-             Case{"check --max-attributes=2", sample, 2, "XmlReadLimits::maxAttributes (2)\n"},
-             Case{"check --max-names=3", sample, 2, "XmlReadLimits::maxNames (3)\n"},
-             Case{"check --max-token-bytes=3", sample, 2, "XmlReadLimits::maxTokenBytes (3 "},
-             Case{"check --max-tree-bytes-per-byte=1", big, 2, "XmlReadLimits::maxTreeBytesPerByte allows (1 "},
+                  "<stdin>: " +
+                      notExpected(baseURI + "}objectsToExport",
+                                  {"objectsToExport", "attributesToExport", "objectTemplateOverride"}) +
+                      "(not a valid " + export2008 + "; the library reads it: --no-validate skips the schemas)"},
+             Case{"check --no-validate", replaced(sample, "</ns1:inputs>", "<ns1:x/></ns1:inputs>"), 1,
+                  "<stdin>: Unexpected node name: x (line 1, " + column(sample.find("</ns1:inputs>") + 6) +
+                      ", at /ExportToApplicationInput/inputs[1]/x)"},
+             Case{"check " + export2008, sample.substr(0, sample.find("<ns1:objectTemplateOverride") + 6) + "\n\n", 2,
+                  "<stdin>: XML parse error at line 3, column 1: the document ends inside a start tag (at "
+                  "/ExportToApplicationInput/inputs[1]/o[1])"},
+             Case{"check --max-bytes=10", sample, 2,
+                  refused + "column 11: the XML text is larger than XmlReadLimits::maxBytes (10 bytes)"},
+             Case{"check --max-depth=2", sample, 2,
+                  refused + column(sample.find("/>", sample.find("<ns1:objectsToExport"))) +
+                      ": elements are nested deeper than XmlReadLimits::maxDepth (2 levels) (at "
+                      "/ExportToApplicationInput/inputs[1])"},
+             Case{"check --max-attributes=2", sample, 2,
+                  refused + column(sample.find("templateId=") + 10) +
+                      ": an element has more attributes than XmlReadLimits::maxAttributes (2)"},
+             Case{"check --max-names=3", sample, 2,
+                  refused + column(sample.find('>')) +
+                      ": the document uses more distinct names than XmlReadLimits::maxNames (3)"},
+             Case{"check --max-token-bytes=3", sample, 2,
+                  refused + column(sample.find("http") + 3) +  // the first byte past the limit
+                      ": a token (text, attribute value, comment, CDATA section or processing instruction) is longer "
+                      "than XmlReadLimits::maxTokenBytes (3 bytes)"},
+             Case{"check --max-tree-bytes-per-byte=1", big, 2,
+                  refused + column(big.find("/>", big.find("override-template-15", big.find("\"template-9\"")))) +
+                      ": the document's elements need more memory than XmlReadLimits::maxTreeBytesPerByte allows (1 "
+                      "bytes per byte of text) (at /ExportToApplicationInput/inputs[9])"},
              Case{"check -q " + export2008 + " - /no/such/file", sample, 66,
-                  "kxsoa-ie: /no/such/file: cannot be read: No such file or directory\n"},
-             Case{"check " + directory, "", 66, directory + ": cannot be read: Is a directory\n"},
+                  "/no/such/file: cannot be read: No such file or directory"},
+             Case{"check " + directory, "", 66, directory + ": cannot be read: Is a directory"},
              Case{"diff " + export2008 + " - " + response, sample, 65,
-                  response + ": line 1: the root element \"GetExportTemplateResponse\" names 2008-06/"},
-             Case{"check - " + export2008, sample, 74, "cannot write standard output: No space left on device\n",
+                  response +
+                      ": the root element \"GetExportTemplateResponse\" names 2008-06/GetExportTemplateResponse, "
+                      "not " +
+                      export2008 + " (line 1, " + column(fileText(response).find('>')) +
+                      ", at /GetExportTemplateResponse)"},
+             Case{"check - " + export2008, sample, 74, "cannot write standard output: No space left on device",
                   "/dev/full"},
-             Case{"sample " + export2008, "", 74, "cannot write standard output: No space left on device\n",
-                  "/dev/full"},
+             Case{"sample " + export2008, "", 74, "cannot write standard output: No space left on device", "/dev/full"},
          }) {
         Outcome const run = tool(c.arguments, c.input, c.out);
         EXPECT_EQ(run.status, c.status) << c.arguments << ": " << run.err;
         EXPECT_EQ(run.out, "") << c.arguments;
-        EXPECT_EQ(lines(run.err).size(), 1u) << c.arguments << ": " << run.err;
-        EXPECT_NE(run.err.find(c.error), std::string::npos) << c.arguments << ": " << run.err;
-        EXPECT_EQ(run.err.rfind("kxsoa-ie: ", 0), 0u) << c.arguments;
+        EXPECT_EQ(run.err, "kxsoa-ie: " + c.error + '\n') << c.arguments;
     }
 }
 
@@ -208,7 +248,10 @@ TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
     };
     for (Case const& c : {
              Case{"", "no command given"},
-             Case{"convert", "unknown command \"convert\""},
+             Case{"convert", "convert needs --to 2007-06 or --to 2008-06"},
+             Case{"convert --to 2009-01", "--to takes 2007-06 or 2008-06, not \"2009-01\""},
+             Case{"convert --to 2008-06 a b", "unexpected argument \"b\" to convert"},
+             Case{"diff --all", "diff needs [TYPE] A B"},
              Case{"sample Nothing", "unknown type \"Nothing\" (kxsoa-ie types lists the fifteen)"},
              Case{"sample ExportToApplicationInput",
                   "type \"ExportToApplicationInput\" is in both versions: say 2007-06/ExportToApplicationInput or "
@@ -218,7 +261,8 @@ TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
              Case{"sample TemplateOverride extra", "unexpected argument \"extra\" to sample"},
              Case{"types --verbose", "unknown option --verbose"},
              Case{"types -q", "types takes no option -q (it is for check)"},
-             Case{"sample TemplateOverride --max-depth=3", "sample takes no option --max-depth (it is for check, diff)"},
+             Case{"sample TemplateOverride --max-depth=3",
+                  "sample takes no option --max-depth (it is for check, diff, convert)"},
              Case{"check --quiet=yes", "option --quiet takes no value"},
              Case{"check --max-depth=x", "--max-depth takes a whole number, not \"x\""},
              Case{"check --max-bytes=18446744073709551616",
@@ -237,9 +281,13 @@ TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
     std::string const help = tool("--help").out;
     // Every status, and options laid out in two columns, wrapped under the second.
     for (char const* row :
-         {"\n  0   success", "\n  1   check", "\n  2   not acceptable XML", "\n  64  usage", "\n  65  diff",
+         {"\n  0   success", "\n  1   check", "\n  2   not acceptable XML", "\n  64  usage",
           "\n  66  an input that cannot", "\n  74  output",
-          "\n      --max-bytes=N       check, diff: XmlReadLimits::maxBytes\n                          (default ",
+          "\n      --max-bytes=N       check, diff, convert: XmlReadLimits::maxBytes\n                          "
+          "(default ",
+          "\n  convert --to VERSION [FILE]\n      reads FILE (standard input when there is none, or for -) as the type "
+          "its\n",
+          "\n  65  diff: XML, but not a message of the type; convert: not a message, or\n",
           "\n  -V, --version           the tool's and the library's version\n                          and the schema "
           "versions\n      --                  ends the options: every word after it\n                          is an "
           "argument\n"})
@@ -250,6 +298,89 @@ TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
     EXPECT_EQ(check.find("--records"), std::string::npos);
     EXPECT_NE(tool("--version").out.find("schema versions: 2006-03 2007-06 2008-06"), std::string::npos);
     EXPECT_NE(tool("schema 2008-06").out.find("targetNamespace=\"" + uri2008 + "\""), std::string::npos);
+}
+
+TEST(Tool, ConvertCarriesEveryRequestAndRecordToTheOtherVersionAndBack) {
+    for (auto const& [older, newer] : {std::pair{"ImportFromApplicationInput", "ImportFromApplicationInput"},
+                                       {"ImportFromApplicationInputData", "ImportFromApplicationInputData1"},
+                                       {"ExportToApplicationInput", "ExportToApplicationInput"},
+                                       {"ExportToApplicationInputData", "ExportToApplicationInputData1"}}) {
+        std::string const sample = tool("sample 2007-06/" + std::string(older) + " -r 3").out;
+        Outcome const up = tool("convert --to 2008-06", sample);
+        EXPECT_EQ(up.status, 0) << older << ": " << up.err;
+        Outcome const valid = tool("check 2008-06/" + std::string(newer) + " --quiet", up.out);
+        EXPECT_EQ(valid.status + valid.err.size(), 0u) << up.out;
+        Outcome const down = tool("convert --to 2007-06 -", up.out);
+        EXPECT_EQ(down.out + down.err, sample) << older;
+        EXPECT_EQ(tool("convert --to 2007-06 " + scratch("older.xml", sample)).out, sample) << older;  // already there
+        // The 2008-06 sample fills the members 2007-06 does not have: dropped, it is the 2007-06 sample.
+        std::string const filled = tool("sample 2008-06/" + std::string(newer) + " -r 3").out;
+        EXPECT_EQ(tool("convert --to 2007-06", filled).status, 1) << newer;
+        EXPECT_EQ(tool("convert --drop-added --to 2007-06", filled).out, sample) << newer;
+    }
+    std::string const newer = tool("sample 2008-06/ExportToApplicationInput -r 2").out;
+    std::string const older = tool("sample 2007-06/ExportToApplicationInput -r 2").out;
+    std::string const record = tool("sample 2008-06/ImportFromApplicationInputData1").out;
+    struct Case {
+        std::string arguments, input;
+        int status;
+        std::string error;
+    };
+    for (Case const& c : {
+             Case{"convert --to 2007-06", newer, 1,
+                  "<stdin>: cannot be carried to 2007-06: inputs[0].templateType, inputs[0].objectTemplateOverride[0], "
+                  "inputs[0].objectTemplateOverride[1] hold values that 2007-06 has no member for (--drop-added drops "
+                  "them)"},
+             Case{"convert --to 2007-06", record, 1,
+                  "<stdin>: cannot be carried to 2007-06: specificationType, isLive hold values that 2007-06 has no "
+                  "member for (--drop-added drops them)"},
+             Case{"convert --to 2007-06", tool("sample 2008-06/GetExportTemplatesInput").out, 65,
+                  "<stdin>: 2008-06/GetExportTemplatesInput has no 2007-06 counterpart (the requests and their "
+                  "records have one)"},
+             Case{"convert --to 2008-06", "<r/>", 65,
+                  "<stdin>: the root element \"r\" is in no namespace, which is no message version's: 2007-06 \"" +
+                      uri2007 + "\" or 2008-06 \"" + uri2008 + "\" (line 1, column 3, at /r)"},
+             Case{"convert --to 2008-06", older.substr(0, 100), 2,
+                  "<stdin>: XML parse error at line 1, column 101: the document ends before its root element is "
+                  "complete"},
+             Case{"convert --to 2008-06 --max-depth=1", older, 2,
+                  "<stdin>: XML document refused at line 1, column " +
+                      std::to_string(older.find('>', older.find("<ns1:inputs")) + 1) +
+                      ": elements are nested deeper than XmlReadLimits::maxDepth (1 levels) (at "
+                      "/ExportToApplicationInput)"},
+             Case{"convert --to 2008-06 /no/such/file", "", 66,
+                  "/no/such/file: cannot be read: No such file or directory"},
+         }) {
+        Outcome const run = tool(c.arguments, c.input);
+        EXPECT_EQ(run.status, c.status) << c.arguments;
+        EXPECT_EQ(run.out, "") << c.arguments;
+        EXPECT_EQ(run.err, "kxsoa-ie: " + c.error + '\n') << c.arguments;
+    }
+    // Refused after its last record: what was written before stays, cut short.
+    std::string const many = tool("sample 2007-06/ImportFromApplicationInput -r 1000").out;
+    std::string const full = tool("convert --to 2008-06", many).out;
+    std::string const refusedAtTheEnd = replaced(many, "</ns1:ImportFromApplicationInput>", "<ns1:x/>$&");
+    Outcome const cut = tool("convert --to 2008-06", refusedAtTheEnd);
+    EXPECT_EQ(cut.status, 65);
+    EXPECT_EQ(cut.err, "kxsoa-ie: <stdin>: Unexpected node name: x (line 1, column " +
+                           std::to_string(refusedAtTheEnd.find("<ns1:x/>") + 7) +
+                           ", at /ImportFromApplicationInput/x)\n");
+    EXPECT_EQ(cut.out, full.substr(0, full.rfind("</ns1:ImportFromApplicationInput>")));
+}
+
+TEST(Tool, DiffAllPrintsEveryDifference) {
+    std::string const sample = tool("sample 2008-06/ExportToApplicationInput -r 2").out;
+    std::string const a = scratch("a.xml", sample);
+    std::string const changed = replaced(replaced(sample, "\"template-2\"", "\"template-3\""), "uid-1", "uid-9");
+    Outcome const all = tool("diff --all " + a + " -", changed);
+    EXPECT_EQ(all.status, 1);
+    std::string const prefix = a + " <stdin>: ";
+    EXPECT_EQ(all.out, prefix + "inputs[0].objectsToExport[0]: \"uid-1\" (Item) vs \"uid-9\" (Item)\n" + prefix +
+                           "inputs[1].templateId: \"template-2\" vs \"template-3\"\n" + prefix +
+                           "inputs[1].objectsToExport[0]: \"uid-1\" (Item) vs \"uid-9\" (Item)\n");
+    EXPECT_EQ(tool("diff " + a + " -", changed).out, lines(all.out)[0] + '\n');
+    Outcome const same = tool("diff -a " + a + " " + a);
+    EXPECT_EQ(same.status + same.out.size() + same.err.size(), 0u);
 }
 
 TEST(Tool, DemoRoundTripsAndValidatesEveryTypeAndStatsCountAllocations) {

@@ -56,6 +56,18 @@ OptionSpec const optionSpecs[] = {
     {"stats", 0, nullptr, statsOption,
      "allocations per type name, and the\ncalls and total time of each timing\nprobe, on standard error",
      [](Invocation& in, char const*) { in.stats = true; }},
+    {"to", 0, "VERSION", toOption, "the version to carry the message to:\n2007-06 or 2008-06",
+     [](Invocation& in, char const* value) {
+         if (std::string(value) != "2007-06" && std::string(value) != "2008-06")
+             throw UsageError{"--to takes 2007-06 or 2008-06, not \"" + std::string(value) + "\""};
+         in.to = value;
+     }},
+    {"drop-added", 0, nullptr, dropOption,
+     "drops what the members that 2008-06\nadded hold, which 2007-06 has no\nmember for (without it, such a value\n"
+     "is refused)",
+     [](Invocation& in, char const*) { in.dropAdded = true; }},
+    {"all", 'a', nullptr, allOption, "every difference, a line each, not\nonly the first",
+     [](Invocation& in, char const*) { in.all = true; }},
 };
 
 // One row per field of XmlReadLimits that a flag sets.
@@ -247,13 +259,17 @@ void printHelp(std::ostream& out, Command const* only) {
     out << "\nTYPE is 2007-06/Name or 2008-06/Name; a bare Name will do where only one version\n"
            "has it. A FILE named like a type is written ./Name.\n\n"
            "Exit status (check: the worst over its files):\n"
-           "  0   success: every message valid (check), the same content (diff)\n"
+           "  0   success: every message valid (check), the same content (diff),\n"
+           "      carried (convert)\n"
            "  1   check: XML, but not a valid message of the type (the library's or the\n"
-           "      schema's error, with line); diff: the two differ (the first difference)\n"
-           "  2   not acceptable XML (with line and column), a limit passed included\n"
+           "      schema's error, where it is); diff: the two differ (the first\n"
+           "      difference, or all); convert: members that 2007-06 does not have hold\n"
+           "      values\n"
+           "  2   not acceptable XML (where it is), a limit passed included\n"
            "  64  usage: an unknown command, type or option, a bad value, arguments\n"
            "      missing or extra\n"
-           "  65  diff: XML, but not a message of the type\n"
+           "  65  diff: XML, but not a message of the type; convert: not a message, or\n"
+           "      one that has no counterpart in the version asked for\n"
            "  66  an input that cannot be read (missing, a directory, not permitted)\n"
            "  70  an internal failure\n"
            "  74  output that cannot be written\n";

@@ -16,10 +16,10 @@ namespace kxsoa_ie {
 // The exit statuses; sysexits values where one fits.
 enum Status : int {
     success = 0,
-    notTheMessage = 1,  // check: not a valid message of the type; diff: the two differ
+    notTheMessage = 1,  // check: not a valid message of the type; diff: the two differ; convert: it cannot be carried
     notXml = 2,
     usage = 64,        // EX_USAGE
-    notTheType = 65,   // EX_DATAERR, diff: an input is not a message of the type
+    notTheType = 65,   // EX_DATAERR, diff: an input is not a message of the type; convert: not one that converts
     noInput = 66,      // EX_NOINPUT
     software = 70,     // EX_SOFTWARE
     cannotWrite = 74,  // EX_IOERR
@@ -49,6 +49,9 @@ enum OptionGroup : unsigned {
     validateOption = 8,
     formatOption = 16,
     limitOptions = 32,
+    toOption = 64,
+    dropOption = 128,
+    allOption = 256,
 };
 
 struct Command;
@@ -64,6 +67,9 @@ struct Invocation {
     bool stats = false;
     bool validate = true;
     bool format = false;
+    std::string to;  // convert: the version to carry the message to
+    bool dropAdded = false;
+    bool all = false;  // diff: every difference
     Kestrune::Soa::Common::Xml::XmlReadLimits limits;
 };
 

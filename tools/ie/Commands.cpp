@@ -1,6 +1,7 @@
 // What each command does, and the table that declares them.
 
 #include "CommandLine.h"
+#include "Convert.h"
 #include "Format.h"
 #include "MessageTypes.h"
 #include "Reading.h"
@@ -103,7 +104,7 @@ int checkOne(std::string const& file, MessageType const* type, Invocation const&
     try {
         bound = as.bind(root);
     } catch (DomException const& e) {
-        if (invalid.empty()) return refuse(notTheMessage, "line " + std::to_string(e.line()) + ": " + e.getMessage());
+        if (invalid.empty()) return refuse(notTheMessage, e.getMessage() + located(e));
     }
     if (!invalid.empty()) {
         return refuse(notTheMessage,
@@ -152,14 +153,16 @@ int diff(Invocation const& in) {
         try {
             bound[i] = type->bind(reading.document->root());
         } catch (DomException const& e) {
-            report(reading.source + ": line " + std::to_string(e.line()) + ": " + e.getMessage());
+            report(reading.source + ": " + e.getMessage() + located(e));
             return notTheType;
         }
     }
-    std::string const difference = type->difference(bound[0], bound[1]);
-    if (difference.empty()) return success;
-    std::cout << sources[0] << ' ' << sources[1] << ": " << difference << '\n';
-    return notTheMessage;
+    std::vector<std::string> const differences = type->differences(bound[0], bound[1]);
+    for (std::string const& difference : differences) {
+        std::cout << sources[0] << ' ' << sources[1] << ": " << difference << '\n';
+        if (!in.all) break;
+    }
+    return differences.empty() ? success : notTheMessage;
 }
 
 // "2008-06" for ImportExport-2008-06-FileImportExport.xsd
@@ -231,8 +234,17 @@ std::vector<Command> const& commands() {
          quietOption | formatOption | validateOption | statsOption | limitOptions, 0, any, &check},
         {"diff", "[TYPE] A B",
          "reads A and B as TYPE (without TYPE, as the type A's root names) and\n"
-         "compares their content member by member; prints the first difference\n",
-         limitOptions, 2, 3, &diff},
+         "compares their content member by member; prints the first difference,\n"
+         "or with --all every one, a line each\n",
+         allOption | limitOptions, 2, 3, &diff},
+        {"convert", "--to VERSION [FILE]",
+         "reads FILE (standard input when there is none, or for -) as the type its\n"
+         "root names and writes it on standard output in VERSION: a 2007-06 request\n"
+         "or record as its 2008-06 counterpart, the members 2008-06 added at their\n"
+         "defaults, and back; a message already in VERSION as it is. A request goes\n"
+         "record by record, whatever its size; after a refusal, what was written\n"
+         "before it stays on standard output, cut short\n",
+         toOption | dropOption | limitOptions, 0, 1, &convert},
         {"schema", "[VERSION]",
          "the schema of VERSION (2006-03 for the base types, 2007-06, 2008-06), as\n"
          "the tool validates with it, with the configured namespace host; without\n"

@@ -47,8 +47,8 @@ Bound read(std::string_view xml, std::string const& elementName, XmlReadLimits c
 }
 
 template <class Message>
-std::string difference(Bound const& a, Bound const& b) {
-    return static_cast<Message const*>(a.message.get())->difference(*static_cast<Message const*>(b.message.get()));
+std::vector<std::string> differences(Bound const& a, Bound const& b) {
+    return static_cast<Message const*>(a.message.get())->differences(*static_cast<Message const*>(b.message.get()));
 }
 
 template <class Message>
@@ -64,9 +64,15 @@ RoundTrip roundTrip(MessageType const& type, std::size_t entries) {
 
 template <class Message>
 MessageType entry(char const* version, char const* name, char const* role, char const* namespaceURI) {
-    return {version,         name,           role,
-            namespaceURI,    &sample<Message>, &bind<Message>,
-            &read<Message>,  &roundTrip<Message>, &difference<Message>};
+    return {version,
+            name,
+            role,
+            namespaceURI,
+            &sample<Message>,
+            &bind<Message>,
+            &read<Message>,
+            &roundTrip<Message>,
+            &differences<Message>};
 }
 
 }  // namespace

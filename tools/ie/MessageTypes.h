@@ -43,8 +43,8 @@ struct MessageType {
     Bound (*read)(std::string_view xml, std::string const& elementName,
                   Kestrune::Soa::Common::Xml::XmlReadLimits const& limits);
     RoundTrip (*roundTrip)(MessageType const& type, std::size_t entries);
-    // Empty when two messages that bind() read hold the same content, otherwise the first difference.
-    std::string (*difference)(Bound const& a, Bound const& b);
+    // Every difference of two messages that bind() read (see differences()), none when they hold the same content.
+    std::vector<std::string> (*differences)(Bound const& a, Bound const& b);
 
     // "2008-06/ExportToApplicationInput"
     std::string fullName() const { return std::string(version) + '/' + name; }

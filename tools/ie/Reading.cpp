@@ -2,6 +2,7 @@
 
 #include "host/DomException.h"
 #include "validate/SchemaValidation.h"
+#include "xml/AnyMessage.h"
 #include "xml/Message.h"
 
 #include <fcntl.h>
@@ -44,8 +45,6 @@ std::string readBytes(std::string const& path, std::size_t most, std::string& te
     return error ? std::strerror(error) : "";
 }
 
-std::string lineOf(XMLNode const& node) { return "line " + std::to_string(node.line) + ": "; }
-
 std::string quoted(std::string_view text) { return '"' + std::string(text) + '"'; }
 
 // "A, B or C"
@@ -57,34 +56,32 @@ std::string alternatives(std::vector<std::string> const& names) {
     return text;
 }
 
-// The type of this namespace named like the root, or null with the error
-// that lists the candidates.
+// The refusal of the root element `root` with its place.
+std::string refusalAt(XMLNode const& root, DomException error) {
+    error.setPlace(root.line, root.column);
+    error.setPath('/' + std::string(root.name));
+    return error.getMessage() + located(error);
+}
+
+// The type that the root's namespace and name give, or null with the
+// library's error and, in a version's namespace, the types the document is
+// valid as.
 MessageType const* typeOfRoot(Reading const& reading, std::string& error) {
+    using namespace Kestrune::Soa::Common::Xml;
     XMLNode const& root = reading.document->root();
-    std::vector<std::string> versions;  // of other namespaces
-    std::vector<std::string> all;       // the types of the root's namespace
-    std::vector<std::string> valid;     // those the document is valid as
-    std::string version;
+    try {
+        MessageTypeInfo const& found = messageType(messageIndex(root.namespaceURI, root.name));
+        return findMessageType(std::string(found.version) + '/' + found.name, error);
+    } catch (DomException const& e) {
+        error = refusalAt(root, e);
+    }
+    if (schemaVersionOf(root.namespaceURI) == nullptr) return nullptr;
+    std::vector<std::string> valid;
     for (MessageType const& type : messageTypes()) {
-        if (root.namespaceURI != type.namespaceURI) {
-            std::string const other = std::string(type.version) + ' ' + quoted(type.namespaceURI);
-            if (std::find(versions.begin(), versions.end(), other) == versions.end()) versions.push_back(other);
-            continue;
-        }
-        if (root.name == type.name) return &type;
-        version = type.version;
-        all.push_back(type.fullName());
-        if (kxsoa::validation::messageError(reading.text, type.name).empty()) valid.push_back(type.fullName());
+        if (root.namespaceURI == type.namespaceURI && kxsoa::validation::messageError(reading.text, type.name).empty())
+            valid.push_back(type.fullName());
     }
-    error = lineOf(root) + "the root element " + quoted(root.name);
-    if (all.empty()) {
-        error += " is in " + (root.namespaceURI.empty() ? "no namespace" : "namespace " + quoted(root.namespaceURI)) +
-                 ", not in that of a message version: " + alternatives(versions);
-    } else {
-        error += " names no " + version + " type: give TYPE, " +
-                 (valid.empty() ? "one of " + alternatives(all) + " (it is valid as none)"
-                                : "it is valid as " + alternatives(valid));
-    }
+    error += valid.empty() ? "; it is valid as none of them" : "; give TYPE: it is valid as " + alternatives(valid);
     return nullptr;
 }
 
@@ -94,17 +91,29 @@ std::string rootMismatch(XMLNode const& root, MessageType const& type) {
     try {
         Kestrune::Soa::Common::Xml::checkRootNamespace(root, type.namespaceURI);
     } catch (DomException const& e) {
-        return lineOf(root) + e.getMessage() + " of " + type.fullName();
+        return e.getMessage() + " of " + type.fullName() + located(e);
     }
     for (MessageType const& other : messageTypes()) {
         if (&other != &type && other.namespaceURI == std::string_view(type.namespaceURI) && root.name == other.name)
-            return lineOf(root) + "the root element " + quoted(root.name) + " names " + other.fullName() + ", not " +
-                   type.fullName();
+            return refusalAt(root, DomException("the root element " + quoted(root.name) + " names " + other.fullName() +
+                                                ", not " + type.fullName()));
     }
     return {};
 }
 
 }  // namespace
+
+std::string located(DomException const& error) {
+    std::string const& message = error.getMessage();
+    std::vector<std::string> parts;
+    bool const placed = message.find(" at line " + std::to_string(error.line()) + ", column ") != std::string::npos;
+    if (error.line() > 0 && !placed) parts.push_back("line " + std::to_string(error.line()));
+    if (error.column() > 0 && !placed) parts.push_back("column " + std::to_string(error.column()));
+    if (!error.path().empty()) parts.push_back("at " + error.path());
+    std::string text;
+    for (std::string const& part : parts) text += (text.empty() ? " (" : ", ") + part;
+    return parts.empty() ? text : text + ')';
+}
 
 Reading readMessageFile(std::string const& path, MessageType const* type, XmlReadLimits const& limits) {
     Reading reading;
@@ -119,7 +128,7 @@ Reading readMessageFile(std::string const& path, MessageType const* type, XmlRea
         reading.document.emplace(XmlDocument::parse(reading.text, limits));
     } catch (DomException const& e) {
         reading.problem = Problem::notXml;
-        reading.error = e.getMessage();
+        reading.error = e.getMessage() + located(e);
         return reading;
     }
     reading.type = type ? type : typeOfRoot(reading, reading.error);

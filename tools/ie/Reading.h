@@ -5,6 +5,7 @@
 
 #include "MessageTypes.h"
 
+#include "host/DomException.h"
 #include "host/XmlDocument.h"
 
 #include <optional>
@@ -23,11 +24,16 @@ struct Reading {
     MessageType const* type = nullptr;
 };
 
+// The library's refusal with where it is, after its message: " (line L,
+// column C, at PATH)", each part that it knows and that its message does
+// not say already.
+std::string located(Kestrune::Soa::Common::Exceptions::DomException const& error);
+
 // `path` ("-" for standard input) read within `limits` as `type`: its root
 // element in type's namespace and, when it is named after a type of that
 // version, after this one. When `type` is null, the type is the one that
-// the root's namespace and name give; when they give none, the error lists
-// the types the document is valid as.
+// the root's namespace and name give (the library's messageIndex); when
+// they give none, the error lists the types the document is valid as.
 Reading readMessageFile(std::string const& path, MessageType const* type,
                         Kestrune::Soa::Common::Xml::XmlReadLimits const& limits);
 
