@@ -94,6 +94,10 @@ void workload(std::ostream& out, std::string const& group, bool targets) {
     compare(out, "write, reused buffer", group, "write_reused", "hand writer", "write_hand_reused", *bytes, 0);
     compare(out, "direct read", group, "direct", "SAX2 pass", "sax2", *bytes, targets ? 0.75 : 0);
     compare(out, "direct, reused reader", group, "direct", "SAX2 reused", "sax2_reused", *bytes, 0);
+    if (cpu(group + "/direct_any")) {  // W1-small and W1 at 1k
+        compare(out, "direct, any type", group, "direct_any", "known type", "direct", *bytes, 0);
+        compare(out, "refused at its end", group, "direct_refused", "direct read", "direct", *bytes, 0);
+    }
     compare(out, "XmlDocument::parse", group, "parse", "SAX2 pass", "sax2", *bytes, targets ? 0.74 : 0);
     compare(out, "parse + bind", group, "parse_bind", "SAX2 pass", "sax2", *bytes, targets ? 0.6 : 0);
     out << format("  %-22s %5.2f x doc (text + objects)", "peak heap, direct", c("direct_peak_x_doc"));

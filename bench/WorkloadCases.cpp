@@ -13,6 +13,7 @@
 #include "Summary.h"
 #include "Workloads.h"
 
+#include "host/DomException.h"
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
 #include "xml/Message.h"
@@ -31,11 +32,14 @@
 #include <type_traits>
 #include <utility>
 #include <streambuf>
+#include <variant>
 #include <string>
 #include <vector>
 
 namespace kxsoa_bench {
 
+using Kestrune::Soa::Common::Exceptions::DomException;
+using Kestrune::Soa::Common::Xml::AnyMessage;
 using Kestrune::Soa::Common::Xml::isRequest;  // their records can be read and written one at a time
 using Kestrune::Soa::Common::Xml::MessageReader;
 using Kestrune::Soa::Common::Xml::RequestWriter;
@@ -229,6 +233,42 @@ void directRead(benchmark::State& state, Workload<Message> const& workload) {
     setBytes(state, built.text);
 }
 
+// The same read without the type known before: the root tells it (readAny).
+template <class Message>
+void directAny(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    MessageReader reader(limitsFor(built.text));
+    if (!std::holds_alternative<Message>(reader.readAny(built.text)))
+        note(workload.name + "/direct_any", "read as another type");
+    for (auto _ : state) {
+        AnyMessage const message = reader.readAny(built.text);
+        benchmark::DoNotOptimize(&message);
+    }
+    setBytes(state, built.text);
+}
+
+// The text refused in its last record, where the refusal's place and path
+// are built: against the direct read of the whole text, what an error's
+// place costs.
+template <class Message>
+void directRefused(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    std::string text = built.text;
+    text.insert(text.rfind("</ns1:inputs>"), "<ns1:refused/>");
+    std::string const path = "/" + workload.elementName + "/inputs[" + std::to_string(workload.records) + "]/refused";
+    MessageReader reader(limitsFor(text));
+    benchmark::IterationCount placed = 0;
+    for (auto _ : state) {
+        try {
+            reader.read<Message>(text);
+        } catch (DomException const& e) {
+            placed += e.path() == path;
+        }
+    }
+    if (placed != state.iterations()) note(workload.name + "/direct_refused", "not refused at " + path);
+    setBytes(state, text);
+}
+
 // Each record handed on as its element ends, read from a std::istream and
 // kept by nobody: the request of any size in the memory of one record. The
 // peak heap above what was held before (the stream's own copy of the text
@@ -345,6 +385,10 @@ Entry entry(Workload<Message> const& workload, bool large) {
         timed("parse", parse<Message>);
         timed("parse_bind", parseAndBind<Message>);
         timed("direct", directRead<Message>);
+        if (workload.name == "W1-small" || workload.name == "W1/1k") {
+            timed("direct_any", directAny<Message>);
+            if constexpr (isRequest<Message>) timed("direct_refused", directRefused<Message>);
+        }
         if constexpr (isRequest<Message>) {
             if (large) timed("direct_each_stream", directEachFromStream<Message>);
         }
