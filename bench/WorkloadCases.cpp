@@ -29,11 +29,11 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <streambuf>
+#include <string>
 #include <type_traits>
 #include <utility>
-#include <streambuf>
 #include <variant>
-#include <string>
 #include <vector>
 
 namespace kxsoa_bench {

@@ -5,7 +5,8 @@
 // found first depends on how far the parser has read). The text is then read
 // as each of the fifteen message types, through the tree and straight into
 // the message, which must end alike (the same message written back, or the
-// same DomException); and whatever a type accepts must write itself, read
+// same DomException), and as any type, which must end alike from the text and
+// from the tree; and whatever a type accepts must write itself, read
 // that text back and write exactly the same text again. Never a crash, a leak or
 // undefined behaviour. Build with the fuzz preset and run
 //   build/fuzz/tests/fuzz/fuzz_read_and_bind -max_total_time=60 -timeout=10 <corpus folder>
@@ -14,6 +15,9 @@
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
 #include "tools/ie/MessageTypes.h"
+#include "xml/AnyMessage.h"
+#include "xml/Message.h"
+#include "xml/MessageReader.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -24,6 +28,7 @@
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <variant>
 
 using namespace Kestrune::Soa::Common::Xml;
 using Kestrune::Soa::Common::Exceptions::DomException;
@@ -98,6 +103,16 @@ void describe(XMLNode const& node, std::string& out) {
 
 }  // namespace
 
+// What reading as any type gives: the message written back, or the refusal.
+template <class Read>
+std::string readAsAny(Read&& read, std::string const& rootName) {
+    try {
+        return std::visit([&](auto const& message) { return writeMessage(message, rootName); }, read());
+    } catch (DomException const& e) {
+        return "refused: " + e.getMessage();
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
     // The choices come from the end of the bytes, the text from the start,
     // so that a seed that is a document stays one.
@@ -143,6 +158,10 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
             // same object: parsed text is always writable, no exception expected.
             if (type.bind(XmlDocument::parse(written).root()).written != written) std::abort();
         }
+        // As any type, straight from the text and from the tree: alike.
+        if (readAsAny([&] { return MessageReader(limits).readAny(text); }, rootName) !=
+            readAsAny([&] { return parseAnyMessage(document.root()); }, rootName))
+            std::abort();
     } catch (DomException const& e) {
         fromStream = "refused";
     }
@@ -156,6 +175,8 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         } catch (DomException const& e) {
             if (e.getMessage() != treeRefusal) std::abort();
         }
+        if (readAsAny([&] { return MessageReader(limits).readAny(text); }, "r") != "refused: " + treeRefusal)
+            std::abort();
     }
     return 0;
 }
