@@ -25,7 +25,7 @@ XmlChild XmlChild::newText(std::vector<std::string>& list) {
     child.m_kind = Kind::Text;
     child.m_text = &list.back();
     child.m_list = &list;
-    child.m_entry = list.size();
+    child.m_entry = static_cast<std::uint32_t>(list.size());
     child.m_takeBack = [](void* of) noexcept { static_cast<std::vector<std::string>*>(of)->pop_back(); };
     return child;
 }
@@ -145,19 +145,24 @@ void XmlBinder::endElement() {
     if (m_depth == 0) {
         if (m_atRoot && open.m_type->probe != nullptr) Monitor::markEnd(*open.m_type->probe);
     } else if (m_depth == 1 && m_sink != nullptr && open.m_takeBack != nullptr) {
-        auto const counted = std::find_if(m_handedOn.begin(), m_handedOn.end(),
-                                          [&](auto const& list) { return list.first == open.m_list; });
-        if (counted == m_handedOn.end()) {
-            m_handedOn.emplace_back(open.m_list, 1);
-        } else {
-            ++counted->second;
-        }
-        struct TakeBack {
-            XmlChild const& entry;
-            ~TakeBack() { entry.m_takeBack(entry.m_list); }
-        } const takeBack{open};
-        m_sink(m_sinkContext, open.m_list);
+        handOn(open);
     }
+}
+
+// An entry of the element read, handed to the sink and taken off its list.
+void XmlBinder::handOn(XmlChild const& entry) {
+    auto const counted = std::find_if(m_handedOn.begin(), m_handedOn.end(),
+                                      [&](auto const& list) { return list.first == entry.m_list; });
+    if (counted == m_handedOn.end()) {
+        m_handedOn.emplace_back(entry.m_list, 1);
+    } else {
+        ++counted->second;
+    }
+    struct TakeBack {
+        XmlChild const& entry;
+        ~TakeBack() { entry.m_takeBack(entry.m_list); }
+    } const takeBack{entry};
+    m_sink(m_sinkContext, entry.m_list);
 }
 
 std::size_t XmlBinder::handedOn(void const* list) const noexcept {

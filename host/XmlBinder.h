@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -43,12 +44,14 @@ private:
     enum class Kind : unsigned char { Skipped, Text, Object };
 
     Kind m_kind = Kind::Skipped;
+    // A new entry's place in its list, from 1 (0 for the others), for the
+    // path of an error; of a list past 2^32 entries, modulo 2^32.
+    std::uint32_t m_entry = 0;
     std::string* m_text = nullptr;
     BaseObject* m_object = nullptr;
     XmlElementType const* m_type = nullptr;
     void* m_list = nullptr;                        // the list of a new entry
     void (*m_takeBack)(void* list) noexcept = nullptr;  // takes its last entry off it
-    std::size_t m_entry = 0;                            // a new entry's place in its list, from 1; 0 for the others
     std::string_view m_name;                            // the element's local name, once the binder has opened it
 };
 
@@ -120,6 +123,7 @@ private:
     void push(XmlChild const& child, std::string_view name);
     void takeBackOpenEntries() noexcept;
     void keepOpen(std::size_t outer, XmlElementStart const& element);
+    void handOn(XmlChild const& entry);
     void failed();
     void locate(Exceptions::DomException& error, XmlElementStart const& element) const;
     std::size_t handedOn(void const* list) const noexcept;
@@ -173,7 +177,7 @@ XmlChild XmlChild::newEntry(Entry const& entry, XmlElementType const& type, std:
     child.m_object = &HandleAccess::object(list.back());
     child.m_type = &type;
     child.m_list = &list;
-    child.m_entry = list.size();
+    child.m_entry = static_cast<std::uint32_t>(list.size());
     child.m_takeBack = [](void* of) noexcept { static_cast<std::vector<Entry>*>(of)->pop_back(); };
     return child;
 }

@@ -279,13 +279,10 @@ void XmlEventReader::startElement(xmlChar const* localName, xmlChar const* uri, 
         bytes += value.size();
     }
     charge(bytes);
-    XmlElementStart const element{name(localName),
-                                  name(uri),
-                                  m_attributes.data(),
-                                  count,
-                                  static_cast<std::uint32_t>(xmlSAX2GetLineNumber(m_context)),
-                                  static_cast<std::uint32_t>(xmlSAX2GetColumnNumber(m_context)),
-                                  m_open.empty()};
+    XmlElementStart const element{name(localName), name(uri), m_attributes.data(), count,
+                                  // What xmlSAX2GetLineNumber and xmlSAX2GetColumnNumber give, read in place.
+                                  static_cast<std::uint32_t>(m_context->input->line),
+                                  static_cast<std::uint32_t>(m_context->input->col), m_open.empty()};
     m_open.push_back(element.name);
     m_rootSeen = true;
     m_handler->startElement(element);
