@@ -8,6 +8,7 @@
 #include "xml/TypeMembers.h"
 
 #include <array>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -85,7 +86,8 @@ DomException unknownRoot(std::string_view namespaceURI, std::string_view localNa
         message += " is in " + (namespaceURI.empty() ? "no namespace" : "namespace " + quoted(namespaceURI)) +
                    ", which is no message version's: ";
         for (Version const& known : versions)
-            add(std::string(known.name) + ' ' + quoted(known.namespaceURI), &known == &versions[1]);
+            add(std::string(known.name) + ' ' + quoted(known.namespaceURI),
+                &known == &versions[std::size(versions) - 1]);
     } else {
         message += " in namespace " + quoted(namespaceURI) + " names no " + version + " message type: ";
         std::string last;
