@@ -325,6 +325,7 @@ TEST(Tool, ConvertCarriesEveryRequestAndRecordToTheOtherVersionAndBack) {
         std::string arguments, input;
         int status;
         std::string error;
+        std::string out = "";
     };
     for (Case const& c : {
              Case{"convert --to 2007-06", newer, 1,
@@ -350,8 +351,10 @@ TEST(Tool, ConvertCarriesEveryRequestAndRecordToTheOtherVersionAndBack) {
                       "/ExportToApplicationInput)"},
              Case{"convert --to 2008-06 /no/such/file", "", 66,
                   "/no/such/file: cannot be read: No such file or directory"},
+             Case{"convert --to 2008-06", older, 74, "cannot write standard output: No space left on device",
+                  "/dev/full"},
          }) {
-        Outcome const run = tool(c.arguments, c.input);
+        Outcome const run = tool(c.arguments, c.input, c.out);
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_EQ(run.out, "") << c.arguments;
         EXPECT_EQ(run.err, "kxsoa-ie: " + c.error + '\n') << c.arguments;

@@ -171,8 +171,7 @@ int convert(Invocation const& in) {
         throw CannotWrite{std::string("cannot write standard output") +
                           (errno ? ": " + std::string(std::strerror(errno)) : "")};
     }
-    flushStandardOutput();
-    return success;
+    return success;  // main() flushes standard output
 }
 
 }  // namespace kxsoa_ie
