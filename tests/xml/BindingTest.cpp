@@ -265,6 +265,16 @@ TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
                                                       "><ServiceData><b:partialError/></ServiceData></m:s>");
               }),
               "Unexpected node name: partialError");
+    // A record refused in its middle is taken off the list again, the names
+    // it gained with it; the record before stays.
+    ExportToApplicationInput request;
+    XmlDocument const two =
+        XmlDocument::parse("<m:q" + declarations +
+                           "><m:inputs templateId='1'/><m:inputs templateId='2'><m:attributesToExport>"
+                           "n</m:attributesToExport><m:oops/></m:inputs></m:q>");
+    EXPECT_EQ(domExceptionMessage([&] { request.parse(two.root()); }), "Unexpected node name: oops");
+    ASSERT_EQ(request.getInputArray().size(), 1u);
+    EXPECT_EQ(request.getInputArray()[0].getTemplateId(), "1");
 }
 
 TEST(Binding, AttributeOnlyTypesIgnoreChildrenAndForeignAttributes) {

@@ -25,11 +25,12 @@ using Request = v08::ExportToApplicationInput;
 
 namespace {
 
-// Three records, each on a line of its own, each with two overrides.
+// Three records, each on a line of its own, each with two names and two overrides.
 std::string const request = [] {
     Request three;
     for (char const* id : {"a", "b", "c"}) {
         v08::ExportToApplicationInputData1 record("csv", "t", id);
+        record.setAttributesToExportArray({"n1", "n2"});
         record.addObjectTemplateOverride(v08::TemplateOverride("Item", "t", "o1"));
         record.addObjectTemplateOverride(v08::TemplateOverride("Item", "t", "o2"));
         three.addInput(record);
@@ -103,6 +104,10 @@ TEST(ErrorPlace, ARefusalOfTheTextHasThePathOfTheElementTheReaderWasIn) {
     std::string const refusal = refusalOf(broken);
     EXPECT_EQ(refusal,
               placedAsItSays(refusal.substr(0, refusal.find(" (line")), "/ExportToApplicationInput/inputs[2]"));
+    // In the text of the third record's second name.
+    std::string const inText = refusalOf(changed(request, ">n2<", 2, ">n&2<"));
+    EXPECT_EQ(inText, placedAsItSays(inText.substr(0, inText.find(" (line")),
+                                     "/ExportToApplicationInput/inputs[3]/attributesToExport[2]"));
     // The same after a refusal of a binding step in the first record, which
     // the text's own refusal goes before: the elements read after the first
     // refusal are no entries of a list any more, and have no number.
