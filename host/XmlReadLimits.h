@@ -34,6 +34,12 @@ struct XmlReadLimits {
     // instruction. An XmlStream refuses to write a token longer than its own
     // maxTokenBytes, by default this one, so what it writes reads back.
     std::size_t maxTokenBytes = std::size_t{16} * 1024 * 1024;
+    // Length in bytes of one name as written: an element or attribute name
+    // with its prefix and colon, or a processing instruction's target; and of
+    // a namespace URI as declared (references decoded). An XmlStream refuses
+    // to write a longer name or URI than its own maxNameBytes, by default
+    // this one.
+    std::size_t maxNameBytes = std::size_t{64} * 1024;
     // Memory the document's elements may need, per byte of its text in
     // UTF-8: each element counts as one node, each attribute as one
     // attribute record plus its value, and the character data as its bytes

@@ -32,6 +32,7 @@ DomException cannotStart() {
 }
 
 char const* const kRefused = "XML document refused";
+constexpr std::size_t kLongestReason = 200;
 char const* const kParseError = "XML parse error";
 
 }  // namespace
@@ -68,7 +69,8 @@ private:
     void* m_plainContext = nullptr;
 };
 
-XmlEventReader::XmlEventReader(XmlReadLimits const& limits) : m_limits(limits) {
+XmlEventReader::XmlEventReader(XmlReadLimits const& limits, std::size_t maxKeptBytes)
+    : m_limits(limits), m_maxKeptBytes(maxKeptBytes) {
     // libxml2 is initialised once per process, before any thread parses.
     static bool const initialised = [] {
         xmlInitParser();
@@ -105,31 +107,70 @@ void XmlEventReader::startContext() {
     handler.getParameterEntity = handler.getEntity;
 }
 
-// Ready for another document: libxml2's context reset, its dictionary of
-// names kept (unless it has grown large: then a context of its own).
-void XmlEventReader::restart() {
-    constexpr int kNamesKept = 16384;
-    if (xmlDictSize(m_context->dict) > kNamesKept) {
-        xmlFreeParserCtxt(m_context);
-        m_context = nullptr;
-        startContext();
-    } else {
+// After a document: libxml2's context reset, which releases the input, its
+// dictionary of names kept for the names the next document shares with this
+// one; unless what is kept has passed the bound, and goes.
+void XmlEventReader::finishDocument() noexcept {
+    {
         ErrorHandlers const quiet(this);
         xmlCtxtReset(m_context);
     }
+    // libxml2 keeps a copy of the last error, names included, in the context
+    // and in the thread's own; those of this document's errors go with it.
+    xmlCtxtResetLastError(m_context);
+    if (std::exchange(m_libxml2Erred, false)) xmlResetLastError();
+    m_input = nullptr;
+    m_handler = nullptr;
+    m_failure = nullptr;  // thrown by now, or never to be
+    if (keptBytes() <= m_maxKeptBytes) return;
+    xmlFreeParserCtxt(m_context);
+    m_context = nullptr;  // the next read starts a new one
+    m_names.release();
+    std::vector<XmlName>().swap(m_open);
+    std::vector<XmlEventAttribute>().swap(m_attributes);
+}
+
+std::size_t XmlEventReader::keptBytes() const noexcept {
+    std::size_t const own =
+        m_names.bytes() + m_open.capacity() * sizeof(XmlName) + m_attributes.capacity() * sizeof(XmlEventAttribute);
+    if (m_context == nullptr) return own;
+    auto count = [](int value) { return static_cast<std::size_t>(std::max(0, value)); };
+    // libxml2's dictionary: its strings, and its table taken at two slots of
+    // four words per name (the table itself is not exposed).
+    std::size_t const dictionary =
+        xmlDictGetUsage(m_context->dict) + 8 * sizeof(void*) * count(xmlDictSize(m_context->dict));
+    // The context's stacks, as grown by the deepest nesting, the most
+    // attributes and the most namespaces in scope met so far.
+    std::size_t const stacks = sizeof(void*) * (count(m_context->nodeMax) + count(m_context->inputMax) +
+                                                count(m_context->maxatts) + 2 * count(m_context->nsMax)) +
+                               (3 * sizeof(void*) + sizeof(int)) * count(m_context->nameMax) +
+                               sizeof(int) * (count(m_context->spaceMax) + count(m_context->maxatts));
+    return own + dictionary + stacks;
+}
+
+XmlEventReader::~XmlEventReader() { xmlFreeParserCtxt(m_context); }
+
+void XmlEventReader::read(TextInput& input, XmlEventHandler& handler) {
+    if (m_reading) {
+        throw DomException(
+            "XmlReader: a read was started while this reader is reading (from one of its own handlers); a reader "
+            "reads one document at a time: read the inner document with a reader of its own");
+    }
+    if (m_context == nullptr) startContext();
     m_failure = nullptr;
     m_names.clear();
     m_open.clear();
     m_rootSeen = false;
     m_treeBytes = 0;
     m_treeBytesAllowed = kFreeTreeBytes;
-}
-
-XmlEventReader::~XmlEventReader() { xmlFreeParserCtxt(m_context); }
-
-void XmlEventReader::read(TextInput& input, XmlEventHandler& handler) {
-    if (m_used) restart();
-    m_used = true;
+    struct Reading {
+        XmlEventReader& reader;
+        explicit Reading(XmlEventReader& r) : reader(r) { reader.m_reading = true; }
+        ~Reading() {
+            reader.finishDocument();
+            reader.m_reading = false;
+        }
+    } const reading(*this);
     ErrorHandlers const errorHandlers(this);
     m_context->userData = this;
     m_input = &input;
@@ -210,6 +251,24 @@ XmlName XmlEventReader::name(xmlChar const* text) {
     return {view, number};
 }
 
+// Names and namespace URIs are held by libxml2's dictionary for the whole
+// read (and longer, when the reader is kept): their length has a limit of
+// its own.
+void XmlEventReader::checkNameLength(xmlChar const* prefix, xmlChar const* local) const {
+    std::size_t const length = (prefix == nullptr ? 0 : std::strlen(chars(prefix)) + 1) + std::strlen(chars(local));
+    if (length <= m_limits.maxNameBytes) return;
+    throw errorAt(kRefused, here(),
+                  "a name is longer than XmlReadLimits::maxNameBytes (" + std::to_string(m_limits.maxNameBytes) +
+                      " bytes)");
+}
+
+void XmlEventReader::checkURILength(xmlChar const* uri) const {
+    if (uri == nullptr || std::strlen(chars(uri)) <= m_limits.maxNameBytes) return;
+    throw errorAt(kRefused, here(),
+                  "a namespace URI is longer than XmlReadLimits::maxNameBytes (" +
+                      std::to_string(m_limits.maxNameBytes) + " bytes)");
+}
+
 // Counts what the elements need, refusing a document that needs more than
 // its text allows.
 void XmlEventReader::charge(std::size_t bytes) {
@@ -233,21 +292,29 @@ int XmlEventReader::pull(char* buffer, int size) {
     return static_cast<int>(m_input->read(buffer, static_cast<std::size_t>(size)));
 }
 
-void XmlEventReader::startElement(xmlChar const* localName, xmlChar const* uri, int namespaceCount,
-                                  xmlChar const** namespaces, int attributeCount, xmlChar const** attributes) {
+void XmlEventReader::startElement(xmlChar const* localName, xmlChar const* prefix, xmlChar const* uri,
+                                  int namespaceCount, xmlChar const** namespaces, int attributeCount,
+                                  xmlChar const** attributes) {
     if (m_open.size() >= m_limits.maxDepth) {
         throw errorAt(kRefused, here(),
                       "elements are nested deeper than XmlReadLimits::maxDepth (" + std::to_string(m_limits.maxDepth) +
                           " levels)");
     }
+    checkNameLength(prefix, localName);
     // Declared prefixes and namespace names are names of the document too,
     // whether any element uses them or not.
-    for (int i = 0; i < 2 * namespaceCount; ++i) name(namespaces[i]);
+    for (int i = 0; i < namespaceCount; ++i) {
+        if (namespaces[2 * i] != nullptr) checkNameLength(reinterpret_cast<xmlChar const*>("xmlns"), namespaces[2 * i]);
+        checkURILength(namespaces[2 * i + 1]);
+        name(namespaces[2 * i]);
+        name(namespaces[2 * i + 1]);
+    }
     std::size_t const count = static_cast<std::size_t>(attributeCount);
     std::size_t bytes = sizeof(XMLNode) + count * sizeof(XMLAttribute);
     m_attributes.resize(count);
     // Five pointers per attribute: local name, prefix, URI, value, end of value.
     for (std::size_t i = 0; i < count; ++i, attributes += 5) {
+        checkNameLength(attributes[1], attributes[0]);
         name(attributes[1]);
         std::string_view const value(chars(attributes[3]), static_cast<std::size_t>(attributes[4] - attributes[3]));
         m_attributes[i] = XmlEventAttribute{name(attributes[0]), name(attributes[2]), value};
@@ -277,13 +344,13 @@ int XmlEventReader::onRead(void* context, char* buffer, int size) {
     }
 }
 
-void XmlEventReader::onStartElement(void* context, xmlChar const* localName, xmlChar const* /*prefix*/,
+void XmlEventReader::onStartElement(void* context, xmlChar const* localName, xmlChar const* prefix,
                                     xmlChar const* uri, int namespaceCount, xmlChar const** namespaces,
                                     int attributeCount, int /*defaultedCount*/, xmlChar const** attributes) {
     XmlEventReader& reader = self(context);
     if (reader.m_failure) return;
     try {
-        reader.startElement(localName, uri, namespaceCount, namespaces, attributeCount, attributes);
+        reader.startElement(localName, prefix, uri, namespaceCount, namespaces, attributeCount, attributes);
     } catch (...) {
         reader.fail(std::current_exception(), Halt::Stop);
     }
@@ -319,6 +386,7 @@ void XmlEventReader::onProcessingInstruction(void* context, xmlChar const* targe
     XmlEventReader& reader = self(context);
     if (reader.m_failure) return;
     try {
+        reader.checkNameLength(nullptr, target);
         reader.name(target);
     } catch (...) {
         reader.fail(std::current_exception(), Halt::Stop);
@@ -340,7 +408,15 @@ std::string XmlEventReader::prematureEnd(xmlError const& error) const {
         m_input->ended() && input != nullptr && input->cur != nullptr && input->cur >= input->end;
     if (!allParsed) return {};
     if (!m_rootSeen) return "the document ends before its root element is complete";
-    if (error.code == XML_ERR_GT_REQUIRED) return "the document ends inside a start tag";
+    // A tag that does not match its element is that, wherever it is.
+    if (error.code == XML_ERR_TAG_NAME_MISMATCH) return {};
+    if (error.code == XML_ERR_GT_REQUIRED) {
+        // The tag that the text ends in is the last one begun.
+        std::string_view const window(chars(input->base), static_cast<std::size_t>(input->end - input->base));
+        std::size_t const open = window.rfind('<');
+        bool const endTag = open != std::string_view::npos && open + 1 < window.size() && window[open + 1] == '/';
+        return endTag ? "the document ends inside an end tag" : "the document ends inside a start tag";
+    }
     if (!m_open.empty()) {
         return "the document ends before element '" + std::string(m_open.back().text) + "' is closed";
     }
@@ -353,6 +429,12 @@ void XmlEventReader::parseError(xmlError const& error, Halt halt) {
         reason = error.message != nullptr ? error.message : "unknown error";
         std::replace(reason.begin(), reason.end(), '\n', ' ');
         while (!reason.empty() && reason.back() == ' ') reason.pop_back();
+        // libxml2 quotes names whole; a message stays one that a person reads.
+        if (reason.size() > kLongestReason) {
+            std::size_t cut = kLongestReason;
+            while (cut > 0 && (static_cast<unsigned char>(reason[cut]) & 0xC0) == 0x80) --cut;  // a character whole
+            reason.replace(cut, std::string::npos, "...");
+        }
     }
     // An error reported without the parser's place is placed where the parser is.
     TextPlace const place = error.line <= 0 ? here()
@@ -363,6 +445,7 @@ void XmlEventReader::parseError(xmlError const& error, Halt halt) {
 
 void XmlEventReader::onError(void* context, xmlError* error) {
     XmlEventReader& reader = self(context);
+    reader.m_libxml2Erred = true;
     // A namespace name that is not a URI is reported at error level, but
     // under a warning's code: well-formedness does not ask for one, and
     // namespace names are only ever compared as strings.
@@ -380,6 +463,7 @@ void XmlEventReader::onError(void* context, xmlError* error) {
 // The few messages libxml2 writes without any structure; each one is a refusal.
 void XmlEventReader::onPlainError(void* context, char const* format, ...) {
     XmlEventReader& reader = self(context);
+    reader.m_libxml2Erred = true;
     if (reader.m_failure || reader.m_context == nullptr) return;
     char message[256];
     std::va_list arguments;

@@ -22,7 +22,7 @@ namespace Kestrune::Soa::Common::Xml::Reader {
 
 class XmlEventReader {
 public:
-    explicit XmlEventReader(XmlReadLimits const& limits);
+    XmlEventReader(XmlReadLimits const& limits, std::size_t maxKeptBytes);
     XmlEventReader(XmlEventReader const&) = delete;
     XmlEventReader& operator=(XmlEventReader const&) = delete;
     ~XmlEventReader();
@@ -31,8 +31,16 @@ public:
     // to `handler`. The first failure (a refusal, a syntax error, an
     // exception of the handler) stops the parser and is thrown once control
     // is back here; a DomException names the line and column. May be called
-    // again for the next document: the parser's context is kept.
+    // again for the next document: the parser's context is kept, unless what
+    // it holds has passed maxKeptBytes. A read started while one is in
+    // progress (from a handler) is refused at once and changes nothing.
     void read(TextInput& input, XmlEventHandler& handler);
+
+    // Memory held from one document to the next beyond a fresh reader's: the
+    // parser's dictionary of names and its tables, and the reader's own.
+    std::size_t keptBytes() const noexcept;
+    void setMaxKeptBytes(std::size_t bytes) noexcept { m_maxKeptBytes = bytes; }
+    std::size_t maxKeptBytes() const noexcept { return m_maxKeptBytes; }
 
 private:
     // What the elements may need before XmlReadLimits::maxTreeBytesPerByte applies.
@@ -41,14 +49,17 @@ private:
     class ErrorHandlers;
 
     void startContext();
-    void restart();
+    void finishDocument() noexcept;
     void fail(std::exception_ptr failure, Halt halt) noexcept;
     void refuse(char const* reason) noexcept;
     TextPlace here() const;
     XmlName name(unsigned char const* text);
+    void checkNameLength(unsigned char const* prefix, unsigned char const* local) const;
+    void checkURILength(unsigned char const* uri) const;
     void charge(std::size_t bytes);
     int pull(char* buffer, int size);
-    void startElement(unsigned char const* localName, unsigned char const* uri, int namespaceCount,
+    void startElement(unsigned char const* localName, unsigned char const* prefix, unsigned char const* uri,
+                      int namespaceCount,
                       unsigned char const** namespaces, int attributeCount, unsigned char const** attributes);
     void parseError(_xmlError const& error, Halt halt);
     std::string prematureEnd(_xmlError const& error) const;
@@ -76,7 +87,9 @@ private:
     std::vector<XmlName> m_open;  // names of the open elements, outermost first
     std::vector<XmlEventAttribute> m_attributes;
     bool m_rootSeen = false;
-    bool m_used = false;  // a document was read before
+    bool m_reading = false;  // a read is in progress
+    bool m_libxml2Erred = false;  // libxml2 reported an error (and keeps its copy) during this read
+    std::size_t m_maxKeptBytes;
     std::size_t m_treeBytes = 0;  // what the elements need so far, as XmlReadLimits::maxTreeBytesPerByte counts
     std::size_t m_treeBytesAllowed = kFreeTreeBytes;  // by the text read when last looked at
 };

@@ -37,6 +37,15 @@ public:
 
     std::size_t size() const noexcept { return m_size; }
 
+    // The memory the table holds.
+    std::size_t bytes() const noexcept { return m_slots.capacity() * sizeof(Name); }
+
+    // Forgets every name and gives all its room back.
+    void release() noexcept {
+        std::vector<Name>().swap(m_slots);
+        m_size = 0;
+    }
+
     // Forgets every name; a large table gives its room back.
     void clear() noexcept {
         if (m_slots.size() > 1024) {

@@ -182,7 +182,10 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
         {"undeclared entity", "<a>&e;</a>", {}, parseError + "line 1, column 7: Entity 'e' not defined"},
         {"invalid UTF-8", "<a>caf\xC3</a>", {}, parseError + "line 1, column 7: Input is not proper UTF-8..."},
         {"mismatched end tag", "<a><b></a></b>", {},
-         parseError + "line 1, column 11: Opening and ending tag mismatch..."},
+         parseError + "line 1, column 11: Opening and ending tag mismatch: b line 1 and a"},
+        {"mismatched end tag at the very end", "<a><b></a>", {},
+         parseError + "line 1, column 11: Opening and ending tag mismatch: b line 1 and a"},
+        {"cut in an end tag", "<a><b></b", {}, parseError + "line 1, column 10: the document ends inside an end tag"},
     });
 }
 
@@ -338,8 +341,9 @@ TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreInEveryFormNaming
         std::string where;  // the text at which the refusal is placed
         std::string reason;
     };
-    XmlReadLimits depth, attributes, names, tokens;
+    XmlReadLimits depth, attributes, names, tokens, nameBytes;
     depth.maxDepth = 3;
+    nameBytes.maxNameBytes = 40;
     attributes.maxAttributes = 3;
     // Room for the longest XML declaration of the forms, which is a token too.
     tokens.maxTokenBytes = 40;
@@ -354,6 +358,7 @@ TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreInEveryFormNaming
     std::string const token =
         "a token (text, attribute value, comment, CDATA section or processing instruction) is longer than "
         "XmlReadLimits::maxTokenBytes (40 bytes)";
+    std::string const name = "a name is longer than XmlReadLimits::maxNameBytes (40 bytes)";
     Limit const cases[] = {
         {"bytes", "<r>ab</r >", "<r>abc</r >", {}, ">",  // the last ">", which the limit cuts off
          "the XML text is larger than XmlReadLimits::maxBytes (...)"},  // the size of the form's text
@@ -375,6 +380,16 @@ TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreInEveryFormNaming
          "]>", token},
         {"processing instruction", "<r><?t " + a39.substr(1) + "?></r>", "<r><?t " + a39 + "?></r>", tokens, "a?",
          token},
+        // Names as written, a prefix and its colon included.
+        {"element name", "<r>\n<p:" + a39.substr(1) + " xmlns:p='u'/></r>", "<r>\n<p:" + a39 + " xmlns:p='u'/></r>",
+         nameBytes, "/></r>", name},
+        {"attribute name", "<r " + a39 + "b='1'/>", "<r " + a39 + "bc='1'/>", nameBytes, "/>", name},
+        {"declared prefix", "<r xmlns:" + a39.substr(5) + "='u'/>", "<r xmlns:" + a39.substr(4) + "='u'/>",
+         nameBytes, "/>", name},
+        {"processing instruction's target", "<r><?" + a39 + "b?></r>", "<r><?" + a39 + "bc?></r>", nameBytes,
+         "</r>", name},
+        {"namespace URI, references decoded", "<r xmlns='&amp;" + a39 + "'/>", "<r xmlns='&amp;" + a39 + "b'/>",
+         nameBytes, "/>", "a namespace URI is longer than XmlReadLimits::maxNameBytes (40 bytes)"},
     };
     // Each case as it is, and after comments and spaces that bring what
     // passes the limit to every place around the end of the parser's first

@@ -1,3 +1,5 @@
+#include "support/HeapInUse.h"
+
 #include "host/DomException.h"
 #include "host/XMLNode.h"
 #include "host/XmlDocument.h"
@@ -7,6 +9,7 @@
 #include <libxml/xmlerror.h>
 
 #include <sstream>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -122,6 +125,120 @@ TEST(XmlReaderTest, EachDocumentCountsItsOwnNames) {
         eventsOfText(reader, withNames(names));
         EXPECT_THROW(eventsOfText(reader, withNames(names + 1)), DomException) << names;
     }
+}
+
+// Counts the events and allocates nothing, so that the heap in use is the
+// reader's own.
+struct Counter : XmlEventHandler {
+    std::size_t events = 0;
+    void startElement(XmlElementStart const&) override { ++events; }
+    void characters(std::string_view) override {}
+    void endElement() override { ++events; }
+};
+
+// The outcome of one read: its events counted, or its refusal.
+std::string outcomeOf(XmlReader& reader, std::string const& xml) {
+    Counter counter;
+    try {
+        reader.read(xml, counter);
+    } catch (DomException const& e) {
+        return e.getMessage();
+    }
+    return std::to_string(counter.events) + " events";
+}
+
+// Documents that leave much with the parser (long distinct names and URIs,
+// read or refused) change nothing that follows, and what the reader keeps
+// after each stays within its bound.
+TEST(XmlReaderTest, WhatAReusedReaderKeepsIsBoundedAndChangesNoOutcome) {
+    XmlReadLimits limits;
+    limits.maxBytes = std::size_t{1} << 20;
+    limits.maxNameBytes = 600 * 1000;
+    auto const longName = [](int i) { return "n" + std::to_string(i) + std::string(500 * 1000, 'x'); };
+    std::vector<std::string> sequence;
+    for (int i = 0; i < 8; ++i) {
+        sequence.push_back("<r " + longName(i) + "='1'><e/></r>");            // read
+        sequence.push_back("<" + longName(100 + i) + ">");                    // refused: not closed
+        sequence.push_back("<r xmlns:z='urn:" + longName(200 + i) + "'/>");  // read
+        // over the name limit
+        sequence.push_back("<r><" + longName(300 + i) + "x" + std::string(200 * 1000, 'y') + "/></r>");
+        sequence.push_back("<r a='1'><b/></r>");
+    }
+    std::size_t const base = kxsoa_test::heapInUse();
+    XmlReader reader(limits);
+    // A fresh reader's memory, after a refusal too (libxml2 makes a thread's
+    // error state at the first).
+    EXPECT_EQ(outcomeOf(reader, "<r>"),
+              "XML parse error at line 1, column 4: the document ends before element 'r' is closed");
+    EXPECT_EQ(outcomeOf(reader, "<r a='1'><b/></r>"), "4 events");
+    // libxml2's own per-thread state moves by a few kilobytes from error to error.
+    std::size_t const fresh = kxsoa_test::heapInUse() - base + 16 * 1024;
+    for (std::string const& xml : sequence) {
+        XmlReader once(limits);
+        std::string const expected = outcomeOf(once, xml);
+        EXPECT_EQ(outcomeOf(reader, xml), expected) << xml.substr(0, 40);
+        EXPECT_LE(reader.keptBytes(), reader.maxKeptBytes());
+        EXPECT_LE(kxsoa_test::heapInUse() - base, fresh + XmlReader::kDefaultMaxKeptBytes) << xml.substr(0, 40);
+    }
+    // Nothing kept at all: after each document the reader is a fresh one.
+    reader.setMaxKeptBytes(0);
+    EXPECT_EQ(outcomeOf(reader, sequence[0]), "4 events");
+    EXPECT_LE(kxsoa_test::heapInUse() - base, fresh);
+}
+
+// A read started from a handler of the same reader is refused before it
+// changes anything: the outer read fails with that refusal, or, when the
+// handler goes on, ends whole; the reader then reads on as before. A
+// moved-from reader refuses to read.
+TEST(XmlReaderTest, AReaderReadsOneDocumentAtATime) {
+    std::string const reentered =
+        "XmlReader: a read was started while this reader is reading (from one of its own handlers); a reader reads "
+        "one document at a time: read the inner document with a reader of its own";
+    XmlReader reader;
+    struct Reentering : Recorder {
+        XmlReader* reader = nullptr;
+        bool goOn = false;
+        std::vector<std::string> inner;
+        void startElement(XmlElementStart const& e) override {
+            Recorder::startElement(e);
+            Recorder innerRecorder;
+            try {
+                reader->read("<inner/>", innerRecorder);
+            } catch (DomException const& refusal) {
+                inner.push_back(refusal.getMessage());
+                if (!goOn) throw;
+            }
+        }
+    };
+    for (bool const goOn : {false, true}) {
+        Reentering handler;
+        handler.reader = &reader;
+        handler.goOn = goOn;
+        if (goOn) {
+            reader.read(documents[1], handler);
+            EXPECT_EQ(handler.lines, eventsOfTree(documents[1]));
+            EXPECT_EQ(handler.inner, std::vector<std::string>(3, reentered));
+        } else {
+            try {
+                reader.read(documents[1], handler);
+                ADD_FAILURE() << "the outer read succeeded";
+            } catch (DomException const& e) {
+                EXPECT_EQ(e.getMessage(), reentered);
+            }
+        }
+        EXPECT_EQ(eventsOfText(reader, documents[0]), eventsOfTree(documents[0]));
+    }
+
+    XmlReader moved(std::move(reader));
+    try {
+        eventsOfText(reader, documents[2]);
+        ADD_FAILURE() << "a moved-from reader read";
+    } catch (DomException const& e) {
+        EXPECT_EQ(e.getMessage(), "XmlReader: this reader was moved from; read with the reader it was moved to");
+    }
+    EXPECT_EQ(eventsOfText(moved, documents[2]), eventsOfTree(documents[2]));
+    reader = std::move(moved);
+    EXPECT_EQ(eventsOfText(reader, documents[2]), eventsOfTree(documents[2]));
 }
 
 }  // namespace
