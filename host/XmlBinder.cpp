@@ -2,6 +2,8 @@
 
 #include "host/Monitor.h"
 
+#include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -16,22 +18,41 @@ XmlChild XmlChild::inPlace(BaseObject& object, XmlElementType const& type) noexc
     return child;
 }
 
-XmlChild XmlChild::newText(std::vector<std::string>& list) {
-    Detail::makeRoom(list);
+std::size_t XmlListRoom::forNewList(XmlElementType const* type) const noexcept {
+    for (Slot const& slot : m_slots)
+        if (slot.type == type) return slot.entries;
+    return 0;
+}
+
+void XmlListRoom::reached(XmlElementType const* type, std::size_t entries) {
+    entries = std::min(entries, kMostEntries);
+    for (Slot& slot : m_slots) {
+        if (slot.type == type) {
+            slot.entries = entries;
+            return;
+        }
+    }
+    m_slots.push_back(Slot{type, entries});
+}
+
+XmlChild XmlChild::newText(std::vector<std::string>& list, XmlListRoom const& room) {
+    if (list.capacity() == 0) list.reserve(room.forNewList(nullptr));
     list.emplace_back();
     XmlChild child;
     child.m_kind = Kind::Text;
     child.m_text = &list.back();
     child.m_list = &list;
+    child.m_entries = list.size();
     child.m_takeBack = [](void* of) noexcept { static_cast<std::vector<std::string>*>(of)->pop_back(); };
     return child;
 }
 
 void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options const& options) {
-    abandon();
+    takeBackOpenEntries();
     m_element = XmlChild::inPlace(object, type);
     m_options = options;
     m_failure = nullptr;
+    m_probe = nullptr;
 }
 
 Exceptions::DomException wrongRootNamespace(std::string_view name, std::string_view actual, std::string_view expected,
@@ -42,8 +63,38 @@ Exceptions::DomException wrongRootNamespace(std::string_view name, std::string_v
                                     line);
 }
 
-void XmlBinder::throwIfFailed() {
+namespace {
+
+std::int64_t now() noexcept {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+void XmlBinder::finish() {
+    takeBackOpenEntries();
+    if (std::string const* const probe = std::exchange(m_probe, nullptr)) {
+        if (m_failure) {
+            Monitor::markStart(*probe);
+            Monitor::markAbandoned(*probe);
+        } else {
+            Monitor::markCompleted(*probe, static_cast<std::uint64_t>(std::max<std::int64_t>(m_ended - m_started, 0)));
+        }
+    }
     if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
+}
+
+void XmlBinder::abandon() noexcept {
+    takeBackOpenEntries();
+    m_probe = nullptr;
+    m_failure = nullptr;
+}
+
+void XmlBinder::release() noexcept {
+    std::vector<XmlChild>().swap(m_frames);
+    m_depth = 0;
+    m_room = XmlListRoom();
 }
 
 void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* context) noexcept {
@@ -51,7 +102,7 @@ void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* con
     m_sinkContext = context;
 }
 
-void XmlBinder::abandon() noexcept {
+void XmlBinder::takeBackOpenEntries() noexcept {
     for (; m_depth > 0; --m_depth) {
         XmlChild const& open = m_frames[m_depth - 1];
         if (open.m_takeBack != nullptr) open.m_takeBack(open.m_list);
@@ -71,19 +122,20 @@ void XmlBinder::startElement(XmlElementStart const& element) {
                 throw wrongRootNamespace(element.name.text, element.namespaceURI.text, m_options.rootNamespace,
                                          element.line);
             }
-            m_atRoot = element.root;
             push(m_element);
-            if (m_atRoot && m_element.m_type->probe != nullptr) Monitor::markStart(*m_element.m_type->probe);
+            if (element.root && m_element.m_type->probe != nullptr) {
+                m_probe = m_element.m_type->probe;
+                m_started = now();
+            }
         } else {
             XmlChild const& parent = m_frames[m_depth - 1];
-            push(parent.m_kind == XmlChild::Kind::Object ? parent.m_type->child(*parent.m_object, element)
+            push(parent.m_kind == XmlChild::Kind::Object ? parent.m_type->child(*parent.m_object, element, m_room)
                                                           : XmlChild::skipped());
         }
         XmlChild const& open = m_frames[m_depth - 1];
         if (open.m_kind == XmlChild::Kind::Object) open.m_type->start(*open.m_object, element);
     } catch (...) {
-        abandon();
-        if (!m_options.deferFailures) throw;
+        takeBackOpenEntries();
         m_failure = std::current_exception();
     }
 }
@@ -97,8 +149,9 @@ void XmlBinder::characters(std::string_view text) {
 void XmlBinder::endElement() {
     if (m_failure) return;
     XmlChild const& open = m_frames[--m_depth];
+    if (open.m_list != nullptr) m_room.reached(open.m_type, open.m_entries);
     if (m_depth == 0) {
-        if (m_atRoot && open.m_type->probe != nullptr) Monitor::markEnd(*open.m_type->probe);
+        m_ended = now();
     } else if (m_depth == 1 && m_sink != nullptr && open.m_takeBack != nullptr) {
         struct TakeBack {
             XmlChild const& entry;
@@ -112,6 +165,7 @@ void readTree(XMLNode const& node, BaseObject& object, XmlElementType const& typ
     XmlBinder binder;
     binder.readInto(object, type);
     walk(node, binder);
+    binder.finish();
 }
 
 }  // namespace Kestrune::Soa::Common::Xml

@@ -46,12 +46,13 @@ void forEachMember(Table const& table, Step&& step) {
 
 // Opens `child` with `member` when the names are equal (exactly, case included).
 template <class Impl, class Member>
-bool openIfNamed(Impl& self, Member const& member, XmlElementStart const& child, XmlChild& opened) {
+bool openIfNamed(Impl& self, Member const& member, XmlElementStart const& child, XmlListRoom const& room,
+                 XmlChild& opened) {
     if constexpr (Member::isAttribute) {
         return false;
     } else {
         if (child.name.text != member.xmlName) return false;
-        opened = member.open(self);
+        opened = member.open(self, room);
         return true;
     }
 }
@@ -145,14 +146,15 @@ struct Reading {
         }
     }
 
-    static XmlChild child(BaseObject& object, XmlElementStart const& element) {
+    static XmlChild child(BaseObject& object, XmlElementStart const& element, XmlListRoom const& room) {
         if constexpr (isAttributeOnly<decltype(Members::table)>) {
             return XmlChild::skipped();
         } else {
             Impl& self = static_cast<Impl&>(object);
             XmlChild opened;
             bool const found = std::apply(
-                [&](auto const&... member) { return (openIfNamed(self, member, element, opened) || ...); }, table);
+                [&](auto const&... member) { return (openIfNamed(self, member, element, room, opened) || ...); },
+                table);
             if (!found) {
                 throw Exceptions::DomException("Unexpected node name: " + std::string(element.name.text),
                                                element.line);

@@ -2,6 +2,7 @@
 // tree: the same values, errors, probes and allocations, for every type.
 
 #include "support/CountingMemoryManager.h"
+#include "support/HeapInUse.h"
 #include "support/ProbeRecorder.h"
 #include "tools/ie/MessageTypes.h"
 
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -64,8 +66,8 @@ void expectAlike(MessageType const& type, std::string const& text, std::string c
     });
     Outcome const direct = outcomeOf([&] { return type.read(text, rootName, limits); });
     EXPECT_EQ(direct.result, tree.result) << type.fullName() << " from " << what;
-    if (tree.result.rfind("refused: XML", 0) == 0) return;  // the tree never bound: no probe, no object
     EXPECT_EQ(direct.probes, tree.probes) << type.fullName() << " from " << what;
+    if (tree.result.rfind("refused: XML", 0) == 0) return;  // the tree never bound: no object
     EXPECT_EQ(direct.allocations, tree.allocations) << type.fullName() << " from " << what;
 }
 
@@ -113,6 +115,103 @@ TEST(DirectRead, RecordsOneAtATimeAsTheyEndAndNoneKept) {
         EXPECT_EQ(e.getMessage(), "Unexpected node name: oops");
     }
     EXPECT_EQ(ids, (std::vector<std::string>{"0", "1"}));
+}
+
+v08::ExportToApplicationInput requestOf(int records, int entriesPerList) {
+    v08::ExportToApplicationInput request;
+    for (int r = 0; r < records; ++r) {
+        v08::ExportToApplicationInputData1 record("csv", "t", std::to_string(r));
+        for (int e = 0; e < entriesPerList; ++e) {
+            record.addObjectsToExport(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject("o" + std::to_string(e)));
+            record.addAttributesToExport("a");
+            record.addObjectTemplateOverride(v08::TemplateOverride("b", "t", "i"));
+        }
+        request.addInput(record);
+    }
+    return request;
+}
+
+// A message read straight from its text takes no more memory than its tree
+// may (XmlReadLimits::maxTreeBytesPerByte), whatever the reader read before:
+// lists of 64 entries in one message leave no room reserved for the next.
+TEST(DirectRead, AMessageTakesTheMemoryOfItsOwnShapeWhateverCameBefore) {
+    std::string const wide = Kestrune::Soa::Common::Xml::writeMessage(requestOf(1, 64), "request");
+    std::string const narrow = Kestrune::Soa::Common::Xml::writeMessage(requestOf(100000, 1), "request");
+    XmlReadLimits const limits;
+    MessageReader reader(limits);
+    EXPECT_EQ(reader.read<v08::ExportToApplicationInput>(wide).getInputArray().size(), 1u);
+    std::size_t const before = kxsoa_test::heapInUse();
+    v08::ExportToApplicationInput const read = reader.read<v08::ExportToApplicationInput>(narrow);
+    std::size_t const held = kxsoa_test::heapInUse() - before;
+    EXPECT_EQ(read.getInputArray().size(), 100000u);
+    EXPECT_LE(held, limits.maxTreeBytesPerByte * narrow.size() + 64 * 1024)
+        << static_cast<double>(held) / static_cast<double>(narrow.size()) << " bytes per byte";
+}
+
+void keepTemplateId(std::vector<std::string>& ids, v08::ExportToApplicationInputData1 const& record) {
+    ids.push_back(record.getTemplateId());
+}
+std::vector<std::string> functionIds;
+void keepInFunctionIds(v08::ExportToApplicationInputData1 const& record) { keepTemplateId(functionIds, record); }
+
+// readEach takes any callable: a lambda (const or not), a std::function
+// (const or not), a function and a pointer to one.
+TEST(DirectRead, RecordsGoToAnyCallable) {
+    std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(requestOf(2, 0), "request");
+    std::vector<std::string> const expected{"0", "1"};
+    MessageReader reader;
+    std::vector<std::string> ids;
+    auto const constLambda = [&ids](v08::ExportToApplicationInputData1 const& r) { keepTemplateId(ids, r); };
+    std::function<void(v08::ExportToApplicationInputData1 const&)> const constFunction = constLambda;
+    std::function<void(v08::ExportToApplicationInputData1 const&)> function = constLambda;
+    reader.readEach<v08::ExportToApplicationInput>(xml, constLambda);
+    reader.readEach<v08::ExportToApplicationInput>(xml, constFunction);
+    reader.readEach<v08::ExportToApplicationInput>(xml, function);
+    reader.readEach<v08::ExportToApplicationInput>(xml, [&ids](auto const& r) mutable { keepTemplateId(ids, r); });
+    EXPECT_EQ(ids, (std::vector<std::string>{"0", "1", "0", "1", "0", "1", "0", "1"}));
+    reader.readEach<v08::ExportToApplicationInput>(xml, keepInFunctionIds);
+    reader.readEach<v08::ExportToApplicationInput>(xml, &keepInFunctionIds);
+    EXPECT_EQ(functionIds, (std::vector<std::string>{"0", "1", "0", "1"}));
+}
+
+// A read started from a readEach callback of the same reader is refused
+// before it changes anything: the outer read fails with the refusal, or,
+// when the callback goes on, ends whole, each record handed on.
+TEST(DirectRead, AReaderReadsOneMessageAtATime) {
+    std::string const reentered =
+        "MessageReader: a read was started while this reader is reading (from its own callback); a reader reads "
+        "one message at a time: read the inner message with a reader of its own";
+    std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(requestOf(3, 1), "request");
+    MessageReader reader;
+    for (int inner = 0; inner < 2; ++inner) {
+        for (bool const goOn : {false, true}) {
+            std::vector<std::string> ids, refusals;
+            auto const onRecord = [&](v08::ExportToApplicationInputData1 const& record) {
+                ids.push_back(record.getTemplateId());
+                try {
+                    if (inner == 0) {
+                        reader.read<v08::ExportToApplicationInput>(xml);
+                    } else {
+                        reader.readEach<v08::ExportToApplicationInput>(xml, [](auto const&) {});
+                    }
+                } catch (DomException const& e) {
+                    refusals.push_back(e.getMessage());
+                    if (!goOn) throw;
+                }
+            };
+            std::string outcome = "read";
+            try {
+                reader.readEach<v08::ExportToApplicationInput>(xml, onRecord);
+            } catch (DomException const& e) {
+                outcome = e.getMessage();
+            }
+            EXPECT_EQ(outcome, goOn ? "read" : reentered) << inner;
+            EXPECT_EQ(ids, goOn ? (std::vector<std::string>{"0", "1", "2"}) : std::vector<std::string>{"0"});
+            EXPECT_EQ(refusals, std::vector<std::string>(ids.size(), reentered));
+            // And the reader reads on as a fresh one.
+            EXPECT_EQ(reader.read<v08::ExportToApplicationInput>(xml).difference(requestOf(3, 1)), "");
+        }
+    }
 }
 
 }  // namespace
