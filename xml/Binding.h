@@ -7,7 +7,6 @@
 
 #include "host/ClassAllocation.h"
 #include "host/DomException.h"
-#include "host/Monitor.h"
 #include "host/XMLNode.h"
 #include "host/XmlBinder.h"
 #include "host/XmlStream.h"
@@ -107,24 +106,29 @@ void outputXML(Impl const& self, Table const& table, std::string const& probe, X
     Part const part = stream.takePart();
     bool const atRoot = part != Part::Whole || stream.isRootElement();  // parts are written at the root alone
     std::string const& uri = self.getNamespaceURI();
-    if (part == Part::Whole || part == Part::First) {
-        if (atRoot) {
-            {
-                XmlStream::GatheringNamespaces const gathering(stream);
-                getNamespaces(self, table, stream);
-            }
-            Kestrune::Soa::Internal::Common::Monitor::markStart(probe);
-        }
-        stream.openElement(uri, elementName);
-        forEachMember<true>(table, [&](auto const& member) { member.write(self, stream); });
-        stream.closeStartTag(uri, isAttributeOnly<Table>);
-    }
     bool const ends = part == Part::Whole || part == Part::Last;
-    if constexpr (!isAttributeOnly<Table>) {
-        forEachMember<false>(table, [&](auto const& member) { member.write(self, stream, uri); });
-        if (ends) stream.closeElement(uri, elementName);
+    try {
+        if (part == Part::Whole || part == Part::First) {
+            if (atRoot) {
+                {
+                    XmlStream::GatheringNamespaces const gathering(stream);
+                    getNamespaces(self, table, stream);
+                }
+                stream.startProbe(probe);
+            }
+            stream.openElement(uri, elementName);
+            forEachMember<true>(table, [&](auto const& member) { member.write(self, stream); });
+            stream.closeStartTag(uri, isAttributeOnly<Table>);
+        }
+        if constexpr (!isAttributeOnly<Table>) {
+            forEachMember<false>(table, [&](auto const& member) { member.write(self, stream, uri); });
+            if (ends) stream.closeElement(uri, elementName);
+        }
+    } catch (...) {
+        if (atRoot) stream.abandonProbe();
+        throw;
     }
-    if (ends && atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
+    if (ends && atRoot) stream.endProbe();
 }
 
 // How an element of `Impl` is read (see XmlElementType): at its start the
