@@ -5,6 +5,8 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -27,11 +29,28 @@ std::string fileText(std::string const& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The scratch files made by the tests of this process, removed when they end.
+class ScratchFiles : public testing::Environment {
+public:
+    void add(std::string const& path) {
+        if (std::find(m_paths.begin(), m_paths.end(), path) == m_paths.end()) m_paths.push_back(path);
+    }
+    void TearDown() override {
+        for (std::string const& path : m_paths) std::remove(path.c_str());
+        m_paths.clear();
+    }
+
+private:
+    std::vector<std::string> m_paths;
+};
+ScratchFiles* const scratchFiles = static_cast<ScratchFiles*>(testing::AddGlobalTestEnvironment(new ScratchFiles));
+
 // A file of this test's own (ctest runs the tests side by side, and the
 // builds of other checkouts may run them at the same time), holding `text`.
 std::string scratch(std::string const& what, std::string const& text = "") {
     std::string const path = testing::TempDir() + "kxsoa_ie_" + std::to_string(std::hash<std::string>()(KXSOA_IE)) +
                              '_' + testing::UnitTest::GetInstance()->current_test_info()->name() + '_' + what;
+    scratchFiles->add(path);
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
