@@ -267,8 +267,38 @@ TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
     EXPECT_EQ(check.rfind("usage: kxsoa-ie check [TYPE] [FILE...] [OPTION...]\n", 0), 0u);
     EXPECT_NE(check.find("--max-token-bytes=N"), std::string::npos);
     EXPECT_EQ(check.find("--records"), std::string::npos);
-    EXPECT_NE(tool("--version").out.find("schema versions: 2006-03 2007-06 2008-06"), std::string::npos);
     EXPECT_NE(tool("schema 2008-06").out.find("targetNamespace=\"" + uri2008 + "\""), std::string::npos);
+}
+
+// The version is the project's, and the manual page names the version, every
+// command, every option and every exit status that --help names.
+TEST(Tool, VersionIsTheProjectsAndTheManualPageKeepsUpWithTheHelp) {
+    EXPECT_EQ(tool("--version").out, "kxsoa-ie " KXSOA_PROJECT_VERSION " (libkxsoaimportexporttypes " KXSOA_PROJECT_VERSION
+                                     ")\nschema versions: 2006-03 2007-06 2008-06, namespace host " KXSOA_NAMESPACE_HOST
+                                     "\n");
+    std::string const manual = replaced(fileText(KXSOA_IE_MANUAL), "\\\\-", "-");
+    EXPECT_NE(manual.find("\n.TH KXSOA-IE 1 \"\" \"kxsoa-ie " KXSOA_PROJECT_VERSION "\" \"User Commands\"\n"),
+              std::string::npos);
+    std::string const help = tool("--help").out;
+    std::size_t named = 0;
+    std::smatch found;
+    std::regex const optionWord("--[a-z-]*[a-z]");
+    // A command, an exit status: the head of an entry; an option: anywhere in its entry's head.
+    for (std::string const& line : lines(help)) {
+        std::string entry;
+        if (std::regex_match(line, found, std::regex("  ([a-z]+)( .*)?")))
+            entry = "\n.TP\n.B[IR]? " + found[1].str() + "\\b";
+        else if (std::regex_match(line, found, std::regex("  ([0-9]+) .*")))
+            entry = "\n.TP\n.B " + found[1].str() + "\n";
+        for (std::sregex_iterator option(line.begin(), line.end(), optionWord), end; option != end;
+             ++option)
+            EXPECT_NE(manual.find(option->str()), std::string::npos) << option->str();
+        if (!entry.empty()) {
+            EXPECT_TRUE(std::regex_search(manual, std::regex(entry))) << line;
+            ++named;
+        }
+    }
+    EXPECT_EQ(named, 7u + 8u);  // the commands and the exit statuses
 }
 
 TEST(Tool, DemoRoundTripsAndValidatesEveryTypeAndStatsCountAllocations) {
