@@ -254,16 +254,21 @@ XmlName XmlEventReader::name(xmlChar const* text) {
 // Names and namespace URIs are held by libxml2's dictionary for the whole
 // read (and longer, when the reader is kept): their length has a limit of
 // its own.
-void XmlEventReader::checkNameLength(xmlChar const* prefix, xmlChar const* local) const {
-    std::size_t const length = (prefix == nullptr ? 0 : std::strlen(chars(prefix)) + 1) + std::strlen(chars(local));
-    if (length <= m_limits.maxNameBytes) return;
+std::size_t XmlEventReader::lengthOf(xmlChar const* text) const {
+    if (text == nullptr) return 0;
+    if (NameTable::Name const* const known = m_names.find(text)) return known->length;
+    return std::strlen(chars(text));
+}
+
+void XmlEventReader::checkName(std::size_t prefixLength, std::size_t localLength) const {
+    if ((prefixLength == 0 ? localLength : prefixLength + 1 + localLength) <= m_limits.maxNameBytes) return;
     throw errorAt(kRefused, here(),
                   "a name is longer than XmlReadLimits::maxNameBytes (" + std::to_string(m_limits.maxNameBytes) +
                       " bytes)");
 }
 
-void XmlEventReader::checkURILength(xmlChar const* uri) const {
-    if (uri == nullptr || std::strlen(chars(uri)) <= m_limits.maxNameBytes) return;
+void XmlEventReader::checkURI(std::size_t length) const {
+    if (length <= m_limits.maxNameBytes) return;
     throw errorAt(kRefused, here(),
                   "a namespace URI is longer than XmlReadLimits::maxNameBytes (" +
                       std::to_string(m_limits.maxNameBytes) + " bytes)");
@@ -300,28 +305,29 @@ void XmlEventReader::startElement(xmlChar const* localName, xmlChar const* prefi
                       "elements are nested deeper than XmlReadLimits::maxDepth (" + std::to_string(m_limits.maxDepth) +
                           " levels)");
     }
-    checkNameLength(prefix, localName);
+    XmlName const elementName = name(localName);
+    checkName(lengthOf(prefix), elementName.text.size());
     // Declared prefixes and namespace names are names of the document too,
     // whether any element uses them or not.
     for (int i = 0; i < namespaceCount; ++i) {
-        if (namespaces[2 * i] != nullptr) checkNameLength(reinterpret_cast<xmlChar const*>("xmlns"), namespaces[2 * i]);
-        checkURILength(namespaces[2 * i + 1]);
-        name(namespaces[2 * i]);
-        name(namespaces[2 * i + 1]);
+        XmlName const declared = name(namespaces[2 * i]);
+        if (namespaces[2 * i] != nullptr) checkName(std::strlen("xmlns"), declared.text.size());  // as written
+        checkURI(name(namespaces[2 * i + 1]).text.size());
     }
     std::size_t const count = static_cast<std::size_t>(attributeCount);
     std::size_t bytes = sizeof(XMLNode) + count * sizeof(XMLAttribute);
     m_attributes.resize(count);
     // Five pointers per attribute: local name, prefix, URI, value, end of value.
     for (std::size_t i = 0; i < count; ++i, attributes += 5) {
-        checkNameLength(attributes[1], attributes[0]);
-        name(attributes[1]);
+        XmlName const attributePrefix = name(attributes[1]);
+        XmlName const attributeName = name(attributes[0]);
+        checkName(attributePrefix.text.size(), attributeName.text.size());
         std::string_view const value(chars(attributes[3]), static_cast<std::size_t>(attributes[4] - attributes[3]));
-        m_attributes[i] = XmlEventAttribute{name(attributes[0]), name(attributes[2]), value};
+        m_attributes[i] = XmlEventAttribute{attributeName, name(attributes[2]), value};
         bytes += value.size();
     }
     charge(bytes);
-    XmlElementStart const element{name(localName),
+    XmlElementStart const element{elementName,
                                   name(uri),
                                   m_attributes.data(),
                                   count,
@@ -386,8 +392,7 @@ void XmlEventReader::onProcessingInstruction(void* context, xmlChar const* targe
     XmlEventReader& reader = self(context);
     if (reader.m_failure) return;
     try {
-        reader.checkNameLength(nullptr, target);
-        reader.name(target);
+        reader.checkName(0, reader.name(target).text.size());
     } catch (...) {
         reader.fail(std::current_exception(), Halt::Stop);
     }

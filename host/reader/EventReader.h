@@ -54,8 +54,12 @@ private:
     void refuse(char const* reason) noexcept;
     TextPlace here() const;
     XmlName name(unsigned char const* text);
-    void checkNameLength(unsigned char const* prefix, unsigned char const* local) const;
-    void checkURILength(unsigned char const* uri) const;
+    // The length of a name met before, from the table; of another, counted.
+    std::size_t lengthOf(unsigned char const* text) const;
+    // A name as written, its prefix (if any), a colon and its local part,
+    // and a namespace URI, each within XmlReadLimits::maxNameBytes.
+    void checkName(std::size_t prefixLength, std::size_t localLength) const;
+    void checkURI(std::size_t length) const;
     void charge(std::size_t bytes);
     int pull(char* buffer, int size);
     void startElement(unsigned char const* localName, unsigned char const* prefix, unsigned char const* uri,
