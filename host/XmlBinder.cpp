@@ -24,16 +24,7 @@ std::size_t XmlListRoom::forNewList(XmlElementType const* type) const noexcept {
     return 0;
 }
 
-void XmlListRoom::reached(XmlElementType const* type, std::size_t entries) {
-    entries = std::min(entries, kMostEntries);
-    for (Slot& slot : m_slots) {
-        if (slot.type == type) {
-            slot.entries = entries;
-            return;
-        }
-    }
-    m_slots.push_back(Slot{type, entries});
-}
+void XmlListRoom::add(XmlElementType const* type, std::size_t entries) { m_slots.push_back(Slot{type, entries}); }
 
 XmlChild XmlChild::newText(std::vector<std::string>& list, XmlListRoom const& room) {
     if (list.capacity() == 0) list.reserve(room.forNewList(nullptr));

@@ -37,7 +37,16 @@ public:
     // The room for a new list of entries of `type` (null: texts).
     std::size_t forNewList(XmlElementType const* type) const noexcept;
     // A list of such entries has `entries` now that one of them has ended.
-    void reached(XmlElementType const* type, std::size_t entries);
+    void reached(XmlElementType const* type, std::size_t entries) {
+        entries = entries < kMostEntries ? entries : kMostEntries;
+        for (Slot& slot : m_slots) {
+            if (slot.type == type) {
+                slot.entries = entries;
+                return;
+            }
+        }
+        add(type, entries);
+    }
     // The memory it holds: a slot per kind of entry met.
     std::size_t bytes() const noexcept { return m_slots.capacity() * sizeof(Slot); }
 
@@ -46,6 +55,7 @@ private:
         XmlElementType const* type;
         std::size_t entries;
     };
+    void add(XmlElementType const* type, std::size_t entries);
     std::vector<Slot> m_slots;
 };
 

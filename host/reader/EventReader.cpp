@@ -161,6 +161,7 @@ void XmlEventReader::read(TextInput& input, XmlEventHandler& handler) {
     m_names.clear();
     m_open.clear();
     m_rootSeen = false;
+    m_longestPrefix = std::strlen("xml");
     m_treeBytes = 0;
     m_treeBytesAllowed = kFreeTreeBytes;
     struct Reading {
@@ -260,8 +261,7 @@ std::size_t XmlEventReader::lengthOf(xmlChar const* text) const {
     return std::strlen(chars(text));
 }
 
-void XmlEventReader::checkName(std::size_t prefixLength, std::size_t localLength) const {
-    if ((prefixLength == 0 ? localLength : prefixLength + 1 + localLength) <= m_limits.maxNameBytes) return;
+void XmlEventReader::refuseName() const {
     throw errorAt(kRefused, here(),
                   "a name is longer than XmlReadLimits::maxNameBytes (" + std::to_string(m_limits.maxNameBytes) +
                       " bytes)");
@@ -306,12 +306,17 @@ void XmlEventReader::startElement(xmlChar const* localName, xmlChar const* prefi
                           " levels)");
     }
     XmlName const elementName = name(localName);
-    checkName(lengthOf(prefix), elementName.text.size());
+    // No prefix is longer than the longest declared (or "xml"): most names
+    // are known to be short enough without looking their prefix up.
+    if (prefix != nullptr && elementName.text.size() + 1 + m_longestPrefix > m_limits.maxNameBytes)
+        checkName(lengthOf(prefix), elementName.text.size());
+    checkName(0, elementName.text.size());
     // Declared prefixes and namespace names are names of the document too,
     // whether any element uses them or not.
     for (int i = 0; i < namespaceCount; ++i) {
         XmlName const declared = name(namespaces[2 * i]);
         if (namespaces[2 * i] != nullptr) checkName(std::strlen("xmlns"), declared.text.size());  // as written
+        m_longestPrefix = std::max(m_longestPrefix, declared.text.size());
         checkURI(name(namespaces[2 * i + 1]).text.size());
     }
     std::size_t const count = static_cast<std::size_t>(attributeCount);

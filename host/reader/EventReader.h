@@ -58,7 +58,10 @@ private:
     std::size_t lengthOf(unsigned char const* text) const;
     // A name as written, its prefix (if any), a colon and its local part,
     // and a namespace URI, each within XmlReadLimits::maxNameBytes.
-    void checkName(std::size_t prefixLength, std::size_t localLength) const;
+    void checkName(std::size_t prefixLength, std::size_t localLength) const {
+        if ((prefixLength == 0 ? localLength : prefixLength + 1 + localLength) > m_limits.maxNameBytes) refuseName();
+    }
+    [[noreturn]] void refuseName() const;
     void checkURI(std::size_t length) const;
     void charge(std::size_t bytes);
     int pull(char* buffer, int size);
@@ -91,6 +94,7 @@ private:
     std::vector<XmlName> m_open;  // names of the open elements, outermost first
     std::vector<XmlEventAttribute> m_attributes;
     bool m_rootSeen = false;
+    std::size_t m_longestPrefix = 0;  // of the prefixes declared in the document so far, "xml" included
     bool m_reading = false;  // a read is in progress
     bool m_libxml2Erred = false;  // libxml2 reported an error (and keeps its copy) during this read
     std::size_t m_maxKeptBytes;
