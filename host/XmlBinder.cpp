@@ -39,11 +39,10 @@ XmlChild XmlChild::newText(std::vector<std::string>& list, XmlListRoom const& ro
 }
 
 void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options const& options) {
-    takeBackOpenEntries();
     m_element = XmlChild::inPlace(object, type);
     m_options = options;
     m_failure = nullptr;
-    m_probe = nullptr;
+    m_probe = nullptr;  // until the root's start tag is read
 }
 
 Exceptions::DomException wrongRootNamespace(std::string_view name, std::string_view actual, std::string_view expected,
@@ -70,7 +69,7 @@ void XmlBinder::finish() {
             Monitor::markStart(*probe);
             Monitor::markAbandoned(*probe);
         } else {
-            Monitor::markCompleted(*probe, static_cast<std::uint64_t>(std::max<std::int64_t>(m_ended - m_started, 0)));
+            Monitor::markCompleted(*probe, static_cast<std::uint64_t>(m_ended - m_started));  // a steady clock
         }
     }
     if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
@@ -78,7 +77,6 @@ void XmlBinder::finish() {
 
 void XmlBinder::abandon() noexcept {
     takeBackOpenEntries();
-    m_probe = nullptr;
     m_failure = nullptr;
 }
 

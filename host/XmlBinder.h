@@ -137,7 +137,8 @@ public:
     // throws the failure of a binding step, if one failed.
     void finish();
     // The text could not be read: takes the entries whose elements have not
-    // ended off their lists, and reports no probe.
+    // ended off their lists, and reports no probe. finish() or abandon()
+    // ends every read, before the next readInto().
     void abandon() noexcept;
     // Each entry of the lists of the element itself is handed to `sink`
     // (with `context` and the list, whose last entry it is) when its element

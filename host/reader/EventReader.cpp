@@ -119,8 +119,6 @@ void XmlEventReader::finishDocument() noexcept {
     // and in the thread's own; those of this document's errors go with it.
     xmlCtxtResetLastError(m_context);
     if (std::exchange(m_libxml2Erred, false)) xmlResetLastError();
-    m_input = nullptr;
-    m_handler = nullptr;
     m_failure = nullptr;  // thrown by now, or never to be
     if (keptBytes() <= m_maxKeptBytes) return;
     xmlFreeParserCtxt(m_context);

@@ -102,6 +102,12 @@ TEST(XmlDocumentTest, AttributesAreDecodedNormalisedAndFoundByWholeLocalName) {
     EXPECT_EQ(XmlDocument::parse("<b typeName='long'/>").root().findAttr("type"), nullptr);
 }
 
+std::string repeated(std::string const& text, std::size_t times) {
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 struct Refusal {
     char const* what;
     std::string xml;
@@ -187,6 +193,9 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
          parseError + "line 1, column 11: Opening and ending tag mismatch: b line 1 and a"},
         {"cut in an end tag", "<a><b></b", {}, parseError + "line 1, column 10: the document ends inside an end tag"},
     });
+    // libxml2 quotes a name whole: its message is cut at 200 bytes, at a character.
+    EXPECT_EQ(refusalOf("<pp:" + repeated("\xC3\xA9", 150) + "/>", {}),
+              parseError + "line 1, column 155: Namespace prefix pp on " + repeated("\xC3\xA9", 88) + "...");
 }
 
 // The six forms of text the reader accepts: UTF-8 and UTF-16 in either byte
@@ -233,12 +242,6 @@ std::string encoded(Form const& form, std::string const& text) {
             unit(c);
         }
     }
-    return out;
-}
-
-std::string repeated(std::string const& text, std::size_t times) {
-    std::string out;
-    for (std::size_t i = 0; i < times; ++i) out += text;
     return out;
 }
 
@@ -430,6 +433,19 @@ TEST(XmlDocumentTest, MemoryPerByteIsBoundedByItsLimit) {
     XmlReadLimits raised;
     raised.maxTreeBytesPerByte = 24;
     EXPECT_EQ(XmlDocument::parse(emptyElements(100000), raised).root().children.size(), 100000u);
+    // Attribute values and text count with their bytes: at one byte per byte,
+    // elements that hold 200 bytes need more than their text.
+    XmlReadLimits lowered;
+    lowered.maxTreeBytesPerByte = 1;
+    std::string const value(200, 'v');
+    for (std::string const& element : {"<a v='" + value + "'/>", "<a>" + value + "</a>"}) {
+        std::string const text = "<r>" + repeated(element, 1000) + "</r>";
+        std::string const refusal = refusalOf(text, lowered);
+        EXPECT_EQ(refusal.substr(refusal.find(": ")),
+                  ": the document's elements need more memory than XmlReadLimits::maxTreeBytesPerByte allows (1 bytes "
+                  "per byte of text)")
+            << element;
+    }
 }
 
 // What the writer writes the reader reads, at the default limit as at any

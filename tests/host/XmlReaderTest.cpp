@@ -113,17 +113,19 @@ TEST(XmlReaderTest, AfterAFailedDocumentTheNextIsReadWhole) {
 // Names met in one document are not known in the next: each counts its own
 // against maxNames, with a small table and with one grown large.
 TEST(XmlReaderTest, EachDocumentCountsItsOwnNames) {
-    auto const withNames = [](int count) {
-        std::string xml = "<n0>";
-        for (int i = 1; i < count; ++i) xml += "<n" + std::to_string(i) + "/>";
-        return xml + "</n0>";
+    auto const withNames = [](char letter, int count) {
+        std::string const name(1, letter);
+        std::string xml = "<" + name + "0>";
+        for (int i = 1; i < count; ++i) xml += "<" + name + std::to_string(i) + "/>";
+        return xml + "</" + name + "0>";
     };
     for (int const names : {3, 600}) {
         XmlReadLimits limits;
         limits.maxNames = static_cast<std::size_t>(names);
         XmlReader reader(limits);
-        eventsOfText(reader, withNames(names));
-        EXPECT_THROW(eventsOfText(reader, withNames(names + 1)), DomException) << names;
+        eventsOfText(reader, withNames('n', names));
+        EXPECT_EQ(eventsOfText(reader, withNames('m', names)), eventsOfTree(withNames('m', names))) << names;
+        EXPECT_THROW(eventsOfText(reader, withNames('n', names + 1)), DomException) << names;
     }
 }
 

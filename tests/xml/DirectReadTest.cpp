@@ -148,6 +148,67 @@ TEST(DirectRead, AMessageTakesTheMemoryOfItsOwnShapeWhateverCameBefore) {
         << static_cast<double>(held) / static_cast<double>(narrow.size()) << " bytes per byte";
 }
 
+// A list read straight from the text starts with the room that the last
+// list of its entries read by the same reader ended with, up to 64 entries:
+// one shape read again grows no list, another shape changes it at once.
+TEST(DirectRead, AListStartsWithTheRoomTheLastListOfItsEntriesEndedWith) {
+    MessageReader reader;
+    auto const rooms = [&reader](int entries) {
+        std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(requestOf(1, entries), "request");
+        v08::ExportToApplicationInput const request = reader.read<v08::ExportToApplicationInput>(xml);
+        v08::ExportToApplicationInputData1 const& record = request.getInputArray().front();
+        return std::vector<std::size_t>{record.getObjectsToExportArray().capacity(),
+                                        record.getAttributesToExportArray().capacity(),
+                                        record.getObjectTemplateOverrideArray().capacity()};
+    };
+    using Rooms = std::vector<std::size_t>;
+    EXPECT_EQ(rooms(5), (Rooms{8, 8, 8}));  // grown as entries came
+    EXPECT_EQ(rooms(5), (Rooms{5, 5, 5}));
+    EXPECT_EQ(rooms(2), (Rooms{5, 5, 5}));
+    EXPECT_EQ(rooms(2), (Rooms{2, 2, 2}));
+    EXPECT_EQ(rooms(100), (Rooms{128, 128, 128}));
+    EXPECT_EQ(rooms(1), (Rooms{64, 64, 64}));
+    EXPECT_EQ(rooms(1), (Rooms{1, 1, 1}));
+    // What it keeps it gives up past its bound.
+    EXPECT_GT(reader.keptBytes(), 0u);
+    EXPECT_LE(reader.keptBytes(), reader.maxKeptBytes());
+    reader.setMaxKeptBytes(0);
+    EXPECT_EQ(rooms(5), (Rooms{8, 8, 8}));
+    EXPECT_EQ(reader.keptBytes(), 0u);
+    EXPECT_EQ(rooms(5), (Rooms{8, 8, 8}));
+}
+
+// A reused reader gives each message the outcome a new reader gives it, its
+// probes included, whatever the messages before: broken after the root's
+// start tag, in another namespace, refused by binding, or read whole.
+TEST(DirectRead, AReusedReaderReadsEachMessageAsANewOne) {
+    std::string const good = Kestrune::Soa::Common::Xml::writeMessage(requestOf(2, 2), "request");
+    std::string const sequence[] = {
+        good.substr(0, good.find("<ns1:inputs")) + "<ns1:inputs",  // broken after the root's start tag
+        "<r xmlns='urn:other'/>",                                    // another namespace
+        std::string(good).insert(good.rfind("</"), "<ns1:unknown/>"),
+        good,
+        good.substr(0, good.size() - 1),
+        good,
+    };
+    MessageReader reused(XmlReadLimits(), MessageReader::Root::InTheTypesNamespace);
+    for (std::string const& text : sequence) {
+        MessageReader fresh(XmlReadLimits(), MessageReader::Root::InTheTypesNamespace);
+        auto const outcome = [&text](MessageReader& reader) {
+            kxsoa_test::ProbeRecorder probes;
+            std::string result;
+            try {
+                result = Kestrune::Soa::Common::Xml::writeMessage(reader.read<v08::ExportToApplicationInput>(text), "r");
+            } catch (DomException const& e) {
+                result = e.getMessage() + " (line " + std::to_string(e.line()) + ")";
+            }
+            for (std::string const& event : probes.events) result += "\n" + event;
+            return result;
+        };
+        EXPECT_EQ(outcome(reused), outcome(fresh)) << text;
+    }
+}
+
 void keepTemplateId(std::vector<std::string>& ids, v08::ExportToApplicationInputData1 const& record) {
     ids.push_back(record.getTemplateId());
 }
