@@ -16,7 +16,8 @@
 #endif
 
 #if defined(KXSOA_TEST_ASAN)
-#include <sanitizer/allocator_interface.h>
+// The sanitizers' allocator interface (g++ ships no header for it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif
