@@ -5,11 +5,6 @@
 #include "support/WellFormed.h"
 
 #include <gtest/gtest.h>
-#include <libxml/xmlerror.h>
-#include <libxml/xmlmemory.h>
-
-#include <cstdlib>
-#include <cstring>
 
 #include <algorithm>
 #include <sstream>
@@ -621,71 +616,6 @@ TEST(XmlDocumentTest, ControlCharactersEndAtU001FForReaderAndWriterAlike) {
         if (written && carried) {
             EXPECT_EQ(XmlDocument::parse("<a>" + escaped + "</a>").root().text, raw) << c;
         }
-    }
-}
-
-// libxml2's allocator, failing at its k-th call from the moment it is put
-// in place, and counting the blocks it has out.
-namespace failing {
-std::size_t callsLeft = 0;
-long blocksOut = 0;
-bool fails() { return callsLeft > 0 && --callsLeft == 0; }
-void* allocate(std::size_t size) {
-    if (fails()) return nullptr;
-    void* const block = std::malloc(size);
-    blocksOut += block != nullptr;
-    return block;
-}
-void* reallocate(void* block, std::size_t size) {
-    if (fails()) return nullptr;
-    void* const moved = std::realloc(block, size);
-    blocksOut += block == nullptr && moved != nullptr;
-    return moved;
-}
-void release(void* block) {
-    blocksOut -= block != nullptr;
-    std::free(block);
-}
-char* duplicate(char const* text) {
-    char* const copy = static_cast<char*>(allocate(std::strlen(text) + 1));
-    return copy != nullptr ? std::strcpy(copy, text) : nullptr;
-}
-}  // namespace failing
-
-TEST(XmlDocumentTest, LibxmlOutOfMemoryAtAnyAllocationIsADomExceptionOrTheWholeTree) {
-    std::string const utf8 =
-        "<?xml version='1.0'?>\n<!-- c --><p:r xmlns:p='urn:p' xmlns='urn:d' a='1&amp;2'>caf\xC3\xA9<e p:k='v'/>"
-        "<![CDATA[<x>]]><?pi d?><e>&#x1F600;</e></p:r>";
-    for (std::string const& xml : {utf8, encoded(forms[2], "<r a='b'><e>text</e></r>")}) {
-        XmlDocument const expected = XmlDocument::parse(xml);
-        xmlFreeFunc oldFree;
-        xmlMallocFunc oldMalloc;
-        xmlReallocFunc oldRealloc;
-        xmlStrdupFunc oldStrdup;
-        xmlMemGet(&oldFree, &oldMalloc, &oldRealloc, &oldStrdup);
-        xmlMemSetup(&failing::release, &failing::allocate, &failing::reallocate, &failing::duplicate);
-        xmlResetLastError();
-        testing::internal::CaptureStderr();
-        std::size_t refusals = 0;
-        bool failed = true;
-        for (std::size_t k = 1; failed; ++k) {
-            failing::callsLeft = k;
-            long const before = failing::blocksOut;
-            try {
-                XmlDocument const read = XmlDocument::parse(xml);
-                expectSameTree(read.root(), expected.root());
-            } catch (DomException const& e) {
-                EXPECT_EQ(e.getMessage().rfind("XML ", 0), 0u) << e.getMessage();
-                ++refusals;
-            }
-            failed = failing::callsLeft == 0;
-            xmlResetLastError();  // the copy of the last error that libxml2 keeps per thread
-            EXPECT_EQ(failing::blocksOut, before) << "after failing at allocation " << k;
-        }
-        failing::callsLeft = 0;
-        xmlMemSetup(oldFree, oldMalloc, oldRealloc, oldStrdup);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-        EXPECT_GT(refusals, 10u);
     }
 }
 
