@@ -24,8 +24,13 @@ bool isDeclaration(Tokenizer::Name const& name) noexcept {
 }  // namespace
 
 void XmlEventReader::read(TextInput& input, XmlEventHandler& handler) {
-    m_tokens.start(input);
     m_names.clear();
+    m_qualifiedNames.clear();
+    m_known.clear();
+    m_parts.clear();
+    m_lastAtDepth.clear();
+    m_attributeNames.clear();
+    m_tokens.start(input, Tokenizer::Guesses{&m_known, &m_lastAtDepth, &m_attributeNames});
     m_namespaces.clear();
     m_open.clear();
     m_treeBytes = 0;
@@ -47,8 +52,8 @@ void XmlEventReader::read(TextInput& input, XmlEventHandler& handler) {
                 break;
             case Tokenizer::Token::End:
                 if (!m_open.empty()) {
-                    m_tokens.fail(m_tokens.at(), "the document ends before element " + quoted(qualified(m_open.back())) +
-                                                     " is closed");
+                    m_tokens.fail(m_tokens.at(), "the document ends before element " +
+                                                     quoted(m_known[m_open.back().qualified].text) + " is closed");
                 }
                 return;
         }
@@ -65,20 +70,33 @@ XmlName XmlEventReader::name(std::string_view text, char const* at) {
     return found;
 }
 
-// The namespace of a prefixed name: the binding in force, or the one that
-// "xml" always has; a null text when there is none.
-XmlName XmlEventReader::namespaceOf(XmlName prefix, char const* at) {
-    XmlName const bound = m_namespaces.boundTo(prefix);
-    if (bound.text.data() != nullptr || prefix.text != "xml") return bound;
-    return name(kXmlNamespace, at);
+// The number of the name `written`, read as a qualified name the first time
+// it is met.
+std::uint32_t XmlEventReader::learn(Tokenizer::Name const& written, char const* at) {
+    std::string_view const text = written.whole();
+    if (!written.qualified) {
+        m_tokens.fail(written.text, quoted(text) +
+                                        " is not a qualified name (a prefix, a colon and a local name, or a local name alone)");
+    }
+    XmlName const found = m_qualifiedNames.intern(text);
+    if (found.number == m_known.size()) {
+        Parts parts;
+        parts.local = name(written.local(), at);
+        if (written.colon != 0) parts.prefix = name(written.prefix(), at);
+        Tokenizer::KnownName known;
+        known.text = found.text;
+        known.colon = written.colon;
+        m_parts.push_back(parts);
+        m_known.push_back(known);
+    }
+    return found.number;
 }
 
-// Whether `number` was met before in this start tag, marking it met.
-bool XmlEventReader::seenBefore(std::vector<std::uint32_t>& stamps, std::uint32_t number) {
-    if (number >= stamps.size()) stamps.resize(std::max<std::size_t>(number + 1, 2 * stamps.size()), 0);
-    if (stamps[number] == m_stamp) return true;
-    stamps[number] = m_stamp;
-    return false;
+// The namespace of a prefix bound to none: the one that "xml" always has,
+// or a null text.
+XmlName XmlEventReader::xmlNamespaceOf(XmlName prefix, char const* at) {
+    if (prefix.text != "xml") return XmlName{};
+    return name(kXmlNamespace, at);
 }
 
 // The same for an attribute's namespace and local name, in a hashed set
@@ -144,9 +162,9 @@ void XmlEventReader::declare(Tokenizer::Attribute const& attribute, char const* 
 }
 
 void XmlEventReader::startElement(XmlEventHandler& handler) {
-    Tokenizer::Name const& tag = m_tokens.name();
     char const* const at = m_tokens.at();
-    if (m_open.size() >= m_limits.maxDepth) {
+    std::size_t const depth = m_open.size();
+    if (depth >= m_limits.maxDepth) {
         m_tokens.refuse(at, "elements are nested deeper than XmlReadLimits::maxDepth (" +
                                 std::to_string(m_limits.maxDepth) + " levels)");
     }
@@ -161,23 +179,21 @@ void XmlEventReader::startElement(XmlEventHandler& handler) {
     std::size_t const bindings = m_namespaces.mark();
     std::vector<Tokenizer::Attribute> const& attributes = m_tokens.attributes();
     // The declarations first: they hold for the element's own names.
+    bool declares = false;
     for (Tokenizer::Attribute const& attribute : attributes) {
-        if (!attribute.name.qualified) {
-            m_tokens.fail(attribute.name.text, quoted(attribute.name.whole()) +
-                                                   " is not a qualified name (a prefix, a colon and a local name, "
-                                                   "or a local name alone)");
+        if (isDeclaration(attribute.name)) {
+            if (!attribute.name.qualified) learn(attribute.name, at);  // fails
+            declare(attribute, at);
+            declares = true;
         }
-        if (isDeclaration(attribute.name)) declare(attribute, at);
     }
-    if (!tag.qualified) {
-        m_tokens.fail(tag.text, quoted(tag.whole()) +
-                                    " is not a qualified name (a prefix, a colon and a local name, or a local name alone)");
-    }
-    XmlName const local = name(tag.local(), at);
-    XmlName prefix;
+    if (depth >= m_lastAtDepth.size()) m_lastAtDepth.resize(depth + 1, kNone);
+    std::uint32_t const element = qualify(m_tokens.name(), at);
+    m_lastAtDepth[depth] = element;
+    XmlName const local = m_parts[element].local;
     XmlName uri = m_namespaces.defaultNamespace();
-    if (tag.colon != 0) {
-        prefix = name(tag.prefix(), at);
+    if (!m_parts[element].prefix.text.empty()) {
+        XmlName const prefix = m_parts[element].prefix;
         uri = namespaceOf(prefix, at);
         if (uri.text.data() == nullptr) {
             m_tokens.fail(at, "Namespace prefix " + std::string(prefix.text) + " on " + std::string(local.text) +
@@ -186,71 +202,86 @@ void XmlEventReader::startElement(XmlEventHandler& handler) {
     }
     m_attributes.clear();
     std::size_t valueBytes = 0;
-    for (Tokenizer::Attribute const& attribute : attributes) {
-        if (isDeclaration(attribute.name)) continue;
-        XmlName const attributeLocal = name(attribute.name.local(), at);
+    // The attributes' names: when each is the one the tokenizer guessed
+    // (the name at the same place on the element the last time), the run of
+    // names kept for the element stays; else a new run is kept.
+    bool guessed = m_known[element].attributeCount == attributes.size();
+    std::size_t const runAt = m_attributeNames.size();
+    for (std::size_t i = 0; i < attributes.size(); ++i) {
+        Tokenizer::Attribute const& attribute = attributes[i];
+        std::uint32_t number = kNone;
+        if (!declares || !isDeclaration(attribute.name)) number = qualify(attribute.name, at);
+        if (guessed && attribute.name.known == kNone) {
+            guessed = false;  // a new run, with the names before this one
+            for (std::size_t k = 0; k < i; ++k) {
+                std::uint32_t const before = m_attributeNames[m_known[element].attributesAt + k];
+                m_attributeNames.push_back(before);
+            }
+        }
+        if (!guessed) m_attributeNames.push_back(number);
+        if (number == kNone) continue;  // a declaration
+        Parts const& name = m_parts[number];
         XmlName attributeUri;
-        if (attribute.name.colon == 0) {
-            if (seenBefore(m_localStamps, attributeLocal.number)) {
-                m_tokens.fail(attribute.name.text, "attribute " + quoted(attribute.name.whole()) +
-                                                       " is given twice on element " + quoted(tag.whole()));
+        if (name.prefix.text.empty()) {
+            if (seenBefore(m_localStamps, name.local.number)) {
+                m_tokens.fail(attribute.name.text, "attribute " + quoted(m_known[number].text) +
+                                                       " is given twice on element " + quoted(m_known[element].text));
             }
         } else {
-            XmlName const attributePrefix = name(attribute.name.prefix(), at);
-            attributeUri = namespaceOf(attributePrefix, at);
+            attributeUri = namespaceOf(name.prefix, at);
             if (attributeUri.text.data() == nullptr) {
-                m_tokens.fail(at, "Namespace prefix " + std::string(attributePrefix.text) + " for " +
-                                      std::string(attributeLocal.text) + " on " + std::string(local.text) +
+                m_tokens.fail(at, "Namespace prefix " + std::string(name.prefix.text) + " for " +
+                                      std::string(name.local.text) + " on " + std::string(local.text) +
                                       " is not defined");
             }
-            if (expandedSeenBefore(attributeUri, attributeLocal)) {
-                m_tokens.fail(attribute.name.text, "attribute " + quoted(attribute.name.whole()) + " on element " +
-                                                       quoted(tag.whole()) +
+            if (expandedSeenBefore(attributeUri, name.local)) {
+                m_tokens.fail(attribute.name.text, "attribute " + quoted(m_known[number].text) + " on element " +
+                                                       quoted(m_known[element].text) +
                                                        " has the namespace and local name of another of its attributes");
             }
         }
-        m_attributes.push_back(XmlEventAttribute{attributeLocal, attributeUri, attribute.value});
+        m_attributes.push_back(XmlEventAttribute{name.local, attributeUri, attribute.value});
         valueBytes += attribute.value.size();
     }
-    charge(sizeof(XMLNode) + m_attributes.size() * sizeof(XMLAttribute) + valueBytes, at);
-    TextPlace const place = m_tokens.input().position().advanceTo(at);
-    m_open.push_back(Open{prefix, local, place.line, bindings});
-    XmlElementStart element;
-    element.name = local;
-    element.namespaceURI = uri;
-    element.attributes = m_attributes.data();
-    element.attributeCount = m_attributes.size();
-    element.line = static_cast<std::uint32_t>(place.line);
-    element.column = static_cast<std::uint32_t>(place.column);
-    element.root = m_open.size() == 1;
-    handler.startElement(element);
-    if (m_tokens.emptyElement()) {
-        m_namespaces.close(bindings);
-        m_open.pop_back();
-        handler.endElement();
+    if (!guessed) {
+        m_known[element].attributesAt = static_cast<std::uint32_t>(runAt);
+        m_known[element].attributeCount = static_cast<std::uint32_t>(attributes.size());
     }
+    charge(sizeof(XMLNode) + m_attributes.size() * sizeof(XMLAttribute) + valueBytes, at);
+    TextPlace const place = m_tokens.input().position().advanceTo(at, m_tokens.input().end());
+    m_open.push_back(Open{element, place.line, bindings});
+    XmlElementStart start;
+    start.name = local;
+    start.namespaceURI = uri;
+    start.attributes = m_attributes.data();
+    start.attributeCount = m_attributes.size();
+    start.line = static_cast<std::uint32_t>(place.line);
+    start.column = static_cast<std::uint32_t>(place.column);
+    start.root = depth == 0;
+    m_tokens.expectEndTag(m_known[element].text);
+    handler.startElement(start);
+    if (m_tokens.emptyElement()) close(handler);
 }
 
-std::string XmlEventReader::qualified(Open const& element) const {
-    return element.prefix.text.empty() ? std::string(element.local.text)
-                                        : std::string(element.prefix.text) + ":" + std::string(element.local.text);
+// The open element ends: its bindings with it.
+void XmlEventReader::close(XmlEventHandler& handler) {
+    m_namespaces.close(m_open.back().bindings);
+    m_open.pop_back();
+    m_tokens.expectEndTag(m_open.empty() ? std::string_view() : m_known[m_open.back().qualified].text);
+    handler.endElement();
 }
 
 void XmlEventReader::endElement(XmlEventHandler& handler) {
-    Open const& open = m_open.back();
-    std::string_view const written = m_tokens.name().whole();
-    std::size_t const prefix = open.prefix.text.size();
-    std::size_t const localAt = prefix == 0 ? 0 : prefix + 1;
-    bool const matches = written.size() == localAt + open.local.text.size() &&
-                         (prefix == 0 || (written.compare(0, prefix, open.prefix.text) == 0 && written[prefix] == ':')) &&
-                         written.compare(localAt, std::string_view::npos, open.local.text) == 0;
-    if (!matches) {
-        m_tokens.fail(m_tokens.at(), "Opening and ending tag mismatch: " + qualified(open) + " line " +
-                                         std::to_string(open.line) + " and " + std::string(written));
+    if (!m_tokens.endTagMatches()) {
+        Open const& open = m_open.back();
+        std::string_view const expected = m_known[open.qualified].text;
+        std::string_view const written = m_tokens.name().whole();
+        if (written != expected) {
+            m_tokens.fail(m_tokens.at(), "Opening and ending tag mismatch: " + std::string(expected) + " line " +
+                                             std::to_string(open.line) + " and " + std::string(written));
+        }
     }
-    m_namespaces.close(open.bindings);
-    m_open.pop_back();
-    handler.endElement();
+    close(handler);
 }
 
 // Counts what the elements need, refusing a document that needs more than
@@ -271,7 +302,10 @@ void XmlEventReader::charge(std::size_t bytes, char const* at) {
 }
 
 std::size_t XmlEventReader::keptBytes() const noexcept {
-    return m_tokens.keptBytes() + m_names.keptBytes() + m_namespaces.keptBytes() + m_window.capacity +
+    return m_tokens.keptBytes() + m_names.keptBytes() + m_qualifiedNames.keptBytes() +
+           m_known.capacity() * sizeof(Tokenizer::KnownName) + m_parts.capacity() * sizeof(Parts) +
+           (m_lastAtDepth.capacity() + m_attributeNames.capacity()) * sizeof(std::uint32_t) +
+           m_namespaces.keptBytes() + m_window.capacity +
            m_open.capacity() * sizeof(Open) + m_attributes.capacity() * sizeof(XmlEventAttribute) +
            (m_localStamps.capacity() + m_prefixStamps.capacity()) * sizeof(std::uint32_t) +
            m_expanded.capacity() * sizeof(Expanded);
@@ -280,6 +314,11 @@ std::size_t XmlEventReader::keptBytes() const noexcept {
 void XmlEventReader::release() noexcept {
     m_tokens.release();
     m_names.release();
+    m_qualifiedNames.release();
+    std::vector<Tokenizer::KnownName>().swap(m_known);
+    std::vector<Parts>().swap(m_parts);
+    std::vector<std::uint32_t>().swap(m_lastAtDepth);
+    std::vector<std::uint32_t>().swap(m_attributeNames);
     m_namespaces.release();
     m_window = WindowMemory();
     std::vector<Open>().swap(m_open);

@@ -9,11 +9,13 @@
 
 #include "host/XmlEvents.h"
 #include "host/XmlReadLimits.h"
+#include "host/reader/ByteClasses.h"
 #include "host/reader/NameTable.h"
 #include "host/reader/Namespaces.h"
 #include "host/reader/TextInput.h"
 #include "host/reader/Tokenizer.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -42,11 +44,16 @@ public:
 private:
     // What the elements may need before XmlReadLimits::maxTreeBytesPerByte applies.
     static constexpr std::size_t kFreeTreeBytes = std::size_t{64} * 1024;
-    struct Open {
+    static constexpr std::uint32_t kNone = Tokenizer::kUnknown;
+    // The names a qualified name (Tokenizer::KnownName) is made of.
+    struct Parts {
         XmlName prefix;
         XmlName local;
-        std::size_t line;      // of its start tag
-        std::size_t bindings;  // Namespaces::mark() before its declarations
+    };
+    struct Open {
+        std::uint32_t qualified;  // its name
+        std::size_t line;         // of its start tag
+        std::size_t bindings;     // Namespaces::mark() before its declarations
     };
     struct Expanded {  // an attribute's namespace and local name, in a set of one start tag
         std::uint64_t key;
@@ -57,15 +64,40 @@ private:
     void endElement(XmlEventHandler& handler);
     void declare(Tokenizer::Attribute const& attribute, char const* at);
     XmlName name(std::string_view text, char const* at);
-    XmlName namespaceOf(XmlName prefix, char const* at);
-    bool seenBefore(std::vector<std::uint32_t>& stamps, std::uint32_t number);
+    // The number of the qualified name `written`: as the tokenizer guessed
+    // it, or found.
+    std::uint32_t qualify(Tokenizer::Name const& written, char const* at) {
+        return written.known != kNone ? written.known : learn(written, at);
+    }
+    std::uint32_t learn(Tokenizer::Name const& written, char const* at);
+    XmlName namespaceOf(XmlName prefix, char const* at) {
+        XmlName const bound = m_namespaces.boundTo(prefix);
+        return bound.text.data() != nullptr ? bound : xmlNamespaceOf(prefix, at);
+    }
+    XmlName xmlNamespaceOf(XmlName prefix, char const* at);
+    // Whether `number` was met before in this start tag, marking it met.
+    bool seenBefore(std::vector<std::uint32_t>& stamps, std::uint32_t number) {
+        if (number >= stamps.size()) stamps.resize(std::max<std::size_t>(number + 1, 2 * stamps.size()), 0);
+        if (stamps[number] == m_stamp) return true;
+        stamps[number] = m_stamp;
+        return false;
+    }
     bool expandedSeenBefore(XmlName uri, XmlName local);
     void charge(std::size_t bytes, char const* at);
-    std::string qualified(Open const& element) const;
+    void close(XmlEventHandler& handler);
 
     XmlReadLimits m_limits;
     Tokenizer m_tokens;  // reads m_limits
     NameTable m_names;
+    // The qualified names of elements and attributes (not declarations), as
+    // written: read once per document, then known by their text alone, and
+    // guessed by the tokenizer (see Tokenizer::Guesses). Their texts are not
+    // counted as names.
+    NameTable m_qualifiedNames;
+    std::vector<Tokenizer::KnownName> m_known;  // by their number in m_qualifiedNames
+    std::vector<Parts> m_parts;                 // the same
+    std::vector<std::uint32_t> m_lastAtDepth;     // the qualified name of the last start tag at each depth
+    std::vector<std::uint32_t> m_attributeNames;  // runs of the attributes' qualified names
     Namespaces m_namespaces;
     WindowMemory m_window;
     std::vector<Open> m_open;

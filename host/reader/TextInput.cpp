@@ -56,7 +56,7 @@ std::size_t TextInput::pull(char* buffer, std::size_t size) {
 }
 
 void TextInput::more(char const* keep) {
-    m_position.advanceTo(keep);
+    m_position.advanceTo(keep, keep);
     std::size_t const kept = static_cast<std::size_t>(m_end - keep);
     m_dropped += static_cast<std::size_t>(keep - m_begin);
     std::size_t const wanted = std::max(kWindowBytes, 2 * kept + kWindowBytes / 4);

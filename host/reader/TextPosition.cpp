@@ -19,24 +19,33 @@ bool continues(char c) noexcept { return (static_cast<unsigned char>(c) & 0xC0) 
 
 }  // namespace
 
-TextPlace TextPosition::advanceTo(char const* p) noexcept {
+TextPlace TextPosition::advanceTo(char const* p, char const* readable) noexcept {
     char const* q = m_at;
 #if defined(__SSE2__)
-    // A line feed and the bytes that continue a UTF-8 character (10xxxxxx,
-    // below -64 as signed bytes), sixteen at a time.
-    __m128i const lf = _mm_set1_epi8('\n'), lead = _mm_set1_epi8(-64);
-    for (; p - q >= 16; q += 16) {
-        __m128i const v = _mm_loadu_si128(reinterpret_cast<__m128i const*>(q));
-        unsigned const feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
-        unsigned const starts = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, lead))) & 0xFFFF;
+    // Line feeds and the bytes that begin a character (all but 10xxxxxx,
+    // which are below -64 as signed bytes), sixteen at a time; the last
+    // sixteen, when they may be read past `p`, with the bytes after it masked.
+    auto const count = [this](char const* block, unsigned mask, unsigned size) {
+        __m128i const v = _mm_loadu_si128(reinterpret_cast<__m128i const*>(block));
+        unsigned const feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')))) & mask;
+        unsigned const continuing = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(-64)))) & mask;
         if (feeds == 0) {
-            m_column += ones(starts);
+            m_column += size - (continuing == 0 ? 0 : ones(continuing));  // ASCII, mostly
         } else {
+            unsigned const starts = ~continuing & mask;
             m_line += ones(feeds);
             unsigned const last = 31 - static_cast<unsigned>(__builtin_clz(feeds));  // the last line feed
             m_column = ones(starts >> last >> 1);
         }
+    };
+    for (; p - q >= 16; q += 16) count(q, 0xFFFF, 16);
+    if (q < p && readable - q >= 16) {
+        unsigned const size = static_cast<unsigned>(p - q);
+        count(q, (1U << size) - 1, size);
+        q = p;
     }
+#else
+    (void)readable;
 #endif
     for (; q < p; ++q) {
         if (*q == '\n') {
@@ -53,7 +62,7 @@ TextPlace TextPosition::advanceTo(char const* p) noexcept {
 TextPlace TextPosition::of(std::string_view text, std::size_t offset) noexcept {
     TextPosition position;
     position.startAt(text.data());
-    return position.advanceTo(text.data() + offset);
+    return position.advanceTo(text.data() + offset, text.data() + offset);
 }
 
 Exceptions::DomException errorAt(char const* what, TextPlace place, std::string const& reason) {

@@ -26,10 +26,11 @@ public:
     // The place of `p`, which is at or after the place counted to.
     TextPlace at(char const* p) const noexcept {
         TextPosition ahead = *this;
-        return ahead.advanceTo(p);
+        return ahead.advanceTo(p, p);
     }
-    // The same, counted to `p` from now on.
-    TextPlace advanceTo(char const* p) noexcept;
+    // The same, counted to `p` from now on; the text may be read (not
+    // counted) up to `readable`, which is at or after `p`.
+    TextPlace advanceTo(char const* p, char const* readable) noexcept;
 
     // The text moved in memory: the place counted to is now at `p`.
     void movedTo(char const* p) noexcept { m_at = p; }

@@ -28,6 +28,10 @@ std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"
 // begins none: decodeUtf8 refuses it).
 std::size_t sequenceLength(unsigned char lead) noexcept { return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4; }
 
+char32_t decoded(char const* p, char const* end) noexcept {
+    return detail::decodeUtf8(std::string_view(p, static_cast<std::size_t>(end - p)), 0).codePoint;
+}
+
 std::string bytesFrom(char const* p, char const* end) {
     std::string out;
     char hex[8];
@@ -52,8 +56,9 @@ std::size_t encodeUtf8(char32_t c, char* out) noexcept {
 
 }  // namespace
 
-void Tokenizer::start(TextInput& input) noexcept {
+void Tokenizer::start(TextInput& input, Guesses guesses) noexcept {
     m_input = &input;
+    m_guesses = guesses;
     m_cur = m_token = input.begin();
     m_end = input.end();
     m_final = input.final();
@@ -210,55 +215,42 @@ char const* Tokenizer::spaces(char const* p) {
 char const* Tokenizer::scanName(char const* p, Name& name, char const* missing) {
     char const* const start = p;
     need(p);
-    name.colon = 0;
-    name.qualified = true;
-    unsigned char const first = static_cast<unsigned char>(*p);
-    if (first == ':') {
-        name.qualified = false;  // a name of XML, never a qualified one
+    if (classOf(*p) & kStartsName) {
         ++p;
-    } else if (classOf(*p) & kStartsName) {
-        ++p;
-    } else if (first >= 0x80) {
-        char const* const after = character(p, m_end);
-        if (!detail::isNameStartChar(detail::decodeUtf8(std::string_view(p, static_cast<std::size_t>(after - p)), 0).codePoint))
-            fail(p, missing);
-        p = after;
-    } else {
+    } else if (*p != ':' && !startsName(p)) {
         fail(p, missing);
     }
+    std::uint64_t colons = 0;
     for (;;) {
-        while (p < m_end && (classOf(*p) & kContinuesName) && *p != ':') ++p;
+        p = skipAsciiName(p, m_end, start, colons);
         if (static_cast<std::size_t>(p - start) > m_limits->maxNameBytes) {
             refuse(start + m_limits->maxNameBytes, "a name is longer than XmlReadLimits::maxNameBytes (" +
                                                       std::to_string(m_limits->maxNameBytes) + " bytes)");
         }
         need(p);
-        unsigned char const c = static_cast<unsigned char>(*p);
-        if (c == ':') {
-            if (name.colon != 0 || p == start) name.qualified = false;
-            name.colon = static_cast<std::uint32_t>(p - start);
-            ++p;
-            continue;
-        }
-        if (c < 0x80) break;
+        if (static_cast<unsigned char>(*p) < 0x80) break;
         char const* const after = character(p, m_end);
-        if (!detail::isNameChar(detail::decodeUtf8(std::string_view(p, static_cast<std::size_t>(after - p)), 0).codePoint))
-            break;
+        if (!detail::isNameChar(decoded(p, after))) break;
         p = after;
     }
     name.text = start;
     name.length = static_cast<std::uint32_t>(p - start);
-    if (name.qualified && name.colon != 0) {
-        // The local name after the colon must begin as a name does.
-        char const* const local = start + name.colon + 1;
-        bool begins = local < p && (classOf(*local) & kStartsName) != 0;
-        if (local < p && static_cast<unsigned char>(*local) >= 0x80) {
-            begins = detail::isNameStartChar(
-                detail::decodeUtf8(std::string_view(local, static_cast<std::size_t>(p - local)), 0).codePoint);
-        }
-        name.qualified = begins;
-    }
+    // A qualified name: one colon at most, between two names (a name
+    // beginning with a colon, or holding one past 2^32 bytes, is not one).
+    name.colon = static_cast<std::uint32_t>(colons);
+    bool const first = *start == ':';
+    name.qualified = !first && (colons == 0 || (colons >> 32 == 0 && name.colon != 0 && startsName(start + name.colon + 1, p)));
+    if (first) name.colon = 0;
     return p;
+}
+
+// Whether a name may begin at `p` (before `end`): a letter, '_', or a
+// character that XML lets begin a name (not ':': a qualified name's parts
+// never begin with one).
+bool Tokenizer::startsName(char const* p, char const* end) {
+    if (p >= end) return false;
+    if (static_cast<unsigned char>(*p) < 0x80) return (classOf(*p) & kStartsName) != 0;
+    return detail::isNameStartChar(decoded(p, character(p, end)));
 }
 
 Tokenizer::Token Tokenizer::markup() {
@@ -287,7 +279,13 @@ Tokenizer::Token Tokenizer::markup() {
 
 void Tokenizer::startTag() {
     if (m_where == Where::AfterRoot) fail(m_cur, "Extra content at the end of the document");
-    char const* p = scanName(m_cur + 1, m_name, "'<' is not followed by an element name (write '&lt;' for '<')");
+    std::uint32_t const guess = m_depth < m_guesses.atDepth->size() ? (*m_guesses.atDepth)[m_depth] : kUnknown;
+    char const* p = guessedName(m_cur + 1, guess, m_name);
+    KnownName const* const known = p != nullptr ? &(*m_guesses.names)[guess] : nullptr;
+    if (p == nullptr) {
+        p = scanName(m_cur + 1, m_name, "'<' is not followed by an element name (write '&lt;' for '<')");
+        m_name.known = kUnknown;
+    }
     m_attributes.clear();
     m_values.clear();
     for (;;) {
@@ -307,14 +305,21 @@ void Tokenizer::startTag() {
             break;
         }
         unsigned char const c = static_cast<unsigned char>(*name);
-        bool const startsName = (classOf(*name) & kStartsName) != 0 || c >= 0x80;
-        if (!startsName) {
+        if ((classOf(*name) & kStartsName) == 0 && c < 0x80) {
             fail(name, "a start tag holds " + quoted(std::string_view(name, 1)) +
                            " where '>', '/>' or an attribute name is expected");
         }
         if (name == p) fail(name, "an attribute is not separated from what comes before it by white space");
         Attribute& attribute = m_attributes.emplace_back();
-        p = scanName(name, attribute.name, "a start tag holds a character that cannot begin an attribute name");
+        std::size_t const index = m_attributes.size() - 1;
+        std::uint32_t const attributeGuess = known != nullptr && index < known->attributeCount
+                                                 ? (*m_guesses.attributes)[known->attributesAt + index]
+                                                 : kUnknown;
+        p = guessedName(name, attributeGuess, attribute.name);
+        if (p == nullptr) {
+            p = scanName(name, attribute.name, "a start tag holds a character that cannot begin an attribute name");
+            attribute.name.known = kUnknown;
+        }
         p = spaces(p);
         if (*p != '=') {
             fail(p, "attribute " + quoted(attribute.name.whole()) + " has no value ('=' and a quoted value expected)");
@@ -525,7 +530,20 @@ void Tokenizer::endTag() {
         fail(m_cur, m_where == Where::AfterRoot ? "Extra content at the end of the document"
                                                 : "an end tag comes before any start tag");
     }
-    char const* p = scanName(m_cur + 2, m_name, "'</' is not followed by an element name");
+    char const* p = m_cur + 2;
+    // Mostly the name of the open element, as the EventReader said: taken
+    // whole when it is there, followed by what cannot continue a name.
+    std::size_t const expected = m_expectedEnd.size();
+    if (static_cast<std::size_t>(m_end - p) > expected && sameBytes(p, m_expectedEnd.data(), expected) &&
+        (p[expected] == '>' || (classOf(p[expected]) & kSpace))) {
+        m_name.text = p;
+        m_name.length = static_cast<std::uint32_t>(expected);
+        m_endMatches = true;
+        p += expected;
+    } else {
+        p = scanName(p, m_name, "'</' is not followed by an element name");
+        m_endMatches = false;
+    }
     p = spaces(p);
     if (*p != '>') fail(p, "an end tag holds " + quoted(std::string_view(p, 1)) + " after its name, not '>'");
     m_at = m_cur = p + 1;

@@ -8,6 +8,7 @@
 // checks the limits on tokens, attributes and names as it goes.
 
 #include "host/XmlReadLimits.h"
+#include "host/reader/ByteClasses.h"
 #include "host/reader/TextInput.h"
 
 #include <cstddef>
@@ -28,14 +29,18 @@ public:
         End        // the end of the text, at()
     };
 
+    static constexpr std::uint32_t kUnknown = 0xFFFFFFFF;
+
     // A name as written. `colon` is the offset of its colon, 0 when it has
     // none; `qualified` that it is a prefix, a colon and a local name, or a
-    // local name alone (Namespaces in XML).
+    // local name alone (Namespaces in XML); `known` the number of the
+    // KnownName it was guessed to be, or kUnknown.
     struct Name {
         char const* text = nullptr;
         std::uint32_t length = 0;
         std::uint32_t colon = 0;
         bool qualified = true;
+        std::uint32_t known = kUnknown;
 
         std::string_view whole() const noexcept { return {text, length}; }
         std::string_view prefix() const noexcept { return {text, colon}; }
@@ -54,11 +59,29 @@ public:
     };
 
     // `limits` outlives the tokenizer.
+    // A qualified name of an element or attribute met before in the
+    // document, as the EventReader keeps them, with the names of the
+    // attributes the element had the last time.
+    struct KnownName {
+        std::string_view text;
+        std::uint32_t colon = 0;
+        std::uint32_t attributesAt = 0;  // in Guesses::attributes
+        std::uint32_t attributeCount = 0;
+    };
+    // What a start tag is likely to hold: the names of the last start tag at
+    // the same depth. A name that is there as guessed (followed by a byte
+    // that cannot continue it) is taken without being scanned.
+    struct Guesses {
+        std::vector<KnownName> const* names = nullptr;
+        std::vector<std::uint32_t> const* atDepth = nullptr;     // a KnownName's number by depth
+        std::vector<std::uint32_t> const* attributes = nullptr;  // runs of KnownName numbers (kUnknown: none)
+    };
+
     explicit Tokenizer(XmlReadLimits const& limits) : m_limits(&limits) {}
     Tokenizer(Tokenizer const&) = delete;
     Tokenizer& operator=(Tokenizer const&) = delete;
 
-    void start(TextInput& input) noexcept;
+    void start(TextInput& input, Guesses guesses) noexcept;
     // The next token. Throws DomException for what is not well-formed or
     // passes a limit, with the place where it was found.
     Token next();
@@ -68,6 +91,10 @@ public:
     bool emptyElement() const noexcept { return m_emptyElement; }
     char const* at() const noexcept { return m_at; }
     std::string_view text() const noexcept { return m_text; }
+    // The name that the next end tag should have, as written (the EventReader
+    // tells it), and whether the last end tag had it.
+    void expectEndTag(std::string_view qualifiedName) noexcept { m_expectedEnd = qualifiedName; }
+    bool endTagMatches() const noexcept { return m_endMatches; }
     // Where the tokenizer is: after the last token.
     char const* here() const noexcept { return m_cur; }
 
@@ -97,6 +124,24 @@ private:
     char const* value(char const* p, Attribute& attribute);
     char const* reference(char const* p, char* out, std::size_t& length);
     char const* scanName(char const* p, Name& name, char const* missing);
+    // The name at `p` when it is the KnownName numbered `guess`, whole: then
+    // what follows it; else null.
+    char const* guessedName(char const* p, std::uint32_t guess, Name& name) const noexcept {
+        if (guess == kUnknown) return nullptr;
+        KnownName const& known = (*m_guesses.names)[guess];
+        std::size_t const length = known.text.size();
+        if (static_cast<std::size_t>(m_end - p) <= length || !sameBytes(p, known.text.data(), length)) return nullptr;
+        char const after = p[length];
+        if (static_cast<unsigned char>(after) >= 0x80 || (classOf(after) & kContinuesName)) return nullptr;
+        name.text = p;
+        name.length = static_cast<std::uint32_t>(length);
+        name.colon = known.colon;
+        name.qualified = true;
+        name.known = guess;
+        return p + length;
+    }
+    bool startsName(char const* p) { return startsName(p, m_end); }
+    bool startsName(char const* p, char const* end);
     char const* character(char const* p, char const* limit);
     char const* spaces(char const* p);
     void need(char const* p) const;
@@ -118,10 +163,13 @@ private:
     std::size_t m_textBytes = 0;      // of the run of character data being read
     char const* m_cdataEnd = nullptr; // the rest of a CDATA section to hand on: [m_cur, m_cdataEnd)
 
+    Guesses m_guesses;
     Name m_name;
     std::vector<Attribute> m_attributes;
     std::string m_values;  // the attribute values that references or white space changed
     bool m_emptyElement = false;
+    std::string_view m_expectedEnd;
+    bool m_endMatches = false;
     char const* m_at = nullptr;
     std::string_view m_text;
     char m_character[4] = {};  // a character of a reference, in UTF-8
