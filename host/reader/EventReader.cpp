@@ -305,7 +305,7 @@ std::size_t XmlEventReader::keptBytes() const noexcept {
     return m_tokens.keptBytes() + m_names.keptBytes() + m_qualifiedNames.keptBytes() +
            m_known.capacity() * sizeof(Tokenizer::KnownName) + m_parts.capacity() * sizeof(Parts) +
            (m_lastAtDepth.capacity() + m_attributeNames.capacity()) * sizeof(std::uint32_t) +
-           m_namespaces.keptBytes() + m_window.capacity +
+           m_namespaces.keptBytes() + m_window.keptBytes() +
            m_open.capacity() * sizeof(Open) + m_attributes.capacity() * sizeof(XmlEventAttribute) +
            (m_localStamps.capacity() + m_prefixStamps.capacity()) * sizeof(std::uint32_t) +
            m_expanded.capacity() * sizeof(Expanded);

@@ -264,7 +264,7 @@ void TextDecoder::followDeclaration(std::string_view out) {
         m_declarationState = Declaration::Done;
         checkDeclaration(m_declaration);
     }
-    std::string().swap(m_declaration);
+    m_declaration.clear();
 }
 
 void TextDecoder::checkDeclaration(std::string_view declaration) const {

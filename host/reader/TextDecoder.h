@@ -55,6 +55,14 @@ public:
     // TextFault. A text in UTF-16 is read by a new decoder.
     void tellInMemory(std::string_view text);
 
+    // The memory for the raw bytes and the declaration it holds, lent by
+    // whoever keeps it from one text to the next: swapped in before reading,
+    // and back after.
+    void swapMemory(std::string& raw, std::string& declaration) noexcept {
+        m_raw.swap(raw);
+        m_declaration.swap(declaration);
+    }
+
     Encoding encoding() const noexcept { return m_encoding; }
     // Bytes of the raw text before the first character handed on (a byte order mark).
     std::size_t markSize() const noexcept { return m_markSize; }

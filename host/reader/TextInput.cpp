@@ -38,9 +38,20 @@ TextInput::TextInput(TextSource& source, XmlReadLimits const& limits, WindowMemo
         m_window.bytes.reset(new char[kWindowBytes]);
         m_window.capacity = kWindowBytes;
     }
+    m_window.raw.clear();
+    m_window.declaration.clear();
+    m_decoder.swapMemory(m_window.raw, m_window.declaration);
+    m_loan.decoder = &m_decoder;
+    m_loan.memory = &m_window;
     m_begin = m_end = m_window.bytes.get();
     m_position.startAt(m_begin);
-    fill();
+    fill(wanted(1));
+}
+
+// How much more to decode: text in memory as much as fits, a stream no more
+// than `needed`.
+std::size_t TextInput::wanted(std::size_t needed) const noexcept {
+    return m_source.memory() != nullptr ? m_window.capacity : needed;
 }
 
 std::size_t TextInput::pull(char* buffer, std::size_t size) {
@@ -59,29 +70,32 @@ void TextInput::more(char const* keep) {
     m_position.advanceTo(keep, keep);
     std::size_t const kept = static_cast<std::size_t>(m_end - keep);
     m_dropped += static_cast<std::size_t>(keep - m_begin);
-    std::size_t const wanted = std::max(kWindowBytes, 2 * kept + kWindowBytes / 4);
+    std::size_t const capacity = std::max(kWindowBytes, 2 * kept + kWindowBytes / 4);
     char* const bytes = m_window.bytes.get();
-    if (m_window.capacity < wanted) {
-        std::unique_ptr<char[]> grown(new char[wanted]);
+    if (m_window.capacity < capacity) {
+        std::unique_ptr<char[]> grown(new char[capacity]);
         std::memcpy(grown.get(), keep, kept);
         m_window.bytes = std::move(grown);
-        m_window.capacity = wanted;
+        m_window.capacity = capacity;
     } else {
         std::memmove(bytes, keep, kept);
     }
     m_begin = m_window.bytes.get();
     m_end = m_begin + kept;
     m_position.movedTo(m_begin);
-    fill();
+    fill(wanted(std::max<std::size_t>(kept, 1)));
 }
 
-// Decodes into the window as far as it goes. A fault found by the decoder,
-// or the text passing maxBytes, is thrown at once, before the tokenizer has
-// read what came before it.
-void TextInput::fill() {
+// Decodes into the window what the source gives, at least `wanted` bytes
+// (or all there is, or as much as fits): a stream is read no further than
+// needed, and a token read again has at least doubled since it was last
+// read. A fault found by the decoder, or the text passing maxBytes, is
+// thrown at once, before the tokenizer has read what came before it.
+void TextInput::fill(std::size_t wanted) {
     char* const bytes = m_window.bytes.get();
-    std::size_t size = static_cast<std::size_t>(m_end - bytes);
-    while (!m_decoded && !m_overMaxBytes && m_window.capacity - size >= 4) {
+    std::size_t const before = static_cast<std::size_t>(m_end - bytes);
+    std::size_t size = before;
+    while (!m_decoded && !m_overMaxBytes && m_window.capacity - size >= 4 && size - before < wanted) {
         std::size_t more = 0;
         try {
             more = m_decoder.read(*this, bytes + size, m_window.capacity - size);

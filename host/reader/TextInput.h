@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
@@ -21,6 +22,13 @@ namespace Kestrune::Soa::Common::Xml::Reader {
 struct WindowMemory {
     std::unique_ptr<char[]> bytes;
     std::size_t capacity = 0;
+    std::string raw;          // the decoder's raw bytes not yet decoded
+    std::string declaration;  // and the XML declaration, while it is read
+
+    std::size_t keptBytes() const noexcept {
+        auto const heap = [](std::string const& s) { return s.capacity() > std::string().capacity() ? s.capacity() : 0; };
+        return capacity + heap(raw) + heap(declaration);
+    }
 };
 
 class TextInput final : private RawText {
@@ -39,7 +47,8 @@ public:
 
     // At end() of a text that is not final: keeps the text from `keep` on
     // (now at begin()) and appends what follows it, at least as much again
-    // as is kept, or all there is. Throws as the constructor does.
+    // as is kept (or a byte when none is), or all there is. Throws as the
+    // constructor does.
     void more(char const* keep);
 
     // Where places are counted: every place asked for is at or after the
@@ -52,12 +61,25 @@ public:
 
 private:
     std::size_t pull(char* buffer, std::size_t size) override;
-    void fill();
+    std::size_t wanted(std::size_t needed) const noexcept;
+    void fill(std::size_t wanted);
 
     TextSource& m_source;
     std::size_t m_maxBytes;
     WindowMemory& m_window;
     TextDecoder m_decoder;
+    // The window's memory for the decoder, lent to it and given back with
+    // the input (even when its constructor throws).
+    struct Loan {
+        TextDecoder* decoder = nullptr;
+        WindowMemory* memory = nullptr;
+        Loan() = default;
+        Loan(Loan const&) = delete;
+        Loan& operator=(Loan const&) = delete;
+        ~Loan() {
+            if (decoder != nullptr) decoder->swapMemory(memory->raw, memory->declaration);
+        }
+    } m_loan;
     TextPosition m_position;
     char const* m_begin = nullptr;
     char const* m_end = nullptr;

@@ -32,12 +32,17 @@ char32_t decoded(char const* p, char const* end) noexcept {
     return detail::decodeUtf8(std::string_view(p, static_cast<std::size_t>(end - p)), 0).codePoint;
 }
 
-std::string bytesFrom(char const* p, char const* end) {
+// The bytes of a broken UTF-8 sequence at `p`, as far as they show it
+// broken: up to the first byte that does not continue it.
+std::string brokenBytes(char const* p, char const* end) {
+    unsigned char const lead = static_cast<unsigned char>(*p);
+    std::size_t const length = lead < 0xC2 || lead > 0xF4 ? 1 : sequenceLength(lead);  // a byte no character begins with
     std::string out;
     char hex[8];
-    for (int i = 0; i < 4 && p + i < end; ++i) {
+    for (std::size_t i = 0; i < length && p + i < end; ++i) {
         std::snprintf(hex, sizeof hex, "%s0x%02X", i == 0 ? "" : " ", static_cast<unsigned char>(p[i]));
         out += hex;
+        if (i > 0 && (static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) break;
     }
     return out;
 }
@@ -196,7 +201,7 @@ char const* Tokenizer::character(char const* p, char const* limit) {
     }
     detail::Utf8Sequence const sequence =
         detail::decodeUtf8(std::string_view(p, static_cast<std::size_t>(limit - p)), 0);
-    if (sequence.length == 0) fail(p, "Input is not proper UTF-8, indicate encoding ! Bytes: " + bytesFrom(p, m_end));
+    if (sequence.length == 0) fail(p, "Input is not proper UTF-8, indicate encoding ! Bytes: " + brokenBytes(p, m_end));
     if (!detail::isXmlChar(sequence.codePoint)) {
         fail(p, "the text holds the character " + detail::codePointNotation(sequence.codePoint) +
                     ", which XML does not allow");
@@ -751,7 +756,8 @@ void Tokenizer::doctype() {
 }
 
 std::size_t Tokenizer::keptBytes() const noexcept {
-    return m_attributes.capacity() * sizeof(Attribute) + m_values.capacity();
+    std::size_t const values = m_values.capacity() > std::string().capacity() ? m_values.capacity() : 0;
+    return m_attributes.capacity() * sizeof(Attribute) + values;
 }
 
 void Tokenizer::release() noexcept {

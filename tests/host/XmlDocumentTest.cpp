@@ -395,6 +395,27 @@ TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreInEveryFormNaming
     }
 }
 
+// A name as written (prefix and colon included) and a namespace URI as
+// declared (its references decoded) may be maxNameBytes long, and no longer.
+TEST(XmlDocumentTest, NamesAndNamespaceUrisAreBoundedByMaxNameBytes) {
+    XmlReadLimits limits;
+    limits.maxNameBytes = 8;
+    std::string const name = "a name is longer than XmlReadLimits::maxNameBytes (8 bytes)";
+    std::string const uri = "a namespace URI is longer than XmlReadLimits::maxNameBytes (8 bytes)";
+    for (char const* read : {"<p:abcdef xmlns:p='urn:abcd'/>", "<a bcdefghi='1'/>", "<?abcdefgh x?><a/>",
+                             "<a xmlns='urn:a&amp;cd'/>", "<abcdefgh>\n</abcdefgh>"})
+        EXPECT_NO_THROW(XmlDocument::parse(std::string(read), limits)) << read;
+    Refusal const cases[] = {
+        {"element", "<p:abcdefg xmlns:p='urn:abcd'/>", limits, refused + "line 1, column 10: " + name},
+        {"attribute", "<a\nbcdefghij='1'/>", limits, refused + "line 2, column 9: " + name},
+        {"processing instruction target", "<?abcdefghi x?><a/>", limits, refused + "line 1, column 11: " + name},
+        {"end tag", "<a>\n</abcdefghi>", limits, refused + "line 2, column 11: " + name},
+        {"default namespace", "<a xmlns='urn:abcde'/>", limits, refused + "line 1, column 11: " + uri},
+        {"prefixed namespace", "<a xmlns:p='urn:&#97;bcde'/>", limits, refused + "line 1, column 13: " + uri},
+    };
+    expectRefusals(std::vector<Refusal>(std::begin(cases), std::end(cases)));
+}
+
 // The document's elements may need up to 64 KiB, then 8 bytes per byte of
 // text read: an empty element needs 96 for its 4 bytes.
 TEST(XmlDocumentTest, MemoryPerByteIsBoundedByItsLimit) {

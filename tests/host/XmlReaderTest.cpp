@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -107,6 +108,99 @@ TEST(XmlReaderTest, EachDocumentCountsItsOwnNames) {
         eventsOfText(reader, withNames(names));
         EXPECT_THROW(eventsOfText(reader, withNames(names + 1)), DomException) << names;
     }
+}
+
+// What a reader keeps is counted and bounded: a document of many names
+// leaves more than maxKeptBytes() only until its read ends, and the reader
+// is then as new; a higher bound keeps it all.
+TEST(XmlReaderTest, WhatAReaderKeepsIsGivenBackPastItsBound) {
+    std::string many = "<r>";
+    for (int i = 0; i < 40000; ++i) many += "<n" + std::to_string(i) + " a='" + std::to_string(i) + "'/>";
+    many += "</r>";
+    XmlReadLimits limits;
+    limits.maxNames = 100000;
+    limits.maxTreeBytesPerByte = 16;
+    std::vector<std::string> const manyEvents = eventsOfText(*std::make_unique<XmlReader>(limits), many);
+    ASSERT_EQ(manyEvents.size(), 80002u);
+    for (std::size_t const bound : {std::size_t{1} << 20, std::size_t{1} << 30}) {
+        XmlReader reader(limits);
+        EXPECT_EQ(reader.keptBytes(), 0u);
+        EXPECT_EQ(reader.maxKeptBytes(), std::size_t{1} << 20);
+        reader.setMaxKeptBytes(bound);
+        eventsOfText(reader, documents[0]);
+        std::size_t const small = reader.keptBytes();
+        EXPECT_GT(small, 0u);
+        EXPECT_LT(small, std::size_t{64} * 1024);
+        EXPECT_EQ(eventsOfText(reader, many), manyEvents);
+        if (bound == std::size_t{1} << 20) {
+            EXPECT_EQ(reader.keptBytes(), 0u);  // given back
+        } else {
+            EXPECT_GT(reader.keptBytes(), std::size_t{1} << 20);
+        }
+        EXPECT_EQ(eventsOfText(reader, documents[0]), eventsOfTree(documents[0]));
+    }
+}
+
+// A read started from one of the reader's own handlers is refused at once,
+// and the read in progress goes on whole; a reader moved from refuses too.
+TEST(XmlReaderTest, AReadFromItsOwnHandlerOrAfterAMoveIsRefused) {
+    XmlReader reader;
+    struct ReadsAgain : Recorder {
+        XmlReader* reader = nullptr;
+        std::vector<std::string> refusals;
+        void startElement(XmlElementStart const& e) override {
+            Recorder::startElement(e);
+            Recorder inner;
+            try {
+                reader->read(documents[2], inner);
+            } catch (DomException const& refusal) {
+                refusals.push_back(refusal.getMessage());
+            }
+        }
+    } handler;
+    handler.reader = &reader;
+    reader.read(documents[1], handler);
+    EXPECT_EQ(handler.lines, eventsOfTree(documents[1]));
+    EXPECT_EQ(handler.refusals, std::vector<std::string>(3, "XmlReader: a read was started from a handler of a read "
+                                                            "in progress on the same reader"));
+    XmlReader moved(std::move(reader));
+    EXPECT_EQ(eventsOfText(moved, documents[2]), eventsOfTree(documents[2]));
+    try {
+        eventsOfText(reader, documents[2]);
+        ADD_FAILURE() << "a reader moved from read";
+    } catch (DomException const& e) {
+        EXPECT_EQ(e.getMessage(), "XmlReader: this reader was moved from and cannot read");
+    }
+}
+
+// Each element's line and column are those of where its start tag ends (its
+// "/>" or ">"), counted in characters, from memory, a stream and UTF-16.
+TEST(XmlReaderTest, LinesAndColumnsAreWhereEachStartTagEnds) {
+    struct Places : XmlEventHandler {
+        std::vector<std::string> places;
+        void startElement(XmlElementStart const& e) override {
+            places.push_back(std::string(e.name.text) + " " + std::to_string(e.line) + ":" + std::to_string(e.column));
+        }
+        void characters(std::string_view) override {}
+        void endElement() override {}
+    };
+    std::string const xml = "<a>\n  <b x='\xC3\xA9'\n     y='1'/>\r\n<c>\xC3\xA9t\xC3\xA9</c>\xF0\x9F\x98\x80<d\n/></a>";
+    std::vector<std::string> const expected = {"a 1:3", "b 3:11", "c 4:3", "d 5:1"};
+    XmlReader reader;
+    Places fromMemory, fromStream, fromUtf16;
+    reader.read(xml, fromMemory);
+    EXPECT_EQ(fromMemory.places, expected);
+    std::istringstream in(xml);
+    reader.read(in, fromStream);
+    EXPECT_EQ(fromStream.places, expected);
+    std::string utf16 = "\xFF\xFE";
+    for (char32_t c : std::u32string(U"<a>\n  <b x='\u00E9'\n     y='1'/>\r\n<c>\u00E9t\u00E9</c>\U0001F600<d\n/></a>")) {
+        char16_t const units[2] = {static_cast<char16_t>(c < 0x10000 ? c : 0xD800 + ((c - 0x10000) >> 10)),
+                                   static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
+        for (int i = 0; i < (c < 0x10000 ? 1 : 2); ++i) utf16 += std::string{static_cast<char>(units[i] & 0xFF), static_cast<char>(units[i] >> 8)};
+    }
+    reader.read(utf16, fromUtf16);
+    EXPECT_EQ(fromUtf16.places, expected);
 }
 
 }  // namespace
