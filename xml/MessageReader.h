@@ -19,9 +19,10 @@ namespace Kestrune::Soa::Common::Xml {
 // (messages and lines), the same probes and the same allocations through the
 // memory manager, within the same limits (a text that is not well-formed
 // fails with the reader's error even when an element the type does not
-// accept comes before the fault). The parser's context is kept from
-// one message to the next; not for use from two threads at once (give each
-// thread its own reader).
+// accept comes before the fault). What the reader needs is kept from one
+// message to the next (see XmlReader), so that a message of a shape read
+// before is read allocating only its own objects; not for use from two
+// threads at once (give each thread its own reader).
 class MessageReader {
 public:
     // Whether the root element must be in the namespace of the message type's
@@ -32,6 +33,10 @@ public:
         : m_reader(limits), m_root(root) {}
 
     XmlReadLimits const& limits() const noexcept { return m_reader.limits(); }
+
+    // What the reader keeps between messages, and its bound (XmlReader's).
+    std::size_t keptBytes() const noexcept { return m_reader.keptBytes(); }
+    void setMaxKeptBytes(std::size_t bytes) noexcept { m_reader.setMaxKeptBytes(bytes); }
 
     // The message of type Message (any of the fifteen) that the text holds.
     template <class Message>

@@ -110,6 +110,63 @@ TEST(XmlReaderTest, EachDocumentCountsItsOwnNames) {
     }
 }
 
+// A start tag's names are guessed from the element before it at the same
+// depth: a name that differs from the guess in any one byte, or in its
+// length, is read as written, element and attribute names alike.
+TEST(XmlReaderTest, NamesThatDifferFromTheLastByOneByteAreReadAsWritten) {
+    std::string const base = "p:abcdefghijklmnopqrstuvwxyz0123";
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < base.size(); ++i) {
+        if (i == 1) continue;  // the colon
+        std::string changed = base;
+        changed[i] = i == 0 ? 'q' : 'X';
+        names.push_back(base);
+        names.push_back(changed);
+    }
+    for (std::string const& other : {base.substr(0, base.size() - 1), base + "4"}) {
+        names.push_back(base);
+        names.push_back(other);
+    }
+    std::string xml = "<r xmlns:p='urn:p' xmlns:q='urn:q'>";
+    std::vector<std::string> expected = {"<|r line 1 root"};
+    for (std::string const& name : names) {
+        xml += "<" + name + " " + name + "='v'/>";
+        std::string const expanded = "urn:" + name.substr(0, 1) + "|" + name.substr(2);
+        expected.push_back("<" + expanded + " line 1 " + expanded + "=v");
+        expected.push_back(">");
+    }
+    xml += "</r>";
+    expected.push_back(">");
+    XmlReader reader;
+    EXPECT_EQ(eventsOfText(reader, xml), expected);
+}
+
+// Two attributes of one element may not have the same namespace and local
+// name, whatever their prefixes, however many attributes come between.
+TEST(XmlReaderTest, AttributesAreUniqueByExpandedNameAmongMany) {
+    for (int const count : {1, 7, 8, 9, 100, 1000}) {
+        std::string attributes;
+        for (int i = 0; i < count; ++i) attributes += " p:a" + std::to_string(i) + "='" + std::to_string(i) + "'";
+        std::string const start = "<r xmlns:p='urn:u' xmlns:q='urn:u' xmlns:s='urn:s'" + attributes;
+        XmlReadLimits limits;
+        limits.maxAttributes = 2000;
+        XmlReader reader(limits);
+        EXPECT_EQ(eventsOfText(reader, start + " s:a0='x'/>").size(), 2u) << count;
+        for (int const again : {0, count / 2, count - 1}) {
+            std::string const twice = " q:a" + std::to_string(again) + "='y'";
+            try {
+                eventsOfText(reader, start + twice + "/>");
+                ADD_FAILURE() << count << " " << again;
+            } catch (DomException const& e) {
+                EXPECT_EQ(e.getMessage(), "XML parse error at line 1, column " + std::to_string(start.size() + 2) +
+                                              ": attribute 'q:a" + std::to_string(again) +
+                                              "' on element 'r' has the namespace and local name of another of its "
+                                              "attributes");
+            }
+        }
+    }
+}
+
 // What a reader keeps is counted and bounded: a document of many names
 // leaves more than maxKeptBytes() only until its read ends, and the reader
 // is then as new; a higher bound keeps it all.
