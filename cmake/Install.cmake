@@ -41,13 +41,9 @@ install(FILES
   DESTINATION ${KXSOA_CMAKE_DIR} COMPONENT dev)
 
 # The pkg-config files find the prefix from their own place, so that the
-# installed tree can be moved (or installed with --prefix) as a whole. A
-# static kxsoacommon leaves libxml2 to the program (pkg-config --static).
+# installed tree can be moved (or installed with --prefix) as a whole. The
+# libraries need nothing but the C++ standard library, shared or static.
 file(RELATIVE_PATH KXSOA_PC_PREFIX_FROM_PCDIR /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
-set(KXSOA_PC_REQUIRES_PRIVATE "")
-if(NOT BUILD_SHARED_LIBS)
-  set(KXSOA_PC_REQUIRES_PRIVATE "Requires.private: libxml-2.0")
-endif()
 foreach(library kxsoacommon kxsoaimportexporttypes)
   configure_file(cmake/${library}.pc.in ${PROJECT_BINARY_DIR}/${library}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${library}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)

@@ -34,7 +34,8 @@ struct XmlElementStart {
     XmlName namespaceURI;  // empty when the element has none
     XmlEventAttribute const* attributes = nullptr;
     std::size_t attributeCount = 0;
-    std::uint32_t line = 0;         // of the end of the start tag (1-based)
+    std::uint32_t line = 0;         // of the end of the start tag (1-based): where its "/>" or ">" begins
+    std::uint32_t column = 0;       // of the same place (1-based, in characters); 0 when not known
     bool root = false;              // the document's root element
     XMLNode const* node = nullptr;  // the element, when the events come from a tree
 

@@ -19,15 +19,16 @@ class XmlEventReader;
 // to a handler, as XmlDocument::parse reads them (the same encodings, limits
 // and refusals) but without building a tree.
 //
-// What the reader keeps from one document to the next (the parser's context
-// and its dictionary of names) is a cache: many small documents pay for
-// setting it up once, and no outcome depends on it. It is bounded: after
-// each document, when it holds more than maxKeptBytes() beyond a fresh
-// reader, it is released.
+// What the reader needs (its table of names, its buffers and stacks) is kept
+// from one document to the next, so that once it has read a document of a
+// given shape, reading another of that shape allocates nothing. It is a
+// cache: no outcome depends on it. It is bounded: after each document, when
+// it holds more than maxKeptBytes() beyond a new reader, it is released.
 //
 // A reader reads one document at a time: not from two threads at once (give
-// each thread a reader of its own), and not from its own handler, where a
-// read is refused with a DomException before it changes anything.
+// each thread a reader of its own; readers share nothing), and not from its
+// own handler, where a read is refused with a DomException before it
+// changes anything.
 class KXSOACOMMON_EXPORT XmlReader {
 public:
     // The default bound on what a reader keeps between documents.
@@ -44,21 +45,28 @@ public:
 
     // Reads the whole text as one document. The first failure, a refusal
     // (DomException with line and column) or an exception of the handler,
-    // ends the read and is thrown; the reader is then ready for the next.
+    // ends the read and is thrown; the reader is then ready for the next. A
+    // read started from a handler of a read in progress on the same reader
+    // throws a DomException at once, and so does a reader moved from.
     void read(std::string_view xml, XmlEventHandler& handler);
     void read(std::istream& in, XmlEventHandler& handler);
 
-    // What the reader holds now beyond a fresh reader, in bytes (an estimate
-    // of libxml2's part from above), and the bound on it after a document.
+    // What the reader holds between documents, in bytes. When that passes
+    // maxKeptBytes() beyond what a new reader holds after a document (one
+    // that was large, or had many names), the reader gives it back and is
+    // as new. 1 MiB unless set.
     std::size_t keptBytes() const noexcept;
-    void setMaxKeptBytes(std::size_t bytes) noexcept;
-    std::size_t maxKeptBytes() const noexcept;
+    std::size_t maxKeptBytes() const noexcept { return m_maxKeptBytes; }
+    void setMaxKeptBytes(std::size_t bytes) noexcept { m_maxKeptBytes = bytes; }
 
 private:
-    Reader::XmlEventReader& events() const;
+    template <class Source>
+    void readFrom(Source& source, XmlEventHandler& handler);
 
     XmlReadLimits m_limits;
     std::unique_ptr<Reader::XmlEventReader> m_events;
+    std::size_t m_maxKeptBytes = kDefaultMaxKeptBytes;
+    bool m_reading = false;
 };
 
 }  // namespace Kestrune::Soa::Common::Xml
