@@ -6,9 +6,11 @@
 
 #include "WorkloadCases.h"
 #include "CountingAllocator.h"
+#include "EventsPass.h"
 #include "HeapFigures.h"
 #include "HeldWorkload.h"
 #include "HandWriter.h"
+#include "PugixmlPass.h"
 #include "Sax2Pass.h"
 #include "Summary.h"
 #include "Workloads.h"
@@ -320,6 +322,24 @@ void writeAndReadOnThreads(benchmark::State& state, Workload<Message> const& wor
     state.SetItemsProcessed(state.iterations());
 }
 
+// The library's reader to events alone, one reader kept from document to
+// document: the pass that stands beside the SAX2 pass and pugixml's load.
+template <class Message>
+void events(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    EventsPass pass(limitsFor(built.text));
+    for (auto _ : state) benchmark::DoNotOptimize(pass.pass(built.text));
+    setBytes(state, built.text);
+}
+
+template <class Message>
+void pugixml(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    if (pugixmlLoad(built.text) == 0) note(workload.name + "/pugixml", "pugixml refused the text");
+    for (auto _ : state) benchmark::DoNotOptimize(pugixmlLoad(built.text));
+    setBytes(state, built.text);
+}
+
 template <class Message>
 void sax2Reused(benchmark::State& state, Workload<Message> const& workload) {
     Built<Message> const& built = get(workload);
@@ -392,6 +412,8 @@ Entry entry(Workload<Message> const& workload, bool large) {
         if constexpr (isRequest<Message>) {
             if (large) timed("direct_each_stream", directEachFromStream<Message>);
         }
+        timed("events", events<Message>);
+        timed("pugixml", pugixml<Message>);
         timed("sax2_reused", sax2Reused<Message>);
         timed("sax2", sax2<Message>);
         if (workload.name == "W1-small" || workload.name == "W1/1k") {

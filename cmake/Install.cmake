@@ -1,27 +1,36 @@
 # Installs both libraries, their public headers under include/kxsoa/, a CMake
-# package (find_package(kxsoaimportexporttypes)), pkg-config files and the
-# licence.
+# package (find_package(kxsoaimportexporttypes)), pkg-config files, the
+# schemas and the licence. Each file belongs to the component of the Debian
+# package that carries it (cmake/Package.cmake): one runtime component per
+# library, `dev` for what building against them needs, `tool` for kxsoa-ie.
 include(CMakePackageConfigHelpers)
 
 foreach(folder ${KXSOA_HEADER_FOLDERS})
   kxsoa_public_headers(headers ${folder})
-  install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kxsoa/${folder})
+  install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kxsoa/${folder} COMPONENT dev)
 endforeach()
 
 if(TARGET kxsoa-ie)
-  install(TARGETS kxsoa-ie RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS kxsoa-ie RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+  get_target_property(man_page kxsoa-ie MAN_PAGE)
+  install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
 endif()
 
-install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# A package carries its licence as its copyright file instead (cmake/Package.cmake).
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT licence)
 
-install(TARGETS kxsoacommon kxsoaimportexporttypes
-  EXPORT kxsoaimportexporttypesTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The shared objects under their SONAME in the runtime components; the
+# unversioned link (and a static library) only in `dev`.
+foreach(library kxsoacommon kxsoaimportexporttypes)
+  install(TARGETS ${library}
+    EXPORT kxsoaimportexporttypesTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT lib${library} NAMELINK_COMPONENT dev
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT lib${library})
+endforeach()
 
 set(KXSOA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/kxsoaimportexporttypes)
-install(EXPORT kxsoaimportexporttypesTargets NAMESPACE kxsoa:: DESTINATION ${KXSOA_CMAKE_DIR})
+install(EXPORT kxsoaimportexporttypesTargets NAMESPACE kxsoa:: DESTINATION ${KXSOA_CMAKE_DIR} COMPONENT dev)
 configure_package_config_file(cmake/kxsoaimportexporttypesConfig.cmake.in
   ${PROJECT_BINARY_DIR}/kxsoaimportexporttypesConfig.cmake INSTALL_DESTINATION ${KXSOA_CMAKE_DIR})
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/kxsoaimportexporttypesConfigVersion.cmake
@@ -29,19 +38,15 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/kxsoaimportexporttypesCon
 install(FILES
   ${PROJECT_BINARY_DIR}/kxsoaimportexporttypesConfig.cmake
   ${PROJECT_BINARY_DIR}/kxsoaimportexporttypesConfigVersion.cmake
-  DESTINATION ${KXSOA_CMAKE_DIR})
+  DESTINATION ${KXSOA_CMAKE_DIR} COMPONENT dev)
 
 # The pkg-config files find the prefix from their own place, so that the
-# installed tree can be moved (or installed with --prefix) as a whole. A
-# static kxsoacommon leaves libxml2 to the program (pkg-config --static).
+# installed tree can be moved (or installed with --prefix) as a whole. The
+# libraries need nothing but the C++ standard library, shared or static.
 file(RELATIVE_PATH KXSOA_PC_PREFIX_FROM_PCDIR /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
-set(KXSOA_PC_REQUIRES_PRIVATE "")
-if(NOT BUILD_SHARED_LIBS)
-  set(KXSOA_PC_REQUIRES_PRIVATE "Requires.private: libxml-2.0")
-endif()
 foreach(library kxsoacommon kxsoaimportexporttypes)
   configure_file(cmake/${library}.pc.in ${PROJECT_BINARY_DIR}/${library}.pc @ONLY)
-  install(FILES ${PROJECT_BINARY_DIR}/${library}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+  install(FILES ${PROJECT_BINARY_DIR}/${library}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 endforeach()
 
 # The XML Schemas of the three namespaces, written for the default namespace host.
@@ -49,4 +54,4 @@ install(FILES
   schema/Soa-2006-03-Base.xsd
   schema/ImportExport-2007-06-FileImportExport.xsd
   schema/ImportExport-2008-06-FileImportExport.xsd
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/kxsoa/schema)
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/kxsoa/schema COMPONENT dev)

@@ -10,6 +10,7 @@ using Kestrune::Soa::Common::Xml::XMLNode;
 using Kestrune::Soa::Common::Xml::XmlChild;
 using Kestrune::Soa::Common::Xml::XmlElementStart;
 using Kestrune::Soa::Common::Xml::XmlElementType;
+using Kestrune::Soa::Common::Xml::XmlListRoom;
 using Kestrune::Soa::Common::Xml::readTree;
 using Kestrune::Soa::Common::Xml::XmlStream;
 using Kestrune::Soa::Common::Xml::ClassAllocation::newObject;
@@ -56,7 +57,7 @@ XmlElementType const& ModelObjectImpl::xmlElementType() {
             self.m_uid = element.getAttr("uid");
             self.m_type = element.getAttr("type");
         },
-        [](BaseObject&, XmlElementStart const&) { return XmlChild::skipped(); }};
+        [](BaseObject&, XmlElementStart const&, XmlListRoom const&) { return XmlChild::skipped(); }};
     return type;
 }
 

@@ -130,6 +130,30 @@ void Monitor::markEnd(std::string const& probe) {
     notify([&](Observer& observer) { observer.onEnd(probe); });
 }
 
+void Monitor::markAbandoned(std::string const& probe) {
+    ThreadProbes& t = thisThread();
+    {
+        std::lock_guard<std::mutex> const lock(t.mutex);
+        ++t.figures[probe].abandoned;
+        if (ThreadProbes::Open* const open = t.find(probe)) open->open = false;
+    }
+    notify([&](Observer& observer) { observer.onAbandoned(probe); });
+}
+
+void Monitor::markCompleted(std::string const& probe, std::uint64_t nanoseconds) {
+    ThreadProbes& t = thisThread();
+    {
+        std::lock_guard<std::mutex> const lock(t.mutex);
+        Figures& figures = t.figures[probe];
+        ++figures.calls;
+        figures.totalNanoseconds += nanoseconds;
+    }
+    notify([&](Observer& observer) {
+        observer.onStart(probe);
+        observer.onEnd(probe);
+    });
+}
+
 Monitor::Figures Monitor::figures(std::string const& probe) {
     Registry& r = registry();
     std::lock_guard<std::mutex> const lock(r.mutex);

@@ -9,10 +9,10 @@ namespace Kestrune::Soa::Internal::Common {
 
 // Timing probes. A probe is a name; markStart and markEnd bracket one call.
 // For each name the monitor keeps how many calls completed and their total
-// time. A start that is never ended (the call left by an exception) is
-// counted as abandoned when the same probe starts again, and does not add
-// to the completed calls or their time; an end without a start is counted
-// as unmatched. Safe to use from several threads: each thread times its
+// time. A call left by an exception is abandoned (markAbandoned); it does
+// not add to the completed calls or their time. A start that is never ended
+// is counted as abandoned when the same probe starts again; an end without
+// a start is counted as unmatched. Safe to use from several threads: each thread times its
 // own calls and keeps its own figures, which figures() sums; timing a call
 // takes no lock that another thread's calls take, unless an observer is
 // installed (it is called under the monitor's one lock). After its first
@@ -32,10 +32,19 @@ public:
         virtual ~Observer() = default;
         virtual void onStart(std::string const& probe) = 0;
         virtual void onEnd(std::string const& probe) = 0;
+        virtual void onAbandoned(std::string const& /*probe*/) {}
     };
 
     static void markStart(std::string const& probe);
     static void markEnd(std::string const& probe);
+    // Ends this thread's open start of `probe` as a call left by an
+    // exception; without an open start, counts an abandoned call all the same.
+    static void markAbandoned(std::string const& probe);
+    // A call of `probe` timed by the caller, reported as a start and an end
+    // of that length: for work that is known to have completed only after
+    // the fact (a message read straight from its text, whose text could yet
+    // have turned out broken).
+    static void markCompleted(std::string const& probe, std::uint64_t nanoseconds);
 
     // The figures of one probe; all zero for a probe never used.
     static Figures figures(std::string const& probe);

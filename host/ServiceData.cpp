@@ -11,6 +11,7 @@ using Kestrune::Soa::Common::Xml::HandleAccess;
 using Kestrune::Soa::Common::Xml::XmlChild;
 using Kestrune::Soa::Common::Xml::XmlElementStart;
 using Kestrune::Soa::Common::Xml::XmlElementType;
+using Kestrune::Soa::Common::Xml::XmlListRoom;
 using Kestrune::Soa::Common::Xml::readTree;
 using Kestrune::Soa::Common::Xml::XMLNode;
 using Kestrune::Soa::Common::Xml::XmlStream;
@@ -49,14 +50,15 @@ void ServiceDataImpl::parse(XMLNode const& node) { readTree(node, *this, xmlElem
 XmlElementType const& ServiceDataImpl::xmlElementType() {
     static XmlElementType const type{
         nullptr, [](BaseObject&, XmlElementStart const&) {},
-        [](BaseObject& object, XmlElementStart const& child) {
+        [](BaseObject& object, XmlElementStart const& child, XmlListRoom const& room) {
             ServiceDataImpl& self = static_cast<ServiceDataImpl&>(object);
             if (child.name.text == "partialErrors") {
                 self.m_partialErrors.emplace_back(child.getAttr("message"));
                 return XmlChild::skipped();
             }
             if (child.name.text == "updated") {
-                return XmlChild::newEntry(ModelObject(), ModelObjectImpl::xmlElementType(), self.m_updatedObjects);
+                return XmlChild::newEntry(ModelObject(), ModelObjectImpl::xmlElementType(), self.m_updatedObjects,
+                                          room);
             }
             throw Kestrune::Soa::Common::Exceptions::DomException(
                 "Unexpected node name: " + std::string(child.name.text), child.line);

@@ -3,6 +3,7 @@
 #include "host/Monitor.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <utility>
 
@@ -18,23 +19,31 @@ XmlChild XmlChild::inPlace(BaseObject& object, XmlElementType const& type) noexc
     return child;
 }
 
-XmlChild XmlChild::newText(std::vector<std::string>& list) {
-    Detail::makeRoom(list);
+std::size_t XmlListRoom::forNewList(XmlElementType const* type) const noexcept {
+    for (Slot const& slot : m_slots)
+        if (slot.type == type) return slot.entries;
+    return 0;
+}
+
+void XmlListRoom::add(XmlElementType const* type, std::size_t entries) { m_slots.push_back(Slot{type, entries}); }
+
+XmlChild XmlChild::newText(std::vector<std::string>& list, XmlListRoom const& room) {
+    if (list.capacity() == 0) list.reserve(room.forNewList(nullptr));
     list.emplace_back();
     XmlChild child;
     child.m_kind = Kind::Text;
     child.m_text = &list.back();
     child.m_list = &list;
-    child.m_entry = static_cast<std::uint32_t>(list.size());
+    child.m_entries = list.size();
     child.m_takeBack = [](void* of) noexcept { static_cast<std::vector<std::string>*>(of)->pop_back(); };
     return child;
 }
 
 void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options const& options) {
-    abandon();
     m_element = XmlChild::inPlace(object, type);
     m_options = options;
     m_failure = nullptr;
+    m_probe = nullptr;  // until the root's start tag is read
     m_handedOn.clear();
 }
 
@@ -46,18 +55,45 @@ Exceptions::DomException wrongRootNamespace(std::string_view name, std::string_v
                                     line);
 }
 
-void XmlBinder::throwIfFailed() {
-    if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
+namespace {
+
+std::int64_t now() noexcept {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
-void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* context) noexcept {
-    m_sink = sink;
-    m_sinkContext = context;
+}  // namespace
+
+void XmlBinder::finish() {
+    takeBackOpenEntries();
+    m_depth = 0;
+    if (std::string const* const probe = std::exchange(m_probe, nullptr)) {
+        if (m_failure) {
+            Monitor::markStart(*probe);
+            Monitor::markAbandoned(*probe);
+        } else {
+            Monitor::markCompleted(*probe, static_cast<std::uint64_t>(m_ended - m_started));  // a steady clock
+        }
+    }
+    if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
 }
 
 void XmlBinder::abandon() noexcept {
     takeBackOpenEntries();
     m_depth = 0;
+    m_failure = nullptr;
+}
+
+void XmlBinder::release() noexcept {
+    std::vector<XmlChild>().swap(m_frames);
+    m_depth = 0;
+    m_room = XmlListRoom();
+    decltype(m_handedOn)().swap(m_handedOn);
+}
+
+void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* context) noexcept {
+    m_sink = sink;
+    m_sinkContext = context;
 }
 
 // The open elements stay, passed over, for the path of a later error.
@@ -77,16 +113,6 @@ void XmlBinder::takeBackOpenEntries() noexcept {
 void XmlBinder::keepOpen(std::size_t outer, XmlElementStart const& element) {
     takeBackOpenEntries();
     if (m_depth == outer) push(XmlChild::skipped(), element.name.text);
-}
-
-// The failure of a step: thrown now, or kept while the events after it are
-// passed over.
-void XmlBinder::failed() {
-    if (!m_options.deferFailures) {
-        m_depth = 0;
-        throw;
-    }
-    m_failure = std::current_exception();
 }
 
 void XmlBinder::push(XmlChild const& child, std::string_view name) {
@@ -109,12 +135,14 @@ void XmlBinder::startElement(XmlElementStart const& element) {
                 throw wrongRootNamespace(element.name.text, element.namespaceURI.text, m_options.rootNamespace,
                                          element.line);
             }
-            m_atRoot = element.root;
             push(m_element, element.name.text);
-            if (m_atRoot && m_element.m_type->probe != nullptr) Monitor::markStart(*m_element.m_type->probe);
+            if (element.root && m_element.m_type->probe != nullptr) {
+                m_probe = m_element.m_type->probe;
+                m_started = now();
+            }
         } else {
             XmlChild const& parent = m_frames[m_depth - 1];
-            push(parent.m_kind == XmlChild::Kind::Object ? parent.m_type->child(*parent.m_object, element)
+            push(parent.m_kind == XmlChild::Kind::Object ? parent.m_type->child(*parent.m_object, element, m_room)
                                                          : XmlChild::skipped(),
                  element.name.text);
         }
@@ -123,10 +151,10 @@ void XmlBinder::startElement(XmlElementStart const& element) {
     } catch (Exceptions::DomException& e) {
         keepOpen(outer, element);
         locate(e, element);
-        failed();
+        m_failure = std::current_exception();
     } catch (...) {
         keepOpen(outer, element);
-        failed();
+        m_failure = std::current_exception();
     }
 }
 
@@ -142,8 +170,9 @@ void XmlBinder::endElement() {
         return;
     }
     XmlChild const& open = m_frames[--m_depth];
+    if (open.m_list != nullptr) m_room.reached(open.m_type, open.m_entries);
     if (m_depth == 0) {
-        if (m_atRoot && open.m_type->probe != nullptr) Monitor::markEnd(*open.m_type->probe);
+        m_ended = now();
     } else if (m_depth == 1 && m_sink != nullptr && open.m_takeBack != nullptr) {
         handOn(open);
     }
@@ -177,7 +206,7 @@ std::string XmlBinder::path() const {
         XmlChild const& open = m_frames[depth];
         path += '/';
         path += open.m_name;
-        if (open.m_entry > 0) path += '[' + std::to_string(open.m_entry + handedOn(open.m_list)) + ']';
+        if (open.m_list != nullptr) path += '[' + std::to_string(open.m_entries + handedOn(open.m_list)) + ']';
     }
     return path;
 }
@@ -193,6 +222,7 @@ void readTree(XMLNode const& node, BaseObject& object, XmlElementType const& typ
     XmlBinder binder;
     binder.readInto(object, type);
     walk(node, binder);
+    binder.finish();
 }
 
 }  // namespace Kestrune::Soa::Common::Xml

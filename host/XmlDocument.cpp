@@ -7,9 +7,10 @@
 
 // The path of the text on its way to a tree, one part per file in
 // host/reader/: TextSource (where the bytes come from), TextDecoder (which
-// characters they are, as UTF-8), TextScanner and TextPosition (the limits
-// on the text, and where a refusal is), TextInput (the three in a row),
-// EventReader (libxml2 and the limits on its events; XmlReader is its public
+// characters they are, as UTF-8), TextInput and TextPosition (the text at
+// hand, and where a place in it is), ByteClasses and Tokenizer (which token
+// a byte belongs to), NameTable (which name), Namespaces (which namespace),
+// EventReader (the events and the limits on them; XmlReader is its public
 // face), TreeBuilder and Arena (the nodes).
 
 namespace Kestrune::Soa::Common::Xml {

@@ -24,12 +24,13 @@ namespace Kestrune::Soa::Common::Xml {
 // reason: text that is not well-formed or not namespace-well-formed, any
 // document type declaration (so no entity is ever declared or loaded), text
 // in an encoding that is not accepted, and text over any of the limits. A
-// stream that fails is reported as such ("XML input could not be read"), and
-// so is libxml2 running out of memory.
+// stream that fails is reported as such ("XML input could not be read").
+// Memory that runs out is std::bad_alloc, as anywhere.
 //
-// The parser pulls the text in pieces of a few kilobytes as it advances:
-// text in memory is never copied whole, and a stream is read no further
-// than the parser has got, nor past limits.maxBytes.
+// UTF-8 text in memory is read where it is, never copied whole; a stream
+// (or UTF-16) is read through a window of a few kilobytes that slides on as
+// the reader advances, no further than the reader has got, nor past
+// limits.maxBytes.
 class KXSOACOMMON_EXPORT XmlDocument {
 public:
     static XmlDocument parse(std::string_view xml, XmlReadLimits const& limits = {});

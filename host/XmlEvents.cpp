@@ -15,8 +15,15 @@ public:
         m_attributes.clear();
         for (XMLAttribute const* a = node.attributesBegin(); a != node.attributesEnd(); ++a)
             m_attributes.push_back(XmlEventAttribute{{a->name}, {a->namespaceURI}, a->value});
-        m_start = XmlElementStart{{node.name}, {node.namespaceURI}, m_attributes.data(),    m_attributes.size(),
-                                  node.line,   node.column,         node.parent == nullptr, &node};
+        m_start = XmlElementStart();
+        m_start.name = {node.name};
+        m_start.namespaceURI = {node.namespaceURI};
+        m_start.attributes = m_attributes.data();
+        m_start.attributeCount = m_attributes.size();
+        m_start.line = node.line;
+        m_start.column = node.column;
+        m_start.root = node.parent == nullptr;
+        m_start.node = &node;
         return m_start;
     }
 

@@ -35,8 +35,8 @@ struct XmlElementStart {
     XmlName namespaceURI;  // empty when the element has none
     XmlEventAttribute const* attributes = nullptr;
     std::size_t attributeCount = 0;
-    std::uint32_t line = 0;         // of the end of the start tag (1-based)
-    std::uint32_t column = 0;       // of the same place, in characters from 1; 0 when not known
+    std::uint32_t line = 0;         // of the end of the start tag (1-based): where its "/>" or ">" begins
+    std::uint32_t column = 0;       // of the same place (1-based, in characters); 0 when not known
     bool root = false;              // the document's root element
     XMLNode const* node = nullptr;  // the element, when the events come from a tree
 
@@ -59,11 +59,8 @@ public:
     virtual void endElement() = 0;
     // Where the handler is in the document: the path of the innermost open
     // element, as DomException::path() spells it; empty when the handler
-    // does not say. The reader puts it on the refusals it finds where the
-    // parser is (not well-formed, too deep, too many names, too much memory
-    // for the elements), not on those of the text ahead of the parser (its
-    // size, a token's length, an element's attributes, its encoding), which
-    // no element is at yet.
+    // does not say. The reader puts it on each refusal of its own that has
+    // none, so that a refusal names the element it was found in.
     virtual std::string path() const { return {}; }
 };
 

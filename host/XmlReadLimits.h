@@ -11,9 +11,8 @@ namespace Kestrune::Soa::Common::Xml {
 // "XmlReadLimits::maxTokenBytes"), its value, and the line and column where
 // it was passed.
 //
-// Raising maxAttributes or maxNames far past their defaults lets libxml2 2.9
-// spend time that grows with the square of the count (its checks for
-// duplicate attributes and its name dictionary): see the README's table.
+// Raised far past their defaults, the limits cost time in proportion to
+// the text still: no check of the reader grows faster than the text.
 struct XmlReadLimits {
     // Size of the XML text in bytes, as received; a stream is never read
     // past it (the byte after it is only looked at, to tell whether the text
@@ -22,7 +21,7 @@ struct XmlReadLimits {
     // Nesting of elements; the root is depth 1.
     std::size_t maxDepth = 256;
     // Attributes of one element, namespace declarations included; counted
-    // on the start tag before the parser reads it.
+    // at each attribute's "=".
     std::size_t maxAttributes = 256;
     // Distinct names in one document: element and attribute names, prefixes,
     // namespace names and processing instruction targets.
@@ -34,6 +33,12 @@ struct XmlReadLimits {
     // instruction. An XmlStream refuses to write a token longer than its own
     // maxTokenBytes, by default this one, so what it writes reads back.
     std::size_t maxTokenBytes = std::size_t{16} * 1024 * 1024;
+    // Length in bytes of one name as written: an element or attribute name
+    // with its prefix and colon, or a processing instruction's target; and of
+    // a namespace URI as declared (references decoded). An XmlStream refuses
+    // to write a longer name or URI than its own maxNameBytes, by default
+    // this one.
+    std::size_t maxNameBytes = std::size_t{64} * 1024;
     // Memory the document's elements may need, per byte of its text in
     // UTF-8: each element counts as one node, each attribute as one
     // attribute record plus its value, and the character data as its bytes

@@ -1,6 +1,7 @@
 #include "host/XmlStream.h"
 
 #include "host/DomException.h"
+#include "host/Monitor.h"
 #include "host/XmlCharacters.h"
 #include "host/XmlReadLimits.h"
 #include "host/XmlString.h"
@@ -69,7 +70,9 @@ struct XmlStream::State {
     std::string escapedURI;                  // a URI given a prefix, as its declaration writes it
     bool escapedValid = false;
     std::size_t maxTokenBytes = XmlReadLimits().maxTokenBytes;
+    std::size_t maxNameBytes = XmlReadLimits().maxNameBytes;
     Part part = Part::Whole;
+    std::string const* probe = nullptr;  // of the message written at the root, until its end
 
     std::string const* boundUri(std::string_view prefix) const {
         for (std::size_t i = scopeSize; i-- > 0;)
@@ -105,6 +108,7 @@ struct XmlStream::State {
             made.escapedSize = escapedURI.size();
         }
         checkTokenLength(made.escapedSize, maxTokenBytes, "a namespace URI");
+        checkNameLength(uri.size(), maxNameBytes, "a namespace URI");
         do {
             made.prefix.assign("ns").append(std::to_string(nextPrefixNumber++));
         } while (made.prefix == taken || boundUri(made.prefix) != nullptr);
@@ -158,12 +162,29 @@ struct XmlStream::State {
         checkTokenLength(out.size() - start, maxTokenBytes, "a text");
     }
 
+    // Back to the state of a new stream on the same buffer; what is held of
+    // a finished document is handed on last, and whatever that throws
+    // leaves the stream reset.
     void restart() {
-        if (output.ownsText()) {
-            output.text().clear();
-        } else {
-            output.handOn();
+        abandonProbe();
+        bool const finished = depth == 0;
+        struct Restart {
+            State& s;
+            ~Restart() { s.forget(); }
+        } const restart{*this};
+        if (finished && !output.ownsText()) output.handOn();
+    }
+
+    void abandonProbe() noexcept {
+        if (probe == nullptr) return;
+        try {
+            Internal::Common::Monitor::markAbandoned(*std::exchange(probe, nullptr));
+        } catch (...) {  // the monitor could not count it, or its observer threw: the probe is closed all the same
         }
+    }
+
+    void forget() noexcept {
+        output.startDocument();
         assignedCount = 0;
         scopeSize = 0;
         depth = 0;
@@ -192,7 +213,7 @@ XmlStream::XmlStream(std::streambuf* target) : std::ostream(nullptr), m_state(st
 
 XmlStream::~XmlStream() {
     try {
-        m_state->output.handOn();
+        m_state->restart();
     } catch (...) {  // nowhere to report it: flush() first to see it
     }
 }
@@ -202,7 +223,25 @@ std::string const& XmlStream::str() const noexcept {
     return m_state->output.ownsText() ? m_state->output.text() : none;
 }
 
-void XmlStream::reset() { m_state->restart(); }
+void XmlStream::reset() {
+    clear();  // whatever the reset throws, the stream is good again
+    m_state->restart();
+}
+
+std::size_t XmlStream::bytesHandedOn() const noexcept { return m_state->output.handedOn(); }
+
+void XmlStream::startProbe(std::string const& probe) {
+    m_state->abandonProbe();
+    Internal::Common::Monitor::markStart(probe);
+    m_state->probe = &probe;
+}
+
+void XmlStream::endProbe() {
+    std::string const* const probe = std::exchange(m_state->probe, nullptr);
+    if (probe != nullptr) Internal::Common::Monitor::markEnd(*probe);
+}
+
+void XmlStream::abandonProbe() noexcept { m_state->abandonProbe(); }
 
 bool XmlStream::isRootElement() const noexcept { return m_state->depth == 0; }
 
@@ -230,6 +269,10 @@ std::string const& XmlStream::escape(std::string_view text) {
 }
 
 void XmlStream::setMaxTokenBytes(std::size_t bytes) noexcept { m_state->maxTokenBytes = bytes; }
+
+void XmlStream::setMaxNameBytes(std::size_t bytes) noexcept { m_state->maxNameBytes = bytes; }
+
+std::size_t XmlStream::maxNameBytes() const noexcept { return m_state->maxNameBytes; }
 
 std::size_t XmlStream::maxTokenBytes() const noexcept { return m_state->maxTokenBytes; }
 
@@ -299,6 +342,7 @@ void XmlStream::textElement(std::string_view name, std::string_view text) {
     State& s = *m_state;
     if (s.depth == 0 || s.startTagOpen)
         misuse("element \"" + std::string(name) + "\" of text written outside the content of an element");
+    checkNameLength(name.size(), s.maxNameBytes, "an element name");
     std::string& written = s.output.text();
     std::size_t const mark = written.size();
     written.push_back('<');
@@ -338,16 +382,26 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
     if (!known) elementNames.add(name);
     checkBindable(uri);
 
-    // Declarations this element needs, in a fixed order: the URIs handed to
-    // addNamespaces, then the one its name needs, each only when not in scope.
+    // What a refused element would leave behind, to undo: the declarations
+    // and prefixes it made, its text, and the URIs that were to be declared
+    // on it.
     std::size_t const mark = scopeSize;
+    std::size_t const assignedMark = assignedCount;
+    unsigned const numberMark = nextPrefixNumber;
+    std::size_t const textMark = out.size();
     if (elements.size() == depth) elements.emplace_back();  // before any view into the open elements
-    auto declare = [&](std::string_view prefix, std::string_view declaredUri) {
-        if (!isBound(prefix, declaredUri)) bind(prefix, declaredUri);
-    };
-    std::string_view ownPrefix;  // into `assigned`, whose entries never move
+    OpenElement& element = elements[depth];  // in use from ++depth on
     std::string_view elementNamespace = uri;
     try {
+        // Declarations this element needs, in a fixed order: the URIs handed
+        // to addNamespaces, then the one its name needs, each only when not
+        // in scope.
+        auto declare = [&](std::string_view prefix, std::string_view declaredUri) {
+            if (isBound(prefix, declaredUri)) return;
+            checkNameLength(declaredUri.size(), maxNameBytes, "a namespace URI");
+            bind(prefix, declaredUri);
+        };
+        std::string_view ownPrefix;  // into `assigned`, whose entries never move
         // A URI whose prefix, given before, is the one this element's name
         // takes is declared where it is used instead.
         forEachPending([&](std::string const& pendingUri) {
@@ -359,7 +413,7 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
             if (std::string const* bound = boundUri(split.prefix)) {
                 elementNamespace = *bound;
             } else {
-                bind(split.prefix, uri);
+                declare(split.prefix, uri);
             }
         } else if (local && depth > 0) {
             elementNamespace = elements[depth - 1].elementNamespace;
@@ -368,32 +422,36 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
             ownPrefix = prefixOf(uri);
             declare(ownPrefix, uri);
         }
+        // A slot mostly finds the text of the element written before at its
+        // depth: it is copied only when it differs.
+        if (!spells(element.qualifiedName, ownPrefix, name)) assignQualified(element.qualifiedName, ownPrefix, name);
+        checkNameLength(element.qualifiedName.size(), maxNameBytes, "an element name");
+
+        out.push_back('<');
+        out.append(element.qualifiedName);
+        for (std::size_t i = mark; i < scopeSize; ++i) {
+            Binding const& binding = inScope[i];
+            out.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
+            appendXmlString(out, binding.uri);
+            out.push_back('"');
+        }
     } catch (...) {
         scopeSize = mark;
+        assignedCount = assignedMark;
+        nextPrefixNumber = numberMark;
+        out.resize(textMark);
+        pending.clear();
+        gatheredCount = 0;
         throw;
     }
     if (!pending.empty()) pending.clear();
     gatheredCount = 0;
-
-    // A slot mostly finds the text of the element written before at its
-    // depth: it is copied only when it differs.
-    OpenElement& element = elements[depth];
-    if (!spells(element.qualifiedName, ownPrefix, name)) assignQualified(element.qualifiedName, ownPrefix, name);
     if (element.uri != uri) element.uri.assign(uri);
     if (element.elementNamespace != elementNamespace) element.elementNamespace.assign(elementNamespace);
     element.bindingsMark = mark;
     ++depth;
     startTagOpen = true;
     rootWritten = true;
-
-    out.push_back('<');
-    out.append(element.qualifiedName);
-    for (std::size_t i = mark; i < scopeSize; ++i) {
-        Binding const& binding = inScope[i];
-        out.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
-        appendXmlString(out, binding.uri);
-        out.push_back('"');
-    }
 }
 
 void XmlStream::State::attribute(std::string& out, std::string_view name, std::string_view value, bool escapeValue) {
@@ -402,6 +460,7 @@ void XmlStream::State::attribute(std::string& out, std::string_view name, std::s
         if (!detail::isNCName(name)) misuse("\"" + std::string(name) + "\" is not a valid attribute name");
         attributeNames.add(name);
     }
+    checkNameLength(name.size(), maxNameBytes, "an attribute name");
     // What escape returned is escaped already; anything else is checked.
     bool const escapedBefore = escapedValid && value.data() == escaped.data() && value.size() == escaped.size();
     if (!escapeValue && !escapedBefore) {

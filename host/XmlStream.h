@@ -36,22 +36,30 @@ namespace Kestrune::Soa::Common::Xml {
 // does. Objects write themselves through the binding's operations below,
 // which append straight to the stream's text.
 //
-// Reuse: reset() starts the next document on the same stream. Every buffer
-// keeps its memory, so that once the stream has written a message of a
-// given shape, writing another of that shape allocates nothing. A stream is
-// for one thread at a time; give each thread its own.
+// Reuse: reset() starts the next document on the same stream, exactly as a
+// new stream on the same buffer would. Every buffer keeps its memory, so that
+// once the stream has written a message of a given shape, writing another of
+// that shape allocates nothing; what it keeps changes no byte it writes. A
+// stream is for one thread at a time; give each thread its own.
 //
-// A write that fails throws (std::bad_alloc, or std::ios_base::failure from a
-// caller's buffer that refuses bytes) instead of leaving the text cut short.
+// A write that fails throws (a DomException for what XML cannot carry,
+// std::bad_alloc, or std::ios_base::failure from a caller's buffer that
+// refuses bytes) instead of leaving the text cut short. On a caller's
+// buffer, a document that was not finished (its root element not closed) is
+// never handed on by reset() or the destructor: what was held of it is
+// dropped. Only what went on before the failure in whole pieces (a message
+// longer than a piece) has reached the buffer; bytesHandedOn() tells how
+// much.
 class KXSOACOMMON_EXPORT XmlStream : public std::ostream {
 public:
     // Writes into a string that the stream owns; see str().
     XmlStream();
     // Writes onto the caller's buffer, which must outlive the stream. What
     // the caller inserts goes to the buffer at once; what objects write goes
-    // in pieces of some kilobytes, the last when the root element ends (or
-    // at flush() and reset(); what is left when the stream is destroyed is
-    // handed on too, but an error can then no longer be reported).
+    // in pieces of 64 KiB, the last when the root element ends (or at
+    // flush()). The destructor hands on what is left of a finished document
+    // (an error can then no longer be reported) and drops what is held of an
+    // unfinished one.
     explicit XmlStream(std::streambuf* target);
     ~XmlStream() override;
     XmlStream(XmlStream const&) = delete;
@@ -61,12 +69,25 @@ public:
     // empty for a stream on a caller's buffer.
     std::string const& str() const noexcept;
 
-    // Ends the document: the next element written is a new root. A stream
-    // on its own string drops the text written (keeping its memory); one on
-    // a caller's buffer hands on what it holds first. The prefixes are given
-    // out from "ns1" again, so the next message is written exactly as on a
-    // new stream; maxTokenBytes() stays.
+    // Ends the document: the next element written is a new root, written
+    // exactly as on a new stream on the same buffer. A stream on its own
+    // string drops the text written (keeping its memory). One on a caller's
+    // buffer hands on what it holds of a finished document, and drops what
+    // it holds of an unfinished one (a write that failed, or a request left
+    // open). The stream's error state is cleared, the namespaces handed to it
+    // for the next element are forgotten, a probe left open is abandoned, and
+    // the prefixes are given out from "ns1" again. maxTokenBytes() and
+    // maxNameBytes() stay. If the caller's buffer refuses the last piece of a
+    // finished document, reset() throws std::ios_base::failure after the
+    // stream is reset all the same.
     void reset();
+
+    // Bytes of the current document (since the stream was made or last
+    // reset) that the caller's buffer has taken: what the stream handed on
+    // and what the caller inserted. After a write that threw, 0 means that
+    // nothing of the failed message reached the buffer. Always 0 for a
+    // stream on its own string.
+    std::size_t bytesHandedOn() const noexcept;
 
     // True exactly while no element written to the stream is open.
     bool isRootElement() const noexcept;
@@ -96,6 +117,14 @@ public:
     // it. The reader's default unless set; raise the two together.
     void setMaxTokenBytes(std::size_t bytes) noexcept;
     std::size_t maxTokenBytes() const noexcept;
+
+    // The longest name the stream writes, as written (an element or
+    // attribute name with its prefix and colon), and the longest namespace
+    // URI: a longer one is refused with a DomException naming
+    // XmlReadLimits::maxNameBytes, as a reader with that limit would refuse
+    // it. The reader's default unless set; raise the two together.
+    void setMaxNameBytes(std::size_t bytes) noexcept;
+    std::size_t maxNameBytes() const noexcept;
 
     // ` name="value"`; `value` must already be escaped (see toXmlString) and
     // no longer than maxTokenBytes(): raw markup, a reference other than the
@@ -150,6 +179,14 @@ public:
         XmlStream& m_stream;
     };
     bool gathersNamespaces() const noexcept;
+
+    // The timing probe of the message written at the root: started
+    // (Monitor::markStart) before its start tag, ended with its end tag
+    // (markEnd). A write that throws abandons it (markAbandoned), and so
+    // does reset() before its end, so that no probe is left started.
+    void startProbe(std::string const& probe);
+    void endProbe();
+    void abandonProbe() noexcept;
 
     // Writing one root element in parts, for xml/RequestWriter.h: the next
     // object written at the root writes only the part named (First: the

@@ -115,7 +115,7 @@ private:
 XmlElementType const refusedRoot{
     nullptr,
     [](BaseObject&, XmlElementStart const& root) { throw unknownRoot(root.namespaceURI.text, root.name.text); },
-    [](BaseObject&, XmlElementStart const&) { return XmlChild::skipped(); }};
+    [](BaseObject&, XmlElementStart const&, XmlListRoom const&) { return XmlChild::skipped(); }};
 
 // The events of a document whose type its root tells: at the root, a message
 // of that type is made (or the root is refused), and every event goes on to
@@ -138,8 +138,7 @@ public:
 private:
     void choose(XmlElementStart const& root) {
         m_chosen = true;
-        XmlBinder::Options options;
-        options.deferFailures = true;
+        XmlBinder::Options const options;
         std::size_t const index = find(root.namespaceURI.text, root.name.text);
         if (index == none) {
             static Nothing nothing;  // never written to
@@ -172,7 +171,7 @@ AnyMessage readAnyWith(XmlReader& reader, XmlBinder& binder, Input& input, Dispa
         binder.abandon();
         throw;
     }
-    binder.throwIfFailed();
+    binder.finish();
     return std::move(*message);
 }
 
@@ -210,10 +209,12 @@ AnyMessage MessageReader::readAny(std::string_view xml) { return readAnyFrom(xml
 AnyMessage MessageReader::readAny(std::istream& in) { return readAnyFrom(in, nullptr, nullptr); }
 
 AnyMessage MessageReader::readAnyFrom(std::string_view xml, RecordSink const* sinks, void* handler) {
+    Reading const reading(*this);
     return readAnyWith(m_reader, m_binder, xml, sinks, handler);
 }
 
 AnyMessage MessageReader::readAnyFrom(std::istream& in, RecordSink const* sinks, void* handler) {
+    Reading const reading(*this);
     return readAnyWith(m_reader, m_binder, in, sinks, handler);
 }
 

@@ -7,7 +7,6 @@
 
 #include "host/ClassAllocation.h"
 #include "host/DomException.h"
-#include "host/Monitor.h"
 #include "host/XMLNode.h"
 #include "host/XmlBinder.h"
 #include "host/XmlStream.h"
@@ -46,12 +45,13 @@ void forEachMember(Table const& table, Step&& step) {
 
 // Opens `child` with `member` when the names are equal (exactly, case included).
 template <class Impl, class Member>
-bool openIfNamed(Impl& self, Member const& member, XmlElementStart const& child, XmlChild& opened) {
+bool openIfNamed(Impl& self, Member const& member, XmlElementStart const& child, XmlListRoom const& room,
+                 XmlChild& opened) {
     if constexpr (Member::isAttribute) {
         return false;
     } else {
         if (child.name.text != member.xmlName) return false;
-        opened = member.open(self);
+        opened = member.open(self, room);
         return true;
     }
 }
@@ -106,24 +106,29 @@ void outputXML(Impl const& self, Table const& table, std::string const& probe, X
     Part const part = stream.takePart();
     bool const atRoot = part != Part::Whole || stream.isRootElement();  // parts are written at the root alone
     std::string const& uri = self.getNamespaceURI();
-    if (part == Part::Whole || part == Part::First) {
-        if (atRoot) {
-            {
-                XmlStream::GatheringNamespaces const gathering(stream);
-                getNamespaces(self, table, stream);
-            }
-            Kestrune::Soa::Internal::Common::Monitor::markStart(probe);
-        }
-        stream.openElement(uri, elementName);
-        forEachMember<true>(table, [&](auto const& member) { member.write(self, stream); });
-        stream.closeStartTag(uri, isAttributeOnly<Table>);
-    }
     bool const ends = part == Part::Whole || part == Part::Last;
-    if constexpr (!isAttributeOnly<Table>) {
-        forEachMember<false>(table, [&](auto const& member) { member.write(self, stream, uri); });
-        if (ends) stream.closeElement(uri, elementName);
+    try {
+        if (part == Part::Whole || part == Part::First) {
+            if (atRoot) {
+                {
+                    XmlStream::GatheringNamespaces const gathering(stream);
+                    getNamespaces(self, table, stream);
+                }
+                stream.startProbe(probe);
+            }
+            stream.openElement(uri, elementName);
+            forEachMember<true>(table, [&](auto const& member) { member.write(self, stream); });
+            stream.closeStartTag(uri, isAttributeOnly<Table>);
+        }
+        if constexpr (!isAttributeOnly<Table>) {
+            forEachMember<false>(table, [&](auto const& member) { member.write(self, stream, uri); });
+            if (ends) stream.closeElement(uri, elementName);
+        }
+    } catch (...) {
+        if (atRoot) stream.abandonProbe();
+        throw;
     }
-    if (ends && atRoot) Kestrune::Soa::Internal::Common::Monitor::markEnd(probe);
+    if (ends && atRoot) stream.endProbe();
 }
 
 // How an element of `Impl` is read (see XmlElementType): at its start the
@@ -145,14 +150,15 @@ struct Reading {
         }
     }
 
-    static XmlChild child(BaseObject& object, XmlElementStart const& element) {
+    static XmlChild child(BaseObject& object, XmlElementStart const& element, XmlListRoom const& room) {
         if constexpr (isAttributeOnly<decltype(Members::table)>) {
             return XmlChild::skipped();
         } else {
             Impl& self = static_cast<Impl&>(object);
             XmlChild opened;
             bool const found = std::apply(
-                [&](auto const&... member) { return (openIfNamed(self, member, element, opened) || ...); }, table);
+                [&](auto const&... member) { return (openIfNamed(self, member, element, room, opened) || ...); },
+                table);
             if (!found) {
                 throw Exceptions::DomException("Unexpected node name: " + std::string(element.name.text),
                                                element.line);

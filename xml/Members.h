@@ -94,7 +94,7 @@ struct ListMember {
         for (Entry const& entry : list) Kind::writeEntry(entry, stream, elementName);
     }
     // A new entry for `child`, at the end of the list.
-    XmlChild open(C& self) const { return Kind::openEntry(self.*field); }
+    XmlChild open(C& self, XmlListRoom const& room) const { return Kind::openEntry(self.*field, room); }
     template <class Namespaces>
     void gatherNamespaces(C const& self, Namespaces& namespaces) const {
         std::vector<Entry> const& list = self.*field;
@@ -113,8 +113,8 @@ struct HandledEntry {
         HandleAccess::object(entry).outputXML(stream, elementName);
     }
     // A new object of its own, read by its implementation class.
-    static XmlChild openEntry(std::vector<Object>& list) {
-        return XmlChild::newEntry(Object(), Impl::xmlElementType(), list);
+    static XmlChild openEntry(std::vector<Object>& list, XmlListRoom const& room) {
+        return XmlChild::newEntry(Object(), Impl::xmlElementType(), list, room);
     }
     static void entryNamespaces(Object const& entry, std::set<std::string>& namespaces) {
         HandleAccess::object(entry).getNamespaces(namespaces);
@@ -131,7 +131,9 @@ struct TextEntry {
     static void writeEntry(std::string const& entry, XmlStream& stream, std::string const& elementName) {
         stream.textElement(elementName, entry);
     }
-    static XmlChild openEntry(std::vector<std::string>& list) { return XmlChild::newText(list); }
+    static XmlChild openEntry(std::vector<std::string>& list, XmlListRoom const& room) {
+        return XmlChild::newText(list, room);
+    }
     template <class Namespaces>
     static void entryNamespaces(std::string const&, Namespaces&) {}
 };
@@ -164,7 +166,7 @@ struct SingleMember {
         HandledEntry<S>::writeEntry(
             self.*field, stream, stream.qualifiedName(Prefixed ? std::string_view(uri) : std::string_view(), xmlName));
     }
-    XmlChild open(C& self) const {
+    XmlChild open(C& self, XmlListRoom const&) const {
         return XmlChild::inPlace(HandleAccess::object(self.*field), HandledEntry<S>::Impl::xmlElementType());
     }
     template <class Namespaces>

@@ -50,22 +50,33 @@ public:
     }
 
     void write(Record const& record) {
-        if (m_state == State::Closed) misuse("write", "no request is open");
-        if (m_state == State::Opened && !m_stream.isRootElement())
-            misuse("write", "the request must be the stream's root element");
+        checkOpen("write");
         writePart(m_state == State::Opened ? XmlStream::Part::First : XmlStream::Part::Middle, &record);
         m_state = State::Writing;
     }
 
     // Ends the request: a request without records is written whole here.
     void close() {
-        if (m_state == State::Closed) misuse("close", "no request is open");
+        checkOpen("close");
         writePart(m_state == State::Opened ? XmlStream::Part::Whole : XmlStream::Part::Last, nullptr);
         m_state = State::Closed;
     }
 
 private:
     enum class State { Closed, Opened, Writing };
+
+    // A request is open, and the stream is where it left it: before the
+    // first record, at its root; after it, inside the request's element
+    // (unless the stream was reset since, which ended the request).
+    void checkOpen(char const* step) {
+        if (m_state == State::Closed) misuse(step, "no request is open");
+        if (m_state == State::Opened && !m_stream.isRootElement())
+            misuse(step, "the request must be the stream's root element");
+        if (m_state == State::Writing && m_stream.isRootElement()) {
+            m_state = State::Closed;
+            misuse(step, "the stream was reset since the request's first record: open the request again");
+        }
+    }
 
     // The request, holding `record` or none, writes the part of its element
     // named; it keeps no record afterwards. A part that throws closes the

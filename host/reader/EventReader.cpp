@@ -3,421 +3,346 @@
 #include "host/DomException.h"
 #include "host/XMLNode.h"
 
-#include <libxml/SAX2.h>
-#include <libxml/dict.h>
-#include <libxml/globals.h>
-#include <libxml/parser.h>
-#include <libxml/parserInternals.h>
-#include <libxml/xmlerror.h>
-
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
 #include <limits>
-#include <utility>
+#include <string>
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
-using Exceptions::DomException;
-
 namespace {
 
-char const* chars(xmlChar const* text) { return reinterpret_cast<char const*>(text); }
+constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 
-XmlEventReader& self(void* context) { return *static_cast<XmlEventReader*>(context); }
+std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
-DomException cannotStart() {
-    return DomException("XML reader could not start: libxml2 could not allocate its parser");
+bool isDeclaration(Tokenizer::Name const& name) noexcept {
+    std::string_view const whole = name.whole();
+    return whole.size() >= 5 && whole.compare(0, 5, "xmlns") == 0 && (whole.size() == 5 || name.colon == 5);
 }
-
-char const* const kRefused = "XML document refused";
-char const* const kParseError = "XML parse error";
 
 }  // namespace
 
-// libxml2 reports a few errors (about its input) through its per-thread
-// handlers, not the parser's, and would print them on stderr. While a
-// document is read they are ours; the handlers in place before are put back
-// after.
-class XmlEventReader::ErrorHandlers {
-public:
-    explicit ErrorHandlers(XmlEventReader* reader) {
-        m_structured = xmlStructuredError;
-        m_structuredContext = xmlStructuredErrorContext;
-        m_plain = xmlGenericError;
-        m_plainContext = xmlGenericErrorContext;
-        xmlStructuredError = &XmlEventReader::onError;
-        xmlStructuredErrorContext = reader;
-        xmlGenericError = &XmlEventReader::onPlainError;
-        xmlGenericErrorContext = reader;
+void XmlEventReader::read(TextInput& input, XmlEventHandler& handler) {
+    try {
+        readDocument(input, handler);
+    } catch (Exceptions::DomException& refusal) {
+        // A refusal names the element it was found in, unless it already
+        // does; without the memory to say it, it goes without.
+        try {
+            if (refusal.path().empty()) refusal.setPath(handler.path());
+        } catch (...) {
+        }
+        throw;
     }
-    ErrorHandlers(ErrorHandlers const&) = delete;
-    ErrorHandlers& operator=(ErrorHandlers const&) = delete;
-    ~ErrorHandlers() {
-        xmlStructuredError = m_structured;
-        xmlStructuredErrorContext = m_structuredContext;
-        xmlGenericError = m_plain;
-        xmlGenericErrorContext = m_plainContext;
-    }
-
-private:
-    xmlStructuredErrorFunc m_structured = nullptr;
-    void* m_structuredContext = nullptr;
-    xmlGenericErrorFunc m_plain = nullptr;
-    void* m_plainContext = nullptr;
-};
-
-XmlEventReader::XmlEventReader(XmlReadLimits const& limits) : m_limits(limits) {
-    // libxml2 is initialised once per process, before any thread parses.
-    static bool const initialised = [] {
-        xmlInitParser();
-        return true;
-    }();
-    (void)initialised;
-    startContext();
 }
 
-void XmlEventReader::startContext() {
-    {
-        ErrorHandlers const quiet(this);
-        m_context = xmlNewParserCtxt();
-    }
-    if (m_context == nullptr) throw cannotStart();
-    xmlSAXHandler& handler = *m_context->sax;
-    std::memset(&handler, 0, sizeof handler);
-    handler.initialized = XML_SAX2_MAGIC;
-    handler.startElementNs = &XmlEventReader::onStartElement;
-    handler.endElementNs = &XmlEventReader::onEndElement;
-    handler.characters = &XmlEventReader::onCharacters;
-    // The same handler for "ignorable" white space: without a DTD all white
-    // space is character data, and libxml2 then skips its guess.
-    handler.ignorableWhitespace = &XmlEventReader::onCharacters;
-    handler.cdataBlock = &XmlEventReader::onCharacters;
-    handler.processingInstruction = &XmlEventReader::onProcessingInstruction;
-    handler.serror = &XmlEventReader::onError;
-    handler.internalSubset = &XmlEventReader::onDoctype;
-    // Nothing is ever loaded or looked up: no DTD, no entity but the five
-    // predefined ones (which libxml2 resolves itself).
-    handler.externalSubset = [](void*, xmlChar const*, xmlChar const*, xmlChar const*) {};
-    handler.resolveEntity = [](void*, xmlChar const*, xmlChar const*) -> xmlParserInputPtr { return nullptr; };
-    handler.getEntity = [](void*, xmlChar const*) -> xmlEntityPtr { return nullptr; };
-    handler.getParameterEntity = handler.getEntity;
-}
-
-// Ready for another document: libxml2's context reset, its dictionary of
-// names kept (unless it has grown large: then a context of its own).
-void XmlEventReader::restart() {
-    constexpr int kNamesKept = 16384;
-    if (xmlDictSize(m_context->dict) > kNamesKept) {
-        xmlFreeParserCtxt(m_context);
-        m_context = nullptr;
-        startContext();
-    } else {
-        ErrorHandlers const quiet(this);
-        xmlCtxtReset(m_context);
-    }
-    m_failure = nullptr;
+void XmlEventReader::readDocument(TextInput& input, XmlEventHandler& handler) {
     m_names.clear();
+    m_qualifiedNames.clear();
+    m_known.clear();
+    m_parts.clear();
+    m_lastAtDepth.clear();
+    m_attributeNames.clear();
+    m_tokens.start(input, Tokenizer::Guesses{&m_known, &m_lastAtDepth, &m_attributeNames});
+    m_namespaces.clear();
     m_open.clear();
-    m_rootSeen = false;
     m_treeBytes = 0;
     m_treeBytesAllowed = kFreeTreeBytes;
-}
-
-XmlEventReader::~XmlEventReader() { xmlFreeParserCtxt(m_context); }
-
-void XmlEventReader::read(TextInput& input, XmlEventHandler& handler) {
-    if (m_used) restart();
-    m_used = true;
-    ErrorHandlers const errorHandlers(this);
-    m_context->userData = this;
-    m_input = &input;
-    m_handler = &handler;
-    // The input is put together here rather than by xmlCreateIOParserCtxt,
-    // which loses the input buffer when it runs out of memory in between.
-    // The text is UTF-8 whatever its declaration says: the decoder made it so.
-    xmlParserInputBufferPtr const buffer =
-        xmlParserInputBufferCreateIO(&XmlEventReader::onRead, nullptr, this, XML_CHAR_ENCODING_NONE);
-    if (buffer == nullptr) throw cannotStart();
-    xmlParserInputPtr const stream = xmlNewIOInputStream(m_context, buffer, XML_CHAR_ENCODING_NONE);
-    if (stream == nullptr) {
-        xmlFreeParserInputBuffer(buffer);
-        throw cannotStart();
-    }
-    if (inputPush(m_context, stream) < 0) throw cannotStart();  // the input is released
-    xmlCtxtUseOptions(m_context, XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_HUGE | XML_PARSE_IGNORE_ENC);
-    xmlParseDocument(m_context);
-    finish();
-}
-
-// After the parser is done: what it left unsaid.
-void XmlEventReader::finish() {
-    if (m_failure) std::rethrow_exception(m_failure);
-    if (!m_rootSeen) throw errorAt(kParseError, here(), "the document has no root element");
-    xmlParserInputPtr const input = m_context->input;
-    if ((input != nullptr && input->cur != nullptr && input->cur < input->end) || !m_input->ended()) {
-        // libxml2 stops at a NUL character as if the text ended there.
-        throw errorAt(kParseError, here(), "Extra content at the end of the document");
-    }
-    if (!m_context->wellFormed || !m_open.empty()) {
-        DomException refusal = errorAt(kParseError, here(), "the document is not well-formed");
-        throw placed(refusal);
-    }
-}
-
-TextPlace XmlEventReader::here() const {
-    return {static_cast<std::size_t>(std::max(1, xmlSAX2GetLineNumber(m_context))),
-            static_cast<std::size_t>(std::max(1, xmlSAX2GetColumnNumber(m_context)))};
-}
-
-// How a failure stops the parser. Only an event handler may halt it: halting
-// releases the input, which an error may be reported from the middle of. An
-// error reported by the parser only turns its events off (as a fatal error
-// does anyway); one reported while the input is read leaves the parser
-// alone, which gives up by itself.
-void XmlEventReader::fail(std::exception_ptr failure, Halt halt, Found found) noexcept {
-    if (!m_failure) {
-        m_failure = std::move(failure);
-        if (found == Found::AtTheParser) {
-            try {
-                std::rethrow_exception(m_failure);
-            } catch (DomException& e) {
-                placed(e);
-            } catch (...) {
-            }
+    for (;;) {
+        switch (m_tokens.next()) {
+            case Tokenizer::Token::StartTag:
+                startElement(handler);
+                break;
+            case Tokenizer::Token::EndTag:
+                endElement(handler);
+                break;
+            case Tokenizer::Token::Text:
+                charge(m_tokens.text().size(), m_tokens.here());
+                handler.characters(m_tokens.text());
+                break;
+            case Tokenizer::Token::Target:  // a processing instruction: only its target counts, as a name
+                name(m_tokens.name().whole(), m_tokens.at());
+                break;
+            case Tokenizer::Token::End:
+                if (!m_open.empty()) {
+                    m_tokens.fail(m_tokens.at(), "the document ends before element " +
+                                                     quoted(m_known[m_open.back().qualified].text) + " is closed");
+                }
+                return;
         }
     }
-    if (halt == Halt::Stop) {
-        xmlStopParser(m_context);
-    } else if (halt == Halt::Silence) {
-        m_context->disableSAX = 1;
-    }
 }
 
-// A refusal found where the parser is gets the path of the element the
-// handler is in (unless it has one): what the text ahead of the parser is
-// refused for has none, the parser not being there yet. Without the memory
-// to say it, the refusal goes without.
-DomException& XmlEventReader::placed(DomException& refusal) const noexcept {
-    try {
-        if (refusal.path().empty() && m_handler != nullptr) refusal.setPath(m_handler->path());
-    } catch (...) {
+// Every name counts against the limit of distinct names.
+XmlName XmlEventReader::name(std::string_view text, char const* at) {
+    XmlName const found = m_names.intern(text);
+    if (found.number >= m_limits.maxNames) {
+        m_tokens.refuse(at, "the document uses more distinct names than XmlReadLimits::maxNames (" +
+                                std::to_string(m_limits.maxNames) + ")");
     }
-    return refusal;
+    return found;
 }
 
-// A refusal of our own, placed where the parser is now.
-void XmlEventReader::refuse(char const* reason) noexcept {
-    try {
-        fail(std::make_exception_ptr(errorAt(kRefused, here(), reason)), Halt::Stop);
-    } catch (...) {
-        fail(std::current_exception(), Halt::Stop);
+// The number of the name `written`, read as a qualified name the first time
+// it is met.
+std::uint32_t XmlEventReader::learn(Tokenizer::Name const& written, char const* at) {
+    std::string_view const text = written.whole();
+    if (!written.qualified) {
+        m_tokens.fail(written.text, quoted(text) +
+                                        " is not a qualified name (a prefix, a colon and a local name, or a local name alone)");
     }
+    XmlName const found = m_qualifiedNames.intern(text);
+    if (found.number == m_known.size()) {
+        Parts parts;
+        parts.local = name(written.local(), at);
+        if (written.colon != 0) parts.prefix = name(written.prefix(), at);
+        Tokenizer::KnownName known;
+        known.text = found.text;
+        known.colon = written.colon;
+        m_parts.push_back(parts);
+        m_known.push_back(known);
+    }
+    return found.number;
 }
 
-// Every name counts against the limit of distinct names. Only libxml2's
-// dictionary entries keep their address (and content) for the whole parse;
-// others are not counted and are reported without a number.
-XmlName XmlEventReader::name(xmlChar const* text) {
-    if (text == nullptr) return {};
-    if (NameTable::Name const* const known = m_names.find(text)) {
-        return {std::string_view(chars(text), known->length), known->number};
+// The namespace of a prefix bound to none: the one that "xml" always has,
+// or a null text.
+XmlName XmlEventReader::xmlNamespaceOf(XmlName prefix, char const* at) {
+    if (prefix.text != "xml") return XmlName{};
+    return name(kXmlNamespace, at);
+}
+
+// The same for an attribute's namespace and local name, in a hashed set
+// that a new start tag empties by its new stamp.
+bool XmlEventReader::expandedSeenBefore(XmlName uri, XmlName local) {
+    if ((m_expandedCount + 1) * 2 > m_expanded.size()) {
+        std::vector<Expanded> old(std::max<std::size_t>(16, 2 * m_expanded.size()), Expanded{0, 0});
+        old.swap(m_expanded);
+        m_expandedCount = 0;
+        for (Expanded const& entry : old) {
+            if (entry.stamp != m_stamp) continue;
+            std::size_t const mask = m_expanded.size() - 1;
+            std::size_t i = (entry.key * 0x9E3779B97F4A7C15ULL >> 32) & mask;
+            while (m_expanded[i].stamp == m_stamp) i = (i + 1) & mask;
+            m_expanded[i] = entry;
+            ++m_expandedCount;
+        }
     }
-    std::string_view const view(chars(text));
-    if (xmlDictOwns(m_context->dict, text) != 1) return {view};
-    std::uint32_t const number = m_names.add(text, view.size());
-    if (m_names.size() > m_limits.maxNames) {
-        throw errorAt(kRefused, here(),
-                      "the document uses more distinct names than XmlReadLimits::maxNames (" +
-                          std::to_string(m_limits.maxNames) + ")");
+    std::uint64_t const key = std::uint64_t{uri.number} << 32 | local.number;
+    std::size_t const mask = m_expanded.size() - 1;
+    std::size_t i = (key * 0x9E3779B97F4A7C15ULL >> 32) & mask;
+    for (; m_expanded[i].stamp == m_stamp; i = (i + 1) & mask)
+        if (m_expanded[i].key == key) return true;
+    m_expanded[i] = Expanded{key, m_stamp};
+    ++m_expandedCount;
+    return false;
+}
+
+// A namespace declaration: `xmlns="uri"` or `xmlns:prefix="uri"`, with the
+// rules of Namespaces in XML 1.0 on "xml" and "xmlns".
+void XmlEventReader::declare(Tokenizer::Attribute const& attribute, char const* at) {
+    std::string_view const uri = attribute.value;
+    if (uri.size() > m_limits.maxNameBytes) {
+        m_tokens.refuse(attribute.valueAt, "a namespace URI is longer than XmlReadLimits::maxNameBytes (" +
+                                               std::to_string(m_limits.maxNameBytes) + " bytes)");
     }
-    return {view, number};
+    char const* const written = attribute.name.text;
+    if (uri == kXmlnsNamespace) m_tokens.fail(written, "the namespace " + quoted(uri) + " cannot be declared");
+    if (attribute.name.colon == 0) {
+        if (uri == kXmlNamespace) m_tokens.fail(written, "the namespace " + quoted(uri) + " cannot be the default one");
+        if (m_defaultStamp == m_stamp) m_tokens.fail(written, "attribute 'xmlns' is given twice");
+        m_defaultStamp = m_stamp;
+        m_namespaces.bindDefault(uri.empty() ? XmlName{} : name(uri, at));
+        return;
+    }
+    std::string_view const prefix = attribute.name.local();
+    if (prefix == "xmlns") m_tokens.fail(written, "the prefix 'xmlns' cannot be declared");
+    if (uri.empty()) {
+        m_tokens.fail(written, "the prefix " + quoted(prefix) +
+                                   " is declared with an empty namespace name, which Namespaces in XML 1.0 does not "
+                                   "allow (a prefix cannot be undeclared)");
+    }
+    if ((prefix == "xml") != (uri == kXmlNamespace)) {
+        m_tokens.fail(written, "the prefix 'xml' and the namespace " + quoted(kXmlNamespace) +
+                                   " are bound to each other only");
+    }
+    XmlName const declared = name(prefix, at);
+    XmlName const namespaceName = name(uri, at);
+    if (seenBefore(m_prefixStamps, declared.number)) {
+        m_tokens.fail(written, "attribute " + quoted(attribute.name.whole()) + " is given twice");
+    }
+    m_namespaces.bind(declared, namespaceName);
+}
+
+void XmlEventReader::startElement(XmlEventHandler& handler) {
+    char const* const at = m_tokens.at();
+    std::size_t const depth = m_open.size();
+    if (depth >= m_limits.maxDepth) {
+        m_tokens.refuse(at, "elements are nested deeper than XmlReadLimits::maxDepth (" +
+                                std::to_string(m_limits.maxDepth) + " levels)");
+    }
+    if (++m_stamp == 0) {  // after 2^32 start tags: every stamp is old again
+        std::fill(m_localStamps.begin(), m_localStamps.end(), 0);
+        std::fill(m_prefixStamps.begin(), m_prefixStamps.end(), 0);
+        for (Expanded& entry : m_expanded) entry.stamp = 0;
+        m_defaultStamp = 0;
+        m_stamp = 1;
+    }
+    m_expandedCount = 0;
+    std::size_t const bindings = m_namespaces.mark();
+    std::vector<Tokenizer::Attribute> const& attributes = m_tokens.attributes();
+    // The declarations first: they hold for the element's own names.
+    bool declares = false;
+    for (Tokenizer::Attribute const& attribute : attributes) {
+        if (isDeclaration(attribute.name)) {
+            if (!attribute.name.qualified) learn(attribute.name, at);  // fails
+            declare(attribute, at);
+            declares = true;
+        }
+    }
+    if (depth >= m_lastAtDepth.size()) m_lastAtDepth.resize(depth + 1, kNone);
+    std::uint32_t const element = qualify(m_tokens.name(), at);
+    m_lastAtDepth[depth] = element;
+    XmlName const local = m_parts[element].local;
+    XmlName uri = m_namespaces.defaultNamespace();
+    if (!m_parts[element].prefix.text.empty()) {
+        XmlName const prefix = m_parts[element].prefix;
+        uri = namespaceOf(prefix, at);
+        if (uri.text.data() == nullptr) {
+            m_tokens.fail(at, "Namespace prefix " + std::string(prefix.text) + " on " + std::string(local.text) +
+                                  " is not defined");
+        }
+    }
+    m_attributes.clear();
+    std::size_t valueBytes = 0;
+    // The attributes' names: when each is the one the tokenizer guessed
+    // (the name at the same place on the element the last time), the run of
+    // names kept for the element stays; else a new run is kept.
+    bool guessed = m_known[element].attributeCount == attributes.size();
+    std::size_t const runAt = m_attributeNames.size();
+    for (std::size_t i = 0; i < attributes.size(); ++i) {
+        Tokenizer::Attribute const& attribute = attributes[i];
+        std::uint32_t number = kNone;
+        if (!declares || !isDeclaration(attribute.name)) number = qualify(attribute.name, at);
+        if (guessed && attribute.name.known == kNone) {
+            guessed = false;  // a new run, with the names before this one
+            for (std::size_t k = 0; k < i; ++k) {
+                std::uint32_t const before = m_attributeNames[m_known[element].attributesAt + k];
+                m_attributeNames.push_back(before);
+            }
+        }
+        if (!guessed) m_attributeNames.push_back(number);
+        if (number == kNone) continue;  // a declaration
+        Parts const& name = m_parts[number];
+        XmlName attributeUri;
+        if (name.prefix.text.empty()) {
+            if (seenBefore(m_localStamps, name.local.number)) {
+                m_tokens.fail(attribute.name.text, "attribute " + quoted(m_known[number].text) +
+                                                       " is given twice on element " + quoted(m_known[element].text));
+            }
+        } else {
+            attributeUri = namespaceOf(name.prefix, at);
+            if (attributeUri.text.data() == nullptr) {
+                m_tokens.fail(at, "Namespace prefix " + std::string(name.prefix.text) + " for " +
+                                      std::string(name.local.text) + " on " + std::string(local.text) +
+                                      " is not defined");
+            }
+            if (expandedSeenBefore(attributeUri, name.local)) {
+                m_tokens.fail(attribute.name.text, "attribute " + quoted(m_known[number].text) + " on element " +
+                                                       quoted(m_known[element].text) +
+                                                       " has the namespace and local name of another of its attributes");
+            }
+        }
+        m_attributes.push_back(XmlEventAttribute{name.local, attributeUri, attribute.value});
+        valueBytes += attribute.value.size();
+    }
+    if (!guessed) {
+        m_known[element].attributesAt = static_cast<std::uint32_t>(runAt);
+        m_known[element].attributeCount = static_cast<std::uint32_t>(attributes.size());
+    }
+    charge(sizeof(XMLNode) + m_attributes.size() * sizeof(XMLAttribute) + valueBytes, at);
+    TextPlace const place = m_tokens.input().position().advanceTo(at, m_tokens.input().end());
+    m_open.push_back(Open{element, place.line, bindings});
+    XmlElementStart start;
+    start.name = local;
+    start.namespaceURI = uri;
+    start.attributes = m_attributes.data();
+    start.attributeCount = m_attributes.size();
+    start.line = static_cast<std::uint32_t>(place.line);
+    start.column = static_cast<std::uint32_t>(place.column);
+    start.root = depth == 0;
+    m_tokens.expectEndTag(m_known[element].text);
+    handler.startElement(start);
+    if (m_tokens.emptyElement()) close(handler);
+}
+
+// The open element ends: its bindings with it.
+void XmlEventReader::close(XmlEventHandler& handler) {
+    m_namespaces.close(m_open.back().bindings);
+    m_open.pop_back();
+    m_tokens.expectEndTag(m_open.empty() ? std::string_view() : m_known[m_open.back().qualified].text);
+    handler.endElement();
+}
+
+void XmlEventReader::endElement(XmlEventHandler& handler) {
+    if (!m_tokens.endTagMatches()) {
+        Open const& open = m_open.back();
+        std::string_view const expected = m_known[open.qualified].text;
+        std::string_view const written = m_tokens.name().whole();
+        if (written != expected) {
+            m_tokens.fail(m_tokens.at(), "Opening and ending tag mismatch: " + std::string(expected) + " line " +
+                                             std::to_string(open.line) + " and " + std::string(written));
+        }
+    }
+    close(handler);
 }
 
 // Counts what the elements need, refusing a document that needs more than
-// its text allows.
-void XmlEventReader::charge(std::size_t bytes) {
+// its text up to `at` allows.
+void XmlEventReader::charge(std::size_t bytes, char const* at) {
     m_treeBytes += bytes;
     if (m_treeBytes <= m_treeBytesAllowed) return;
     // What the text read so far allows; the text only grows, so this holds
     // until the elements need more again.
     std::size_t const perByte = m_limits.maxTreeBytesPerByte;
-    std::size_t const text = static_cast<std::size_t>(std::max(0L, xmlByteConsumed(m_context)));
+    std::size_t const text = m_tokens.input().offsetOf(at);
     m_treeBytesAllowed = text > (std::numeric_limits<std::size_t>::max() - kFreeTreeBytes) / std::max<std::size_t>(perByte, 1)
-                      ? std::numeric_limits<std::size_t>::max()
-                      : kFreeTreeBytes + text * perByte;
+                             ? std::numeric_limits<std::size_t>::max()
+                             : kFreeTreeBytes + text * perByte;
     if (m_treeBytes <= m_treeBytesAllowed) return;
-    throw errorAt(kRefused, here(),
-                  "the document's elements need more memory than XmlReadLimits::maxTreeBytesPerByte allows (" +
-                      std::to_string(perByte) + " bytes per byte of text)");
+    m_tokens.refuse(at, "the document's elements need more memory than XmlReadLimits::maxTreeBytesPerByte allows (" +
+                            std::to_string(perByte) + " bytes per byte of text)");
 }
 
-int XmlEventReader::pull(char* buffer, int size) {
-    if (m_failure) return -1;
-    return static_cast<int>(m_input->read(buffer, static_cast<std::size_t>(size)));
+std::size_t XmlEventReader::keptBytes() const noexcept {
+    return m_tokens.keptBytes() + m_names.keptBytes() + m_qualifiedNames.keptBytes() +
+           m_known.capacity() * sizeof(Tokenizer::KnownName) + m_parts.capacity() * sizeof(Parts) +
+           (m_lastAtDepth.capacity() + m_attributeNames.capacity()) * sizeof(std::uint32_t) +
+           m_namespaces.keptBytes() + m_window.keptBytes() +
+           m_open.capacity() * sizeof(Open) + m_attributes.capacity() * sizeof(XmlEventAttribute) +
+           (m_localStamps.capacity() + m_prefixStamps.capacity()) * sizeof(std::uint32_t) +
+           m_expanded.capacity() * sizeof(Expanded);
 }
 
-void XmlEventReader::startElement(xmlChar const* localName, xmlChar const* uri, int namespaceCount,
-                                  xmlChar const** namespaces, int attributeCount, xmlChar const** attributes) {
-    if (m_open.size() >= m_limits.maxDepth) {
-        throw errorAt(kRefused, here(),
-                      "elements are nested deeper than XmlReadLimits::maxDepth (" + std::to_string(m_limits.maxDepth) +
-                          " levels)");
-    }
-    // Declared prefixes and namespace names are names of the document too,
-    // whether any element uses them or not.
-    for (int i = 0; i < 2 * namespaceCount; ++i) name(namespaces[i]);
-    std::size_t const count = static_cast<std::size_t>(attributeCount);
-    std::size_t bytes = sizeof(XMLNode) + count * sizeof(XMLAttribute);
-    m_attributes.resize(count);
-    // Five pointers per attribute: local name, prefix, URI, value, end of value.
-    for (std::size_t i = 0; i < count; ++i, attributes += 5) {
-        name(attributes[1]);
-        std::string_view const value(chars(attributes[3]), static_cast<std::size_t>(attributes[4] - attributes[3]));
-        m_attributes[i] = XmlEventAttribute{name(attributes[0]), name(attributes[2]), value};
-        bytes += value.size();
-    }
-    charge(bytes);
-    XmlElementStart const element{name(localName), name(uri), m_attributes.data(), count,
-                                  // What xmlSAX2GetLineNumber and xmlSAX2GetColumnNumber give, read in place.
-                                  static_cast<std::uint32_t>(m_context->input->line),
-                                  static_cast<std::uint32_t>(m_context->input->col), m_open.empty()};
-    m_open.push_back(element.name);
-    m_rootSeen = true;
-    m_handler->startElement(element);
-}
-
-// libxml2's callbacks: C entry points, out of which nothing escapes.
-
-int XmlEventReader::onRead(void* context, char* buffer, int size) {
-    XmlEventReader& reader = self(context);
-    try {
-        return size > 0 ? reader.pull(buffer, size) : 0;
-    } catch (...) {
-        reader.fail(std::current_exception(), Halt::Nothing, Found::AheadOfTheParser);
-        return -1;
-    }
-}
-
-void XmlEventReader::onStartElement(void* context, xmlChar const* localName, xmlChar const* /*prefix*/,
-                                    xmlChar const* uri, int namespaceCount, xmlChar const** namespaces,
-                                    int attributeCount, int /*defaultedCount*/, xmlChar const** attributes) {
-    XmlEventReader& reader = self(context);
-    if (reader.m_failure) return;
-    try {
-        reader.startElement(localName, uri, namespaceCount, namespaces, attributeCount, attributes);
-    } catch (...) {
-        reader.fail(std::current_exception(), Halt::Stop);
-    }
-}
-
-void XmlEventReader::onEndElement(void* context, xmlChar const* /*localName*/, xmlChar const* /*prefix*/,
-                                  xmlChar const* /*uri*/) {
-    XmlEventReader& reader = self(context);
-    if (reader.m_failure || reader.m_open.empty()) return;
-    try {
-        reader.m_open.pop_back();
-        reader.m_handler->endElement();
-    } catch (...) {
-        reader.fail(std::current_exception(), Halt::Stop);
-    }
-}
-
-void XmlEventReader::onCharacters(void* context, xmlChar const* text, int length) {
-    XmlEventReader& reader = self(context);
-    // Character data outside the root element is only white space, and it
-    // belongs to no element.
-    if (reader.m_failure || reader.m_open.empty()) return;
-    try {
-        reader.charge(static_cast<std::size_t>(length));
-        reader.m_handler->characters(std::string_view(chars(text), static_cast<std::size_t>(length)));
-    } catch (...) {
-        reader.fail(std::current_exception(), Halt::Stop);
-    }
-}
-
-// A processing instruction is not reported, but its target is a name.
-void XmlEventReader::onProcessingInstruction(void* context, xmlChar const* target, xmlChar const* /*data*/) {
-    XmlEventReader& reader = self(context);
-    if (reader.m_failure) return;
-    try {
-        reader.name(target);
-    } catch (...) {
-        reader.fail(std::current_exception(), Halt::Stop);
-    }
-}
-
-void XmlEventReader::onDoctype(void* context, xmlChar const* /*name*/, xmlChar const* /*externalId*/,
-                               xmlChar const* /*systemId*/) {
-    XmlEventReader& reader = self(context);
-    if (reader.m_failure) return;
-    reader.refuse("a document type declaration (DOCTYPE) is not accepted");
-}
-
-// Why the text ended too soon, when libxml2's own words are less clear.
-std::string XmlEventReader::prematureEnd(xmlError const& error) const {
-    if (error.code == XML_ERR_DOCUMENT_EMPTY) return "the document has no root element";
-    xmlParserInputPtr const input = m_context->input;
-    bool const allParsed =
-        m_input->ended() && input != nullptr && input->cur != nullptr && input->cur >= input->end;
-    if (!allParsed) return {};
-    if (!m_rootSeen) return "the document ends before its root element is complete";
-    if (error.code == XML_ERR_GT_REQUIRED) return "the document ends inside a start tag";
-    if (!m_open.empty()) {
-        return "the document ends before element '" + std::string(m_open.back().text) + "' is closed";
-    }
-    return {};
-}
-
-void XmlEventReader::parseError(xmlError const& error, Halt halt) {
-    std::string reason = prematureEnd(error);
-    if (reason.empty()) {
-        reason = error.message != nullptr ? error.message : "unknown error";
-        std::replace(reason.begin(), reason.end(), '\n', ' ');
-        while (!reason.empty() && reason.back() == ' ') reason.pop_back();
-    }
-    // An error reported without the parser's place is placed where the parser is.
-    TextPlace const place = error.line <= 0 ? here()
-                                            : TextPlace{static_cast<std::size_t>(error.line),
-                                                        static_cast<std::size_t>(std::max(1, error.int2))};
-    fail(std::make_exception_ptr(errorAt(kParseError, place, reason)), halt);
-}
-
-void XmlEventReader::onError(void* context, xmlError* error) {
-    XmlEventReader& reader = self(context);
-    // A namespace name that is not a URI is reported at error level, but
-    // under a warning's code: well-formedness does not ask for one, and
-    // namespace names are only ever compared as strings.
-    bool const refusal = error != nullptr && error->level >= XML_ERR_ERROR && error->code != XML_WAR_NS_URI;
-    // Before the parser's context exists, it is its creation that failed.
-    if (!refusal || reader.m_failure || reader.m_context == nullptr) return;
-    Halt const halt = error->ctxt == reader.m_context ? Halt::Silence : Halt::Nothing;
-    try {
-        reader.parseError(*error, halt);
-    } catch (...) {
-        reader.fail(std::current_exception(), halt);
-    }
-}
-
-// The few messages libxml2 writes without any structure; each one is a refusal.
-void XmlEventReader::onPlainError(void* context, char const* format, ...) {
-    XmlEventReader& reader = self(context);
-    if (reader.m_failure || reader.m_context == nullptr) return;
-    char message[256];
-    std::va_list arguments;
-    va_start(arguments, format);
-    int const length = std::vsnprintf(message, sizeof message, format, arguments);
-    va_end(arguments);
-    xmlError error;
-    std::memset(&error, 0, sizeof error);
-    error.level = XML_ERR_FATAL;
-    error.message = length > 0 ? message : nullptr;
-    try {
-        reader.parseError(error, Halt::Nothing);
-    } catch (...) {
-        reader.fail(std::current_exception(), Halt::Nothing);
-    }
+void XmlEventReader::release() noexcept {
+    m_tokens.release();
+    m_names.release();
+    m_qualifiedNames.release();
+    std::vector<Tokenizer::KnownName>().swap(m_known);
+    std::vector<Parts>().swap(m_parts);
+    std::vector<std::uint32_t>().swap(m_lastAtDepth);
+    std::vector<std::uint32_t>().swap(m_attributeNames);
+    m_namespaces.release();
+    m_window = WindowMemory();
+    std::vector<Open>().swap(m_open);
+    std::vector<XmlEventAttribute>().swap(m_attributes);
+    std::vector<std::uint32_t>().swap(m_localStamps);
+    std::vector<std::uint32_t>().swap(m_prefixStamps);
+    std::vector<Expanded>().swap(m_expanded);
+    m_expandedCount = 0;
+    m_stamp = 0;
+    m_defaultStamp = 0;
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

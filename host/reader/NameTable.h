@@ -1,73 +1,64 @@
 #pragma once
 
-// The distinct names of one document, known by the address of the parser's
-// own copy in its dictionary, which stays put for the whole read.
+// Which name: the distinct names of one document (element and attribute
+// names, prefixes, namespace names, processing instruction targets), each
+// with its own copy of the text and its number in the order the names were
+// met. A hash table over all of each name's bytes, seeded per table, so that
+// finding a name costs its length whatever names came before; forgetting
+// them all for the next document costs nothing, and their memory is kept.
 
-#include <algorithm>
+#include "host/XmlEvents.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
 class NameTable {
 public:
-    struct Name {
-        void const* key = nullptr;
-        std::uint32_t number = 0;  // among the names met so far, in the order they were met
-        std::uint32_t length = 0;
-    };
+    NameTable() noexcept;
 
-    // The name at `key`, or null when it is new.
-    Name const* find(void const* key) const noexcept {
-        if (m_slots.empty()) return nullptr;
-        for (std::size_t i = slotOf(key);; i = (i + 1) & (m_slots.size() - 1)) {
-            Name const& slot = m_slots[i];
-            if (slot.key == key) return &slot;
-            if (slot.key == nullptr) return nullptr;
-        }
-    }
+    // The name whose text is `text` (not empty): its own copy of the text,
+    // valid until clear(), and its number.
+    XmlName intern(std::string_view text);
 
-    // Adds a new name; returns its number.
-    std::uint32_t add(void const* key, std::size_t length) {
-        if ((m_size + 1) * 2 > m_slots.size()) grow();
-        place(Name{key, static_cast<std::uint32_t>(m_size), static_cast<std::uint32_t>(length)});
-        return static_cast<std::uint32_t>(m_size++);
-    }
-
+    // How many names there are.
     std::size_t size() const noexcept { return m_size; }
 
-    // Forgets every name; a large table gives its room back.
-    void clear() noexcept {
-        if (m_slots.size() > 1024) {
-            std::vector<Name>().swap(m_slots);
-        } else {
-            std::fill(m_slots.begin(), m_slots.end(), Name{});
-        }
-        m_size = 0;
-    }
+    // Forgets every name, keeping the memory.
+    void clear() noexcept;
+
+    // What it keeps between documents, in bytes; and giving it back.
+    std::size_t keptBytes() const noexcept;
+    void release() noexcept;
 
 private:
-    std::size_t slotOf(void const* key) const noexcept {
-        std::uint64_t const bits = reinterpret_cast<std::uintptr_t>(key);
-        return static_cast<std::size_t>((bits >> 3) * 0x9E3779B97F4A7C15ULL >> 20) & (m_slots.size() - 1);
-    }
+    struct Slot {
+        std::uint64_t hash;
+        char const* text;
+        std::uint32_t length;
+        std::uint32_t number;
+        std::uint32_t generation;  // the slot is in use when this is the table's
+    };
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size;
+    };
 
-    void place(Name const& name) noexcept {
-        std::size_t i = slotOf(name.key);
-        while (m_slots[i].key != nullptr) i = (i + 1) & (m_slots.size() - 1);
-        m_slots[i] = name;
-    }
+    std::uint64_t hashOf(char const* text, std::size_t length) const noexcept;
+    char const* copy(std::string_view text);
+    void grow();
 
-    void grow() {
-        std::vector<Name> old(m_slots.empty() ? 64 : m_slots.size() * 2);
-        old.swap(m_slots);
-        for (Name const& name : old)
-            if (name.key != nullptr) place(name);
-    }
-
-    std::vector<Name> m_slots;
+    std::uint64_t m_seed;
+    std::vector<Slot> m_slots;
+    std::uint32_t m_generation = 1;
     std::size_t m_size = 0;
+    std::vector<Block> m_blocks;  // the copies of the names' text
+    std::size_t m_block = 0;      // the block being filled
+    std::size_t m_used = 0;       // bytes of it in use
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -106,16 +106,29 @@ void TextDecoder::start(RawText& raw) {
         got += more;
     }
     m_raw.resize(got);
-    switch (detect(m_raw)) {
+    tell(m_raw);
+}
+
+void TextDecoder::tellInMemory(std::string_view text) {
+    tell(text.substr(0, kStartBytes));
+    m_rawAt = m_raw.size();  // nothing held: the text is read where it is
+    if (m_encoding != Encoding::Utf8) return;
+    // The declaration, looked for in pieces as read() hands them on.
+    for (std::size_t at = m_markSize; m_declarationState != Declaration::Done; at += 256)
+        followDeclaration(text.substr(std::min(at, text.size()), 256));
+}
+
+void TextDecoder::tell(std::string_view first) {
+    switch (detect(first)) {
         case Start::Ucs4:
         case Start::Ebcdic:
             faultAt(kRefused, {},
-                    std::string("the text is in ") + (detect(m_raw) == Start::Ucs4 ? "UCS-4" : "EBCDIC") +
+                    std::string("the text is in ") + (detect(first) == Start::Ucs4 ? "UCS-4" : "EBCDIC") +
                         ", which is not accepted: send UTF-8 or UTF-16");
         case Start::Utf8Mark:
             m_encoding = Encoding::Utf8, m_markSize = 3;
-            // libxml2 would tell the encoding again from what follows the mark.
-            if (detect(std::string_view(m_raw).substr(3)) != Start::Utf8)
+            // A second mark, of another encoding, would contradict the first.
+            if (detect(first.substr(3)) != Start::Utf8)
                 faultAt(kParseError, {}, "the text after the UTF-8 byte order mark is not UTF-8");
             break;
         case Start::Utf16LittleMark:
@@ -226,6 +239,16 @@ std::size_t TextDecoder::fromUtf16(char* out, std::size_t size, bool ended) {
 
 void TextDecoder::followDeclaration(std::string_view out) {
     if (m_declarationState == Declaration::Done) return;
+    if (m_declaration.empty() && m_declarationState == Declaration::Undecided && out.size() >= 6) {
+        // The usual case, the whole declaration in the first piece, without a copy.
+        bool const declared = out.compare(0, 5, "<?xml") == 0 && isSpace(out[5]);
+        std::size_t const end = declared ? out.find("?>") : 0;
+        if (!declared || end != std::string_view::npos) {
+            m_declarationState = Declaration::Done;
+            if (declared) checkDeclaration(out.substr(0, end));
+            return;
+        }
+    }
     std::size_t const before = m_declaration.size();
     m_declaration.append(out);
     if (m_declarationState == Declaration::Undecided) {
@@ -239,20 +262,20 @@ void TextDecoder::followDeclaration(std::string_view out) {
         if (end == std::string::npos && !out.empty()) return;
         if (end != std::string::npos) m_declaration.resize(end);
         m_declarationState = Declaration::Done;
-        checkDeclaration();
+        checkDeclaration(m_declaration);
     }
-    std::string().swap(m_declaration);
+    m_declaration.clear();
 }
 
-void TextDecoder::checkDeclaration() const {
-    auto const [declared, at] = declaredEncoding(m_declaration);
+void TextDecoder::checkDeclaration(std::string_view declaration) const {
+    auto const [declared, at] = declaredEncoding(declaration);
     if (declared.empty()) return;
     std::string const name = upper(declared);
     bool const utf16 = m_encoding != Encoding::Utf8;
     bool const sameByteOrder = (name == "UTF-16LE" && m_encoding == Encoding::Utf16LittleEndian) ||
                                (name == "UTF-16BE" && m_encoding == Encoding::Utf16BigEndian);
     if (utf16 ? name == "UTF-16" || sameByteOrder : name == "UTF-8") return;
-    TextPlace const place = TextPosition::of(m_declaration, at);
+    TextPlace const place = TextPosition::of(declaration, at);
     std::string const quoted =
         "\"" + std::string(declared.substr(0, 64)) + (declared.size() > 64 ? "...\"" : "\"");
     if (m_markSize > 0) {

@@ -49,16 +49,31 @@ public:
     // `raw` throws leaves no decoded text unhanded. Throws TextFault.
     std::size_t read(RawText& raw, char* out, std::size_t size);
 
+    // For a text held whole in memory, instead of read(): tells its encoding
+    // from its first bytes, and when that is UTF-8, checks the declaration
+    // (the text is then read in place, after markSize() bytes). Throws
+    // TextFault. A text in UTF-16 is read by a new decoder.
+    void tellInMemory(std::string_view text);
+
+    // The memory for the raw bytes and the declaration it holds, lent by
+    // whoever keeps it from one text to the next: swapped in before reading,
+    // and back after.
+    void swapMemory(std::string& raw, std::string& declaration) noexcept {
+        m_raw.swap(raw);
+        m_declaration.swap(declaration);
+    }
+
     Encoding encoding() const noexcept { return m_encoding; }
     // Bytes of the raw text before the first character handed on (a byte order mark).
     std::size_t markSize() const noexcept { return m_markSize; }
 
 private:
     void start(RawText& raw);
+    void tell(std::string_view first);
     std::size_t fromUtf16(char* out, std::size_t size, bool ended);
     void checkStart(std::string_view out) const;
     void followDeclaration(std::string_view out);
-    void checkDeclaration() const;
+    void checkDeclaration(std::string_view declaration) const;
 
     Encoding m_encoding = Encoding::Unknown;
     std::size_t m_markSize = 0;

@@ -3,21 +3,61 @@
 #include "host/DomException.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
-TextInput::TextInput(TextSource& source, XmlReadLimits const& limits)
-    : m_source(source),
-      m_maxBytes(limits.maxBytes),
-      m_maxAttributes(limits.maxAttributes),
-      m_maxTokenBytes(limits.maxTokenBytes),
-      m_scanner(limits.maxAttributes, limits.maxTokenBytes) {}
+namespace {
+
+// The window's first size: a small message fits it whole, and a stream is
+// read no further ahead of the tokenizer than this.
+constexpr std::size_t kWindowBytes = std::size_t{16} * 1024;
+
+}  // namespace
+
+TextInput::TextInput(TextSource& source, XmlReadLimits const& limits, WindowMemory& window)
+    : m_source(source), m_maxBytes(limits.maxBytes), m_window(window) {
+    std::string_view const* const memory = source.memory();
+    if (memory != nullptr && memory->size() <= m_maxBytes) {
+        try {
+            m_decoder.tellInMemory(*memory);
+        } catch (TextFault const& fault) {
+            throw errorAt(fault.what, fault.place, fault.reason);
+        }
+        if (m_decoder.encoding() == TextDecoder::Encoding::Utf8) {
+            m_begin = memory->data() + m_decoder.markSize();
+            m_end = memory->data() + memory->size();
+            m_final = true;
+            m_position.startAt(m_begin);
+            return;
+        }
+        m_decoder = TextDecoder();  // UTF-16: decoded into the window from the start
+    }
+    if (m_window.capacity < kWindowBytes) {
+        m_window.bytes.reset(new char[kWindowBytes]);
+        m_window.capacity = kWindowBytes;
+    }
+    m_window.raw.clear();
+    m_window.declaration.clear();
+    m_decoder.swapMemory(m_window.raw, m_window.declaration);
+    m_loan.decoder = &m_decoder;
+    m_loan.memory = &m_window;
+    m_begin = m_end = m_window.bytes.get();
+    m_position.startAt(m_begin);
+    fill(wanted(1));
+}
+
+// How much more to decode: text in memory as much as fits, a stream no more
+// than `needed`.
+std::size_t TextInput::wanted(std::size_t needed) const noexcept {
+    return m_source.memory() != nullptr ? m_window.capacity : needed;
+}
 
 std::size_t TextInput::pull(char* buffer, std::size_t size) {
     std::size_t const room = m_maxBytes - m_pulled;
     if (room == 0) {
-        // The end of the text, as the decoder sees it; read() tells why.
+        // The end of the text, as the decoder sees it; fill() tells why.
         m_overMaxBytes = m_overMaxBytes || m_source.more();
         return 0;
     }
@@ -26,57 +66,55 @@ std::size_t TextInput::pull(char* buffer, std::size_t size) {
     return got;
 }
 
-std::string_view const* TextInput::handedInMemory() const {
-    return m_decoder.encoding() == TextDecoder::Encoding::Utf8 ? m_source.memory() : nullptr;
-}
-
-TextPlace TextInput::placeIn(std::string_view piece, std::size_t offset) const {
-    if (std::string_view const* const text = handedInMemory()) {
-        return TextPosition::of(text->substr(m_decoder.markSize()), m_handed + offset);
+void TextInput::more(char const* keep) {
+    m_position.advanceTo(keep, keep);
+    std::size_t const kept = static_cast<std::size_t>(m_end - keep);
+    m_dropped += static_cast<std::size_t>(keep - m_begin);
+    std::size_t const capacity = std::max(kWindowBytes, 2 * kept + kWindowBytes / 4);
+    char* const bytes = m_window.bytes.get();
+    if (m_window.capacity < capacity) {
+        std::unique_ptr<char[]> grown(new char[capacity]);
+        std::memcpy(grown.get(), keep, kept);
+        m_window.bytes = std::move(grown);
+        m_window.capacity = capacity;
+    } else {
+        std::memmove(bytes, keep, kept);
     }
-    return m_position.at(piece, offset);
+    m_begin = m_window.bytes.get();
+    m_end = m_begin + kept;
+    m_position.movedTo(m_begin);
+    fill(wanted(std::max<std::size_t>(kept, 1)));
 }
 
-std::size_t TextInput::read(char* buffer, std::size_t size) {
-    char const* const refused = "XML document refused";
-    // The parser's buffer is filled as far as it goes: libxml2 2.9 misreads
-    // a name cut by the end of a piece a few bytes long.
-    std::size_t got = 0;
-    while (!m_decoded && !m_overMaxBytes && size - got >= 4) {
+// Decodes into the window what the source gives, at least `wanted` bytes
+// (or all there is, or as much as fits): a stream is read no further than
+// needed, and a token read again has at least doubled since it was last
+// read. A fault found by the decoder, or the text passing maxBytes, is
+// thrown at once, before the tokenizer has read what came before it.
+void TextInput::fill(std::size_t wanted) {
+    char* const bytes = m_window.bytes.get();
+    std::size_t const before = static_cast<std::size_t>(m_end - bytes);
+    std::size_t size = before;
+    while (!m_decoded && !m_overMaxBytes && m_window.capacity - size >= 4 && size - before < wanted) {
         std::size_t more = 0;
         try {
-            more = m_decoder.read(*this, buffer + got, size - got);
+            more = m_decoder.read(*this, bytes + size, m_window.capacity - size);
         } catch (TextFault const& fault) {
-            std::size_t const at = got + fault.offset;
-            TextPlace const place = fault.placed ? fault.place : placeIn({buffer, at}, at);
+            // The decoder has written the text before the fault.
+            TextPlace const place = fault.placed ? fault.place : m_position.at(bytes + size + fault.offset);
             if (!m_overMaxBytes) throw errorAt(fault.what, place, fault.reason);
             more = fault.offset;  // cut short by the limit, not broken
         }
         m_decoded = more == 0;
-        got += more;
+        size += more;
     }
+    m_end = bytes + size;
+    m_final = m_decoded;
     if (m_overMaxBytes) {
-        throw errorAt(refused, placeIn({buffer, got}, got),
+        throw errorAt("XML document refused", m_position.at(m_end),
                       "the XML text is larger than XmlReadLimits::maxBytes (" + std::to_string(m_maxBytes) +
                           " bytes)");
     }
-    std::size_t where = 0;
-    switch (m_scanner.scan(buffer, got, where)) {
-        case TextScanner::Excess::None:
-            break;
-        case TextScanner::Excess::Attributes:
-            throw errorAt(refused, placeIn({buffer, got}, where),
-                          "an element has more attributes than XmlReadLimits::maxAttributes (" +
-                              std::to_string(m_maxAttributes) + ")");
-        case TextScanner::Excess::Token:
-            throw errorAt(refused, placeIn({buffer, got}, where),
-                          "a token (text, attribute value, comment, CDATA section or processing instruction) is "
-                          "longer than XmlReadLimits::maxTokenBytes (" +
-                              std::to_string(m_maxTokenBytes) + " bytes)");
-    }
-    if (handedInMemory() == nullptr) m_position.take({buffer, got});
-    m_handed += got;
-    return got;
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -1,51 +1,91 @@
 #pragma once
 
-// The path of the text from its source to the parser: raw bytes taken from
-// the source, never past XmlReadLimits::maxBytes; decoded to UTF-8; scanned
-// for the limits on attributes and tokens; counted for line and column.
+// The text the tokenizer reads, in UTF-8: a UTF-8 text held in memory is
+// read where it is, whole; any other (a stream, UTF-16) through a window
+// that the decoder fills, never taking from the source past
+// XmlReadLimits::maxBytes. The window keeps the token being read when it
+// slides on, and grows as the token does, at least twice over, so that a
+// long token is read again only a bounded number of times.
 
 #include "host/XmlReadLimits.h"
 #include "host/reader/TextDecoder.h"
 #include "host/reader/TextPosition.h"
-#include "host/reader/TextScanner.h"
 #include "host/reader/TextSource.h"
 
 #include <cstddef>
-#include <string_view>
+#include <memory>
+#include <string>
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
+// The memory of a window, kept by a reader from one document to the next.
+struct WindowMemory {
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity = 0;
+    std::string raw;          // the decoder's raw bytes not yet decoded
+    std::string declaration;  // and the XML declaration, while it is read
+
+    std::size_t keptBytes() const noexcept {
+        auto const heap = [](std::string const& s) { return s.capacity() > std::string().capacity() ? s.capacity() : 0; };
+        return capacity + heap(raw) + heap(declaration);
+    }
+};
+
 class TextInput final : private RawText {
 public:
-    TextInput(TextSource& source, XmlReadLimits const& limits);
+    // Takes the first piece of the text. Throws DomException: an encoding
+    // that is not accepted, a text that cannot be decoded, a stream that
+    // fails, a text over maxBytes.
+    TextInput(TextSource& source, XmlReadLimits const& limits, WindowMemory& window);
+    TextInput(TextInput const&) = delete;
+    TextInput& operator=(TextInput const&) = delete;
 
-    // Fills `buffer` with the next piece of the text in UTF-8, at most
-    // `size` (at least 4) bytes, and returns its size; 0 at the end of the
-    // text. A refusal or a text that cannot be decoded throws DomException,
-    // with the line and column where it was found.
-    std::size_t read(char* buffer, std::size_t size);
+    // The text at hand: [begin(), end()). final(): the text ends at end().
+    char const* begin() const noexcept { return m_begin; }
+    char const* end() const noexcept { return m_end; }
+    bool final() const noexcept { return m_final; }
 
-    // The whole text has been handed on.
-    bool ended() const noexcept { return m_decoded; }
+    // At end() of a text that is not final: keeps the text from `keep` on
+    // (now at begin()) and appends what follows it, at least as much again
+    // as is kept (or a byte when none is), or all there is. Throws as the
+    // constructor does.
+    void more(char const* keep);
+
+    // Where places are counted: every place asked for is at or after the
+    // last one counted to (and the text before `keep` is counted by more()).
+    TextPosition& position() noexcept { return m_position; }
+    // Bytes of UTF-8 text before `p`, from the start of the document.
+    std::size_t offsetOf(char const* p) const noexcept {
+        return m_dropped + static_cast<std::size_t>(p - m_begin);
+    }
 
 private:
     std::size_t pull(char* buffer, std::size_t size) override;
-    // The place of the byte at `offset` of `piece`, the piece that follows
-    // what was handed on so far.
-    TextPlace placeIn(std::string_view piece, std::size_t offset) const;
-    // The text handed on so far with what follows it, when it is the
-    // source's own memory (then places are counted only when one is needed).
-    std::string_view const* handedInMemory() const;
+    std::size_t wanted(std::size_t needed) const noexcept;
+    void fill(std::size_t wanted);
 
     TextSource& m_source;
     std::size_t m_maxBytes;
-    std::size_t m_maxAttributes;
-    std::size_t m_maxTokenBytes;
+    WindowMemory& m_window;
     TextDecoder m_decoder;
-    TextScanner m_scanner;
-    TextPosition m_position;   // where the text handed on ends, unless it is in memory
-    std::size_t m_pulled = 0;  // raw bytes taken from the source
-    std::size_t m_handed = 0;  // bytes of UTF-8 handed on
+    // The window's memory for the decoder, lent to it and given back with
+    // the input (even when its constructor throws).
+    struct Loan {
+        TextDecoder* decoder = nullptr;
+        WindowMemory* memory = nullptr;
+        Loan() = default;
+        Loan(Loan const&) = delete;
+        Loan& operator=(Loan const&) = delete;
+        ~Loan() {
+            if (decoder != nullptr) decoder->swapMemory(memory->raw, memory->declaration);
+        }
+    } m_loan;
+    TextPosition m_position;
+    char const* m_begin = nullptr;
+    char const* m_end = nullptr;
+    bool m_final = false;
+    std::size_t m_dropped = 0;  // bytes of UTF-8 slid out of the window
+    std::size_t m_pulled = 0;   // raw bytes taken from the source
     bool m_overMaxBytes = false;
     bool m_decoded = false;  // the decoder has handed on the whole text
 };

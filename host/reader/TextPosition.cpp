@@ -1,44 +1,83 @@
 #include "host/reader/TextPosition.h"
 
 #include <cstdint>
-#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
 namespace {
 
-// UTF-8 characters in `size` bytes: the bytes that are not continuation
-// bytes (10xxxxxx), counted eight at a time.
-std::size_t characters(unsigned char const* bytes, std::size_t size) {
-    std::size_t continuation = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + i, 8);
-        std::uint64_t const marks = (word & ~(word << 1) & 0x8080808080808080ULL) >> 7;  // 0 or 1 per byte
-        continuation += static_cast<std::size_t>(marks * 0x0101010101010101ULL >> 56);
-    }
-    for (; i < size; ++i) continuation += (bytes[i] & 0xC0) == 0x80;
-    return size - continuation;
+unsigned ones(unsigned bits) noexcept {
+    bits -= (bits >> 1) & 0x55555555U;
+    bits = (bits & 0x33333333U) + ((bits >> 2) & 0x33333333U);
+    return (((bits + (bits >> 4)) & 0x0F0F0F0FU) * 0x01010101U) >> 24;
 }
+
+bool continues(char c) noexcept { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 }  // namespace
 
-void TextPosition::take(std::string_view piece) {
-    if (piece.empty()) return;
-    unsigned char const* const bytes = reinterpret_cast<unsigned char const*>(piece.data());
-    std::size_t start = 0;
-    for (void const* found; (found = std::memchr(bytes + start, '\n', piece.size() - start)) != nullptr;) {
-        ++m_line;
-        m_column = 0;
-        start = static_cast<std::size_t>(static_cast<unsigned char const*>(found) - bytes) + 1;
+TextPlace TextPosition::advanceTo(char const* p, char const* readable) noexcept {
+    char const* q = m_at;
+#if defined(__SSE2__)
+    // Line feeds and the bytes that begin a character (all but 10xxxxxx,
+    // which are below -64 as signed bytes), sixteen at a time; the last
+    // sixteen, when they may be read past `p`, with the bytes after it masked.
+    auto const count = [this](char const* block, unsigned mask, unsigned size) {
+        __m128i const v = _mm_loadu_si128(reinterpret_cast<__m128i const*>(block));
+        unsigned const feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')))) & mask;
+        unsigned const continuing = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(-64)))) & mask;
+        if (feeds == 0) {
+            m_column += size - (continuing == 0 ? 0 : ones(continuing));  // ASCII, mostly
+        } else {
+            unsigned const starts = ~continuing & mask;
+            m_line += ones(feeds);
+            unsigned const last = 31 - static_cast<unsigned>(__builtin_clz(feeds));  // the last line feed
+            m_column = ones(starts >> last >> 1);
+        }
+    };
+    for (; p - q >= 16; q += 16) count(q, 0xFFFF, 16);
+    if (q < p && readable - q >= 16) {
+        unsigned const size = static_cast<unsigned>(p - q);
+        count(q, (1U << size) - 1, size);
+        q = p;
     }
-    m_column += characters(bytes + start, piece.size() - start);
+#else
+    (void)readable;
+#endif
+    for (; q < p; ++q) {
+        if (*q == '\n') {
+            ++m_line;
+            m_column = 0;
+        } else if (!continues(*q)) {
+            ++m_column;
+        }
+    }
+    m_at = p;
+    return {m_line, m_column + 1};
+}
+
+TextPlace TextPosition::of(std::string_view text, std::size_t offset) noexcept {
+    TextPosition position;
+    position.startAt(text.data());
+    return position.advanceTo(text.data() + offset, text.data() + offset);
 }
 
 Exceptions::DomException errorAt(char const* what, TextPlace place, std::string const& reason) {
+    // A reason quotes names and values whole; a message stays one that a
+    // person reads: past 200 bytes it is cut, at a character.
+    constexpr std::size_t kLongest = 200;
+    std::string_view shown = reason;
+    if (shown.size() > kLongest) {
+        std::size_t cut = kLongest;
+        while (cut > kLongest - 3 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;
+        shown = shown.substr(0, cut);
+    }
     return Exceptions::DomException(std::string(what) + " at line " + std::to_string(place.line) + ", column " +
-                                        std::to_string(place.column) + ": " + reason,
+                                        std::to_string(place.column) + ": " + std::string(shown) +
+                                        (shown.size() < reason.size() ? "..." : ""),
                                     place.line, place.column);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
-// Line and column of a place in the text the parser reads (UTF-8, without
-// a byte order mark), counted as libxml2 counts them: a line ends at a line
-// feed, a column is a character.
+// Line and column of places in the text the tokenizer reads (UTF-8, without
+// a byte order mark), as a person counts them: a line ends at a line feed, a
+// column is a character. Counted forward only, from the last place asked
+// for, so that the places of every element of a document cost one pass.
 
 #include "host/DomException.h"
 
@@ -19,23 +20,28 @@ struct TextPlace {
 
 class TextPosition {
 public:
-    // The place of the character at `offset` in `piece`, the counts having
-    // reached the piece's start (the piece itself not yet taken).
-    TextPlace at(std::string_view piece, std::size_t offset) const {
+    // Counting starts at `start`, the first character of the text.
+    void startAt(char const* start) noexcept { *this = TextPosition(), m_at = start; }
+
+    // The place of `p`, which is at or after the place counted to.
+    TextPlace at(char const* p) const noexcept {
         TextPosition ahead = *this;
-        ahead.take(piece.substr(0, offset));
-        return {ahead.m_line, ahead.m_column + 1};
+        return ahead.advanceTo(p, p);
     }
+    // The same, counted to `p` from now on; the text may be read (not
+    // counted) up to `readable`, which is at or after `p`.
+    TextPlace advanceTo(char const* p, char const* readable) noexcept;
 
-    // The place of the character at `offset` in a text that starts the document.
-    static TextPlace of(std::string_view text, std::size_t offset) { return TextPosition().at(text, offset); }
+    // The text moved in memory: the place counted to is now at `p`.
+    void movedTo(char const* p) noexcept { m_at = p; }
 
-    // Counts `piece`, which follows what was counted before.
-    void take(std::string_view piece);
+    // The place of the byte at `offset` of `text`, a text that starts the document.
+    static TextPlace of(std::string_view text, std::size_t offset) noexcept;
 
 private:
+    char const* m_at = nullptr;  // the place counted to
     std::size_t m_line = 1;
-    std::size_t m_column = 0;  // characters of the current line so far
+    std::size_t m_column = 0;    // characters of the current line before m_at
 };
 
 // The error of something found at `place`: "<what> at line L, column C:

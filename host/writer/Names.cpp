@@ -11,6 +11,13 @@ void checkBindable(std::string_view uri) {
         misuse("the reserved namespace \"" + std::string(uri) + "\" cannot be bound to a prefix");
 }
 
+void checkNameLength(std::size_t length, std::size_t maxNameBytes, char const* what) {
+    if (length <= maxNameBytes) return;
+    misuse(std::string(what) + " of " + std::to_string(length) + " bytes is longer than XmlReadLimits::maxNameBytes (" +
+           std::to_string(maxNameBytes) +
+           " bytes), which a reader with that limit refuses; raise it on both sides (XmlStream::setMaxNameBytes)");
+}
+
 QualifiedName splitName(std::string_view name, bool checked) {
     std::size_t const colon = name.find(':');
     QualifiedName split{{}, name};

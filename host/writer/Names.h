@@ -19,6 +19,11 @@ constexpr std::string_view xmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 // reserved prefixes "xml" and "xmlns" are bound to no other.
 void checkBindable(std::string_view uri);
 
+// A name as written, or a namespace URI, that a reader with the same limit
+// would refuse is not written: `what` ("an element name", "a namespace URI")
+// names it in the refusal.
+void checkNameLength(std::size_t length, std::size_t maxNameBytes, char const* what);
+
 struct QualifiedName {
     std::string_view prefix;  // empty when the name has none
     std::string_view local;

@@ -5,10 +5,16 @@
 
 namespace Kestrune::Soa::Common::Xml::Writer {
 
+std::streamsize Output::put(char const* s, std::streamsize n) {
+    std::streamsize const taken = m_target->sputn(s, n);
+    m_handedOn += static_cast<std::size_t>(std::max<std::streamsize>(taken, 0));
+    return taken;
+}
+
 void Output::handOn() {
     if (m_target == nullptr || m_text.empty()) return;
     std::streamsize const size = static_cast<std::streamsize>(m_text.size());
-    std::streamsize const taken = m_target->sputn(m_text.data(), size);
+    std::streamsize const taken = put(m_text.data(), size);
     if (taken == size) {
         m_text.clear();
         return;
@@ -21,12 +27,13 @@ void Output::handOn() {
 
 Output::int_type Output::overflow(int_type c) {
     if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    char const character = traits_type::to_char_type(c);
     if (m_target == nullptr) {
-        m_text.push_back(traits_type::to_char_type(c));
+        m_text.push_back(character);
         return c;
     }
     handOn();
-    return m_target->sputc(traits_type::to_char_type(c));
+    return put(&character, 1) == 1 ? c : traits_type::eof();
 }
 
 std::streamsize Output::xsputn(char const* s, std::streamsize n) {
@@ -35,7 +42,7 @@ std::streamsize Output::xsputn(char const* s, std::streamsize n) {
         return n;
     }
     handOn();
-    return m_target->sputn(s, n);
+    return put(s, n);
 }
 
 int Output::sync() {

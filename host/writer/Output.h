@@ -30,8 +30,20 @@ public:
     }
 
     // Gives the caller's buffer what this one holds; throws
-    // std::ios_base::failure if it takes less.
+    // std::ios_base::failure if it takes less (what it did not take is
+    // kept).
     void handOn();
+
+    // Bytes the caller's buffer has taken since startDocument(): what this
+    // buffer handed on and what the caller inserted.
+    std::size_t handedOn() const noexcept { return m_handedOn; }
+    // A new document: what is held of the one before is dropped (on its own,
+    // the buffer's text is cleared), and the count of bytes handed on starts
+    // again.
+    void startDocument() noexcept {
+        m_text.clear();
+        m_handedOn = 0;
+    }
 
 protected:
     int_type overflow(int_type c) override;
@@ -39,8 +51,12 @@ protected:
     int sync() override;
 
 private:
+    // Hands `n` bytes at `s` to the caller's buffer; returns how many it took.
+    std::streamsize put(char const* s, std::streamsize n);
+
     std::streambuf* m_target;  // null: the text is the stream's own
     std::string m_text;
+    std::size_t m_handedOn = 0;
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Writer

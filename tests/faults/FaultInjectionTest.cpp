@@ -10,6 +10,7 @@
 #include "host/DomException.h"
 #include "host/Monitor.h"
 #include "host/XmlDocument.h"
+#include "host/XmlReader.h"
 #include "importexport/2008_06/ExportToApplicationInput.h"
 #include "importexport/2008_06/GetExportTemplateResponse.h"
 #include "tools/ie/Samples.h"
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <new>
 #include <optional>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -234,6 +236,86 @@ TEST(FaultInjection, ARefusalStandsWhenMemoryRunsOut) {
         }
     };
     expectCleanAtEveryFailure(fault, read, [](char const* outcome) { return std::string(outcome); }, "refused");
+}
+
+namespace {
+
+// Names, namespaces, attributes and text of a reader's events, in order.
+class Events final : public Kestrune::Soa::Common::Xml::XmlEventHandler {
+public:
+    std::string lines;
+    void startElement(Kestrune::Soa::Common::Xml::XmlElementStart const& e) override {
+        lines.append("<").append(e.namespaceURI.text).append("|").append(e.name.text);
+        for (std::size_t i = 0; i < e.attributeCount; ++i)
+            lines.append(" ").append(e.attributes[i].name.text).append("=").append(e.attributes[i].value);
+        lines.append("\n");
+    }
+    void characters(std::string_view text) override { lines.append(text); }
+    void endElement() override { lines.append(">\n"); }
+};
+
+char const utf16[] = "\xFF\xFE<\0r\0 \0a\0=\0'\0b\0'\0>\0<\0e\0>\0t\0<\0/\0e\0>\0<\0/\0r\0>\0";
+std::string const readerTexts[] = {
+    "<?xml version='1.0'?>\n<!-- c --><p:r xmlns:p='urn:p' xmlns='urn:d' a='1&amp;2'>caf\xC3\xA9<e p:k='v'/>"
+    "<![CDATA[<x>]]><?pi d?><e>&#x1F600;</e></p:r>",
+    std::string(utf16, sizeof utf16 - 1),
+};
+
+}  // namespace
+
+// The reader itself under a failing operator new, at each of its
+// allocations: a read into a tree, and a read by a reader kept from
+// document to document, ends in std::bad_alloc or reads the whole text; the
+// kept reader then reads the next document whole.
+TEST(FaultInjection, TheReaderAtEachFailingAllocation) {
+    GlobalNewFails fault;
+    for (std::string const& xml : readerTexts) {
+        Events all;
+        Kestrune::Soa::Common::Xml::XmlReader().read(xml, all);
+        auto const read = [&xml] {
+            Events events;
+            walk(XmlDocument::parse(xml).root(), events);
+            return events.lines;
+        };
+        auto const same = [](std::string const& lines) { return lines; };
+        std::string const tree = read();  // the arena's pool holds its blocks from now on
+        EXPECT_GT(expectCleanAtEveryFailure(fault, read, same, tree), 10);
+        for (long k = 1;; ++k) {
+            Kestrune::Soa::Common::Xml::XmlReader reader;
+            Events first, next;
+            fault.arm(k);
+            try {
+                reader.read(xml, first);
+            } catch (std::bad_alloc const&) {
+            }
+            bool const failed = fault.disarm();
+            reader.read(xml, next);
+            EXPECT_EQ(next.lines, all.lines) << "after allocation " << k << " failed";
+            if (!failed) break;
+        }
+    }
+}
+
+// Once it has read a document, a reader reads another of the same shape
+// without allocating, from memory or from a stream.
+TEST(FaultInjection, AWarmReaderAllocatesNothing) {
+    std::string const message = text(exportRequest());
+    for (std::string const& xml : {readerTexts[0], readerTexts[1], message}) {
+        Kestrune::Soa::Common::Xml::XmlReader reader;
+        Events events;
+        events.lines.reserve(8 * xml.size());
+        std::istringstream in(xml);
+        for (int round = 0; round < 2; ++round) {
+            long const before = newCalls;
+            reader.read(xml, events);
+            in.clear();
+            in.seekg(0);
+            reader.read(in, events);
+            if (round == 1) {
+                EXPECT_EQ(newCalls, before) << xml.substr(0, 40);
+            }
+        }
+    }
 }
 
 // The memory of an implementation object goes back to the manager when its

@@ -19,6 +19,8 @@
 #include "xml/Message.h"
 #include "xml/MessageReader.h"
 
+#include "Pieces.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -68,28 +70,6 @@ std::string formed(unsigned form, std::string const& text) {
     }
 }
 
-// Gives the text in pieces whose sizes cycle through a pattern.
-class Pieces : public std::streambuf {
-public:
-    Pieces(std::string const& text, std::uint8_t pattern) : m_text(text), m_pattern(pattern) {}
-
-private:
-    int_type underflow() override {
-        if (m_at >= m_text.size()) return traits_type::eof();
-        static std::size_t const sizes[] = {1, 2, 3, 5, 64, 4093, 4096, 65536};
-        std::size_t const size = std::min(sizes[(m_pattern >> (m_turn++ % 3 * 3)) & 7], m_text.size() - m_at);
-        char* const start = &m_text[m_at];
-        setg(start, start, start + size);
-        m_at += size;
-        return traits_type::to_int_type(*start);
-    }
-
-    std::string m_text;
-    std::uint8_t m_pattern;
-    std::size_t m_at = 0;
-    unsigned m_turn = 0;
-};
-
 // Names, namespaces, attributes and text of the whole tree, in order.
 void describe(XMLNode const& node, std::string& out) {
     out.append(node.namespaceURI).append(1, '{').append(node.name).append(1, '\n');
@@ -134,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         fromMemory = "refused";
         treeRefusal = e.getMessage();
     }
-    Pieces pieces(text, pattern);
+    kxsoa_fuzz::Pieces pieces(text, pattern);
     std::istream in(&pieces);
     try {
         XmlDocument const document = XmlDocument::parse(in, limits);

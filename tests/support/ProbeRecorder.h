@@ -1,7 +1,7 @@
 #pragma once
 
 // Records the timing probes that fire while it is installed, in order, as
-// "start <probe>" and "end <probe>".
+// "start <probe>", "end <probe>" and "abandoned <probe>".
 
 #include "host/Monitor.h"
 
@@ -21,6 +21,7 @@ public:
 
     void onStart(std::string const& probe) override { events.push_back("start " + probe); }
     void onEnd(std::string const& probe) override { events.push_back("end " + probe); }
+    void onAbandoned(std::string const& probe) override { events.push_back("abandoned " + probe); }
 
 private:
     Kestrune::Soa::Internal::Common::Monitor::Observer* m_previous;

@@ -1,8 +1,8 @@
 #pragma once
 
 // Checks written text with expat: a parser that shares no code with the
-// libxml2 the library reads with, so that a fault both make alike cannot
-// hide itself.
+// library's reader (nor with libxml2, its judge), so that a fault both make
+// alike cannot hide itself.
 
 #include <expat.h>
 #include <gtest/gtest.h>

@@ -197,6 +197,21 @@ TEST(Binding, RequestWriterRefusesWhatWouldBreakTheRequest) {
     stream << stream.writeOpenElement(callerURI, "env:Envelope");
     EXPECT_EQ(domExceptionMessage([&] { writer.open("r"); }),
               "RequestWriter: cannot open: the request must be the stream's root element");
+    // A reset between two records ends the request: the next record is
+    // refused rather than written as a document of its own.
+    for (bool const closing : {false, true}) {
+        stream.reset();
+        writer.open("r");
+        writer.write(record);
+        stream.reset();
+        EXPECT_EQ(domExceptionMessage([&] { closing ? writer.close() : writer.write(record); }),
+                  std::string("RequestWriter: cannot ") + (closing ? "close" : "write") +
+                      ": the stream was reset since the request's first record: open the request again");
+        EXPECT_EQ(stream.str(), "");
+        writer.open("r");
+        writer.close();
+        EXPECT_EQ(stream.str(), written(ExportToApplicationInput(), "r"));
+    }
 }
 
 TEST(Binding, ParsingAppendsInterleavedChildrenInOrderReservingOnceForEachListAndOverwritesAttributes) {
@@ -258,7 +273,9 @@ TEST(Binding, UnexpectedChildStopsParsingAndKeepsWhatWasRead) {
     EXPECT_EQ(record.getTemplateId(), "read");
     EXPECT_EQ(record.getAttributesToExportArray(), Strings{"n1"});
     EXPECT_EQ(record.getObjectsToExportArray().size(), 1u);
-    EXPECT_EQ(probes.events, Strings{"start " + typePrefix + "ExportToApplicationInputData1::parse"});
+    // The failed read leaves no probe started: its call is abandoned.
+    EXPECT_EQ(probes.events, (Strings{"start " + typePrefix + "ExportToApplicationInputData1::parse",
+                                      "abandoned " + typePrefix + "ExportToApplicationInputData1::parse"}));
 
     EXPECT_EQ(domExceptionMessage([] {
                   readBack<GetExportTemplateResponse>("<m:s" + declarations +

@@ -2,6 +2,7 @@
 // tree: the same values, errors, probes and allocations, for every type.
 
 #include "support/CountingMemoryManager.h"
+#include "support/HeapInUse.h"
 #include "support/ProbeRecorder.h"
 #include "support/RoundTrip.h"
 #include "tools/ie/MessageTypes.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -73,8 +75,8 @@ void expectAlike(MessageType const& type, std::string const& text, std::string c
     });
     Outcome const direct = outcomeOf([&] { return type.read(text, rootName, limits); });
     EXPECT_EQ(direct.result, tree.result) << type.fullName() << " from " << what;
-    if (tree.result.rfind("refused: XML", 0) == 0) return;  // the tree never bound: no probe, no object
     EXPECT_EQ(direct.probes, tree.probes) << type.fullName() << " from " << what;
+    if (tree.result.rfind("refused: XML", 0) == 0) return;  // the tree never bound: no object
     EXPECT_EQ(direct.allocations, tree.allocations) << type.fullName() << " from " << what;
 }
 
@@ -122,6 +124,164 @@ TEST(DirectRead, RecordsOneAtATimeAsTheyEndAndNoneKept) {
         EXPECT_EQ(e.getMessage(), "Unexpected node name: oops");
     }
     EXPECT_EQ(ids, (std::vector<std::string>{"0", "1"}));
+}
+
+v08::ExportToApplicationInput requestOf(int records, int entriesPerList) {
+    v08::ExportToApplicationInput request;
+    for (int r = 0; r < records; ++r) {
+        v08::ExportToApplicationInputData1 record("csv", "t", std::to_string(r));
+        for (int e = 0; e < entriesPerList; ++e) {
+            record.addObjectsToExport(Kestrune::Schemas::Soa::_2006_03::Base::ModelObject("o" + std::to_string(e)));
+            record.addAttributesToExport("a");
+            record.addObjectTemplateOverride(v08::TemplateOverride("b", "t", "i"));
+        }
+        request.addInput(record);
+    }
+    return request;
+}
+
+// A message read straight from its text takes no more memory than its tree
+// may (XmlReadLimits::maxTreeBytesPerByte), whatever the reader read before:
+// lists of 64 entries in one message leave no room reserved for the next.
+TEST(DirectRead, AMessageTakesTheMemoryOfItsOwnShapeWhateverCameBefore) {
+    std::string const wide = Kestrune::Soa::Common::Xml::writeMessage(requestOf(1, 64), "request");
+    std::string const narrow = Kestrune::Soa::Common::Xml::writeMessage(requestOf(100000, 1), "request");
+    XmlReadLimits const limits;
+    MessageReader reader(limits);
+    EXPECT_EQ(reader.read<v08::ExportToApplicationInput>(wide).getInputArray().size(), 1u);
+    std::size_t const before = kxsoa_test::heapInUse();
+    v08::ExportToApplicationInput const read = reader.read<v08::ExportToApplicationInput>(narrow);
+    std::size_t const held = kxsoa_test::heapInUse() - before;
+    EXPECT_EQ(read.getInputArray().size(), 100000u);
+    EXPECT_LE(held, limits.maxTreeBytesPerByte * narrow.size() + 64 * 1024)
+        << static_cast<double>(held) / static_cast<double>(narrow.size()) << " bytes per byte";
+}
+
+// A list read straight from the text starts with the room that the last
+// list of its entries read by the same reader ended with, up to 64 entries:
+// one shape read again grows no list, another shape changes it at once.
+TEST(DirectRead, AListStartsWithTheRoomTheLastListOfItsEntriesEndedWith) {
+    MessageReader reader;
+    auto const rooms = [&reader](int entries) {
+        std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(requestOf(1, entries), "request");
+        v08::ExportToApplicationInput const request = reader.read<v08::ExportToApplicationInput>(xml);
+        v08::ExportToApplicationInputData1 const& record = request.getInputArray().front();
+        return std::vector<std::size_t>{record.getObjectsToExportArray().capacity(),
+                                        record.getAttributesToExportArray().capacity(),
+                                        record.getObjectTemplateOverrideArray().capacity()};
+    };
+    using Rooms = std::vector<std::size_t>;
+    EXPECT_EQ(rooms(5), (Rooms{8, 8, 8}));  // grown as entries came
+    EXPECT_EQ(rooms(5), (Rooms{5, 5, 5}));
+    EXPECT_EQ(rooms(2), (Rooms{5, 5, 5}));
+    EXPECT_EQ(rooms(2), (Rooms{2, 2, 2}));
+    EXPECT_EQ(rooms(100), (Rooms{128, 128, 128}));
+    EXPECT_EQ(rooms(1), (Rooms{64, 64, 64}));
+    EXPECT_EQ(rooms(1), (Rooms{1, 1, 1}));
+    // What it keeps it gives up past its bound.
+    EXPECT_GT(reader.keptBytes(), 0u);
+    EXPECT_LE(reader.keptBytes(), reader.maxKeptBytes());
+    reader.setMaxKeptBytes(0);
+    EXPECT_EQ(rooms(5), (Rooms{8, 8, 8}));
+    EXPECT_EQ(reader.keptBytes(), 0u);
+    EXPECT_EQ(rooms(5), (Rooms{8, 8, 8}));
+}
+
+// A reused reader gives each message the outcome a new reader gives it, its
+// probes included, whatever the messages before: broken after the root's
+// start tag, in another namespace, refused by binding, or read whole.
+TEST(DirectRead, AReusedReaderReadsEachMessageAsANewOne) {
+    std::string const good = Kestrune::Soa::Common::Xml::writeMessage(requestOf(2, 2), "request");
+    std::string const sequence[] = {
+        good.substr(0, good.find("<ns1:inputs")) + "<ns1:inputs",  // broken after the root's start tag
+        "<r xmlns='urn:other'/>",                                    // another namespace
+        std::string(good).insert(good.rfind("</"), "<ns1:unknown/>"),
+        good,
+        good.substr(0, good.size() - 1),
+        good,
+    };
+    MessageReader reused(XmlReadLimits(), MessageReader::Root::InTheTypesNamespace);
+    for (std::string const& text : sequence) {
+        MessageReader fresh(XmlReadLimits(), MessageReader::Root::InTheTypesNamespace);
+        auto const outcome = [&text](MessageReader& reader) {
+            kxsoa_test::ProbeRecorder probes;
+            std::string result;
+            try {
+                result = Kestrune::Soa::Common::Xml::writeMessage(reader.read<v08::ExportToApplicationInput>(text), "r");
+            } catch (DomException const& e) {
+                result = e.getMessage() + " (line " + std::to_string(e.line()) + ")";
+            }
+            for (std::string const& event : probes.events) result += "\n" + event;
+            return result;
+        };
+        EXPECT_EQ(outcome(reused), outcome(fresh)) << text;
+    }
+}
+
+void keepTemplateId(std::vector<std::string>& ids, v08::ExportToApplicationInputData1 const& record) {
+    ids.push_back(record.getTemplateId());
+}
+std::vector<std::string> functionIds;
+void keepInFunctionIds(v08::ExportToApplicationInputData1 const& record) { keepTemplateId(functionIds, record); }
+
+// readEach takes any callable: a lambda (const or not), a std::function
+// (const or not), a function and a pointer to one.
+TEST(DirectRead, RecordsGoToAnyCallable) {
+    std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(requestOf(2, 0), "request");
+    std::vector<std::string> const expected{"0", "1"};
+    MessageReader reader;
+    std::vector<std::string> ids;
+    auto const constLambda = [&ids](v08::ExportToApplicationInputData1 const& r) { keepTemplateId(ids, r); };
+    std::function<void(v08::ExportToApplicationInputData1 const&)> const constFunction = constLambda;
+    std::function<void(v08::ExportToApplicationInputData1 const&)> function = constLambda;
+    reader.readEach<v08::ExportToApplicationInput>(xml, constLambda);
+    reader.readEach<v08::ExportToApplicationInput>(xml, constFunction);
+    reader.readEach<v08::ExportToApplicationInput>(xml, function);
+    reader.readEach<v08::ExportToApplicationInput>(xml, [&ids](auto const& r) mutable { keepTemplateId(ids, r); });
+    EXPECT_EQ(ids, (std::vector<std::string>{"0", "1", "0", "1", "0", "1", "0", "1"}));
+    reader.readEach<v08::ExportToApplicationInput>(xml, keepInFunctionIds);
+    reader.readEach<v08::ExportToApplicationInput>(xml, &keepInFunctionIds);
+    EXPECT_EQ(functionIds, (std::vector<std::string>{"0", "1", "0", "1"}));
+}
+
+// A read started from a readEach callback of the same reader is refused
+// before it changes anything: the outer read fails with the refusal, or,
+// when the callback goes on, ends whole, each record handed on.
+TEST(DirectRead, AReaderReadsOneMessageAtATime) {
+    std::string const reentered =
+        "MessageReader: a read was started while this reader is reading (from its own callback); a reader reads "
+        "one message at a time: read the inner message with a reader of its own";
+    std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(requestOf(3, 1), "request");
+    MessageReader reader;
+    for (int inner = 0; inner < 2; ++inner) {
+        for (bool const goOn : {false, true}) {
+            std::vector<std::string> ids, refusals;
+            auto const onRecord = [&](v08::ExportToApplicationInputData1 const& record) {
+                ids.push_back(record.getTemplateId());
+                try {
+                    if (inner == 0) {
+                        reader.read<v08::ExportToApplicationInput>(xml);
+                    } else {
+                        reader.readEach<v08::ExportToApplicationInput>(xml, [](auto const&) {});
+                    }
+                } catch (DomException const& e) {
+                    refusals.push_back(e.getMessage());
+                    if (!goOn) throw;
+                }
+            };
+            std::string outcome = "read";
+            try {
+                reader.readEach<v08::ExportToApplicationInput>(xml, onRecord);
+            } catch (DomException const& e) {
+                outcome = e.getMessage();
+            }
+            EXPECT_EQ(outcome, goOn ? "read" : reentered) << inner;
+            EXPECT_EQ(ids, goOn ? (std::vector<std::string>{"0", "1", "2"}) : std::vector<std::string>{"0"});
+            EXPECT_EQ(refusals, std::vector<std::string>(ids.size(), reentered));
+            // And the reader reads on as a fresh one.
+            EXPECT_EQ(reader.read<v08::ExportToApplicationInput>(xml).difference(requestOf(3, 1)), "");
+        }
+    }
 }
 
 // A message read as any type, written back under `elementName` and dumped.

@@ -118,11 +118,11 @@ TEST(ErrorPlace, ARefusalOfTheTextHasThePathOfTheElementTheReaderWasIn) {
     shallow.maxDepth = 2;
     std::string const deep = domExceptionPlace([&] { MessageReader(shallow).read<Request>(request); });
     EXPECT_EQ(deep, placedAsItSays(deep.substr(0, deep.find(" (line")), "/ExportToApplicationInput/inputs[1]"));
-    // The text ahead of the parser, which no element is at yet, has no path.
+    // A start tag refused before its element opens: the element it is in.
     XmlReadLimits few;
     few.maxAttributes = 2;
-    std::string const ahead = domExceptionPlace([&] { MessageReader(few).read<Request>(request); });
-    EXPECT_EQ(ahead, placedAsItSays(ahead.substr(0, ahead.find(" (line")), ""));
+    std::string const inTag = domExceptionPlace([&] { MessageReader(few).read<Request>(request); });
+    EXPECT_EQ(inTag, placedAsItSays(inTag.substr(0, inTag.find(" (line")), "/ExportToApplicationInput"));
     // A tree, which knows no types, numbers every element but the root.
     std::string const tree =
         domExceptionPlace([&] { XmlDocument::parse(changed(request, "<ns1:objectTemplateOverride", 5, "<a><")); });

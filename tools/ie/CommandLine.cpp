@@ -83,6 +83,7 @@ LimitFlag const limitFlags[] = {
     {"max-attributes", "maxAttributes", &XmlReadLimits::maxAttributes},
     {"max-names", "maxNames", &XmlReadLimits::maxNames},
     {"max-token-bytes", "maxTokenBytes", &XmlReadLimits::maxTokenBytes},
+    {"max-name-bytes", "maxNameBytes", &XmlReadLimits::maxNameBytes},
     {"max-tree-bytes-per-byte", "maxTreeBytesPerByte", &XmlReadLimits::maxTreeBytesPerByte},
 };
 

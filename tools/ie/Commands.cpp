@@ -242,8 +242,8 @@ std::vector<Command> const& commands() {
          "root names and writes it on standard output in VERSION: a 2007-06 request\n"
          "or record as its 2008-06 counterpart, the members 2008-06 added at their\n"
          "defaults, and back; a message already in VERSION as it is. A request goes\n"
-         "record by record, whatever its size; after a refusal, what was written\n"
-         "before it stays on standard output, cut short\n",
+         "record by record, whatever its size; after a refusal, what had gone to\n"
+         "standard output before it (in pieces of 64 KiB) stays there, cut short\n",
          toOption | dropOption | limitOptions, 0, 1, &convert},
         {"schema", "[VERSION]",
          "the schema of VERSION (2006-03 for the base types, 2007-06, 2008-06), as\n"

@@ -1,0 +1,133 @@
+#include "host/reader/NameTable.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace Kestrune::Soa::Common::Xml::Reader {
+
+namespace {
+
+constexpr std::size_t kBlockBytes = 4096;
+
+std::uint64_t load64(char const* p) noexcept {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+
+std::uint64_t load32(char const* p) noexcept {
+    std::uint32_t word;
+    std::memcpy(&word, p, 4);
+    return word;
+}
+
+std::uint64_t mix(std::uint64_t h) noexcept {
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ULL;
+    h ^= h >> 32;
+    return h;
+}
+
+}  // namespace
+
+// A seed of its own for each table, from its address and the time: no two
+// readers share what an input would have to be shaped after to collide.
+NameTable::NameTable() noexcept
+    : m_seed(mix(reinterpret_cast<std::uintptr_t>(this) ^
+                 static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()))) {}
+
+std::uint64_t NameTable::hashOf(char const* text, std::size_t length) const noexcept {
+    std::uint64_t h = m_seed ^ (length * 0x9E3779B97F4A7C15ULL);
+    char const* const end = text + length;
+    if (length >= 8) {
+        for (; end - text > 8; text += 8) h = (h ^ load64(text)) * 0xBF58476D1CE4E5B9ULL, h ^= h >> 31;
+        h ^= load64(end - 8);  // the last eight, overlapping what came before
+    } else if (length >= 4) {
+        h ^= load32(text) | load32(end - 4) << 32;
+    } else {
+        h ^= static_cast<unsigned char>(text[0]) | static_cast<std::uint64_t>(static_cast<unsigned char>(text[length / 2])) << 8 |
+             static_cast<std::uint64_t>(static_cast<unsigned char>(text[length - 1])) << 16;
+    }
+    return mix(h * 0x94D049BB133111EBULL);
+}
+
+XmlName NameTable::intern(std::string_view text) {
+    if (m_slots.empty()) grow();
+    std::uint64_t const hash = hashOf(text.data(), text.size());
+    std::size_t const mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        Slot& slot = m_slots[i];
+        if (slot.generation != m_generation) break;
+        if (slot.hash == hash && slot.length == text.size() && std::memcmp(slot.text, text.data(), text.size()) == 0)
+            return {std::string_view(slot.text, slot.length), slot.number};
+    }
+    if ((m_size + 1) * 2 > m_slots.size()) grow();
+    char const* const own = copy(text);
+    std::size_t const mask2 = m_slots.size() - 1;
+    std::size_t i = hash & mask2;
+    while (m_slots[i].generation == m_generation) i = (i + 1) & mask2;
+    std::uint32_t const number = static_cast<std::uint32_t>(m_size++);
+    m_slots[i] = Slot{hash, own, static_cast<std::uint32_t>(text.size()), number, m_generation};
+    return {std::string_view(own, text.size()), number};
+}
+
+char const* NameTable::copy(std::string_view text) {
+    for (;;) {
+        if (m_block < m_blocks.size()) {
+            Block& block = m_blocks[m_block];
+            if (block.size - m_used >= text.size()) {
+                char* const place = block.bytes.get() + m_used;
+                std::memcpy(place, text.data(), text.size());
+                m_used += text.size();
+                return place;
+            }
+            ++m_block, m_used = 0;  // the rest of this one is wasted
+            continue;
+        }
+        std::size_t const size = std::max(kBlockBytes, text.size());
+        m_blocks.push_back(Block{std::unique_ptr<char[]>(new char[size]), size});
+    }
+}
+
+void NameTable::grow() {
+    std::vector<Slot> old(m_slots.empty() ? 64 : m_slots.size() * 2, Slot{0, nullptr, 0, 0, 0});
+    old.swap(m_slots);
+    std::size_t const mask = m_slots.size() - 1;
+    std::uint32_t const previous = m_generation;
+    m_generation = 1;
+    for (Slot const& slot : old) {
+        if (slot.generation != previous) continue;
+        std::size_t i = slot.hash & mask;
+        while (m_slots[i].generation == m_generation) i = (i + 1) & mask;
+        m_slots[i] = slot;
+        m_slots[i].generation = m_generation;
+    }
+}
+
+void NameTable::clear() noexcept {
+    if (++m_generation == 0) {  // after 2^32 documents: every slot is marked free again
+        for (Slot& slot : m_slots) slot.generation = 0;
+        m_generation = 1;
+    }
+    m_size = 0;
+    m_block = 0;
+    m_used = 0;
+}
+
+std::size_t NameTable::keptBytes() const noexcept {
+    std::size_t bytes = m_slots.capacity() * sizeof(Slot) + m_blocks.capacity() * sizeof(Block);
+    for (Block const& block : m_blocks) bytes += block.size;
+    return bytes;
+}
+
+void NameTable::release() noexcept {
+    std::vector<Slot>().swap(m_slots);
+    std::vector<Block>().swap(m_blocks);
+    m_generation = 1;
+    m_size = 0;
+    m_block = 0;
+    m_used = 0;
+}
+
+}  // namespace Kestrune::Soa::Common::Xml::Reader

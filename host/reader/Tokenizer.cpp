@@ -1,0 +1,768 @@
+#include "host/reader/Tokenizer.h"
+
+#include "host/XmlCharacters.h"
+#include "host/reader/ByteClasses.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace Kestrune::Soa::Common::Xml::Reader {
+
+namespace {
+
+char const* const kParseError = "XML parse error";
+char const* const kRefused = "XML document refused";
+
+// Thrown where a token goes on past the end of a window that is not the
+// end of the text: the token is read again once the window holds more.
+struct NeedMore {};
+
+bool startsWith(char const* p, char const* end, std::string_view text) noexcept {
+    return static_cast<std::size_t>(end - p) >= text.size() && std::memcmp(p, text.data(), text.size()) == 0;
+}
+
+std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+// The length of the UTF-8 sequence that `lead` begins (1 for a byte that
+// begins none: decodeUtf8 refuses it).
+std::size_t sequenceLength(unsigned char lead) noexcept { return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4; }
+
+char32_t decoded(char const* p, char const* end) noexcept {
+    return detail::decodeUtf8(std::string_view(p, static_cast<std::size_t>(end - p)), 0).codePoint;
+}
+
+// The bytes of a broken UTF-8 sequence at `p`, as far as they show it
+// broken: up to the first byte that does not continue it.
+std::string brokenBytes(char const* p, char const* end) {
+    unsigned char const lead = static_cast<unsigned char>(*p);
+    std::size_t const length = lead < 0xC2 || lead > 0xF4 ? 1 : sequenceLength(lead);  // a byte no character begins with
+    std::string out;
+    char hex[8];
+    for (std::size_t i = 0; i < length && p + i < end; ++i) {
+        std::snprintf(hex, sizeof hex, "%s0x%02X", i == 0 ? "" : " ", static_cast<unsigned char>(p[i]));
+        out += hex;
+        if (i > 0 && (static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) break;
+    }
+    return out;
+}
+
+std::size_t encodeUtf8(char32_t c, char* out) noexcept {
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    std::size_t const length = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    unsigned char const leads[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    for (std::size_t i = length - 1; i > 0; --i, c >>= 6) out[i] = static_cast<char>(0x80 | (c & 0x3F));
+    out[0] = static_cast<char>(leads[length] | c);
+    return length;
+}
+
+}  // namespace
+
+void Tokenizer::start(TextInput& input, Guesses guesses) noexcept {
+    m_input = &input;
+    m_guesses = guesses;
+    m_cur = m_token = input.begin();
+    m_end = input.end();
+    m_final = input.final();
+    m_inside = "";
+    m_where = Where::BeforeRoot;
+    m_depth = 0;
+    m_textBytes = 0;
+    m_cdataEnd = nullptr;
+}
+
+void Tokenizer::fail(char const* at, std::string const& reason) const {
+    throw errorAt(kParseError, m_input->position().at(at), reason);
+}
+
+void Tokenizer::refuse(char const* at, std::string const& reason) const {
+    throw errorAt(kRefused, m_input->position().at(at), reason);
+}
+
+// `p` is at the end of the window: read the token again with more text, or,
+// at the end of the text, fail inside it.
+void Tokenizer::need(char const* p) const {
+    if (p < m_end) return;
+    if (!m_final) throw NeedMore{};
+    endsInside();
+}
+
+void Tokenizer::endsInside() const { fail(m_end, std::string("the document ends inside ") + m_inside); }
+
+Tokenizer::Token Tokenizer::next() {
+    for (;;) {
+        try {
+            return step();
+        } catch (NeedMore const&) {
+            m_input->more(m_token);
+            m_cur = m_token = m_input->begin();
+            m_end = m_input->end();
+            m_final = m_input->final();
+        }
+    }
+}
+
+Tokenizer::Token Tokenizer::step() {
+    if (m_cdataEnd != nullptr) {  // the rest of a CDATA section, in its pieces
+        Token const token = cdata();
+        if (token == Token::Text) return token;
+    }
+    for (;;) {
+        m_token = m_cur;
+        if (m_cur == m_end) {
+            if (!m_final) throw NeedMore{};
+            if (m_where == Where::BeforeRoot) fail(m_end, "the document has no root element");
+            m_at = m_end;
+            return Token::End;
+        }
+        if (*m_cur == '<') {
+            m_textBytes = 0;
+            Token const token = markup();
+            if (token != Token::End) return token;  // End: markup that makes no token
+            continue;
+        }
+        if (m_depth > 0) return characterData();
+        outside();
+    }
+}
+
+// White space before or after the root element; anything else there fails.
+void Tokenizer::outside() {
+    char const* p = m_cur;
+    while (p < m_end && (classOf(*p) & kSpace)) ++p;
+    countText(m_cur, p);
+    m_cur = p;
+    if (p == m_end || *p == '<') return;
+    if (m_where == Where::BeforeRoot) fail(p, "Start tag expected, '<' not found");
+    fail(p, "Extra content at the end of the document");
+}
+
+// Counts a run of character data, as written, against maxTokenBytes.
+void Tokenizer::countText(char const* from, char const* to) {
+    std::size_t const run = static_cast<std::size_t>(to - from);
+    std::size_t const room = m_limits->maxTokenBytes - std::min(m_textBytes, m_limits->maxTokenBytes);
+    if (run > room) {
+        refuse(from + room, "a token (text, attribute value, comment, CDATA section or processing instruction) is "
+                            "longer than XmlReadLimits::maxTokenBytes (" +
+                                std::to_string(m_limits->maxTokenBytes) + " bytes)");
+    }
+    m_textBytes += run;
+}
+
+// A content token, or a CDATA section, comment or processing instruction
+// too long for maxTokenBytes, refused at the first byte known to pass it:
+// a byte that may still be part of the end mark (`marks` times `mark`, then
+// ">") is not known to be content until what follows it is seen.
+void Tokenizer::tokenTooLong(char const* content, char mark, std::size_t marks) const {
+    char const* p = content + m_limits->maxTokenBytes;
+    for (;; ++p) {
+        std::size_t run = 0;
+        while (run < marks && p - run >= content && p[-static_cast<std::ptrdiff_t>(run)] == mark) ++run;
+        if (static_cast<std::size_t>(p - content) + 1 - run > m_limits->maxTokenBytes) break;
+    }
+    refuse(p, "a token (text, attribute value, comment, CDATA section or processing instruction) is longer than "
+              "XmlReadLimits::maxTokenBytes (" +
+                  std::to_string(m_limits->maxTokenBytes) + " bytes)");
+}
+
+// Where to stop looking for the end mark (of `markBytes`) of a token whose
+// content starts at `content`: past the longest content allowed and its
+// mark, or at the end of the window.
+char const* Tokenizer::tokenLimit(char const* content, std::size_t markBytes) const noexcept {
+    std::size_t const longest = m_limits->maxTokenBytes + markBytes;
+    return static_cast<std::size_t>(m_end - content) > longest ? content + longest : m_end;
+}
+
+// `p` reached the limit that tokenLimit() set: the token is too long, or
+// the window ends there.
+void Tokenizer::atLimit(char const* p, char const* limit, char const* content, char mark, std::size_t marks) const {
+    if (limit != m_end) tokenTooLong(content, mark, marks);
+    need(p);
+}
+
+// The character (not ASCII) that begins at `p`, checked: valid UTF-8 and
+// allowed by XML. Returns what follows it. `limit` is where the text at
+// hand ends for the caller.
+char const* Tokenizer::character(char const* p, char const* limit) {
+    unsigned char const lead = static_cast<unsigned char>(*p);
+    if (lead < 0x80) {
+        fail(p, "the text holds the character " + detail::codePointNotation(lead) + ", which XML does not allow");
+    }
+    std::size_t const length = sequenceLength(lead);
+    if (lead >= 0xC2 && lead <= 0xF4 && static_cast<std::size_t>(limit - p) < length) {
+        // Cut by the end of the window: read again with the rest, unless
+        // what is there already shows it is broken.
+        bool continues = true;
+        for (char const* q = p + 1; q < limit; ++q) continues = continues && (static_cast<unsigned char>(*q) & 0xC0) == 0x80;
+        if (continues && limit == m_end && !m_final) throw NeedMore{};
+    }
+    detail::Utf8Sequence const sequence =
+        detail::decodeUtf8(std::string_view(p, static_cast<std::size_t>(limit - p)), 0);
+    if (sequence.length == 0) fail(p, "Input is not proper UTF-8, indicate encoding ! Bytes: " + brokenBytes(p, m_end));
+    if (!detail::isXmlChar(sequence.codePoint)) {
+        fail(p, "the text holds the character " + detail::codePointNotation(sequence.codePoint) +
+                    ", which XML does not allow");
+    }
+    return p + sequence.length;
+}
+
+char const* Tokenizer::spaces(char const* p) {
+    while (p < m_end && (classOf(*p) & kSpace)) ++p;
+    need(p);
+    return p;
+}
+
+// The name that starts at `p`, up to the first byte that cannot continue
+// it; fails with `missing` when no name starts there.
+char const* Tokenizer::scanName(char const* p, Name& name, char const* missing) {
+    char const* const start = p;
+    need(p);
+    if (classOf(*p) & kStartsName) {
+        ++p;
+    } else if (*p != ':' && !startsName(p)) {
+        fail(p, missing);
+    }
+    std::uint64_t colons = 0;
+    for (;;) {
+        p = skipAsciiName(p, m_end, start, colons);
+        if (static_cast<std::size_t>(p - start) > m_limits->maxNameBytes) {
+            refuse(start + m_limits->maxNameBytes, "a name is longer than XmlReadLimits::maxNameBytes (" +
+                                                      std::to_string(m_limits->maxNameBytes) + " bytes)");
+        }
+        need(p);
+        if (static_cast<unsigned char>(*p) < 0x80) break;
+        char const* const after = character(p, m_end);
+        if (!detail::isNameChar(decoded(p, after))) break;
+        p = after;
+    }
+    name.text = start;
+    name.length = static_cast<std::uint32_t>(p - start);
+    // A qualified name: one colon at most, between two names (a name
+    // beginning with a colon, or holding one past 2^32 bytes, is not one).
+    name.colon = static_cast<std::uint32_t>(colons);
+    bool const first = *start == ':';
+    name.qualified = !first && (colons == 0 || (colons >> 32 == 0 && name.colon != 0 && startsName(start + name.colon + 1, p)));
+    if (first) name.colon = 0;
+    return p;
+}
+
+// Whether a name may begin at `p` (before `end`): a letter, '_', or a
+// character that XML lets begin a name (not ':': a qualified name's parts
+// never begin with one).
+bool Tokenizer::startsName(char const* p, char const* end) {
+    if (p >= end) return false;
+    if (static_cast<unsigned char>(*p) < 0x80) return (classOf(*p) & kStartsName) != 0;
+    return detail::isNameStartChar(decoded(p, character(p, end)));
+}
+
+Tokenizer::Token Tokenizer::markup() {
+    m_inside = "a start tag";
+    need(m_cur + 1);
+    switch (m_cur[1]) {
+        case '/':
+            endTag();
+            return Token::EndTag;
+        case '?':
+            return processingInstruction();
+        case '!':
+            need(m_cur + 2);
+            if (m_cur[2] == '-') {
+                comment();
+                return Token::End;
+            }
+            if (m_cur[2] == '[') return cdata();
+            doctype();
+            return Token::End;
+        default:
+            startTag();
+            return Token::StartTag;
+    }
+}
+
+void Tokenizer::startTag() {
+    if (m_where == Where::AfterRoot) fail(m_cur, "Extra content at the end of the document");
+    std::uint32_t const guess = m_depth < m_guesses.atDepth->size() ? (*m_guesses.atDepth)[m_depth] : kUnknown;
+    char const* p = guessedName(m_cur + 1, guess, m_name);
+    KnownName const* const known = p != nullptr ? &(*m_guesses.names)[guess] : nullptr;
+    if (p == nullptr) {
+        p = scanName(m_cur + 1, m_name, "'<' is not followed by an element name (write '&lt;' for '<')");
+        m_name.known = kUnknown;
+    }
+    m_attributes.clear();
+    m_values.clear();
+    for (;;) {
+        char const* const name = spaces(p);
+        if (*name == '>') {
+            m_emptyElement = false;
+            m_at = name;
+            m_cur = name + 1;
+            break;
+        }
+        if (*name == '/') {
+            need(name + 1);
+            if (name[1] != '>') fail(name + 1, "'/' in a start tag is not followed by '>'");
+            m_emptyElement = true;
+            m_at = name;
+            m_cur = name + 2;
+            break;
+        }
+        unsigned char const c = static_cast<unsigned char>(*name);
+        if ((classOf(*name) & kStartsName) == 0 && c < 0x80) {
+            fail(name, "a start tag holds " + quoted(std::string_view(name, 1)) +
+                           " where '>', '/>' or an attribute name is expected");
+        }
+        if (name == p) fail(name, "an attribute is not separated from what comes before it by white space");
+        Attribute& attribute = m_attributes.emplace_back();
+        std::size_t const index = m_attributes.size() - 1;
+        std::uint32_t const attributeGuess = known != nullptr && index < known->attributeCount
+                                                 ? (*m_guesses.attributes)[known->attributesAt + index]
+                                                 : kUnknown;
+        p = guessedName(name, attributeGuess, attribute.name);
+        if (p == nullptr) {
+            p = scanName(name, attribute.name, "a start tag holds a character that cannot begin an attribute name");
+            attribute.name.known = kUnknown;
+        }
+        p = spaces(p);
+        if (*p != '=') {
+            fail(p, "attribute " + quoted(attribute.name.whole()) + " has no value ('=' and a quoted value expected)");
+        }
+        if (m_attributes.size() > m_limits->maxAttributes) {
+            refuse(p, "an element has more attributes than XmlReadLimits::maxAttributes (" +
+                          std::to_string(m_limits->maxAttributes) + ")");
+        }
+        p = spaces(p + 1);
+        if (*p != '"' && *p != '\'') {
+            fail(p, "the value of attribute " + quoted(attribute.name.whole()) + " is not in quotes");
+        }
+        p = value(p, attribute);
+    }
+    for (Attribute& attribute : m_attributes) {
+        if (attribute.decoded)
+            attribute.value = std::string_view(m_values).substr(attribute.decodedAt, attribute.decodedLength);
+    }
+    if (m_where == Where::BeforeRoot) m_where = Where::InRoot;
+    if (!m_emptyElement) {
+        ++m_depth;
+    } else if (m_depth == 0) {
+        m_where = Where::AfterRoot;
+    }
+}
+
+// The attribute value whose opening quote is at `p`; returns what follows
+// its closing quote. A value that references or white space do not change
+// is kept where it is; another is decoded into m_values.
+char const* Tokenizer::value(char const* p, Attribute& attribute) {
+    char const quote = *p++;
+    char const* const start = p;
+    attribute.valueAt = start;
+    // A value longer than the limit is refused at its first byte past it.
+    char const* const limit =
+        static_cast<std::size_t>(m_end - start) > m_limits->maxTokenBytes ? start + m_limits->maxTokenBytes : m_end;
+    p = skipValue(p, limit);
+    if (p < limit && *p == quote) {
+        attribute.value = std::string_view(start, static_cast<std::size_t>(p - start));
+        attribute.decoded = false;
+        return p + 1;
+    }
+    std::size_t const decodedAt = m_values.size();
+    m_values.append(start, p);
+    for (;;) {
+        if (p >= limit) {
+            if (limit == m_end) need(p);
+            if (p > limit || *p != quote) {
+                refuse(limit, "a token (text, attribute value, comment, CDATA section or processing instruction) is "
+                          "longer than XmlReadLimits::maxTokenBytes (" +
+                              std::to_string(m_limits->maxTokenBytes) + " bytes)");
+            }
+        }
+        char const c = *p;
+        if (c == quote) break;
+        switch (c) {
+            case '<':
+                fail(p, "'<' is not allowed in an attribute value (write '&lt;')");
+            case '&': {
+                char decoded[4];
+                std::size_t length = 0;
+                p = reference(p, decoded, length);
+                m_values.append(decoded, length);
+                break;
+            }
+            case '\r':
+                need(p + 1);
+                if (p[1] == '\n') ++p;  // the line feed becomes the space
+                [[fallthrough]];
+            case '\t':
+            case '\n':
+                m_values += ' ';
+                ++p;
+                break;
+            default: {
+                char const* const after = c == '"' || c == '\'' ? p + 1 : character(p, m_end);
+                m_values.append(p, after);
+                p = after;
+            }
+        }
+        char const* const run = skipValue(p, std::max(p, limit));
+        m_values.append(p, run);
+        p = run;
+    }
+    attribute.decodedAt = decodedAt;
+    attribute.decodedLength = m_values.size() - decodedAt;
+    attribute.decoded = true;
+    return p + 1;
+}
+
+// The reference whose "&" is at `p`: its character, in UTF-8, goes to
+// `out`. Returns what follows its ";".
+char const* Tokenizer::reference(char const* p, char* out, std::size_t& length) {
+    char const* const inside = m_inside;
+    m_inside = "a reference";
+    char const* q = p + 1;
+    need(q);
+    if (*q == '#') {
+        ++q;
+        need(q);
+        bool const hex = *q == 'x';
+        if (hex) ++q;
+        char32_t c = 0;
+        char const* const digits = q;
+        for (;; ++q) {
+            need(q);
+            unsigned const d = static_cast<unsigned char>(*q);
+            unsigned value;
+            if (d >= '0' && d <= '9') {
+                value = d - '0';
+            } else if (hex && (d | 0x20) >= 'a' && (d | 0x20) <= 'f') {
+                value = (d | 0x20) - 'a' + 10;
+            } else {
+                break;
+            }
+            c = std::min<char32_t>(c * (hex ? 16 : 10) + value, 0x110000);  // past the last character, it stays past
+        }
+        if (q == digits) fail(q, "a character reference has no digits");
+        if (*q != ';') fail(q, "a character reference does not end with ';'");
+        if (!detail::isXmlChar(c)) {
+            fail(p, "the character reference " + quoted(std::string_view(p, static_cast<std::size_t>(q + 1 - p))) +
+                        " is to a character that XML does not allow");
+        }
+        length = encodeUtf8(c, out);
+    } else {
+        Name name;
+        q = scanName(q, name, "'&' does not begin a reference (write '&amp;' for '&')");
+        need(q);
+        if (*q != ';') fail(q, "the reference " + quoted(std::string_view(p, static_cast<std::size_t>(q - p))) +
+                                   " does not end with ';'");
+        std::string_view const entity = name.whole();
+        char const predefined = entity == "lt"     ? '<'
+                                : entity == "gt"   ? '>'
+                                : entity == "amp"  ? '&'
+                                : entity == "apos" ? '\''
+                                : entity == "quot" ? '"'
+                                                   : '\0';
+        if (predefined == '\0') fail(q + 1, "Entity " + quoted(entity) + " not defined");
+        out[0] = predefined;
+        length = 1;
+    }
+    m_inside = inside;
+    return q + 1;
+}
+
+// A piece of character data, [from, to), counted against the limit.
+Tokenizer::Token Tokenizer::piece(char const* from, char const* to) {
+    countText(from, to);
+    m_text = std::string_view(from, static_cast<std::size_t>(to - from));
+    m_cur = to;
+    return Token::Text;
+}
+
+// Character data of the open element, up to the next markup, in pieces: a
+// run as written, a reference's character, a line end made one line feed.
+Tokenizer::Token Tokenizer::characterData() {
+    char const* p = m_cur;
+    for (;;) {
+        p = skipText(p, m_end);
+        if (p == m_end) {
+            if (p > m_cur) return piece(m_cur, p);
+            throw NeedMore{};  // at the end of the text, step() ends it
+        }
+        switch (*p) {
+            case '<':
+                return piece(m_cur, p);
+            case '&': {
+                if (p > m_cur) return piece(m_cur, p);
+                std::size_t length = 0;
+                char const* const after = reference(p, m_character, length);
+                countText(p, after);
+                m_text = std::string_view(m_character, length);
+                m_cur = after;
+                return Token::Text;
+            }
+            case ']':
+                if (m_end - p < 3 && !m_final) {  // "]]>" may be cut by the window
+                    if (p > m_cur) return piece(m_cur, p);
+                    throw NeedMore{};
+                }
+                if (startsWith(p, m_end, "]]>")) fail(p, "the sequence ']]>' is not allowed in character data");
+                ++p;
+                continue;
+            case '\r':
+                if (p > m_cur) return piece(m_cur, p);
+                if (p + 1 == m_end && !m_final) throw NeedMore{};
+                if (p + 1 < m_end && p[1] == '\n') {
+                    countText(p, p + 1);
+                    m_token = m_cur = ++p;  // the line feed goes on with what follows
+                    continue;
+                }
+                countText(p, p + 1);
+                m_text = "\n";
+                m_cur = p + 1;
+                return Token::Text;
+            default: {
+                if (static_cast<unsigned char>(*p) >= 0x80 && m_end - p < 4 && !m_final && p > m_cur)
+                    return piece(m_cur, p);  // a character cut by the window: the rest after it
+                p = character(p, m_end);
+            }
+        }
+    }
+}
+
+void Tokenizer::endTag() {
+    m_inside = "an end tag";
+    if (m_depth == 0) {
+        fail(m_cur, m_where == Where::AfterRoot ? "Extra content at the end of the document"
+                                                : "an end tag comes before any start tag");
+    }
+    char const* p = m_cur + 2;
+    // Mostly the name of the open element, as the EventReader said: taken
+    // whole when it is there, followed by what cannot continue a name.
+    std::size_t const expected = m_expectedEnd.size();
+    if (static_cast<std::size_t>(m_end - p) > expected && sameBytes(p, m_expectedEnd.data(), expected) &&
+        (p[expected] == '>' || (classOf(p[expected]) & kSpace))) {
+        m_name.text = p;
+        m_name.length = static_cast<std::uint32_t>(expected);
+        m_endMatches = true;
+        p += expected;
+    } else {
+        p = scanName(p, m_name, "'</' is not followed by an element name");
+        m_endMatches = false;
+    }
+    p = spaces(p);
+    if (*p != '>') fail(p, "an end tag holds " + quoted(std::string_view(p, 1)) + " after its name, not '>'");
+    m_at = m_cur = p + 1;
+    if (--m_depth == 0) m_where = Where::AfterRoot;
+}
+
+Tokenizer::Token Tokenizer::processingInstruction() {
+    m_inside = "a processing instruction";
+    char const* const content = m_cur + 2;
+    char const* p = scanName(content, m_name, "'<?' is not followed by a target name");
+    std::string_view const target = m_name.whole();
+    bool const xml = target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' &&
+                     (target[2] | 0x20) == 'l';
+    if (xml) {
+        if (target == "xml" && m_cur == m_input->begin() && m_input->offsetOf(m_cur) == 0) {
+            declaration(content);
+            return Token::End;
+        }
+        fail(content, target == "xml" ? "XML declaration allowed only at the start of the document"
+                                      : "the processing instruction target " + quoted(target) +
+                                            " is reserved (any case of 'xml')");
+    }
+    if (m_name.colon != 0 || !m_name.qualified) {
+        fail(content, "the processing instruction target " + quoted(target) +
+                          " holds a colon, which Namespaces in XML does not allow");
+    }
+    need(p);
+    if (!(classOf(*p) & kSpace) && !startsWith(p, m_end, "?>")) {
+        need(p + 1);
+        fail(p, "the target of a processing instruction is not followed by white space or '?>'");
+    }
+    // The content, up to "?>", within the limit.
+    char const* const limit = tokenLimit(content, 2);
+    for (;;) {
+        p = skipPi(p, limit);
+        if (p >= limit) atLimit(p, limit, content, '?', 1);
+        if (*p == '?') {
+            need(p + 1);
+            if (p[1] == '>') break;
+            ++p;
+        } else {
+            p = character(p, m_end);
+        }
+    }
+    if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, '?', 1);
+    m_at = m_cur = p + 2;
+    return Token::Target;
+}
+
+// The XML declaration, whose "xml" is at `content`: version, encoding and
+// standalone, in that order, the first required.
+void Tokenizer::declaration(char const* content) {
+    m_inside = "the XML declaration";
+    char const* p = content + 3;
+    // One pseudo-attribute: white space, its name, "=", a quoted value;
+    // returns the value, or an empty view when another name comes.
+    auto pseudo = [&](std::string_view name, char const*& valueAt) -> std::string_view {
+        char const* const before = p;
+        char const* q = spaces(p);
+        std::size_t const there = std::min(name.size(), static_cast<std::size_t>(m_end - q));
+        if (std::memcmp(q, name.data(), there) == 0) need(q + name.size());  // perhaps cut by the window
+        if (q == before || !startsWith(q, m_end, name)) return {};
+        q = spaces(q + name.size());
+        if (*q != '=') fail(q, "'=' is expected after " + quoted(name) + " in the XML declaration");
+        q = spaces(q + 1);
+        char const quote = *q;
+        if (quote != '"' && quote != '\'') fail(q, "the " + std::string(name) + " in the XML declaration is not in quotes");
+        valueAt = ++q;
+        while (q < m_end && *q != quote && *q != '<' && static_cast<unsigned char>(*q) < 0x80 && *q != '?') ++q;
+        need(q);
+        if (*q != quote) fail(q, "the " + std::string(name) + " in the XML declaration is not closed by its quote");
+        p = q + 1;
+        return std::string_view(valueAt, static_cast<std::size_t>(q - valueAt));
+    };
+    char const* at = nullptr;
+    std::string_view const version = pseudo("version", at);
+    if (at == nullptr) fail(p, "the XML declaration does not begin with its version (version=\"1.0\")");
+    bool const versionOk = version.size() > 2 && version.compare(0, 2, "1.") == 0 &&
+                           std::all_of(version.begin() + 2, version.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!versionOk) fail(at, "the XML version " + quoted(version) + " is not 1.x");
+    at = nullptr;
+    std::string_view const encoding = pseudo("encoding", at);
+    if (at != nullptr) {
+        auto const encodingCharacter = [](char c, bool first) {
+            bool const letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+            return letter || (!first && ((c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-'));
+        };
+        for (std::size_t i = 0; i <= encoding.size(); ++i)
+            if (i == encoding.size() ? i == 0 : !encodingCharacter(encoding[i], i == 0)) fail(at + i, "Invalid XML encoding name");
+    }
+    at = nullptr;
+    std::string_view const standalone = pseudo("standalone", at);
+    if (at != nullptr && standalone != "yes" && standalone != "no") {
+        fail(at, "standalone in the XML declaration is " + quoted(standalone) + ", not 'yes' or 'no'");
+    }
+    p = spaces(p);
+    need(p + 1);
+    if (!startsWith(p, m_end, "?>")) fail(p, "the XML declaration holds something other than white space before '?>'");
+    if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, '?', 1);
+    m_cur = p + 2;
+}
+
+void Tokenizer::comment() {
+    m_inside = "a comment";
+    need(m_cur + 3);
+    if (m_cur[3] != '-') fail(m_cur, "'<!-' does not begin a comment ('<!--')");
+    char const* const content = m_cur + 4;
+    char const* const limit = tokenLimit(content, 3);
+    char const* p = content;
+    for (;;) {
+        p = skipComment(p, limit);
+        if (p >= limit) atLimit(p, limit, content, '-', 2);
+        if (*p == '-') {
+            need(p + 1);
+            if (p[1] == '-') {
+                need(p + 2);
+                if (p[2] != '>') fail(p, "'--' is not allowed inside a comment");
+                break;
+            }
+            ++p;
+        } else {
+            p = character(p, m_end);
+        }
+    }
+    if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, '-', 2);
+    m_cur = p + 3;
+}
+
+// A CDATA section: checked whole, then handed on in pieces (a line end
+// made one line feed) from the next call on.
+Tokenizer::Token Tokenizer::cdata() {
+    if (m_cdataEnd == nullptr) {
+        m_inside = "a CDATA section";
+        need(m_cur + 8);
+        if (!startsWith(m_cur, m_end, "<![CDATA[")) {
+            fail(m_cur, m_where == Where::BeforeRoot ? "'<!' begins neither a comment nor the document type declaration"
+                                                     : "'<![' does not begin a CDATA section ('<![CDATA[')");
+        }
+        if (m_depth == 0) {
+            fail(m_cur, m_where == Where::BeforeRoot ? "Start tag expected, '<' not found"
+                                                     : "Extra content at the end of the document");
+        }
+        char const* const content = m_cur + 9;
+        char const* const limit = tokenLimit(content, 3);
+        char const* p = content;
+        for (;;) {
+            p = skipCdata(p, limit);
+            if (p >= limit) atLimit(p, limit, content, ']', 2);
+            if (*p == ']') {
+                need(p + 2);
+                if (p[1] == ']' && p[2] == '>') break;
+                ++p;
+            } else if (*p == '\r') {
+                ++p;
+            } else {
+                p = character(p, m_end);
+            }
+        }
+        if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, ']', 2);
+        m_cur = content;
+        m_cdataEnd = p;
+    }
+    // The next piece: up to a carriage return, which is one line feed with
+    // the line feed after it, if any.
+    char const* const from = m_cur;
+    if (from == m_cdataEnd) {
+        m_cur = m_cdataEnd + 3;
+        m_cdataEnd = nullptr;
+        return Token::End;
+    }
+    if (*from == '\r') {
+        m_cur = from + 1 < m_cdataEnd && from[1] == '\n' ? from + 2 : from + 1;
+        m_text = "\n";
+        return Token::Text;
+    }
+    char const* const cr = static_cast<char const*>(std::memchr(from, '\r', static_cast<std::size_t>(m_cdataEnd - from)));
+    m_cur = cr != nullptr ? cr : m_cdataEnd;
+    m_text = std::string_view(from, static_cast<std::size_t>(m_cur - from));
+    return Token::Text;
+}
+
+// A document type declaration: refused before the root element, where it
+// may stand, at its "[" or ">"; not well-formed anywhere else.
+void Tokenizer::doctype() {
+    m_inside = "a document type declaration";
+    need(m_cur + 8);
+    if (!startsWith(m_cur, m_end, "<!DOCTYPE")) fail(m_cur, "'<!' begins neither a comment nor a CDATA section");
+    if (m_where != Where::BeforeRoot) {
+        fail(m_cur, "a document type declaration (DOCTYPE) is not allowed after the root element's start");
+    }
+    char quote = 0;
+    for (char const* p = m_cur + 9;; ++p) {
+        if (p == m_end) {
+            if (!m_final) throw NeedMore{};
+            refuse(p, "a document type declaration (DOCTYPE) is not accepted");
+        }
+        if (quote != 0) {
+            if (*p == quote) quote = 0;
+        } else if (*p == '"' || *p == '\'') {
+            quote = *p;
+        } else if (*p == '[' || *p == '>') {
+            refuse(p, "a document type declaration (DOCTYPE) is not accepted");
+        }
+    }
+}
+
+std::size_t Tokenizer::keptBytes() const noexcept {
+    std::size_t const values = m_values.capacity() > std::string().capacity() ? m_values.capacity() : 0;
+    return m_attributes.capacity() * sizeof(Attribute) + values;
+}
+
+void Tokenizer::release() noexcept {
+    std::vector<Attribute>().swap(m_attributes);
+    std::string().swap(m_values);
+}
+
+}  // namespace Kestrune::Soa::Common::Xml::Reader

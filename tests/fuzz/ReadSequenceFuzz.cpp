@@ -1,0 +1,118 @@
+// libFuzzer target: a sequence of documents, each read on one MessageReader
+// kept from document to document and on a new reader of its own, in memory
+// or from a stream given in pieces, as a message, or record by record. What
+// a reused reader keeps is a cache: every outcome (the message written back
+// and dumped, or the error's message and line, and the probes that fired)
+// must be the fresh reader's, and what the reader keeps must stay within
+// its bound after each document. Any difference aborts. Build with the fuzz
+// preset and run
+//   build/fuzz/tests/fuzz/fuzz_read_sequence -max_total_time=60 -timeout=10 <corpus folder>
+// The bytes: the documents' texts from the start, each ended by a backslash
+// and a newline; the choices (the limits, then how each document is read)
+// from the end.
+
+#include "Pieces.h"
+
+#include "host/DomException.h"
+#include "host/Monitor.h"
+#include "importexport/2007_06/ImportFromApplicationInput.h"
+#include "importexport/2008_06/ExportToApplicationInput.h"
+#include "importexport/2008_06/GetExportTemplateResponse.h"
+#include "xml/Message.h"
+#include "xml/MessageReader.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace Kestrune::Soa::Common::Xml;
+using Kestrune::Soa::Common::Exceptions::DomException;
+using Kestrune::Soa::Internal::Common::Monitor;
+namespace v07 = Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;
+namespace v08 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
+
+class Probes : public Monitor::Observer {
+public:
+    std::string events;
+    Probes() : m_previous(Monitor::setObserver(this)) {}
+    ~Probes() override { Monitor::setObserver(m_previous); }
+    void onStart(std::string const& probe) override { events += "start " + probe + '\n'; }
+    void onEnd(std::string const& probe) override { events += "end " + probe + '\n'; }
+    void onAbandoned(std::string const& probe) override { events += "abandoned " + probe + '\n'; }
+
+private:
+    Monitor::Observer* m_previous;
+};
+
+template <class Message>
+std::string described(Message const& message) {
+    return writeMessage(message, "r") + '\n' + message.dump();
+}
+
+// One document read on `reader` as `how` says; its outcome and its probes.
+std::string outcomeOf(MessageReader& reader, std::string const& text, std::uint8_t how) {
+    Probes probes;
+    std::string result;
+    kxsoa_fuzz::Pieces pieces(text, how);
+    std::istream in(&pieces);
+    bool const fromStream = (how & 4) != 0;
+    try {
+        switch (how & 3) {
+            case 0:
+                result = fromStream ? described(reader.read<v08::ExportToApplicationInput>(in))
+                                    : described(reader.read<v08::ExportToApplicationInput>(text));
+                break;
+            case 1:
+                result = fromStream ? described(reader.read<v07::ImportFromApplicationInput>(in))
+                                    : described(reader.read<v07::ImportFromApplicationInput>(text));
+                break;
+            case 2: {
+                auto const onRecord = [&result](v08::ExportToApplicationInputData1 const& record) {
+                    result += described(record);
+                };
+                result += fromStream ? described(reader.readEach<v08::ExportToApplicationInput>(in, onRecord))
+                                     : described(reader.readEach<v08::ExportToApplicationInput>(text, onRecord));
+                break;
+            }
+            default:
+                result = described(reader.read<v08::GetExportTemplateResponse>(text));
+        }
+    } catch (DomException const& e) {
+        result = "refused at line " + std::to_string(e.line()) + ": " + e.getMessage();
+    }
+    return result + '\n' + probes.events;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
+    FuzzedDataProvider bytes(data, size);
+    XmlReadLimits limits;
+    limits.maxDepth = 64;
+    std::uint8_t const choice = bytes.ConsumeIntegral<std::uint8_t>();
+    if (choice & 1) limits.maxBytes = 4096;
+    if (choice & 2) limits.maxNameBytes = 24;
+    if (choice & 4) limits.maxNames = 16;
+    MessageReader::Root const root =
+        (choice & 8) ? MessageReader::Root::InTheTypesNamespace : MessageReader::Root::AnyNamespace;
+    std::size_t const keptBound = (choice & 16) ? 0 : (choice & 32) ? 4096 : XmlReader::kDefaultMaxKeptBytes;
+
+    MessageReader reused(limits, root);
+    reused.setMaxKeptBytes(keptBound);
+    for (int document = 0; document < 8 && bytes.remaining_bytes() > 0; ++document) {
+        std::uint8_t const how = bytes.ConsumeIntegral<std::uint8_t>();
+        std::string const text = bytes.ConsumeRandomLengthString();
+        MessageReader fresh(limits, root);
+        fresh.setMaxKeptBytes(keptBound);
+        if (outcomeOf(reused, text, how) != outcomeOf(fresh, text, how)) std::abort();
+        if (reused.keptBytes() > reused.maxKeptBytes()) std::abort();
+    }
+    return 0;
+}
