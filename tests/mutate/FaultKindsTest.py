@@ -28,14 +28,16 @@ class FaultKinds(unittest.TestCase):
         return ["\n".join(f.apply(lines)) for f in found]
 
     def test_reset(self):
-        # A reference member stays in the initializer list; a call that sets nothing stays in reset().
+        # A reference member stays in the initializer list; in reset() a declaration stays, and so does a
+        # call that sets nothing.
         source = """
             struct Count {
                 Count(int start, Log& log) : m_log(log), m_count(start), m_seen(0) {}
                 void reset() {
                     m_count = 0;
                     m_items.clear();
-                    note(m_count);
+                    int const kept = m_seen;
+                    note(kept);
                 }
                 Log& m_log;
                 int m_count;
@@ -75,11 +77,13 @@ class FaultKinds(unittest.TestCase):
                     m_total += n;
                     m_count = before;
                 }
+                static std::size_t none();
                 std::size_t m_total = 0;
                 std::size_t m_count = 0;
                 std::string m_name;
             };
             """
+        header = source
         self.assertEqual(self.faults("variable", source), [
             code(source).replace("before = m_total", "before = m_count"),
             code(source).replace("m_total += n", "m_count += n"),
@@ -87,20 +91,35 @@ class FaultKinds(unittest.TestCase):
             code(source).replace("m_count = before", "m_total = before"),
             code(source).replace("m_count = before", "m_count = n"),
         ])
-        # Members declared in the header; after . those of the object's class, Tally, not Meter's.
-        self.assertEqual(self.faults("variable", """
+        # A lambda that captures nothing sees neither the function's names nor the members; a parameter
+        # has the members of the same type.
+        source = """
+            std::size_t Tally::twice(std::size_t n) {
+                std::size_t const doubled = n + n;
+                auto const half = [](std::size_t k) { return k / 2 + m_total; };
+                return half(doubled);
+            }
+            """
+        self.assertEqual(self.faults("variable", source, companion=header), [
+            code(source).replace("doubled = n + n", "doubled = m_total + n"),
+            code(source).replace("doubled = n + n", "doubled = n + m_total"),
+            code(source).replace("half(doubled)", "half(n)"),
+        ])
+        # Members declared in the header; after . those of the object's class, Tally, not Meter's; none
+        # in a static member function.
+        source = """
             void Tally::merge(Tally const& other) {
                 m_count += other.m_total;
             }
-            """, companion=source + "struct Meter { double m_total; double m_peak; };\n"), [code("""
-            void Tally::merge(Tally const& other) {
-                m_total += other.m_total;
+            std::size_t Tally::none() {
+                std::size_t const zero = 0;
+                return zero;
             }
-            """), code("""
-            void Tally::merge(Tally const& other) {
-                m_count += other.m_count;
-            }
-            """)])
+            """
+        self.assertEqual(self.faults("variable", source, companion=header + "struct Meter { double m_total; };\n"), [
+            code(source).replace("m_count += other.m_total", "m_total += other.m_total"),
+            code(source).replace("m_count += other.m_total", "m_count += other.m_count"),
+        ])
 
     def test_clamp(self):
         source = """
