@@ -73,6 +73,48 @@ TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
               "toXmlString: the invalid UTF-8 byte 0xE2 at byte offset 1 of a 3-byte text cannot be carried by XML 1.0");
 }
 
+// The characters at each edge of the ranges of XML's NameStartChar and
+// NameChar, and their neighbours outside: the writer takes a name starting
+// or going on with one exactly when the reader takes it.
+TEST(XmlNames, TheWriterTakesANameExactlyWhenTheReaderDoes) {
+    auto utf8 = [](char32_t c) {
+        std::string out;
+        if (c < 0x80) return out += static_cast<char>(c), out;
+        int const extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        out += static_cast<char>(((0xFF00 >> (extra + 1)) & 0xFF) | (c >> (6 * extra)));
+        for (int i = extra - 1; i >= 0; --i) out += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
+        return out;
+    };
+    int taken = 0;
+    for (char32_t const c :
+         {U'-', U'.', U'/', U'0', U'9', U':', U'@', U'A', U'Z', U'[', U'_', U'`', U'a', U'z', U'{', U'\x7F',
+          U'\xB6', U'\xB7', U'\xB8', U'\xBF', U'\xC0', U'\xD6', U'\xD7', U'\xD8', U'\xF6', U'\xF7', U'\xF8',
+          U'\u02FF', U'\u0300', U'\u036F', U'\u0370', U'\u037D', U'\u037E', U'\u037F', U'\u1FFF', U'\u2000',
+          U'\u200B', U'\u200C', U'\u200D', U'\u200E', U'\u203E', U'\u203F', U'\u2040', U'\u2041', U'\u206F',
+          U'\u2070', U'\u218F', U'\u2190', U'\u2BFF', U'\u2C00', U'\u2FEF', U'\u2FF0', U'\u3000', U'\u3001',
+          U'\uD7FF', U'\uF8FF', U'\uF900', U'\uFDCF', U'\uFDD0', U'\uFDEF', U'\uFDF0', U'\uFFFD', U'\U00010000',
+          U'\U000EFFFF', U'\U000F0000'}) {
+        for (std::string const& name : {utf8(c) + "a", "a" + utf8(c)}) {
+            bool writes = true, reads = true;
+            XmlStream stream;
+            stream.writeOpenElement("urn:a", "r");
+            try {
+                stream.writeAttribute(name, "v");
+            } catch (Kestrune::Soa::Common::Exceptions::DomException const&) {
+                writes = false;
+            }
+            try {
+                XmlDocument::parse("<r " + name + "=\"v\"/>");
+            } catch (Kestrune::Soa::Common::Exceptions::DomException const&) {
+                reads = false;
+            }
+            EXPECT_EQ(writes, reads) << "U+" << std::hex << static_cast<unsigned>(c) << " in " << name;
+            taken += writes;
+        }
+    }
+    EXPECT_EQ(taken, 67);  // of the 130 names, as XML 1.0 counts them
+}
+
 // Written as "true" and "false", as every message's literal text shows.
 TEST(LexicalCast, BooleansReadInEverySchemaForm) {
     for (std::string const text : {"true", "1", " true", "\t1\n"}) EXPECT_TRUE(lexical_cast<bool>(text)) << text;
