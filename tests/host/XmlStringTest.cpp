@@ -73,10 +73,28 @@ TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
               "toXmlString: the invalid UTF-8 byte 0xE2 at byte offset 1 of a 3-byte text cannot be carried by XML 1.0");
 }
 
-// The characters at each edge of the ranges of XML's NameStartChar and
-// NameChar, and their neighbours outside: the writer takes a name starting
-// or going on with one exactly when the reader takes it.
-TEST(XmlNames, TheWriterTakesANameExactlyWhenTheReaderDoes) {
+// The writer and the reader agree on the edges of XML's character classes:
+// for the first and last character of each range of NameStartChar and
+// NameChar and the neighbour outside it, a name starting or going on with
+// it; for those of Char, a character reference in a caller's escaped value.
+TEST(XmlCharacters, TheWriterTakesANameOrAReferenceExactlyWhenTheReaderDoes) {
+    // Whether the writer takes the attribute, and whether the reader takes it.
+    auto taken = [](std::string const& name, std::string const& escaped) {
+        XmlStream stream;
+        stream.writeOpenElement("urn:a", "r");
+        std::pair<bool, bool> both{true, true};
+        try {
+            stream.writeAttribute(name, escaped);
+        } catch (Kestrune::Soa::Common::Exceptions::DomException const&) {
+            both.first = false;
+        }
+        try {
+            XmlDocument::parse("<r " + name + "=\"" + escaped + "\"/>");
+        } catch (Kestrune::Soa::Common::Exceptions::DomException const&) {
+            both.second = false;
+        }
+        return both;
+    };
     auto utf8 = [](char32_t c) {
         std::string out;
         if (c < 0x80) return out += static_cast<char>(c), out;
@@ -85,7 +103,7 @@ TEST(XmlNames, TheWriterTakesANameExactlyWhenTheReaderDoes) {
         for (int i = extra - 1; i >= 0; --i) out += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
         return out;
     };
-    int taken = 0;
+    int names = 0;
     for (char32_t const c :
          {U'-', U'.', U'/', U'0', U'9', U':', U'@', U'A', U'Z', U'[', U'_', U'`', U'a', U'z', U'{', U'\x7F',
           U'\xB6', U'\xB7', U'\xB8', U'\xBF', U'\xC0', U'\xD6', U'\xD7', U'\xD8', U'\xF6', U'\xF7', U'\xF8',
@@ -95,24 +113,20 @@ TEST(XmlNames, TheWriterTakesANameExactlyWhenTheReaderDoes) {
           U'\uD7FF', U'\uF8FF', U'\uF900', U'\uFDCF', U'\uFDD0', U'\uFDEF', U'\uFDF0', U'\uFFFD', U'\U00010000',
           U'\U000EFFFF', U'\U000F0000'}) {
         for (std::string const& name : {utf8(c) + "a", "a" + utf8(c)}) {
-            bool writes = true, reads = true;
-            XmlStream stream;
-            stream.writeOpenElement("urn:a", "r");
-            try {
-                stream.writeAttribute(name, "v");
-            } catch (Kestrune::Soa::Common::Exceptions::DomException const&) {
-                writes = false;
-            }
-            try {
-                XmlDocument::parse("<r " + name + "=\"v\"/>");
-            } catch (Kestrune::Soa::Common::Exceptions::DomException const&) {
-                reads = false;
-            }
+            auto const [writes, reads] = taken(name, "v");
             EXPECT_EQ(writes, reads) << "U+" << std::hex << static_cast<unsigned>(c) << " in " << name;
-            taken += writes;
+            names += writes;
         }
     }
-    EXPECT_EQ(taken, 67);  // of the 130 names, as XML 1.0 counts them
+    EXPECT_EQ(names, 67);  // of the 130 names, as XML 1.0 counts them
+    int references = 0;
+    for (unsigned const c : {0x8u, 0x9u, 0xAu, 0xBu, 0xCu, 0xDu, 0xEu, 0x1Fu, 0x20u, 0xD7FFu, 0xD800u, 0xDFFFu, 0xE000u,
+                             0xFFFDu, 0xFFFEu, 0xFFFFu, 0x10000u, 0x10FFFFu, 0x110000u}) {
+        auto const [writes, reads] = taken("a", "&#" + std::to_string(c) + ";");
+        EXPECT_EQ(writes, reads) << "&#" << c << ";";
+        references += writes;
+    }
+    EXPECT_EQ(references, 9);  // tab, LF, CR, and the edges of U+0020-U+D7FF, U+E000-U+FFFD, U+10000-U+10FFFF
 }
 
 // Written as "true" and "false", as every message's literal text shows.
