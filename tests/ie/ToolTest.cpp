@@ -84,6 +84,46 @@ TEST(Tool, EverySampleChecksAsItsTypeAndAsTheTypeItsRootNames) {
     EXPECT_EQ(all.out + all.err, "");
 }
 
+// Every member set: lists of --records entries numbered from 1, business
+// objects alternately of type Item and Folder, every flag true.
+TEST(Tool, SampleSetsEveryMemberWithNumberedValues) {
+    std::string const base = "xmlns:ns2=\"" + uriBase + "\"";
+    struct Case {
+        std::string arguments, out;
+    };
+    for (Case const& c : {
+             Case{"ExportToApplicationInputData1 -r 2",
+                  "<ns1:ExportToApplicationInputData1 xmlns:ns1=\"" + uri2008 + "\" " + base +
+                      " applicationFormat=\"xlsx\" templateType=\"excel\" templateId=\"template-1\">"
+                      "<ns1:objectsToExport uid=\"uid-1\" type=\"Item\"/><ns1:objectsToExport uid=\"uid-2\" "
+                      "type=\"Folder\"/><ns1:attributesToExport>attribute-1</ns1:attributesToExport>"
+                      "<ns1:attributesToExport>attribute-2</ns1:attributesToExport><ns1:objectTemplateOverride "
+                      "businessObjectType=\"Item\" templateType=\"excel\" templateId=\"override-template-1\"/>"
+                      "<ns1:objectTemplateOverride businessObjectType=\"Folder\" templateType=\"excel\" "
+                      "templateId=\"override-template-2\"/></ns1:ExportToApplicationInputData1>\n"},
+             Case{"GetExportTemplatesInput",
+                  "<ns1:GetExportTemplatesInput xmlns:ns1=\"" + uri2008 + "\"><ns1:filter getObjectTemplates=\"true\" "
+                      "getSpecTemplates=\"true\" getConfiguredObjectTemplate=\"true\" "
+                      "getConfiguredSpecTemplate=\"true\" getExcelTemplates=\"true\"/></ns1:GetExportTemplatesInput>\n"},
+             Case{"ImportFromApplicationInputData1",
+                  "<ns1:ImportFromApplicationInputData1 xmlns:ns1=\"" + uri2008 +
+                      "\" applicationFormat=\"csv\" specificationType=\"Drawing\" createSpecElementType=\"Folder\" "
+                      "isLive=\"true\" transientFileWriteTicket=\"write-ticket-1\"/>\n"},
+             Case{"2007-06/ExportToApplicationResponse --records=2",
+                  "<ns1:ExportToApplicationResponse xmlns:ns1=\"" + uri2007 + "\" " + base +
+                      "><ns1:transientFileReadTickets>read-ticket-1</ns1:transientFileReadTickets>"
+                      "<ns1:transientFileReadTickets>read-ticket-2</ns1:transientFileReadTickets><ServiceData xmlns=\"" +
+                      uri2007 +
+                      "\"><ns2:partialErrors message=\"row skipped: bad date-1\"/><ns2:partialErrors "
+                      "message=\"row skipped: bad date-2\"/><ns2:updated uid=\"uid-1\" type=\"Item\"/><ns2:updated "
+                      "uid=\"uid-2\" type=\"Folder\"/></ServiceData></ns1:ExportToApplicationResponse>\n"},
+         }) {
+        Outcome const sample = tool("sample " + c.arguments);
+        EXPECT_EQ(sample.status, 0) << c.arguments;
+        EXPECT_EQ(sample.out + sample.err, c.out);
+    }
+}
+
 TEST(Tool, CheckEchoesTheMessageAndSummarisesIt) {
     std::string const sample = tool("sample " + export2008 + " --records=1").out;
     std::string const renamed = replaced(sample, "ns1:ExportToApplicationInput", "ns1:exportToApplication");
