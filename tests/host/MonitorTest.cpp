@@ -1,47 +1,106 @@
-// The timing probes' figures.
+// The timing probes' figures, and the observer that sees each call.
 
 #include "host/Monitor.h"
 
+#include "support/ProbeRecorder.h"
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
 
 using Kestrune::Soa::Internal::Common::Monitor;
 
-TEST(Monitor, CountsCompletedCallsPerProbeAndThreadButNotAStartNeverEnded) {
-    Monitor::reset();
-    Monitor::markStart("a");
-    Monitor::markEnd("a");
-    Monitor::markStart("p");  // left by an exception
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
-    Monitor::markStart("p");
-    std::thread other([] {  // times its own call of the same probe
-        Monitor::markStart("p");
-        Monitor::markEnd("p");
-    });
-    other.join();
-    Monitor::markStart("a");  // inside another probe
-    Monitor::markEnd("a");
-    Monitor::markEnd("p");
-    Monitor::markEnd("p");  // nothing open any more
-    Monitor::Figures const figures = Monitor::figures("p");
-    EXPECT_EQ(figures.calls, 2u);
-    EXPECT_EQ(figures.abandoned, 1u);
-    EXPECT_EQ(figures.unmatchedEnds, 1u);
-    EXPECT_LT(figures.totalNanoseconds, 250'000'000u);  // the abandoned start's time is not counted
-    EXPECT_EQ(Monitor::figures("a").calls, 2u);
-    EXPECT_EQ(Monitor::figures("never").calls, 0u);
+namespace {
 
-    // A reset forgets every thread's figures, ended threads' too, and the
-    // starts still open: their ends no longer match.
-    Monitor::markStart("a");
+using Calls = std::vector<std::string>;
+
+// What a sequence of calls left: each probe's counts, and what an observer saw.
+struct Left {
+    std::vector<std::string> counts;
+    std::vector<std::string> events;
+    bool operator==(Left const& other) const { return counts == other.counts && events == other.events; }
+};
+
+std::ostream& operator<<(std::ostream& out, Left const& left) {
+    for (std::string const& line : left.counts) out << line << "; ";
+    for (std::string const& event : left.events) out << event << ", ";
+    return out;
+}
+
+// Runs "start P", "end P", "thread P" (a start and an end of P on a thread of
+// its own, which then ends) and "wait" (a quarter of a second).
+Left run(Calls const& calls) {
+    kxsoa_test::ProbeRecorder recorder;
+    for (std::string const& call : calls) {
+        std::string const probe = call.substr(call.find(' ') + 1);
+        if (call.rfind("start ", 0) == 0) Monitor::markStart(probe);
+        if (call.rfind("end ", 0) == 0) Monitor::markEnd(probe);
+        if (call.rfind("thread ", 0) == 0) std::thread([&] {
+            Monitor::markStart(probe);
+            Monitor::markEnd(probe);
+        }).join();
+        if (call == "wait") std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    Left left{{}, recorder.events};
+    for (char const* probe : {"a", "p", "q"}) {
+        Monitor::Figures const f = Monitor::figures(probe);
+        left.counts.push_back(std::string(probe) + ": " + std::to_string(f.calls) + " calls, " +
+                              std::to_string(f.abandoned) + " abandoned, " + std::to_string(f.unmatchedEnds) +
+                              " unmatched");
+    }
+    return left;
+}
+
+}  // namespace
+
+// Each sequence runs after a reset, and then a plain one, which must leave
+// what it leaves on a fresh monitor: a reset forgets every thread's figures,
+// ended threads' too, and the starts still open, whose ends no longer match.
+TEST(Monitor, EachSequenceLeavesItsFiguresAndAResetLeavesNone) {
+    Calls const plain{"end q", "start a", "end a", "start a", "end a"};
+    Left const fresh{{"a: 2 calls, 0 abandoned, 0 unmatched", "p: 0 calls, 0 abandoned, 0 unmatched",
+                      "q: 0 calls, 0 abandoned, 1 unmatched"},
+                     plain};
     Monitor::reset();
+    ASSERT_EQ(run(plain), fresh);
+    struct Case {
+        Calls calls;
+        Left left;
+    };
+    for (Case const& c : {
+             // A start left by an exception, and an end without a start; q is left open.
+             Case{{"start p", "wait", "start p", "start a", "end a", "end p", "end p", "start q"},
+                  {{"a: 1 calls, 0 abandoned, 0 unmatched", "p: 1 calls, 1 abandoned, 1 unmatched",
+                    "q: 0 calls, 0 abandoned, 0 unmatched"},
+                   {"start p", "start p", "start a", "end a", "end p", "end p", "start q"}}},
+             // Threads time their own calls of a probe; their figures outlive them.
+             Case{{"start p", "thread p", "thread p", "end p", "start q"},
+                  {{"a: 0 calls, 0 abandoned, 0 unmatched", "p: 3 calls, 0 abandoned, 0 unmatched",
+                    "q: 0 calls, 0 abandoned, 0 unmatched"},
+                   {"start p", "start p", "end p", "start p", "end p", "end p", "start q"}}},
+         }) {
+        Monitor::reset();
+        EXPECT_EQ(run(c.calls), c.left);
+        Monitor::reset();
+        EXPECT_EQ(run(plain), fresh);
+    }
+    // The abandoned start's quarter of a second is not counted; an observer
+    // removed sees nothing more, and the one it replaced is given back.
+    Monitor::reset();
+    run({"start p", "wait", "start p", "end p"});
+    EXPECT_LT(Monitor::figures("p").totalNanoseconds, 250'000'000u);
+    run({"start a", "wait", "end a"});
+    EXPECT_GE(Monitor::figures("a").totalNanoseconds, 250'000'000u);
+    kxsoa_test::ProbeRecorder outer;
+    Monitor::Observer* const replaced = Monitor::setObserver(nullptr);
+    EXPECT_EQ(replaced, &outer);
+    Monitor::markStart("a");
+    EXPECT_EQ(Monitor::setObserver(replaced), nullptr);
     Monitor::markEnd("a");
-    EXPECT_EQ(Monitor::figures("p").calls, 0u);
-    EXPECT_EQ(Monitor::figures("a").calls, 0u);
-    EXPECT_EQ(Monitor::figures("a").unmatchedEnds, 1u);
+    EXPECT_EQ(outer.events, std::vector<std::string>{"end a"});
 }
 
 // A call left by an exception is abandoned at once, with or without a start

@@ -23,6 +23,7 @@ public:
     int placementDeallocations = 0;
     int refuseFrom = -1;  // allocations with this ordinal and later return null; -1: never
     bool refuseByThrowing = false;  // refusals throw std::bad_alloc instead
+    bool placementThrows = false;   // the placement forms throw std::bad_alloc
     int refusals = 0;
 
     void* allocate(std::size_t size, char const* typeName) override {
@@ -46,10 +47,14 @@ public:
         std::free(memory);
     }
     void* placementallocate(std::size_t, void* place) override {
+        if (placementThrows) throw std::bad_alloc();
         ++placementAllocations;
         return place;
     }
-    void placementdeallocate(void*, void*) override { ++placementDeallocations; }
+    void placementdeallocate(void*, void*) override {
+        if (placementThrows) throw std::bad_alloc();
+        ++placementDeallocations;
+    }
 
     int live() const { return allocations - deallocations; }
 };

@@ -34,11 +34,13 @@ TEST(WireFormat, BusinessObjectsAndServiceDataAtTheRootAreInTheBaseNamespace) {
     EXPECT_EQ(XmlDocument::parse(written(fullServiceData(), "ServiceData")).root().namespaceURI, baseURI);
     EXPECT_EQ(kxsoa::validation::messageError(written(fullServiceData(), "data"), "ServiceData"), "");
     EXPECT_EQ(kxsoa::validation::messageError(written(ModelObject("u", "t"), "object"), "ModelObject"), "");
-    std::set<std::string> fromData, fromObject;
+    std::set<std::string> fromData, fromObject, fromEmpty;
     fullServiceData().getNamespaces(fromData);
     ModelObject().getNamespaces(fromObject);
+    ServiceData().getNamespaces(fromEmpty);  // with no updated object to ask
     EXPECT_EQ(fromData, std::set<std::string>{baseURI});
     EXPECT_EQ(fromObject, fromData);
+    EXPECT_EQ(fromEmpty, fromData);
 }
 
 TEST(WireFormat, DocumentsInTheOldFormStillReadButAreNotValid) {
