@@ -39,11 +39,12 @@ public:
     // message, the entries of its lists are numbered (the steps of other
     // elements have no number, nor have those that a MessageReader reads
     // past a refused one, on to the end of the text); read into a tree,
-    // every element but the root is. Empty when not known: errors that are
-    // not about a document being read, refusals of the text that the parser
-    // has not reached (its size, a token's length, an element's attributes,
-    // its encoding), a document read by a caller's XmlEventHandler that
-    // gives none.
+    // every element but the root is. A refusal of the text has the path of
+    // the element the reader was in (a start tag refused before its element
+    // opens: the element around it). Empty when not known: errors that are
+    // not about a document being read, refusals before the root's start tag
+    // (the text's size, its encoding), a document read by a caller's
+    // XmlEventHandler that gives none.
     std::string const& path() const noexcept { return m_path; }
 
     // Where the error is: set by what reads the document, which knows it

@@ -64,9 +64,8 @@ std::int64_t now() noexcept {
 
 }  // namespace
 
+// The text was read whole: every element the binder opened has ended.
 void XmlBinder::finish() {
-    takeBackOpenEntries();
-    m_depth = 0;
     if (std::string const* const probe = std::exchange(m_probe, nullptr)) {
         if (m_failure) {
             Monitor::markStart(*probe);
