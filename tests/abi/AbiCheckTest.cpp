@@ -7,6 +7,7 @@
 
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -45,6 +46,9 @@ Verdict verdict(std::string const& shape) {
     int const status = run(script + " compare " + scratch + ".baseline.abi " + scratch + '.' + shape +
                            ".abi Fixture.h >" + scratch + ".out");
     std::string const report = fileText(scratch + ".out");
+    // Nothing of the test stays in the temporary folder.
+    for (std::string const& file : {scratch + ".baseline.abi", scratch + '.' + shape + ".abi", scratch + ".out"})
+        std::remove(file.c_str());
     std::size_t const start = report.rfind('\n', report.size() - 2);
     return {status, report, report.substr(start == std::string::npos ? 0 : start + 1)};
 }
