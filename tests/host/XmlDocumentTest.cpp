@@ -179,6 +179,8 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
         {"two roots", "<a/><b/>", {}, parseError + "line 1, column 5: Extra content at the end of the document"},
         {"NUL after the root", std::string("<a>x</a>\0", 9), {}, parseError + "line 1, column 9: Extra content at the end of the document"},
         {"undeclared entity", "<a>&e;</a>", {}, parseError + "line 1, column 7: Entity 'e' not defined"},
+        {"a hexadecimal reference with a letter past f", "<a>&#x4g;</a>", {},
+         parseError + "line 1, column 8: a character reference does not end with ';'"},
         // A broken sequence is quoted up to the first byte that does not continue it.
         {"invalid UTF-8", "<a>caf\xC3</a>", {},
          parseError + "line 1, column 7: Input is not proper UTF-8, indicate encoding ! Bytes: 0xC3 0x3C"},
@@ -190,6 +192,11 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
          parseError + "line 1, column 11: Opening and ending tag mismatch: b line 1 and a"},
         {"cut in an end tag", "<a><b></b", {}, parseError + "line 1, column 10: the document ends inside an end tag"},
     });
+    // A declaration longer than the reader's window, from a stream: refused where it ends.
+    std::string const longDoctype = "<!DOCTYPE a SYSTEM '" + std::string(200000, 'x') + "'><a/>";
+    std::istringstream doctypeStream(longDoctype);
+    EXPECT_EQ(refusalOf(doctypeStream, {}),
+              refused + "line 1, column 200022: a document type declaration (DOCTYPE) is not accepted");
     // libxml2 quotes a name whole: its message is cut at 200 bytes, at a character.
     EXPECT_EQ(refusalOf("<pp:" + repeated("\xC3\xA9", 150) + "/>", {}),
               parseError + "line 1, column 155: Namespace prefix pp on " + repeated("\xC3\xA9", 88) + "...");
