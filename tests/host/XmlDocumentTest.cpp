@@ -326,17 +326,17 @@ TEST(XmlDocumentTest, OtherEncodingsAndContradictionsAreRefusedBeforeAnyLimitIsR
               parseError + "line 1, column 31: Invalid XML encoding name");
     // The declaration is found and read whatever white space it uses.
     for (std::string const space : {" ", "\t", "\r", "\n"})
-        EXPECT_NE(refusalOf("<?xml" + space + "version='1.0'" + space + "encoding" + space + "=" + space + "'UTF-16'" +
+        EXPECT_EQ(refusalOf("<?xml" + space + "version='1.0'" + space + "encoding" + space + "=" + space + "'UTF-16'" +
                                 space + "?><r/>",
-                            {})
-                      .find("the text is UTF-8 (as its first bytes show) but the declaration says \"UTF-16\""),
-                  std::string::npos)
+                            {}),
+                  parseError + (space == "\n" ? "line 5, column 2" : "line 1, column 33") +
+                      ": the text is UTF-8 (as its first bytes show) but the declaration says \"UTF-16\"")
             << static_cast<int>(space[0]);
     // UCS-4's four byte orders, each with and without its byte order mark.
     for (char const* start : {"\0\0\xFE\xFF", "\xFF\xFE\0\0", "\0\0\xFF\xFE", "\xFE\xFF\0\0", "\0\0\0<", "<\0\0\0",
                               "\0\0<\0", "\0<\0\0"})
-        EXPECT_NE(refusalOf(std::string(start, 4) + std::string(12, '\0'), {}).find("the text is in UCS-4"),
-                  std::string::npos)
+        EXPECT_EQ(refusalOf(std::string(start, 4) + std::string(12, '\0'), {}),
+                  refused + "line 1, column 1: the text is in UCS-4, which is not accepted: send UTF-8 or UTF-16")
             << static_cast<int>(start[0]) << " " << static_cast<int>(start[2]);
 }
 
@@ -505,15 +505,19 @@ TEST(XmlDocumentTest, WriterAndReaderAgreeOnTheLongestToken) {
                 stream.escape(c.overLimit);
                 ADD_FAILURE() << "written: " << c.overLimit.size() << " bytes";
             } catch (DomException const& e) {
-                EXPECT_NE(e.getMessage().find("longer than XmlReadLimits::maxTokenBytes (" +
-                                              std::to_string(c.limit) + " bytes)"),
-                          std::string::npos)
-                    << e.getMessage();
+                EXPECT_EQ(e.getMessage(), "XmlStream: a text of " + std::to_string(c.limit + 1) +
+                                              " bytes as escaped is longer than XmlReadLimits::maxTokenBytes (" +
+                                              std::to_string(c.limit) +
+                                              " bytes), which a reader with that limit refuses; raise it on both "
+                                              "sides (XmlStream::setMaxTokenBytes)");
             }
         }
         std::string const escapedOver = c.limit == 8 ? "a&amp;bcd" : std::string(c.limit + 1, 'a');
-        EXPECT_NE(refusalOf("<r>" + escapedOver + "</r>", limits).find("XmlReadLimits::maxTokenBytes"),
-                  std::string::npos);
+        EXPECT_EQ(refusalOf("<r>" + escapedOver + "</r>", limits),
+                  refused + "line 1, column " + std::to_string(4 + c.limit) +
+                      ": a token (text, attribute value, comment, CDATA section or processing instruction) is longer "
+                      "than XmlReadLimits::maxTokenBytes (" +
+                      std::to_string(c.limit) + " bytes)");
     }
     // A namespace URI is a token too, in the declaration that binds it; each is counted on its own.
     XmlReadLimits limits;
@@ -529,10 +533,10 @@ TEST(XmlDocumentTest, WriterAndReaderAgreeOnTheLongestToken) {
         stream.writeOpenElement("urn:a&bc", "r");
         ADD_FAILURE() << "a 12-byte URI written";
     } catch (DomException const& e) {
-        EXPECT_NE(e.getMessage().find("a namespace URI of 12 bytes as escaped is longer than "
-                                      "XmlReadLimits::maxTokenBytes (8 bytes)"),
-                  std::string::npos)
-            << e.getMessage();
+        EXPECT_EQ(e.getMessage(),
+                  "XmlStream: a namespace URI of 12 bytes as escaped is longer than XmlReadLimits::maxTokenBytes (8 "
+                  "bytes), which a reader with that limit refuses; raise it on both sides "
+                  "(XmlStream::setMaxTokenBytes)");
     }
 }
 
@@ -611,7 +615,9 @@ TEST(XmlDocumentTest, StreamIsNeverReadPastTheSizeLimit) {
         std::istringstream in(text);
         XmlReadLimits limits;
         limits.maxBytes = maxBytes;
-        EXPECT_NE(refusalOf(in, limits).find("XmlReadLimits::maxBytes"), std::string::npos);
+        EXPECT_EQ(refusalOf(in, limits), refused + "line 1, column " + std::to_string(maxBytes + 1) +
+                                             ": the XML text is larger than XmlReadLimits::maxBytes (" +
+                                             std::to_string(maxBytes) + " bytes)");
         in.clear();
         EXPECT_EQ(static_cast<std::size_t>(in.tellg()), maxBytes);  // the rest is left to the caller
     }
