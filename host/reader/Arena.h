@@ -32,11 +32,6 @@ public:
         return allocateFromNewBlock(size, alignment);
     }
 
-    template <class T>
-    T* allocateArray(std::size_t count) {
-        return static_cast<T*>(allocate(sizeof(T) * count, alignof(T)));
-    }
-
     // The arena's own copy of `text`.
     std::string_view copy(std::string_view text);
 

@@ -1,7 +1,9 @@
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
+#include "host/XmlReader.h"
 #include "host/XmlStream.h"
 #include "host/XmlString.h"
+#include "support/HeapInUse.h"
 #include "support/WellFormed.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@ using Kestrune::Soa::Common::Exceptions::DomException;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 using Kestrune::Soa::Common::Xml::XMLNode;
 using Kestrune::Soa::Common::Xml::XmlReadLimits;
+using Kestrune::Soa::Common::Xml::XmlReader;
 
 std::vector<XMLNode const*> childrenOf(XMLNode const& node) {
     std::vector<XMLNode const*> out;
@@ -190,6 +193,8 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
          parseError + "line 1, column 11: Opening and ending tag mismatch: b line 1 and a"},
         {"mismatched end tag at the very end", "<a><b></a>", {},
          parseError + "line 1, column 11: Opening and ending tag mismatch: b line 1 and a"},
+        {"an end tag that differs from its start tag in the middle byte", "<abc></aXc>", {},
+         parseError + "line 1, column 12: Opening and ending tag mismatch: abc line 1 and aXc"},
         {"cut in an end tag", "<a><b></b", {}, parseError + "line 1, column 10: the document ends inside an end tag"},
     });
     // A declaration longer than the reader's window, from a stream: refused where it ends.
@@ -584,6 +589,24 @@ TEST(XmlDocumentTest, StreamsInAnyPiecesAndUtf16GiveTheSameTreeAsUtf8InMemory) {
             EXPECT_EQ(XmlDocument::parse(few).root().name, name) << size;
         }
     }
+}
+
+// A released document's memory goes back, but for the blocks kept for the
+// next documents (16 MiB at most, for the whole process).
+TEST(XmlDocumentTest, AReleasedDocumentLeavesAtMostTheBlocksKeptForTheNext) {
+    std::string xml = "<r>";
+    for (int i = 0; i < 500000; ++i) xml += "<a/>";  // 48 MB of nodes
+    xml += "</r>";
+    XmlReadLimits limits;
+    limits.maxTreeBytesPerByte = 64;
+    std::size_t const before = kxsoa_test::heapInUse();
+    {
+        XmlDocument const document = XmlDocument::parse(xml, limits);
+        EXPECT_EQ(document.root().children.size(), 500000u);
+        EXPECT_GT(kxsoa_test::heapInUse() - before, std::size_t{40} << 20);
+    }
+    std::size_t const after = kxsoa_test::heapInUse();
+    EXPECT_LE(after > before ? after - before : 0, (std::size_t{16} << 20) + XmlReader::kDefaultMaxKeptBytes);
 }
 
 TEST(XmlDocumentTest, VeryDeepDocumentParsesAndIsReleasedWithoutRecursion) {

@@ -156,9 +156,11 @@ TEST(XmlStream, ResetStartsTheNextDocumentAsOnANewStream) {
 TEST(XmlStream, ACallersBufferThatTakesTooLittleStopsTheWrite) {
     struct Room : std::streambuf {
         std::streamsize room = 100000;
-        std::streamsize xsputn(char const*, std::streamsize n) override {
+        std::string text;  // what it took
+        std::streamsize xsputn(char const* s, std::streamsize n) override {
             std::streamsize const taken = std::min(n, room);
             room -= taken;
+            text.append(s, static_cast<std::size_t>(taken));
             return taken;
         }
     } target;
@@ -168,6 +170,19 @@ TEST(XmlStream, ACallersBufferThatTakesTooLittleStopsTheWrite) {
     EXPECT_THROW(data.outputXML(stream, "data"), std::ios_base::failure);
     EXPECT_EQ(target.room, 0);
     EXPECT_THROW(stream << "more", std::ios_base::failure);
+    // A finished document whose last piece the buffer took in part: reset()
+    // hands the rest on, once the buffer has room again.
+    Room small;
+    small.room = 10;
+    XmlStream onSmall(&small);
+    Kestrune::Schemas::Soa::_2006_03::Base::ModelObject const object("u", "t");
+    EXPECT_THROW(object.outputXML(onSmall, "o"), std::ios_base::failure);
+    EXPECT_EQ(small.text.size(), 10u);
+    small.room = 100000;
+    onSmall.reset();
+    XmlStream own;
+    object.outputXML(own, "o");
+    EXPECT_EQ(small.text, own.str());
 }
 
 TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
