@@ -56,6 +56,7 @@ std::string rate(double bytes, double seconds) { return format("%.0f MB/s", byte
 
 // "met" or "NOT MET" for `value` against `limit`, higher or lower being better.
 std::string verdict(double value, double limit, bool atLeast) {
+    if (!std::isfinite(value)) return format("target %s %.2f: n/a in this run", atLeast ? ">=" : "<=", limit);
     bool const met = atLeast ? value >= limit : value <= limit;
     return format("target %s %.2f: %s", atLeast ? ">=" : "<=", limit, met ? "met" : "NOT MET");
 }
@@ -229,6 +230,11 @@ void threads(std::ostream& out) {
     }
 }
 
+// A ratio to the plain document's time, "n/a" when the run measured none.
+std::string ratioText(double ratio, int decimals) {
+    return std::isfinite(ratio) ? format("%.*f", decimals, ratio) : std::string("n/a");
+}
+
 void hostile(std::ostream& out, std::string const& name, char const* label, double plainPerMB, bool target = true) {
     std::string const key = "hostile/" + name;
     std::optional<double> const seconds = cpu(key);
@@ -239,10 +245,14 @@ void hostile(std::ostream& out, std::string const& name, char const* label, doub
     }
     bool const refused = counter(key, "refused").value_or(0) != 0;
     double const perMB = *seconds / *mb;
-    out << format("  %-44s %6.1f MB  %-7s in %10s  %7.1f x plain per MB  heap %6.2f bytes per byte", label, *mb,
-                  refused ? "refused" : "read", duration(*seconds).c_str(), perMB / plainPerMB,
+    out << format("  %-44s %6.1f MB  %-7s in %10s  %7s x plain per MB  heap %6.2f bytes per byte", label, *mb,
+                  refused ? "refused" : "read", duration(*seconds).c_str(), ratioText(perMB / plainPerMB, 1).c_str(),
                   counter(key, "heap_per_byte").value_or(NAN));
     bool const met = perMB <= 3 * plainPerMB || (refused && *seconds <= 0.01);
+    if (target && std::isnan(plainPerMB) && !(refused && *seconds <= 0.01)) {
+        out << "  target: n/a in this run (no plain document)\n";
+        return;
+    }
     if (target)
         out << "  target: " << (refused ? "refused in 10 ms or " : "") << "<= 3 x plain: " << (met ? "met" : "NOT MET")
 ;
@@ -259,8 +269,8 @@ void raisedPast(std::ostream& out, std::string const& key, char const* label, do
         return;
     }
     double const ratio = *seconds / *mb / plainPerMB;
-    out << format("  %-44s %6.1f MB  read in %10s  %5.2f x plain per MB  %s\n", label, *mb,
-                  duration(*seconds).c_str(), ratio, verdict(ratio, 2.0, false).c_str());
+    out << format("  %-44s %6.1f MB  read in %10s  %5s x plain per MB  %s\n", label, *mb,
+                  duration(*seconds).c_str(), ratioText(ratio, 2).c_str(), verdict(ratio, 2.0, false).c_str());
 }
 
 // The time of a shape at two counts, the second twice the first: 2 means
