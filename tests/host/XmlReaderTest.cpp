@@ -295,6 +295,29 @@ TEST(XmlReaderTest, AttributesAreUniqueByExpandedNameAmongMany) {
             }
         }
     }
+    // One local name in many namespaces: every attribute is told apart by its
+    // namespace, each of the first as well as of the last after the set has grown.
+    std::string declarations, attributes;
+    for (int i = 0; i < 1000; ++i) {
+        declarations += " xmlns:n" + std::to_string(i) + "='urn:" + std::to_string(i) + "'";
+        attributes += " n" + std::to_string(i) + ":x='" + std::to_string(i) + "'";
+    }
+    XmlReadLimits limits;
+    limits.maxAttributes = 3000;  // the declarations count too
+    XmlReader reader(limits);
+    EXPECT_EQ(eventsOfText(reader, "<r" + declarations + attributes + "/>").size(), 2u);
+    for (int again = 0; again < 1000; again += 7) {
+        std::string const start = "<r xmlns:again='urn:" + std::to_string(again) + "'" + declarations + attributes;
+        XmlReader fresh(limits);  // whose set grows while this element is read
+        try {
+            eventsOfText(fresh, start + " again:x='y'/>");
+            ADD_FAILURE() << "a second attribute in urn:" << again << " named x was taken";
+        } catch (DomException const& e) {
+            EXPECT_EQ(e.getMessage(), "XML parse error at line 1, column " + std::to_string(start.size() + 2) +
+                                          ": attribute 'again:x' on element 'r' has the namespace and local name of "
+                                          "another of its attributes");
+        }
+    }
 }
 
 // What a reader keeps is counted and bounded: a document of many names
