@@ -61,6 +61,13 @@ std::string const documents[] = {
     "<?pi d?>mid<z><p:w/></z>tail</r>",
     "<?xml version='1.0'?>\n<!-- c -->\n<a>\n  <b>\n    <c/>\n  </b>\n</a>\n",
     "<deep><d><d><d><d>text</d></d></d></d></deep>",
+    // Enough names for the reader's name table to grow in the middle of the
+    // document, between a prefix's declaration and its use.
+    [] {
+        std::string xml = "<r xmlns:p='urn:p'>";
+        for (int i = 0; i < 100; ++i) xml += "<n" + std::to_string(i) + "/>";
+        return xml + "<p:last p:a='1'/></r>";
+    }(),
 };
 
 TEST(XmlReaderTest, ReportsWhatTheTreeHoldsInTheSameOrderDocumentAfterDocument) {
