@@ -354,6 +354,9 @@ TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
           "\n  convert --to VERSION [FILE]\n      reads FILE (standard input when there is none, or for -) as the type "
           "its\n",
           "\n  65  diff: XML, but not a message of the type; convert: not a message, or\n",
+          "check, diff, convert: XmlReadLimits::maxTreeBytesPerByte\n                          (default 8)\n  (the "
+          "reader's limits: a document over one is not acceptable XML)\n  -h, --help              this text; "
+          "COMMAND --help shows one command's\n",
           "\n  -V, --version           the tool's and the library's version\n                          and the schema "
           "versions\n      --                  ends the options: every word after it\n                          is an "
           "argument\n"})
