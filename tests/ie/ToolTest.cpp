@@ -366,6 +366,10 @@ TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
     EXPECT_NE(check.find("--max-token-bytes=N"), std::string::npos);
     EXPECT_EQ(check.find("--records"), std::string::npos);
     EXPECT_NE(tool("schema 2008-06").out.find("targetNamespace=\"" + uri2008 + "\""), std::string::npos);
+    Outcome const schemas = tool("schema");
+    EXPECT_EQ(schemas.status, 0);
+    EXPECT_EQ(schemas.out, "2006-03  Soa-2006-03-Base.xsd\n2007-06  ImportExport-2007-06-FileImportExport.xsd\n"
+                           "2008-06  ImportExport-2008-06-FileImportExport.xsd\n");
 }
 
 TEST(Tool, ConvertCarriesEveryRequestAndRecordToTheOtherVersionAndBack) {
