@@ -136,6 +136,14 @@ TEST(Tool, SampleSetsEveryMemberWithNumberedValues) {
                       "\"><ns2:partialErrors message=\"row skipped: bad date-1\"/><ns2:partialErrors "
                       "message=\"row skipped: bad date-2\"/><ns2:updated uid=\"uid-1\" type=\"Item\"/><ns2:updated "
                       "uid=\"uid-2\" type=\"Folder\"/></ServiceData></ns1:ExportToApplicationResponse>\n"},
+             Case{"2007-06/ImportFromApplicationResponse -r 2",
+                  "<ns1:ImportFromApplicationResponse xmlns:ns1=\"" + uri2007 + "\" " + base +
+                      "><ns1:resultObjects uid=\"uid-1\" type=\"Item\"/><ns1:resultObjects uid=\"uid-2\" "
+                      "type=\"Folder\"/><ServiceData xmlns=\"" +
+                      uri2007 +
+                      "\"><ns2:partialErrors message=\"row skipped: bad date-1\"/><ns2:partialErrors "
+                      "message=\"row skipped: bad date-2\"/><ns2:updated uid=\"uid-1\" type=\"Item\"/><ns2:updated "
+                      "uid=\"uid-2\" type=\"Folder\"/></ServiceData></ns1:ImportFromApplicationResponse>\n"},
          }) {
         Outcome const sample = tool("sample " + c.arguments);
         EXPECT_EQ(sample.status, 0) << c.arguments;
