@@ -184,6 +184,10 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
         {"undeclared entity", "<a>&e;</a>", {}, parseError + "line 1, column 7: Entity 'e' not defined"},
         {"a hexadecimal reference with a letter past f", "<a>&#x4g;</a>", {},
          parseError + "line 1, column 8: a character reference does not end with ';'"},
+        {"a reference to a character XML does not allow", "<a>&#0;</a>", {},
+         parseError + "line 1, column 4: the character reference '&#0;' is to a character that XML does not allow"},
+        {"cut in the XML declaration", "<?xml version='1.0'", {},
+         parseError + "line 1, column 20: the document ends inside the XML declaration"},
         // A broken sequence is quoted up to the first byte that does not continue it.
         {"invalid UTF-8", "<a>caf\xC3</a>", {},
          parseError + "line 1, column 7: Input is not proper UTF-8, indicate encoding ! Bytes: 0xC3 0x3C"},
@@ -197,6 +201,8 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
          parseError + "line 1, column 12: Opening and ending tag mismatch: abc line 1 and aXc"},
         {"cut in an end tag", "<a><b></b", {}, parseError + "line 1, column 10: the document ends inside an end tag"},
     });
+    // A processing instruction may end the text, after the root.
+    EXPECT_EQ(XmlDocument::parse("<a/><?pi x?>").root().name, "a");
     // A declaration longer than the reader's window, from a stream: refused where it ends.
     std::string const longDoctype = "<!DOCTYPE a SYSTEM '" + std::string(200000, 'x') + "'><a/>";
     std::istringstream doctypeStream(longDoctype);
