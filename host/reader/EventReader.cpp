@@ -4,6 +4,7 @@
 #include "host/XMLNode.h"
 
 #include <algorithm>
+#include <utility>
 #include <limits>
 #include <string>
 
@@ -334,7 +335,9 @@ void XmlEventReader::release() noexcept {
     std::vector<std::uint32_t>().swap(m_lastAtDepth);
     std::vector<std::uint32_t>().swap(m_attributeNames);
     m_namespaces.release();
-    m_window = WindowMemory();
+    // Swapped, not assigned: a string assigned an empty one keeps its buffer.
+    WindowMemory released;
+    std::swap(m_window, released);
     std::vector<Open>().swap(m_open);
     std::vector<XmlEventAttribute>().swap(m_attributes);
     std::vector<std::uint32_t>().swap(m_localStamps);

@@ -356,6 +356,17 @@ TEST(XmlReaderTest, WhatAReaderKeepsIsGivenBackPastItsBound) {
         }
         EXPECT_EQ(eventsOfText(reader, documents[0]), eventsOfTree(documents[0]));
     }
+    // A UTF-16 text refused at its start leaves the decoder's raw bytes, which
+    // are given back as the rest is: nothing past the bound stays.
+    XmlReader utf16(limits);
+    utf16.setMaxKeptBytes(4096);
+    try {
+        eventsOfText(utf16, "\xFF\xFE" + std::string(20000, 'x'));
+        ADD_FAILURE() << "accepted";
+    } catch (DomException const& e) {
+        EXPECT_EQ(e.getMessage(), "XML parse error at line 1, column 1: Start tag expected, '<' not found");
+    }
+    EXPECT_LE(utf16.keptBytes(), 4096u);
 }
 
 // Each element's line and column are those of where its start tag ends (its
