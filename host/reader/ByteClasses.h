@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -50,6 +51,11 @@ inline constexpr std::array<unsigned char, 256> kByteClasses = [] {
 }();
 
 inline unsigned char classOf(char c) noexcept { return kByteClasses[static_cast<unsigned char>(c)]; }
+
+// Whether the bytes from `p` (before `end`) begin with `text`.
+inline bool startsWith(char const* p, char const* end, std::string_view text) noexcept {
+    return static_cast<std::size_t>(end - p) >= text.size() && std::memcmp(p, text.data(), text.size()) == 0;
+}
 
 // Whether the `size` bytes at `a` and at `b` are the same: names, mostly
 // short, compared a word at a time without reading past either.

@@ -2,6 +2,7 @@
 
 #include "host/DomException.h"
 #include "host/XMLNode.h"
+#include "host/reader/TextPosition.h"
 
 #include <algorithm>
 #include <utility>
@@ -14,8 +15,6 @@ namespace {
 
 constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
-
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 bool isDeclaration(Tokenizer::Name const& name) noexcept {
     std::string_view const whole = name.whole();

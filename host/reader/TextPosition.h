@@ -48,4 +48,7 @@ private:
 // <reason>", carrying the line and column for callers that point at them.
 Exceptions::DomException errorAt(char const* what, TextPlace place, std::string const& reason);
 
+// A name or a text as a refusal quotes it: 'text'.
+inline std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
 }  // namespace Kestrune::Soa::Common::Xml::Reader

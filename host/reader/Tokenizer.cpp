@@ -2,6 +2,7 @@
 
 #include "host/XmlCharacters.h"
 #include "host/reader/ByteClasses.h"
+#include "host/reader/TextPosition.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,16 +14,6 @@ namespace {
 
 char const* const kParseError = "XML parse error";
 char const* const kRefused = "XML document refused";
-
-// Thrown where a token goes on past the end of a window that is not the
-// end of the text: the token is read again once the window holds more.
-struct NeedMore {};
-
-bool startsWith(char const* p, char const* end, std::string_view text) noexcept {
-    return static_cast<std::size_t>(end - p) >= text.size() && std::memcmp(p, text.data(), text.size()) == 0;
-}
-
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 // The length of the UTF-8 sequence that `lead` begins (1 for a byte that
 // begins none: decodeUtf8 refuses it).
@@ -45,18 +36,6 @@ std::string brokenBytes(char const* p, char const* end) {
         if (i > 0 && (static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) break;
     }
     return out;
-}
-
-std::size_t encodeUtf8(char32_t c, char* out) noexcept {
-    if (c < 0x80) {
-        out[0] = static_cast<char>(c);
-        return 1;
-    }
-    std::size_t const length = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-    unsigned char const leads[] = {0, 0, 0xC0, 0xE0, 0xF0};
-    for (std::size_t i = length - 1; i > 0; --i, c >>= 6) out[i] = static_cast<char>(0x80 | (c & 0x3F));
-    out[0] = static_cast<char>(leads[length] | c);
-    return length;
 }
 
 }  // namespace
@@ -415,61 +394,6 @@ char const* Tokenizer::value(char const* p, Attribute& attribute) {
     return p + 1;
 }
 
-// The reference whose "&" is at `p`: its character, in UTF-8, goes to
-// `out`. Returns what follows its ";".
-char const* Tokenizer::reference(char const* p, char* out, std::size_t& length) {
-    char const* const inside = m_inside;
-    m_inside = "a reference";
-    char const* q = p + 1;
-    need(q);
-    if (*q == '#') {
-        ++q;
-        need(q);
-        bool const hex = *q == 'x';
-        if (hex) ++q;
-        char32_t c = 0;
-        char const* const digits = q;
-        for (;; ++q) {
-            need(q);
-            unsigned const d = static_cast<unsigned char>(*q);
-            unsigned value;
-            if (d >= '0' && d <= '9') {
-                value = d - '0';
-            } else if (hex && (d | 0x20) >= 'a' && (d | 0x20) <= 'f') {
-                value = (d | 0x20) - 'a' + 10;
-            } else {
-                break;
-            }
-            c = std::min<char32_t>(c * (hex ? 16 : 10) + value, 0x110000);  // past the last character, it stays past
-        }
-        if (q == digits) fail(q, "a character reference has no digits");
-        if (*q != ';') fail(q, "a character reference does not end with ';'");
-        if (!detail::isXmlChar(c)) {
-            fail(p, "the character reference " + quoted(std::string_view(p, static_cast<std::size_t>(q + 1 - p))) +
-                        " is to a character that XML does not allow");
-        }
-        length = encodeUtf8(c, out);
-    } else {
-        Name name;
-        q = scanName(q, name, "'&' does not begin a reference (write '&amp;' for '&')");
-        need(q);
-        if (*q != ';') fail(q, "the reference " + quoted(std::string_view(p, static_cast<std::size_t>(q - p))) +
-                                   " does not end with ';'");
-        std::string_view const entity = name.whole();
-        char const predefined = entity == "lt"     ? '<'
-                                : entity == "gt"   ? '>'
-                                : entity == "amp"  ? '&'
-                                : entity == "apos" ? '\''
-                                : entity == "quot" ? '"'
-                                                   : '\0';
-        if (predefined == '\0') fail(q + 1, "Entity " + quoted(entity) + " not defined");
-        out[0] = predefined;
-        length = 1;
-    }
-    m_inside = inside;
-    return q + 1;
-}
-
 // A piece of character data, [from, to), counted against the limit.
 Tokenizer::Token Tokenizer::piece(char const* from, char const* to) {
     countText(from, to);
@@ -553,206 +477,6 @@ void Tokenizer::endTag() {
     if (*p != '>') fail(p, "an end tag holds " + quoted(std::string_view(p, 1)) + " after its name, not '>'");
     m_at = m_cur = p + 1;
     if (--m_depth == 0) m_where = Where::AfterRoot;
-}
-
-Tokenizer::Token Tokenizer::processingInstruction() {
-    m_inside = "a processing instruction";
-    char const* const content = m_cur + 2;
-    char const* p = scanName(content, m_name, "'<?' is not followed by a target name");
-    std::string_view const target = m_name.whole();
-    bool const xml = target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' &&
-                     (target[2] | 0x20) == 'l';
-    if (xml) {
-        if (target == "xml" && m_cur == m_input->begin() && m_input->offsetOf(m_cur) == 0) {
-            declaration(content);
-            return Token::End;
-        }
-        fail(content, target == "xml" ? "XML declaration allowed only at the start of the document"
-                                      : "the processing instruction target " + quoted(target) +
-                                            " is reserved (any case of 'xml')");
-    }
-    if (m_name.colon != 0 || !m_name.qualified) {
-        fail(content, "the processing instruction target " + quoted(target) +
-                          " holds a colon, which Namespaces in XML does not allow");
-    }
-    need(p);
-    if (!(classOf(*p) & kSpace) && !startsWith(p, m_end, "?>")) {
-        need(p + 1);
-        fail(p, "the target of a processing instruction is not followed by white space or '?>'");
-    }
-    // The content, up to "?>", within the limit.
-    char const* const limit = tokenLimit(content, 2);
-    for (;;) {
-        p = skipPi(p, limit);
-        if (p >= limit) atLimit(p, limit, content, '?', 1);
-        if (*p == '?') {
-            need(p + 1);
-            if (p[1] == '>') break;
-            ++p;
-        } else {
-            p = character(p, m_end);
-        }
-    }
-    if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, '?', 1);
-    m_at = m_cur = p + 2;
-    return Token::Target;
-}
-
-// The XML declaration, whose "xml" is at `content`: version, encoding and
-// standalone, in that order, the first required.
-void Tokenizer::declaration(char const* content) {
-    m_inside = "the XML declaration";
-    char const* p = content + 3;
-    // One pseudo-attribute: white space, its name, "=", a quoted value;
-    // returns the value, or an empty view when another name comes.
-    auto pseudo = [&](std::string_view name, char const*& valueAt) -> std::string_view {
-        char const* const before = p;
-        char const* q = spaces(p);
-        std::size_t const there = std::min(name.size(), static_cast<std::size_t>(m_end - q));
-        if (std::memcmp(q, name.data(), there) == 0) need(q + name.size());  // perhaps cut by the window
-        if (q == before || !startsWith(q, m_end, name)) return {};
-        q = spaces(q + name.size());
-        if (*q != '=') fail(q, "'=' is expected after " + quoted(name) + " in the XML declaration");
-        q = spaces(q + 1);
-        char const quote = *q;
-        if (quote != '"' && quote != '\'') fail(q, "the " + std::string(name) + " in the XML declaration is not in quotes");
-        valueAt = ++q;
-        while (q < m_end && *q != quote && *q != '<' && static_cast<unsigned char>(*q) < 0x80 && *q != '?') ++q;
-        need(q);
-        if (*q != quote) fail(q, "the " + std::string(name) + " in the XML declaration is not closed by its quote");
-        p = q + 1;
-        return std::string_view(valueAt, static_cast<std::size_t>(q - valueAt));
-    };
-    char const* at = nullptr;
-    std::string_view const version = pseudo("version", at);
-    if (at == nullptr) fail(p, "the XML declaration does not begin with its version (version=\"1.0\")");
-    bool const versionOk = version.size() > 2 && version.compare(0, 2, "1.") == 0 &&
-                           std::all_of(version.begin() + 2, version.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!versionOk) fail(at, "the XML version " + quoted(version) + " is not 1.x");
-    at = nullptr;
-    std::string_view const encoding = pseudo("encoding", at);
-    if (at != nullptr) {
-        auto const encodingCharacter = [](char c, bool first) {
-            bool const letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-            return letter || (!first && ((c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-'));
-        };
-        for (std::size_t i = 0; i <= encoding.size(); ++i)
-            if (i == encoding.size() ? i == 0 : !encodingCharacter(encoding[i], i == 0)) fail(at + i, "Invalid XML encoding name");
-    }
-    at = nullptr;
-    std::string_view const standalone = pseudo("standalone", at);
-    if (at != nullptr && standalone != "yes" && standalone != "no") {
-        fail(at, "standalone in the XML declaration is " + quoted(standalone) + ", not 'yes' or 'no'");
-    }
-    p = spaces(p);
-    need(p + 1);
-    if (!startsWith(p, m_end, "?>")) fail(p, "the XML declaration holds something other than white space before '?>'");
-    if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, '?', 1);
-    m_cur = p + 2;
-}
-
-void Tokenizer::comment() {
-    m_inside = "a comment";
-    need(m_cur + 3);
-    if (m_cur[3] != '-') fail(m_cur, "'<!-' does not begin a comment ('<!--')");
-    char const* const content = m_cur + 4;
-    char const* const limit = tokenLimit(content, 3);
-    char const* p = content;
-    for (;;) {
-        p = skipComment(p, limit);
-        if (p >= limit) atLimit(p, limit, content, '-', 2);
-        if (*p == '-') {
-            need(p + 1);
-            if (p[1] == '-') {
-                need(p + 2);
-                if (p[2] != '>') fail(p, "'--' is not allowed inside a comment");
-                break;
-            }
-            ++p;
-        } else {
-            p = character(p, m_end);
-        }
-    }
-    if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, '-', 2);
-    m_cur = p + 3;
-}
-
-// A CDATA section: checked whole, then handed on in pieces (a line end
-// made one line feed) from the next call on.
-Tokenizer::Token Tokenizer::cdata() {
-    if (m_cdataEnd == nullptr) {
-        m_inside = "a CDATA section";
-        need(m_cur + 8);
-        if (!startsWith(m_cur, m_end, "<![CDATA[")) {
-            fail(m_cur, m_where == Where::BeforeRoot ? "'<!' begins neither a comment nor the document type declaration"
-                                                     : "'<![' does not begin a CDATA section ('<![CDATA[')");
-        }
-        if (m_depth == 0) {
-            fail(m_cur, m_where == Where::BeforeRoot ? "Start tag expected, '<' not found"
-                                                     : "Extra content at the end of the document");
-        }
-        char const* const content = m_cur + 9;
-        char const* const limit = tokenLimit(content, 3);
-        char const* p = content;
-        for (;;) {
-            p = skipCdata(p, limit);
-            if (p >= limit) atLimit(p, limit, content, ']', 2);
-            if (*p == ']') {
-                need(p + 2);
-                if (p[1] == ']' && p[2] == '>') break;
-                ++p;
-            } else if (*p == '\r') {
-                ++p;
-            } else {
-                p = character(p, m_end);
-            }
-        }
-        if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, ']', 2);
-        m_cur = content;
-        m_cdataEnd = p;
-    }
-    // The next piece: up to a carriage return, which is one line feed with
-    // the line feed after it, if any.
-    char const* const from = m_cur;
-    if (from == m_cdataEnd) {
-        m_cur = m_cdataEnd + 3;
-        m_cdataEnd = nullptr;
-        return Token::End;
-    }
-    if (*from == '\r') {
-        m_cur = from + 1 < m_cdataEnd && from[1] == '\n' ? from + 2 : from + 1;
-        m_text = "\n";
-        return Token::Text;
-    }
-    char const* const cr = static_cast<char const*>(std::memchr(from, '\r', static_cast<std::size_t>(m_cdataEnd - from)));
-    m_cur = cr != nullptr ? cr : m_cdataEnd;
-    m_text = std::string_view(from, static_cast<std::size_t>(m_cur - from));
-    return Token::Text;
-}
-
-// A document type declaration: refused before the root element, where it
-// may stand, at its "[" or ">"; not well-formed anywhere else.
-void Tokenizer::doctype() {
-    m_inside = "a document type declaration";
-    need(m_cur + 8);
-    if (!startsWith(m_cur, m_end, "<!DOCTYPE")) fail(m_cur, "'<!' begins neither a comment nor a CDATA section");
-    if (m_where != Where::BeforeRoot) {
-        fail(m_cur, "a document type declaration (DOCTYPE) is not allowed after the root element's start");
-    }
-    char quote = 0;
-    for (char const* p = m_cur + 9;; ++p) {
-        if (p == m_end) {
-            if (!m_final) throw NeedMore{};
-            refuse(p, "a document type declaration (DOCTYPE) is not accepted");
-        }
-        if (quote != 0) {
-            if (*p == quote) quote = 0;
-        } else if (*p == '"' || *p == '\'') {
-            quote = *p;
-        } else if (*p == '[' || *p == '>') {
-            refuse(p, "a document type declaration (DOCTYPE) is not accepted");
-        }
-    }
 }
 
 std::size_t Tokenizer::keptBytes() const noexcept {

@@ -108,6 +108,9 @@ public:
 
 private:
     enum class Where : unsigned char { BeforeRoot, InRoot, AfterRoot };
+    // Thrown where a token goes on past the end of a window that is not the
+    // end of the text: the token is read again once the window holds more.
+    struct NeedMore {};
 
     Token step();
     Token markup();
