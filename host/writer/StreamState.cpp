@@ -1,0 +1,156 @@
+#include "host/writer/StreamState.h"
+
+namespace Kestrune::Soa::Common::Xml {
+
+using namespace Writer;
+
+namespace {
+
+std::string const startTagEnd = ">";
+std::string const emptyElementEnd = "/>";
+
+}  // namespace
+
+void XmlStream::State::open(std::string& out, std::string_view uri, std::string_view name, bool local) {
+    bool const known = elementNames.contains(name);
+    QualifiedName const split = splitName(name, known);
+    if (startTagOpen) misuse("cannot open element \"" + std::string(name) + "\" inside an unclosed start tag");
+    if (depth == 0 && rootWritten)
+        misuse("cannot write element \"" + std::string(name) + "\": the document already has its root element");
+    if (split.prefix == "xmlns" || split.prefix == "xml")
+        misuse("element \"" + std::string(name) + "\" uses a reserved prefix");
+    if (!known) elementNames.add(name);
+    checkBindable(uri);
+
+    // What a refused element would leave behind, to undo: the declarations
+    // and prefixes it made, its text, and the URIs that were to be declared
+    // on it.
+    std::size_t const mark = scopeSize;
+    std::size_t const assignedMark = assignedCount;
+    unsigned const numberMark = nextPrefixNumber;
+    std::size_t const textMark = out.size();
+    if (elements.size() == depth) elements.emplace_back();  // before any view into the open elements
+    OpenElement& element = elements[depth];  // in use from ++depth on
+    std::string_view elementNamespace = uri;
+    try {
+        // Declarations this element needs, in a fixed order: the URIs handed
+        // to addNamespaces, then the one its name needs, each only when not
+        // in scope.
+        auto declare = [&](std::string_view prefix, std::string_view declaredUri) {
+            if (isBound(prefix, declaredUri)) return;
+            checkNameLength(declaredUri.size(), maxNameBytes, "a namespace URI");
+            bind(prefix, declaredUri);
+        };
+        std::string_view ownPrefix;  // into `assigned`, whose entries never move
+        // A URI whose prefix, given before, is the one this element's name
+        // takes is declared where it is used instead.
+        forEachPending([&](std::string const& pendingUri) {
+            std::string const& prefix = prefixOf(pendingUri, split.prefix);
+            if (prefix != split.prefix) declare(prefix, pendingUri);
+        });
+        if (!split.prefix.empty()) {
+            // A prefix in scope keeps its binding; only an unbound one gets `uri`.
+            if (std::string const* bound = boundUri(split.prefix)) {
+                elementNamespace = *bound;
+            } else {
+                declare(split.prefix, uri);
+            }
+        } else if (local && depth > 0) {
+            elementNamespace = elements[depth - 1].elementNamespace;
+            declare({}, elementNamespace);
+        } else {
+            ownPrefix = prefixOf(uri);
+            declare(ownPrefix, uri);
+        }
+        // A slot mostly finds the text of the element written before at its
+        // depth: it is copied only when it differs.
+        if (!spells(element.qualifiedName, ownPrefix, name)) assignQualified(element.qualifiedName, ownPrefix, name);
+        checkNameLength(element.qualifiedName.size(), maxNameBytes, "an element name");
+
+        out.push_back('<');
+        out.append(element.qualifiedName);
+        for (std::size_t i = mark; i < scopeSize; ++i) {
+            Binding const& binding = inScope[i];
+            out.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
+            appendXmlString(out, binding.uri);
+            out.push_back('"');
+        }
+    } catch (...) {
+        scopeSize = mark;
+        assignedCount = assignedMark;
+        nextPrefixNumber = numberMark;
+        out.resize(textMark);
+        pending.clear();
+        gatheredCount = 0;
+        throw;
+    }
+    if (!pending.empty()) pending.clear();
+    gatheredCount = 0;
+    if (element.uri != uri) element.uri.assign(uri);
+    if (element.elementNamespace != elementNamespace) element.elementNamespace.assign(elementNamespace);
+    element.bindingsMark = mark;
+    ++depth;
+    startTagOpen = true;
+    rootWritten = true;
+}
+
+void XmlStream::State::attribute(std::string& out, std::string_view name, std::string_view value, bool escapeValue) {
+    if (!startTagOpen) misuse("attribute \"" + std::string(name) + "\" written outside a start tag");
+    if (!attributeNames.contains(name)) {
+        if (!detail::isNCName(name)) misuse("\"" + std::string(name) + "\" is not a valid attribute name");
+        attributeNames.add(name);
+    }
+    checkNameLength(name.size(), maxNameBytes, "an attribute name");
+    // What escape returned is escaped already; anything else is checked.
+    bool const escapedBefore = escapedValid && value.data() == escaped.data() && value.size() == escaped.size();
+    if (!escapeValue && !escapedBefore) {
+        checkEscaped(name, value);
+        checkTokenLength(value.size(), maxTokenBytes, "an attribute value");
+    }
+    std::size_t const mark = out.size();
+    out.push_back(' ');
+    out.append(name).append("=\"", 2);
+    if (escapeValue) {
+        try {
+            appendEscaped(out, value);
+        } catch (...) {
+            out.resize(mark);
+            throw;
+        }
+    } else {
+        out.append(value);
+    }
+    out.push_back('"');
+}
+
+std::string const& XmlStream::State::closeStartTag(std::string_view uri, bool empty) {
+    if (!startTagOpen) misuse("no start tag is open to close");
+    OpenElement const& element = elements[depth - 1];
+    if (element.uri != uri)
+        misuse("the start tag of \"" + element.qualifiedName + "\" is closed with another namespace URI");
+    startTagOpen = false;
+    if (!empty) return startTagEnd;
+    scopeSize = element.bindingsMark;
+    --depth;
+    return emptyElementEnd;
+}
+
+void XmlStream::State::close(std::string& out, std::string_view uri, std::string_view name) {
+    if (depth == 0) misuse("cannot close \"" + std::string(name) + "\": no element is open");
+    if (startTagOpen) misuse("cannot close \"" + std::string(name) + "\" before its start tag is closed");
+    OpenElement const& element = elements[depth - 1];
+    std::string_view const qualified = element.qualifiedName;
+    // A name given without prefix was qualified when the element was opened.
+    bool const sameName =
+        qualified == name || (name.find(':') == std::string_view::npos && qualified.size() > name.size() &&
+                              qualified[qualified.size() - name.size() - 1] == ':' &&
+                              qualified.substr(qualified.size() - name.size()) == name);
+    if (!sameName || element.uri != uri)
+        misuse("cannot close \"" + std::string(name) + "\": the innermost open element is \"" + element.qualifiedName +
+               "\"");
+    out.append("</", 2).append(qualified).push_back('>');
+    scopeSize = element.bindingsMark;
+    --depth;
+}
+
+}  // namespace Kestrune::Soa::Common::Xml

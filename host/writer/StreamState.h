@@ -1,0 +1,197 @@
+#pragma once
+// What an XmlStream holds: its output, the namespaces it has declared and
+// gathered, the open elements, its limits and its probe; and how an element,
+// an attribute and an end tag are written (StreamState.cpp).
+#include "host/DomException.h"
+#include "host/Monitor.h"
+#include "host/XmlCharacters.h"
+#include "host/XmlReadLimits.h"
+#include "host/XmlStream.h"
+#include "host/XmlString.h"
+#include "host/writer/EscapedText.h"
+#include "host/writer/Misuse.h"
+#include "host/writer/Names.h"
+#include "host/writer/Output.h"
+
+#include <algorithm>
+#include <deque>
+#include <utility>
+#include <vector>
+
+namespace Kestrune::Soa::Common::Xml {
+
+struct XmlStream::State {
+    struct Binding {
+        std::string prefix;
+        std::string uri;
+        std::size_t escapedSize = 0;  // of the URI, in `assigned`
+    };
+    struct OpenElement {
+        std::string qualifiedName;
+        std::string uri;               // as given when it was opened, to check its closing
+        std::string elementNamespace;  // the namespace it is in
+        std::size_t bindingsMark = 0;
+    };
+
+    explicit State(std::streambuf* target) : output(target) {}
+
+    Writer::Output output;
+    // URI -> prefix, the first assignedCount entries; entries never move, and
+    // those past the count keep their strings' memory for the next document.
+    std::deque<Binding> assigned;
+    std::size_t assignedCount = 0;
+    // Declarations of the open elements, outermost first: the first
+    // scopeSize slots. Slots past it keep their strings' memory for reuse.
+    std::vector<Binding> inScope;
+    std::size_t scopeSize = 0;
+    std::vector<OpenElement> elements;  // slots reused, so their strings keep capacity
+    std::size_t depth = 0;
+    bool startTagOpen = false;
+    bool rootWritten = false;
+    unsigned nextPrefixNumber = 1;
+    // URIs to declare on the next element: those handed to addNamespaces,
+    // and the first gatheredCount of `gathered`, in order (slots past the
+    // count keep their memory).
+    std::set<std::string> pending;
+    std::vector<std::string> gathered;
+    std::size_t gatheredCount = 0;
+    bool gathering = false;
+    Writer::KnownNames elementNames;
+    Writer::KnownNames attributeNames;
+    std::deque<std::string> qualifiedNames;  // entries never move
+    std::string text;                        // what the last write... operation returned
+    std::string escaped;                     // what escape returned
+    std::string escapedURI;                  // a URI given a prefix, as its declaration writes it
+    bool escapedValid = false;
+    std::size_t maxTokenBytes = XmlReadLimits().maxTokenBytes;
+    std::size_t maxNameBytes = XmlReadLimits().maxNameBytes;
+    Part part = Part::Whole;
+    std::string const* probe = nullptr;  // of the message written at the root, until its end
+
+    std::string const* boundUri(std::string_view prefix) const {
+        for (std::size_t i = scopeSize; i-- > 0;)
+            if (inScope[i].prefix == prefix) return &inScope[i].uri;
+        return nullptr;
+    }
+
+    void bind(std::string_view prefix, std::string_view uri) {
+        if (scopeSize == inScope.size()) inScope.emplace_back();
+        inScope[scopeSize].prefix.assign(prefix);
+        inScope[scopeSize].uri.assign(uri);
+        ++scopeSize;
+    }
+
+    bool isBound(std::string_view prefix, std::string_view uri) const {
+        std::string const* bound = boundUri(prefix);
+        return bound && *bound == uri;
+    }
+
+    // The stream's prefix for `uri`. One made for it here skips every prefix
+    // in scope and `taken`, the prefix of the element being opened, which
+    // keeps the URI it is written with.
+    std::string const& prefixOf(std::string_view uri, std::string_view taken = {}) {
+        for (std::size_t i = 0; i < assignedCount; ++i)
+            if (assigned[i].uri == uri) return assigned[i].prefix;
+        Writer::checkBindable(uri);
+        if (assignedCount == assigned.size()) assigned.emplace_back();
+        Binding& made = assigned[assignedCount];
+        if (made.uri != uri) {  // else the slot's URI from before reset() was checked
+            escapedURI.clear();
+            appendXmlString(escapedURI, uri);  // refuses a URI that XML cannot carry
+            made.uri.assign(uri);
+            made.escapedSize = escapedURI.size();
+        }
+        Writer::checkTokenLength(made.escapedSize, maxTokenBytes, "a namespace URI");
+        Writer::checkNameLength(uri.size(), maxNameBytes, "a namespace URI");
+        do {
+            made.prefix.assign("ns").append(std::to_string(nextPrefixNumber++));
+        } while (made.prefix == taken || boundUri(made.prefix) != nullptr);
+        ++assignedCount;
+        return made.prefix;
+    }
+
+    // Runs `step` on each URI to declare on the next element, in order, once.
+    template <class Step>
+    void forEachPending(Step&& step) {
+        auto given = pending.begin();
+        std::size_t next = 0;
+        while (given != pending.end() || next < gatheredCount) {
+            if (next == gatheredCount || (given != pending.end() && *given < gathered[next])) {
+                step(*given++);
+            } else {
+                if (given != pending.end() && *given == gathered[next]) ++given;
+                step(gathered[next++]);
+            }
+        }
+    }
+
+    void gather(std::string_view uri) {
+        std::string* const end = gathered.data() + gatheredCount;
+        std::string* const at =
+            std::lower_bound(gathered.data(), end, uri, [](std::string const& a, std::string_view b) { return a < b; });
+        if (at != end && *at == uri) return;
+        std::size_t const index = static_cast<std::size_t>(at - gathered.data());
+        if (gatheredCount == gathered.size()) gathered.emplace_back();
+        gathered[gatheredCount].assign(uri);
+        std::rotate(gathered.begin() + static_cast<std::ptrdiff_t>(index),
+                    gathered.begin() + static_cast<std::ptrdiff_t>(gatheredCount),
+                    gathered.begin() + static_cast<std::ptrdiff_t>(gatheredCount) + 1);
+        ++gatheredCount;
+    }
+
+    // Appends the start of an element (see writeOpenElement and writeOpenLocalElement).
+    void open(std::string& out, std::string_view uri, std::string_view name, bool local);
+    // Appends ` name="value"`, `value` escaped here when `escapeValue`.
+    void attribute(std::string& out, std::string_view name, std::string_view value, bool escapeValue);
+    // ">" or "/>", to append.
+    std::string const& closeStartTag(std::string_view uri, bool empty);
+    // Appends the end tag of the innermost open element.
+    void close(std::string& out, std::string_view uri, std::string_view name);
+
+    // Appends `text` escaped, refusing a token longer than maxTokenBytes.
+    // On refusal `out` holds part of the text: the caller cuts it back.
+    void appendEscaped(std::string& out, std::string_view raw) const {
+        std::size_t const start = out.size();
+        appendXmlString(out, raw);
+        Writer::checkTokenLength(out.size() - start, maxTokenBytes, "a text");
+    }
+
+    // Back to the state of a new stream on the same buffer; what is held of
+    // a finished document is handed on last, and whatever that throws
+    // leaves the stream reset.
+    void restart() {
+        abandonProbe();
+        bool const finished = depth == 0;
+        struct Restart {
+            State& s;
+            ~Restart() { s.forget(); }
+        } const restart{*this};
+        if (finished && !output.ownsText()) output.handOn();
+    }
+
+    void abandonProbe() noexcept {
+        if (probe == nullptr) return;
+        try {
+            Internal::Common::Monitor::markAbandoned(*std::exchange(probe, nullptr));
+        } catch (...) {  // the monitor could not count it, or its observer threw: the probe is closed all the same
+        }
+    }
+
+    void forget() noexcept {
+        output.startDocument();
+        assignedCount = 0;
+        scopeSize = 0;
+        depth = 0;
+        startTagOpen = false;
+        rootWritten = false;
+        nextPrefixNumber = 1;
+        pending.clear();
+        gatheredCount = 0;
+        gathering = false;
+        text.clear();
+        escapedValid = false;
+        part = Part::Whole;
+    }
+};
+
+}  // namespace Kestrune::Soa::Common::Xml
