@@ -30,14 +30,17 @@ std::ostream& operator<<(std::ostream& out, Left const& left) {
     return out;
 }
 
-// Runs "start P", "end P", "thread P" (a start and an end of P on a thread of
-// its own, which then ends) and "wait" (a quarter of a second).
+// Runs "start P", "end P", "abandoned P", "completed P" (timed by the caller
+// at 5000 ns), "thread P" (a start and an end of P on a thread of its own,
+// which then ends) and "wait" (a quarter of a second).
 Left run(Calls const& calls) {
     kxsoa_test::ProbeRecorder recorder;
     for (std::string const& call : calls) {
         std::string const probe = call.substr(call.find(' ') + 1);
         if (call.rfind("start ", 0) == 0) Monitor::markStart(probe);
         if (call.rfind("end ", 0) == 0) Monitor::markEnd(probe);
+        if (call.rfind("abandoned ", 0) == 0) Monitor::markAbandoned(probe);
+        if (call.rfind("completed ", 0) == 0) Monitor::markCompleted(probe, 5000);
         if (call.rfind("thread ", 0) == 0) std::thread([&] {
             Monitor::markStart(probe);
             Monitor::markEnd(probe);
@@ -81,19 +84,28 @@ TEST(Monitor, EachSequenceLeavesItsFiguresAndAResetLeavesNone) {
                   {{"a: 0 calls, 0 abandoned, 0 unmatched", "p: 3 calls, 0 abandoned, 0 unmatched",
                     "q: 0 calls, 0 abandoned, 0 unmatched"},
                    {"start p", "start p", "end p", "start p", "end p", "end p", "start q"}}},
+             // A call left by an exception is abandoned at once, with or without a start
+             // still open; a call timed by its caller counts as completed.
+             Case{{"start p", "abandoned p", "end p", "abandoned p", "completed p", "start p", "end p"},
+                  {{"a: 0 calls, 0 abandoned, 0 unmatched", "p: 2 calls, 2 abandoned, 1 unmatched",
+                    "q: 0 calls, 0 abandoned, 0 unmatched"},
+                   {"start p", "abandoned p", "end p", "abandoned p", "start p", "end p", "start p", "end p"}}},
          }) {
         Monitor::reset();
         EXPECT_EQ(run(c.calls), c.left);
         Monitor::reset();
         EXPECT_EQ(run(plain), fresh);
     }
-    // The abandoned start's quarter of a second is not counted; an observer
-    // removed sees nothing more, and the one it replaced is given back.
+    // The abandoned start's quarter of a second is not counted, a call timed
+    // by its caller counts its own time; an observer removed sees nothing
+    // more, and the one it replaced is given back.
     Monitor::reset();
     run({"start p", "wait", "start p", "end p"});
     EXPECT_LT(Monitor::figures("p").totalNanoseconds, 250'000'000u);
     run({"start a", "wait", "end a"});
     EXPECT_GE(Monitor::figures("a").totalNanoseconds, 250'000'000u);
+    run({"completed q"});
+    EXPECT_EQ(Monitor::figures("q").totalNanoseconds, 5000u);
     kxsoa_test::ProbeRecorder outer;
     Monitor::Observer* const replaced = Monitor::setObserver(nullptr);
     EXPECT_EQ(replaced, &outer);
@@ -101,32 +113,4 @@ TEST(Monitor, EachSequenceLeavesItsFiguresAndAResetLeavesNone) {
     EXPECT_EQ(Monitor::setObserver(replaced), nullptr);
     Monitor::markEnd("a");
     EXPECT_EQ(outer.events, std::vector<std::string>{"end a"});
-}
-
-// A call left by an exception is abandoned at once, with or without a start
-// still open; a call timed by its caller counts as completed, with its time.
-TEST(Monitor, AbandonedAndCompletedCallsAreCountedAndObserved) {
-    struct Events : Monitor::Observer {
-        std::vector<std::string> seen;
-        void onStart(std::string const& probe) override { seen.push_back("start " + probe); }
-        void onEnd(std::string const& probe) override { seen.push_back("end " + probe); }
-        void onAbandoned(std::string const& probe) override { seen.push_back("abandoned " + probe); }
-    } events;
-    Monitor::reset();
-    Monitor::Observer* const previous = Monitor::setObserver(&events);
-    Monitor::markStart("p");
-    Monitor::markAbandoned("p");
-    Monitor::markEnd("p");  // the start was closed: this end matches nothing
-    Monitor::markAbandoned("p");
-    Monitor::markCompleted("p", 5000);
-    Monitor::markStart("p");  // nothing left open to count as abandoned here
-    Monitor::markEnd("p");
-    Monitor::setObserver(previous);
-    Monitor::Figures const figures = Monitor::figures("p");
-    EXPECT_EQ(figures.abandoned, 2u);
-    EXPECT_EQ(figures.unmatchedEnds, 1u);
-    EXPECT_EQ(figures.calls, 2u);
-    EXPECT_GE(figures.totalNanoseconds, 5000u);
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"start p", "abandoned p", "end p", "abandoned p", "start p",
-                                                     "end p", "start p", "end p"}));
 }
