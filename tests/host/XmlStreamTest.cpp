@@ -110,16 +110,6 @@ TEST(XmlStream, AnElementsOwnPrefixKeepsItsUriAndMadePrefixesSkipItAndThoseInSco
     }
 }
 
-TEST(XmlStream, WritesOntoACallersBuffer) {
-    std::ostringstream target;
-    XmlStream stream(target.rdbuf());
-    writeEmpty(stream, "urn:a&b\"c", "only");  // the URI escaped
-    stream << '\n';                              // a single character goes on too
-    EXPECT_EQ(target.str(), "<ns1:only xmlns:ns1=\"urn:a&amp;b&quot;c\" attr=\"value\"/>\n");
-    EXPECT_EQ(XmlDocument::parse(target.str()).root().namespaceURI, "urn:a&b\"c");
-    EXPECT_EQ(stream.str(), "");
-}
-
 TEST(XmlStream, ResetStartsTheNextDocumentAsOnANewStream) {
     ServiceData refused;
     refused.addPartialError("bell\x07");
