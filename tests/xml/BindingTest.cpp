@@ -67,9 +67,7 @@ void expectDifferences(std::string const& xml, std::vector<std::array<char const
 }  // namespace
 
 TEST(Binding, TroublesomeTextComesBackFromEveryKindAndWhatXmlCannotCarryOrAReaderWouldRefuseIsRefused) {
-    Record const record = populated();
-    Record const copy = readBack<Record>(written(record, "r"));
-    EXPECT_TRUE(sameContent(record, copy));
+    EXPECT_TRUE(sameContent(populated(), readBack<Record>(written(populated(), "r"))));
     GetExportTemplateResponse response{ServiceData()};
     response.getServiceData().addPartialError(troublesome);
     EXPECT_TRUE(sameContent(response, readBack<GetExportTemplateResponse>(written(response, "r"))));
@@ -126,11 +124,10 @@ TEST(Binding, DumpShowsEveryMemberByItsXmlName) {
               "    businessObjectType: \"Item\"\n"
               "    templateType: \"\"\n"
               "    templateId: \"i\"\n");
-    std::string const nested =
-        "GetExportTemplatesInput\n  filter:\n    getObjectTemplates: false\n    getSpecTemplates: true\n";
-    EXPECT_EQ(
-        GetExportTemplatesInput(ExportTemplateInput(false, true, false, false, false)).dump().substr(0, nested.size()),
-        nested);
+    EXPECT_EQ(GetExportTemplatesInput(ExportTemplateInput(false, true, false, false, false)).dump(),
+              "GetExportTemplatesInput\n  filter:\n    getObjectTemplates: false\n    getSpecTemplates: true\n"
+              "    getConfiguredObjectTemplate: false\n    getConfiguredSpecTemplate: false\n"
+              "    getExcelTemplates: false\n");
     Kestrune::Schemas::Importexport::_2007_06::Fileimportexport::ExportToApplicationResponse response(ServiceData{});
     response.addTransientFileReadTicket("t");
     response.getServiceData().addPartialError("half \"done\"");

@@ -81,22 +81,6 @@ void expectAlike(MessageType const& type, std::string const& text, std::string c
     EXPECT_EQ(direct.allocations, tree.allocations) << type.fullName() << " from " << what;
 }
 
-TEST(DirectRead, EveryTypeReadsItsSampleAndEverySeedAsThroughATree) {
-    std::vector<std::pair<std::string, std::string>> texts;
-    for (MessageType const& type : kxsoa_ie::messageTypes()) texts.emplace_back(type.fullName(), type.sample(type, 3));
-    for (auto const& seed : std::filesystem::directory_iterator(KXSOA_READ_SEEDS)) {
-        std::ifstream in(seed.path(), std::ios::binary);
-        texts.emplace_back(seed.path().filename().string(), std::string(std::istreambuf_iterator<char>(in), {}));
-    }
-    // Refusals in the middle of a record, and one before a fault in the
-    // text, which is the text's error either way.
-    std::string const sample = kxsoa_ie::messageTypes()[9].sample(kxsoa_ie::messageTypes()[9], 2);
-    texts.emplace_back("an unknown child", std::string(sample).insert(sample.rfind("</"), "<unknown/>"));
-    texts.emplace_back("a broken text after an unknown child", sample.substr(0, sample.find("/>") + 2) + "<unknown/><");
-    for (MessageType const& type : kxsoa_ie::messageTypes())
-        for (auto const& [what, text] : texts) expectAlike(type, text, what);
-}
-
 v08::ExportToApplicationInput requestOf(int records, int entriesPerList) {
     v08::ExportToApplicationInput request;
     for (int r = 0; r < records; ++r) {
@@ -278,9 +262,15 @@ kxsoa_ie::Bound boundAny(AnyMessage const& message, std::string const& elementNa
         message);
 }
 
-TEST(DirectRead, AnyMessageIsReadAsTheTypeItsRootNamesWithItsValuesRefusalsProbesAndAllocations) {
+// Every type reads every sample (each also with an unknown child, refused in
+// the middle of a record) and every seed straight from the text as through a
+// tree. And a sample read as any message, from a text, a stream and a tree,
+// is read as the type its root names, with its values, refusals, probes and
+// allocations.
+TEST(DirectRead, EveryTypeReadsEverySampleAndSeedAsThroughATreeAndAnyMessageAsTheTypeItsRootNames) {
     using Kestrune::Soa::Common::Xml::messageIndex;
     using Kestrune::Soa::Common::Xml::messageType;
+    std::vector<std::pair<std::string, std::string>> texts;
     MessageReader reader;  // one for every type
     for (std::size_t index = 0; index < kxsoa_ie::messageTypes().size(); ++index) {
         MessageType const& type = kxsoa_ie::messageTypes()[index];
@@ -289,6 +279,8 @@ TEST(DirectRead, AnyMessageIsReadAsTheTypeItsRootNamesWithItsValuesRefusalsProbe
         std::string const sample = type.sample(type, 3);
         std::size_t const end = sample.rfind("</");  // none when the root is empty: a record of attributes
         std::string const refused = end == std::string::npos ? sample : std::string(sample).insert(end, "\n<unknown/>");
+        texts.emplace_back(type.fullName(), sample);
+        texts.emplace_back(type.fullName() + " with an unknown child", refused);
         for (std::string const& text : {sample, refused}) {
             Outcome const known = outcomeOf([&] { return type.read(text, type.name, {}); });
             for (char const* from : {"text", "stream", "tree"}) {
@@ -306,6 +298,15 @@ TEST(DirectRead, AnyMessageIsReadAsTheTypeItsRootNamesWithItsValuesRefusalsProbe
             }
         }
     }
+    for (auto const& seed : std::filesystem::directory_iterator(KXSOA_READ_SEEDS)) {
+        std::ifstream in(seed.path(), std::ios::binary);
+        texts.emplace_back(seed.path().filename().string(), std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    // A refusal before a fault in the text is the text's error either way.
+    std::string const sample = kxsoa_ie::messageTypes()[9].sample(kxsoa_ie::messageTypes()[9], 2);
+    texts.emplace_back("a broken text after an unknown child", sample.substr(0, sample.find("/>") + 2) + "<unknown/><");
+    for (MessageType const& type : kxsoa_ie::messageTypes())
+        for (auto const& [what, text] : texts) expectAlike(type, text, what);
 }
 
 TEST(DirectRead, AnyMessageRefusesARootThatTellsNoTypeListingWhatItAccepts) {
