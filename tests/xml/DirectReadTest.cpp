@@ -18,8 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,6 +33,7 @@ using Kestrune::Soa::Common::Xml::parseAnyMessage;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 using Kestrune::Soa::Common::Xml::XmlReadLimits;
 using kxsoa_ie::MessageType;
+using kxsoa_test::domExceptionMessage;
 namespace v08 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
 
 // What one way of reading gave: the message written back and dumped, or the
@@ -80,52 +81,6 @@ void expectAlike(MessageType const& type, std::string const& text, std::string c
     EXPECT_EQ(direct.allocations, tree.allocations) << type.fullName() << " from " << what;
 }
 
-TEST(DirectRead, EveryTypeReadsItsSampleAndEverySeedAsThroughATree) {
-    std::vector<std::pair<std::string, std::string>> texts;
-    for (MessageType const& type : kxsoa_ie::messageTypes()) texts.emplace_back(type.fullName(), type.sample(type, 3));
-    for (auto const& seed : std::filesystem::directory_iterator(KXSOA_READ_SEEDS)) {
-        std::ifstream in(seed.path(), std::ios::binary);
-        texts.emplace_back(seed.path().filename().string(), std::string(std::istreambuf_iterator<char>(in), {}));
-    }
-    // Refusals in the middle of a record, and one before a fault in the
-    // text, which is the text's error either way.
-    std::string const sample = kxsoa_ie::messageTypes()[9].sample(kxsoa_ie::messageTypes()[9], 2);
-    texts.emplace_back("an unknown child", std::string(sample).insert(sample.rfind("</"), "<unknown/>"));
-    texts.emplace_back("a broken text after an unknown child", sample.substr(0, sample.find("/>") + 2) + "<unknown/><");
-    for (MessageType const& type : kxsoa_ie::messageTypes())
-        for (auto const& [what, text] : texts) expectAlike(type, text, what);
-}
-
-TEST(DirectRead, RecordsOneAtATimeAsTheyEndAndNoneKept) {
-    v08::ExportToApplicationInput request;
-    for (int i = 0; i < 3; ++i) request.addInput(v08::ExportToApplicationInputData1("csv", "t", std::to_string(i)));
-    std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(request, "request");
-    MessageReader reader;
-    std::vector<std::string> ids;
-    for (int pass = 0; pass < 2; ++pass) {  // the reader again, from a stream
-        ids.clear();
-        std::istringstream in(xml);
-        auto onRecord = [&](v08::ExportToApplicationInputData1 const& record) { ids.push_back(record.getTemplateId()); };
-        v08::ExportToApplicationInput const rest =
-            pass == 0 ? reader.readEach<v08::ExportToApplicationInput>(xml, onRecord)
-                      : reader.readEach<v08::ExportToApplicationInput>(in, onRecord);
-        EXPECT_EQ(ids, (std::vector<std::string>{"0", "1", "2"}));
-        EXPECT_TRUE(rest.getInputArray().empty());
-    }
-    // A record refused in its middle is not handed on; those before it were.
-    std::string broken = xml;
-    broken.insert(broken.find("templateId=\"2\">") + 15, "<ns1:oops/>");
-    ids.clear();
-    try {
-        reader.readEach<v08::ExportToApplicationInput>(
-            broken, [&](v08::ExportToApplicationInputData1 const& r) { ids.push_back(r.getTemplateId()); });
-        ADD_FAILURE() << broken;
-    } catch (DomException const& e) {
-        EXPECT_EQ(e.getMessage(), "Unexpected node name: oops");
-    }
-    EXPECT_EQ(ids, (std::vector<std::string>{"0", "1"}));
-}
-
 v08::ExportToApplicationInput requestOf(int records, int entriesPerList) {
     v08::ExportToApplicationInput request;
     for (int r = 0; r < records; ++r) {
@@ -170,21 +125,17 @@ TEST(DirectRead, AListStartsWithTheRoomTheLastListOfItsEntriesEndedWith) {
                                         record.getAttributesToExportArray().capacity(),
                                         record.getObjectTemplateOverrideArray().capacity()};
     };
-    using Rooms = std::vector<std::size_t>;
-    EXPECT_EQ(rooms(5), (Rooms{8, 8, 8}));  // grown as entries came
-    EXPECT_EQ(rooms(5), (Rooms{5, 5, 5}));
-    EXPECT_EQ(rooms(2), (Rooms{5, 5, 5}));
-    EXPECT_EQ(rooms(2), (Rooms{2, 2, 2}));
-    EXPECT_EQ(rooms(100), (Rooms{128, 128, 128}));
-    EXPECT_EQ(rooms(1), (Rooms{64, 64, 64}));
-    EXPECT_EQ(rooms(1), (Rooms{1, 1, 1}));
+    // Each shape in turn, the room its lists start with.
+    for (auto const& [entries, room] : {std::pair{5, 8u}, {5, 5u}, {2, 5u}, {2, 2u}, {100, 128u}, {1, 64u}, {1, 1u}})
+        EXPECT_EQ(rooms(entries), std::vector<std::size_t>(3, room)) << entries << " after the shapes before";
     // What it keeps it gives up past its bound.
     EXPECT_GT(reader.keptBytes(), 0u);
     EXPECT_LE(reader.keptBytes(), reader.maxKeptBytes());
     reader.setMaxKeptBytes(0);
-    EXPECT_EQ(rooms(5), (Rooms{8, 8, 8}));
-    EXPECT_EQ(reader.keptBytes(), 0u);
-    EXPECT_EQ(rooms(5), (Rooms{8, 8, 8}));
+    for (int again = 0; again < 2; ++again) {
+        EXPECT_EQ(rooms(5), std::vector<std::size_t>(3, 8u));  // grown as entries came
+        EXPECT_EQ(reader.keptBytes(), 0u);
+    }
 }
 
 // A reused reader gives each message the outcome a new reader gives it, its
@@ -194,7 +145,7 @@ TEST(DirectRead, AReusedReaderReadsEachMessageAsANewOne) {
     std::string const good = Kestrune::Soa::Common::Xml::writeMessage(requestOf(2, 2), "request");
     std::string const sequence[] = {
         good.substr(0, good.find("<ns1:inputs")) + "<ns1:inputs",  // broken after the root's start tag
-        "<r xmlns='urn:other'/>",                                    // another namespace
+        "<r xmlns='urn:other'/>",                                  // another namespace
         std::string(good).insert(good.rfind("</"), "<ns1:unknown/>"),
         good,
         good.substr(0, good.size() - 1),
@@ -207,7 +158,8 @@ TEST(DirectRead, AReusedReaderReadsEachMessageAsANewOne) {
             kxsoa_test::ProbeRecorder probes;
             std::string result;
             try {
-                result = Kestrune::Soa::Common::Xml::writeMessage(reader.read<v08::ExportToApplicationInput>(text), "r");
+                result =
+                    Kestrune::Soa::Common::Xml::writeMessage(reader.read<v08::ExportToApplicationInput>(text), "r");
             } catch (DomException const& e) {
                 result = e.getMessage() + " (line " + std::to_string(e.line()) + ")";
             }
@@ -218,30 +170,47 @@ TEST(DirectRead, AReusedReaderReadsEachMessageAsANewOne) {
     }
 }
 
-void keepTemplateId(std::vector<std::string>& ids, v08::ExportToApplicationInputData1 const& record) {
-    ids.push_back(record.getTemplateId());
-}
-std::vector<std::string> functionIds;
-void keepInFunctionIds(v08::ExportToApplicationInputData1 const& record) { keepTemplateId(functionIds, record); }
+std::vector<std::string> handed;  // the dumps of the records handed on
+void keep(v08::ExportToApplicationInputData1 const& record) { handed.push_back(record.dump()); }
 
-// readEach takes any callable: a lambda (const or not), a std::function
-// (const or not), a function and a pointer to one.
-TEST(DirectRead, RecordsGoToAnyCallable) {
-    std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(requestOf(2, 0), "request");
-    std::vector<std::string> const expected{"0", "1"};
-    MessageReader reader;
-    std::vector<std::string> ids;
-    auto const constLambda = [&ids](v08::ExportToApplicationInputData1 const& r) { keepTemplateId(ids, r); };
-    std::function<void(v08::ExportToApplicationInputData1 const&)> const constFunction = constLambda;
-    std::function<void(v08::ExportToApplicationInputData1 const&)> function = constLambda;
-    reader.readEach<v08::ExportToApplicationInput>(xml, constLambda);
-    reader.readEach<v08::ExportToApplicationInput>(xml, constFunction);
-    reader.readEach<v08::ExportToApplicationInput>(xml, function);
-    reader.readEach<v08::ExportToApplicationInput>(xml, [&ids](auto const& r) mutable { keepTemplateId(ids, r); });
-    EXPECT_EQ(ids, (std::vector<std::string>{"0", "1", "0", "1", "0", "1", "0", "1"}));
-    reader.readEach<v08::ExportToApplicationInput>(xml, keepInFunctionIds);
-    reader.readEach<v08::ExportToApplicationInput>(xml, &keepInFunctionIds);
-    EXPECT_EQ(functionIds, (std::vector<std::string>{"0", "1", "0", "1"}));
+// Records are handed on as they end, none kept in the request returned, to
+// any callable: a lambda (const or not), a std::function (const or not), a
+// function and a pointer to one; from a text and from a stream; and by
+// readEachAny, which takes a request of any type. A record refused in its
+// middle is not handed on; those before it were.
+TEST(DirectRead, RecordsGoOneAtATimeAsTheyEndToAnyCallableAndNoneIsKept) {
+    using Request = v08::ExportToApplicationInput;
+    Request const request = requestOf(3, 1);
+    std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(request, "ExportToApplicationInput");
+    std::vector<std::string> records;
+    for (auto const& record : request.getInputArray()) records.push_back(record.dump());
+    MessageReader reader;  // one for every way
+    auto const lambda = [](v08::ExportToApplicationInputData1 const& record) { keep(record); };
+    auto const any = [](auto const& record) { handed.push_back(record.dump()); };
+    std::function<void(v08::ExportToApplicationInputData1 const&)> const constFunction = lambda;
+    std::function<void(v08::ExportToApplicationInputData1 const&)> function = lambda;
+    std::istringstream in(xml), anyIn(xml);
+    std::pair<char const*, std::function<Request()>> const ways[] = {
+        {"a const lambda", [&] { return reader.readEach<Request>(xml, lambda); }},
+        {"from a stream", [&] { return reader.readEach<Request>(in, lambda); }},
+        {"a const std::function", [&] { return reader.readEach<Request>(xml, constFunction); }},
+        {"a std::function", [&] { return reader.readEach<Request>(xml, function); }},
+        {"a mutable lambda", [&] { return reader.readEach<Request>(xml, [](auto const& r) mutable { keep(r); }); }},
+        {"a function", [&] { return reader.readEach<Request>(xml, keep); }},
+        {"a pointer to a function", [&] { return reader.readEach<Request>(xml, &keep); }},
+        {"any request", [&] { return std::get<Request>(reader.readEachAny(xml, any)); }},
+        {"any request from a stream", [&] { return std::get<Request>(reader.readEachAny(anyIn, any)); }},
+    };
+    for (auto const& [way, read] : ways) {
+        handed.clear();
+        EXPECT_TRUE(read().getInputArray().empty()) << way;
+        EXPECT_EQ(handed, records) << way;
+    }
+    std::string broken = xml;
+    broken.insert(broken.find("templateId=\"2\">") + 15, "<ns1:oops/>");
+    handed.clear();
+    EXPECT_EQ(domExceptionMessage([&] { reader.readEach<Request>(broken, keep); }), "Unexpected node name: oops");
+    EXPECT_EQ(handed, std::vector<std::string>(records.begin(), records.begin() + 2));
 }
 
 // A read started from a readEach callback of the same reader is refused
@@ -293,9 +262,15 @@ kxsoa_ie::Bound boundAny(AnyMessage const& message, std::string const& elementNa
         message);
 }
 
-TEST(DirectRead, AnyMessageIsReadAsTheTypeItsRootNamesWithItsValuesRefusalsProbesAndAllocations) {
+// Every type reads every sample (each also with an unknown child, refused in
+// the middle of a record) and every seed straight from the text as through a
+// tree. And a sample read as any message, from a text, a stream and a tree,
+// is read as the type its root names, with its values, refusals, probes and
+// allocations.
+TEST(DirectRead, EveryTypeReadsEverySampleAndSeedAsThroughATreeAndAnyMessageAsTheTypeItsRootNames) {
     using Kestrune::Soa::Common::Xml::messageIndex;
     using Kestrune::Soa::Common::Xml::messageType;
+    std::vector<std::pair<std::string, std::string>> texts;
     MessageReader reader;  // one for every type
     for (std::size_t index = 0; index < kxsoa_ie::messageTypes().size(); ++index) {
         MessageType const& type = kxsoa_ie::messageTypes()[index];
@@ -304,6 +279,8 @@ TEST(DirectRead, AnyMessageIsReadAsTheTypeItsRootNamesWithItsValuesRefusalsProbe
         std::string const sample = type.sample(type, 3);
         std::size_t const end = sample.rfind("</");  // none when the root is empty: a record of attributes
         std::string const refused = end == std::string::npos ? sample : std::string(sample).insert(end, "\n<unknown/>");
+        texts.emplace_back(type.fullName(), sample);
+        texts.emplace_back(type.fullName() + " with an unknown child", refused);
         for (std::string const& text : {sample, refused}) {
             Outcome const known = outcomeOf([&] { return type.read(text, type.name, {}); });
             for (char const* from : {"text", "stream", "tree"}) {
@@ -321,6 +298,15 @@ TEST(DirectRead, AnyMessageIsReadAsTheTypeItsRootNamesWithItsValuesRefusalsProbe
             }
         }
     }
+    for (auto const& seed : std::filesystem::directory_iterator(KXSOA_READ_SEEDS)) {
+        std::ifstream in(seed.path(), std::ios::binary);
+        texts.emplace_back(seed.path().filename().string(), std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    // A refusal before a fault in the text is the text's error either way.
+    std::string const sample = kxsoa_ie::messageTypes()[9].sample(kxsoa_ie::messageTypes()[9], 2);
+    texts.emplace_back("a broken text after an unknown child", sample.substr(0, sample.find("/>") + 2) + "<unknown/><");
+    for (MessageType const& type : kxsoa_ie::messageTypes())
+        for (auto const& [what, text] : texts) expectAlike(type, text, what);
 }
 
 TEST(DirectRead, AnyMessageRefusesARootThatTellsNoTypeListingWhatItAccepts) {
@@ -348,36 +334,6 @@ TEST(DirectRead, AnyMessageRefusesARootThatTellsNoTypeListingWhatItAccepts) {
         EXPECT_EQ(kxsoa_test::domExceptionPlace([&] { reader.readAny(c.text + "<"); }),
                   kxsoa_test::domExceptionPlace([&] { XmlDocument::parse(c.text + "<"); }));
     }
-}
-
-TEST(DirectRead, AnyRequestHandsOnEachRecordAndAnyOtherMessageIsReadWhole) {
-    namespace v07 = Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;
-    using Kestrune::Soa::Common::Xml::writeMessage;
-    MessageReader reader;
-    std::vector<std::string> handed;
-    auto const onRecord = [&](auto const& record) { handed.push_back(record.dump()); };
-    auto const records = [](auto const& request) {
-        std::vector<std::string> dumps;
-        for (auto const& record : request.getInputArray()) dumps.push_back(record.dump());
-        return dumps;
-    };
-    v08::ExportToApplicationInput const exports = kxsoa_ie::makeSample<v08::ExportToApplicationInput>(3);
-    AnyMessage const rest = reader.readEachAny(writeMessage(exports, "ExportToApplicationInput"), onRecord);
-    EXPECT_EQ(handed, records(exports));
-    EXPECT_TRUE(std::get<v08::ExportToApplicationInput>(rest).getInputArray().empty());
-    handed.clear();
-    v07::ImportFromApplicationInput const imports = kxsoa_ie::makeSample<v07::ImportFromApplicationInput>(2);
-    std::istringstream in(writeMessage(imports, "ImportFromApplicationInput"));
-    EXPECT_TRUE(std::get<v07::ImportFromApplicationInput>(reader.readEachAny(in, onRecord)).getInputArray().empty());
-    EXPECT_EQ(handed, records(imports));
-    handed.clear();
-    AnyMessage const record =
-        reader.readEachAny(writeMessage(exports.getInputArray()[1], "ExportToApplicationInputData1"), onRecord);
-    EXPECT_TRUE(
-        kxsoa_test::sameContent(exports.getInputArray()[1], std::get<v08::ExportToApplicationInputData1>(record)));
-    AnyMessage const whole = reader.readAny(writeMessage(exports, "ExportToApplicationInput"));
-    EXPECT_TRUE(kxsoa_test::sameContent(exports, std::get<v08::ExportToApplicationInput>(whole)));
-    EXPECT_EQ(handed, std::vector<std::string>{});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Where a refusal is: the line and column of the element it is about (the
 // end of its start tag) and its path from the root, read straight, record by
-// record and through a tree.
+// record, in one call and through a tree.
 
 #include "2008_06/Fixtures.h"
 
@@ -40,28 +40,33 @@ std::string const request = [] {
     return text;
 }();
 
-// `text` with `what` in place of its `nth` (from 0) `where`.
+// Where the `nth` (from 0) `needle` of `text` begins.
+std::size_t nthOf(std::string const& text, std::string const& needle, std::size_t nth) {
+    std::size_t at = text.find(needle);
+    while (nth-- > 0) at = text.find(needle, at + 1);
+    return at;
+}
+
+// `text` with `what` in place of its `nth` `where`.
 std::string changed(std::string text, std::string const& where, std::size_t nth, std::string const& what) {
-    std::size_t at = text.find(where);
-    while (nth-- > 0) at = text.find(where, at + 1);
-    return text.replace(at, where.size(), what);
+    return text.replace(nthOf(text, where, nth), where.size(), what);
 }
 
 // Where an element of `text` is, as the reader places it: the end of its
 // start tag (its '>', or the '/' of "/>"), the start tag that begins at the
 // `nth` `needle`; then its path.
 std::string placeOf(std::string const& text, std::string const& needle, std::size_t nth, std::string const& path) {
-    std::size_t at = text.find(needle);
-    while (nth-- > 0) at = text.find(needle, at + 1);
-    std::size_t end = text.find('>', at);
+    std::size_t end = text.find('>', nthOf(text, needle, nth));
     if (text[end - 1] == '/') --end;
     std::size_t const lineStart = text.rfind('\n', end) == std::string::npos ? 0 : text.rfind('\n', end) + 1;
     return " (line " + std::to_string(1 + std::count(text.begin(), text.begin() + static_cast<long>(end), '\n')) +
            ", column " + std::to_string(end - lineStart + 1) + ", at " + path + ")";
 }
 
-// A refusal of the text itself placed where its message says, with `path`.
-std::string placedAsItSays(std::string const& message, std::string const& path) {
+// The message of a refusal of the text itself, `refusal` (placed or not),
+// placed where the message says, with `path`.
+std::string placedAsItSays(std::string const& refusal, std::string const& path) {
+    std::string const message = refusal.substr(0, refusal.find(" (line"));
     std::size_t const line = message.find(" at line ") + 9, comma = message.find(", column ", line);
     return message + " (line " + message.substr(line, comma - line) + ", column " +
            message.substr(comma + 9, message.find(':', comma) - comma - 9) + ", at " + path + ")";
@@ -80,6 +85,8 @@ std::string refusalOf(std::string const& text) {
 
 }  // namespace
 
+// The one-call read (readMessage) of a text and of a stream takes its limits
+// and refuses a root of another namespace before binding it.
 TEST(ErrorPlace, ARefusalNamesItsElementOrAttributeByPathLineAndColumn) {
     std::string const unexpected = changed(request, "</ns1:inputs>", 2, "<ns1:oops/></ns1:inputs>");
     EXPECT_EQ(
@@ -89,7 +96,9 @@ TEST(ErrorPlace, ARefusalNamesItsElementOrAttributeByPathLineAndColumn) {
     std::string const notThere =
         "the root element \"ExportToApplicationInput\" is in namespace \"urn:other\", not in \"" + schemaURI + "\"" +
         placeOf(elsewhere, "<", 0, "/ExportToApplicationInput");
+    std::istringstream in(elsewhere);
     EXPECT_EQ(domExceptionPlace([&] { readMessage<Request>(elsewhere); }), notThere);
+    EXPECT_EQ(domExceptionPlace([&] { readMessage<Request>(in); }), notThere);
     EXPECT_EQ(domExceptionPlace([&] { checkRootNamespace(XmlDocument::parse(elsewhere).root(), schemaURI); }),
               notThere);
     std::string const filter = "<q xmlns='" + schemaURI + "'>\n  <filter getSpecTemplates='yes'/></q>";
@@ -101,30 +110,26 @@ TEST(ErrorPlace, ARefusalNamesItsElementOrAttributeByPathLineAndColumn) {
 TEST(ErrorPlace, ARefusalOfTheTextHasThePathOfTheElementTheReaderWasIn) {
     // In the start tag of the second record's second override.
     std::string const broken = changed(request, "templateId=\"o2\"", 1, "templateId=\"o2\" =''");
-    std::string const refusal = refusalOf(broken);
-    EXPECT_EQ(refusal,
-              placedAsItSays(refusal.substr(0, refusal.find(" (line")), "/ExportToApplicationInput/inputs[2]"));
-    // In the text of the third record's second name.
-    std::string const inText = refusalOf(changed(request, ">n2<", 2, ">n&2<"));
-    EXPECT_EQ(inText, placedAsItSays(inText.substr(0, inText.find(" (line")),
-                                     "/ExportToApplicationInput/inputs[3]/attributesToExport[2]"));
-    // The same after a refusal of a binding step in the first record, which
+    XmlReadLimits shallow, few;
+    shallow.maxDepth = 2;
+    few.maxAttributes = 2;
+    std::istringstream in(request);
+    std::pair<std::string, std::string> const cases[] = {
+        {refusalOf(broken), "/ExportToApplicationInput/inputs[2]"},
+        // In the text of the third record's second name.
+        {refusalOf(changed(request, ">n2<", 2, ">n&2<")), "/ExportToApplicationInput/inputs[3]/attributesToExport[2]"},
+        {domExceptionPlace([&] { readMessage<Request>(in, shallow); }), "/ExportToApplicationInput/inputs[1]"},
+        // A start tag refused before its element opens: the element it is in.
+        {domExceptionPlace([&] { readMessage<Request>(request, few); }), "/ExportToApplicationInput"},
+        // A tree, which knows no types, numbers every element but the root.
+        {domExceptionPlace([&] { XmlDocument::parse(changed(request, "<ns1:objectTemplateOverride", 5, "<a><")); }),
+         "/ExportToApplicationInput/inputs[3]/a[1]"},
+    };
+    for (auto const& [refusal, path] : cases) EXPECT_EQ(refusal, placedAsItSays(refusal, path));
+    // The first after a refusal of a binding step in the first record, which
     // the text's own refusal goes before: the elements read after the first
     // refusal are no entries of a list any more, and have no number.
     std::string const both = changed(broken, "</ns1:inputs>", 0, "<x/></ns1:inputs>");
     EXPECT_EQ(domExceptionPlace([&] { MessageReader().read<Request>(both); }),
-              placedAsItSays(refusal.substr(0, refusal.find(" (line")), "/ExportToApplicationInput/inputs"));
-    XmlReadLimits shallow;
-    shallow.maxDepth = 2;
-    std::string const deep = domExceptionPlace([&] { MessageReader(shallow).read<Request>(request); });
-    EXPECT_EQ(deep, placedAsItSays(deep.substr(0, deep.find(" (line")), "/ExportToApplicationInput/inputs[1]"));
-    // A start tag refused before its element opens: the element it is in.
-    XmlReadLimits few;
-    few.maxAttributes = 2;
-    std::string const inTag = domExceptionPlace([&] { MessageReader(few).read<Request>(request); });
-    EXPECT_EQ(inTag, placedAsItSays(inTag.substr(0, inTag.find(" (line")), "/ExportToApplicationInput"));
-    // A tree, which knows no types, numbers every element but the root.
-    std::string const tree =
-        domExceptionPlace([&] { XmlDocument::parse(changed(request, "<ns1:objectTemplateOverride", 5, "<a><")); });
-    EXPECT_EQ(tree, placedAsItSays(tree.substr(0, tree.find(" (line")), "/ExportToApplicationInput/inputs[3]/a[1]"));
+              placedAsItSays(cases[0].first, "/ExportToApplicationInput/inputs"));
 }
