@@ -57,10 +57,7 @@ void* operator new(std::size_t size) {
     if (void* const memory = allocateUnlessFailing(size)) return memory;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) {
-    if (void* const memory = allocateUnlessFailing(size)) return memory;
-    throw std::bad_alloc();
-}
+void* operator new[](std::size_t size) { return ::operator new(size); }
 void* operator new(std::size_t size, std::nothrow_t const&) noexcept { return allocateUnlessFailing(size); }
 void* operator new[](std::size_t size, std::nothrow_t const&) noexcept { return allocateUnlessFailing(size); }
 void operator delete(void* memory) noexcept { release(memory); }
