@@ -11,10 +11,10 @@
 // and a newline; the choices (the limits, then how each document is read)
 // from the end.
 
+#include "../support/ProbeRecorder.h"
 #include "Pieces.h"
 
 #include "host/DomException.h"
-#include "host/Monitor.h"
 #include "importexport/2007_06/ImportFromApplicationInput.h"
 #include "importexport/2008_06/ExportToApplicationInput.h"
 #include "importexport/2008_06/GetExportTemplateResponse.h"
@@ -34,60 +34,52 @@ namespace {
 
 using namespace Kestrune::Soa::Common::Xml;
 using Kestrune::Soa::Common::Exceptions::DomException;
-using Kestrune::Soa::Internal::Common::Monitor;
 namespace v07 = Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;
 namespace v08 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
-
-class Probes : public Monitor::Observer {
-public:
-    std::string events;
-    Probes() : m_previous(Monitor::setObserver(this)) {}
-    ~Probes() override { Monitor::setObserver(m_previous); }
-    void onStart(std::string const& probe) override { events += "start " + probe + '\n'; }
-    void onEnd(std::string const& probe) override { events += "end " + probe + '\n'; }
-    void onAbandoned(std::string const& probe) override { events += "abandoned " + probe + '\n'; }
-
-private:
-    Monitor::Observer* m_previous;
-};
 
 template <class Message>
 std::string described(Message const& message) {
     return writeMessage(message, "r") + '\n' + message.dump();
 }
 
+// A `T` read from the stream when there is one, else from the text.
+template <class T>
+std::string readOne(MessageReader& reader, std::string const& text, std::istream* in) {
+    return described(in ? reader.read<T>(*in) : reader.read<T>(text));
+}
+
 // One document read on `reader` as `how` says; its outcome and its probes.
 std::string outcomeOf(MessageReader& reader, std::string const& text, std::uint8_t how) {
-    Probes probes;
+    kxsoa_test::ProbeRecorder probes;
     std::string result;
     kxsoa_fuzz::Pieces pieces(text, how);
-    std::istream in(&pieces);
-    bool const fromStream = (how & 4) != 0;
+    std::istream stream(&pieces);
+    std::istream* const in = (how & 4) ? &stream : nullptr;
     try {
         switch (how & 3) {
             case 0:
-                result = fromStream ? described(reader.read<v08::ExportToApplicationInput>(in))
-                                    : described(reader.read<v08::ExportToApplicationInput>(text));
+                result = readOne<v08::ExportToApplicationInput>(reader, text, in);
                 break;
             case 1:
-                result = fromStream ? described(reader.read<v07::ImportFromApplicationInput>(in))
-                                    : described(reader.read<v07::ImportFromApplicationInput>(text));
+                result = readOne<v07::ImportFromApplicationInput>(reader, text, in);
                 break;
             case 2: {
                 auto const onRecord = [&result](v08::ExportToApplicationInputData1 const& record) {
                     result += described(record);
                 };
-                result += fromStream ? described(reader.readEach<v08::ExportToApplicationInput>(in, onRecord))
-                                     : described(reader.readEach<v08::ExportToApplicationInput>(text, onRecord));
+                result += in ? described(reader.readEach<v08::ExportToApplicationInput>(*in, onRecord))
+                             : described(reader.readEach<v08::ExportToApplicationInput>(text, onRecord));
                 break;
             }
             default:
-                result = described(reader.read<v08::GetExportTemplateResponse>(text));
+                result = readOne<v08::GetExportTemplateResponse>(reader, text, in);
         }
     } catch (DomException const& e) {
         result = "refused at line " + std::to_string(e.line()) + ": " + e.getMessage();
     }
-    return result + '\n' + probes.events;
+    result += '\n';
+    for (std::string const& event : probes.events) result += event + '\n';
+    return result;
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ public:
     int deallocations = 0;
     int placementAllocations = 0;
     int placementDeallocations = 0;
-    int refuseFrom = -1;  // allocations with this ordinal and later return null; -1: never
+    int refuseFrom = -1;            // allocations with this ordinal and later return null; -1: never
     bool refuseByThrowing = false;  // refusals throw std::bad_alloc instead
     bool placementThrows = false;   // the placement forms throw std::bad_alloc
     int refusals = 0;
@@ -34,12 +34,9 @@ public:
         }
         ++allocations;
         // Looked up without a temporary string: a type seen before costs no allocation.
-        auto const known = allocationsByType.find(std::string_view(typeName));
-        if (known != allocationsByType.end()) {
-            ++known->second;
-        } else {
-            allocationsByType.emplace(typeName, 1);
-        }
+        auto known = allocationsByType.find(std::string_view(typeName));
+        if (known == allocationsByType.end()) known = allocationsByType.emplace(typeName, 0).first;
+        ++known->second;
         return std::malloc(size);
     }
     void deallocate(void* memory) override {

@@ -87,18 +87,6 @@ inline Kestrune::Soa::Common::Xml::XmlStream& reusedStream() {
     return stream;
 }
 
-// A request written record by record onto a caller's buffer.
-template <class T>
-std::string writtenRecordByRecord(T const& request, std::string const& elementName) {
-    std::stringbuf target;
-    Kestrune::Soa::Common::Xml::XmlStream stream(&target);
-    Kestrune::Soa::Common::Xml::RequestWriter<T> writer(stream);
-    writer.open(elementName);
-    for (auto const& record : request.getInputArray()) writer.write(record);
-    writer.close();
-    return target.str();
-}
-
 // `object` written at the root and read back into a fresh object that holds
 // the same content: expat accepts the text, the schemas accept it as the type named by `probe` (the
 // public class's full name), also when written inside a caller's element,
@@ -128,7 +116,15 @@ T roundTrip(T const& object, std::string const& probe) {
         return stream.str();
     });
     if constexpr (Kestrune::Soa::Common::Xml::isRequest<T>)
-        writesTheSame("record by record", [&] { return writtenRecordByRecord(object, "root"); });
+        writesTheSame("record by record, onto a caller's buffer", [&] {
+            std::stringbuf target;
+            Kestrune::Soa::Common::Xml::XmlStream stream(&target);
+            Kestrune::Soa::Common::Xml::RequestWriter<T> writer(stream);
+            writer.open("root");
+            for (auto const& record : object.getInputArray()) writer.write(record);
+            writer.close();
+            return target.str();
+        });
     std::string const inside = writtenInside(object);
     EXPECT_TRUE(wellFormed(inside));
     for (std::size_t message : {0, 1})
