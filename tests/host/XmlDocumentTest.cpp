@@ -171,8 +171,6 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
     };
     std::string attributes;
     for (int i = 0; i < 300; ++i) attributes += " a" + std::to_string(i) + "='v'";
-    std::string kanji;  // 300 times U+6089, which ISO-2022-JP writes as "<="
-    for (int i = 0; i < 300; ++i) kanji += "<=";
     auto declaration = [](std::string const& name) { return "<?xml version='1.0' encoding='" + name + "'?>"; };
     std::string const notAccepted = refused + "line 1, column 31: encoding ";
     std::string const bomSays = parseError + "line 1, column 31: the byte order mark says ";
@@ -215,8 +213,6 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
         {"cut in an end tag", "<a><b></b", parseError + "line 1, column 10: the document ends inside an end tag"},
         {"UTF-7", declaration("UTF-7") + "<r" + attributes + "/>",
          notAccepted + "\"UTF-7\" is not accepted: send UTF-8 or UTF-16"},
-        {"ISO-2022-JP", declaration("ISO-2022-JP") + "<r>\x1B$B" + kanji + "\x1B(B</r>",
-         notAccepted + "\"ISO-2022-JP\" is not accepted: send UTF-8 or UTF-16"},
         {"ISO-8859-1", declaration("ISO-8859-1") + "<r>caf\xE9</r>",
          notAccepted + "\"ISO-8859-1\" is not accepted: send UTF-8 or UTF-16"},
         {"a long encoding name, quoted in part", declaration(std::string(65, 'X')),
@@ -238,8 +234,6 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
          refused + "line 1, column 1: the text is in EBCDIC, which is not accepted: send UTF-8 or UTF-16"},
         {"UTF-8 mark, then UTF-16's", std::string("\xEF\xBB\xBF\xFF\xFE<\0r\0/\0>\0", 13),
          parseError + "line 1, column 1: the text after the UTF-8 byte order mark is not UTF-8"},
-        {"UTF-16, an odd byte at the end", encoded(forms[2], "<a>x</a>") + "\n",
-         parseError + "line 1, column 9: the text ends in the middle of a UTF-16 character"},
         {"UTF-16, a high surrogate alone", encoded(forms[2], "<a>x") + "\x3D\xD8" + encoded(forms[4], "</a>"),
          parseError + "line 1, column 5: the UTF-16 text holds an unpaired surrogate (U+D83D)"},
         {"UTF-16, a low surrogate alone", encoded(forms[3], "<a>\n") + std::string("\xDE\x00", 2),
@@ -373,11 +367,7 @@ TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreInEveryFormNaming
 // The document's elements may need up to 64 KiB, then 8 bytes per byte of
 // text read: an empty element needs 96 for its 4 bytes.
 TEST(XmlDocumentTest, MemoryPerByteIsBoundedByItsLimit) {
-    auto emptyElements = [](std::size_t count) {
-        std::string text = "<r>";
-        for (std::size_t i = 0; i < count; ++i) text += "<a/>";
-        return text + "</r>";
-    };
+    auto const emptyElements = [](std::size_t count) { return "<r>" + repeated("<a/>", count) + "</r>"; };
     EXPECT_EQ(XmlDocument::parse(emptyElements(1022)).root().children.size(), 1022u);
     EXPECT_EQ(refusalOf(emptyElements(1023), {}),
               refused + "line 1, column 4094: the document's elements need more memory than "
@@ -553,20 +543,18 @@ TEST(XmlDocumentTest, VeryDeepDocumentParsesAndIsReleasedWithoutRecursion) {
 
 TEST(XmlDocumentTest, StreamIsNeverReadPastTheSizeLimit) {
     std::string const text = "<r>" + std::string(5000, ' ') + "</r>";
-    for (std::size_t maxBytes : {std::size_t{10}, std::size_t{4000}, text.size() - 1}) {
+    for (std::size_t maxBytes : {std::size_t{10}, std::size_t{4000}, text.size() - 1, text.size()}) {
         std::istringstream in(text);
         XmlReadLimits limits;
         limits.maxBytes = maxBytes;
-        EXPECT_EQ(refusalOf(in, limits), refused + "line 1, column " + std::to_string(maxBytes + 1) +
-                                             ": the XML text is larger than XmlReadLimits::maxBytes (" +
-                                             std::to_string(maxBytes) + " bytes)");
+        EXPECT_EQ(refusalOf(in, limits), maxBytes == text.size()
+                                             ? "(accepted)"
+                                             : refused + "line 1, column " + std::to_string(maxBytes + 1) +
+                                                   ": the XML text is larger than XmlReadLimits::maxBytes (" +
+                                                   std::to_string(maxBytes) + " bytes)");
         in.clear();
         EXPECT_EQ(static_cast<std::size_t>(in.tellg()), maxBytes);  // the rest is left to the caller
     }
-    std::istringstream whole(text);
-    XmlReadLimits limits;
-    limits.maxBytes = text.size();
-    EXPECT_NO_THROW(XmlDocument::parse(whole, limits));
 }
 
 TEST(XmlDocumentTest, StreamFailureIsReportedAsSuchWithTheBytesItGave) {
