@@ -298,8 +298,7 @@ TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreInEveryFormNaming
     std::string manyNames = "<r xmlns:q='urn:q'>";
     for (int i = 0; i < 70; ++i) manyNames += "<e" + std::to_string(i) + "/>";
     names.maxNames = 73;
-    std::string e20;  // 20 times U+00E9, 40 bytes
-    for (int i = 0; i < 20; ++i) e20 += "\xC3\xA9";
+    std::string const e20 = repeated("\xC3\xA9", 20);  // 40 bytes
     std::string const token =
         "a token (text, attribute value, comment, CDATA section or processing instruction) is longer than "
         "XmlReadLimits::maxTokenBytes (40 bytes)";
@@ -502,13 +501,10 @@ TEST(XmlDocumentTest, EveryFormFromMemoryOrStreamsInAnyPiecesGivesTheSameTree) {
     }
 }
 
-
 // A released document's memory goes back, but for the blocks kept for the
 // next documents (16 MiB at most, for the whole process).
 TEST(XmlDocumentTest, AReleasedDocumentLeavesAtMostTheBlocksKeptForTheNext) {
-    std::string xml = "<r>";
-    for (int i = 0; i < 500000; ++i) xml += "<a/>";  // 48 MB of nodes
-    xml += "</r>";
+    std::string const xml = "<r>" + repeated("<a/>", 500000) + "</r>";  // 48 MB of nodes
     XmlReadLimits limits;
     limits.maxTreeBytesPerByte = 64;
     std::size_t const before = kxsoa_test::heapInUse();
@@ -523,10 +519,7 @@ TEST(XmlDocumentTest, AReleasedDocumentLeavesAtMostTheBlocksKeptForTheNext) {
 
 TEST(XmlDocumentTest, VeryDeepDocumentParsesAndIsReleasedWithoutRecursion) {
     std::size_t const depth = 100000;
-    std::string xml;
-    xml.reserve(depth * 7);
-    for (std::size_t i = 0; i < depth; ++i) xml += "<d>";
-    for (std::size_t i = 0; i < depth; ++i) xml += "</d>";
+    std::string const xml = repeated("<d>", depth) + repeated("</d>", depth);
     XmlReadLimits limits;
     limits.maxDepth = depth;
     limits.maxTreeBytesPerByte = 32;  // 96 bytes a node, from 3 bytes of text
