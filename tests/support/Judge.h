@@ -32,9 +32,15 @@ struct Reading {
 
 // Events as lines: "<{uri}local" then " {uri}local=value" per attribute,
 // "'text" for an element's text before a child starts or it ends, ">" at
-// its end.
-class EventLines {
+// its end. The library's reader hands them over as a handler; libxml2's
+// callbacks call start(), attribute(), characters() and endElement().
+class EventLines final : public Kestrune::Soa::Common::Xml::XmlEventHandler {
 public:
+    void startElement(Kestrune::Soa::Common::Xml::XmlElementStart const& e) override {
+        start(e.namespaceURI.text, e.name.text);
+        for (std::size_t i = 0; i < e.attributeCount; ++i)
+            attribute(e.attributes[i].namespaceURI.text, e.attributes[i].name.text, e.attributes[i].value);
+    }
     void start(std::string_view uri, std::string_view local) {
         flush();
         m_lines.append("<{").append(uri).append("}").append(local);
@@ -43,10 +49,10 @@ public:
     void attribute(std::string_view uri, std::string_view local, std::string_view value) {
         m_lines.append(" {").append(uri).append("}").append(local).append("=").append(value);
     }
-    void text(std::string_view piece) {
+    void characters(std::string_view piece) override {
         if (m_depth > 0) m_text.append(piece);
     }
-    void end() {
+    void endElement() override {
         flush();
         m_lines.append(">");
         --m_depth;
@@ -77,18 +83,6 @@ inline Kestrune::Soa::Common::Xml::XmlReadLimits judgedLimits() {
     return limits;
 }
 
-class LibraryEvents final : public Kestrune::Soa::Common::Xml::XmlEventHandler {
-public:
-    EventLines lines;
-    void startElement(Kestrune::Soa::Common::Xml::XmlElementStart const& e) override {
-        lines.start(e.namespaceURI.text, e.name.text);
-        for (std::size_t i = 0; i < e.attributeCount; ++i)
-            lines.attribute(e.attributes[i].namespaceURI.text, e.attributes[i].name.text, e.attributes[i].value);
-    }
-    void characters(std::string_view text) override { lines.text(text); }
-    void endElement() override { lines.end(); }
-};
-
 // A stream that gives its text `piece` bytes at a time.
 class InPieces : public std::streambuf {
 public:
@@ -112,7 +106,7 @@ private:
 inline Reading readWithLibrary(Kestrune::Soa::Common::Xml::XmlReader& reader, std::string_view text,
                                std::size_t piece = 0) {
     Reading reading;
-    LibraryEvents events;
+    EventLines events;
     try {
         if (piece == 0) {
             reader.read(text, events);
@@ -121,7 +115,7 @@ inline Reading readWithLibrary(Kestrune::Soa::Common::Xml::XmlReader& reader, st
             std::istream in(&pieces);
             reader.read(in, events);
         }
-        reading.events = events.lines.lines();
+        reading.events = events.lines();
     } catch (Kestrune::Soa::Common::Exceptions::DomException const& e) {
         reading.refused = true;
         reading.refusal = e.getMessage();
@@ -142,7 +136,9 @@ inline Libxml2Events& of(void* context) {
 
 inline void onStart(void* context, xmlChar const* local, xmlChar const*, xmlChar const* uri, int, xmlChar const**,
                     int attributeCount, int, xmlChar const** attributes) {
-    auto const text = [](xmlChar const* s) { return s == nullptr ? std::string_view() : std::string_view(reinterpret_cast<char const*>(s)); };
+    auto const text = [](xmlChar const* s) {
+        return s == nullptr ? std::string_view() : std::string_view(reinterpret_cast<char const*>(s));
+    };
     EventLines& lines = of(context).lines;
     lines.start(text(uri), text(local));
     for (int i = 0; i < attributeCount; ++i, attributes += 5) {
@@ -152,10 +148,11 @@ inline void onStart(void* context, xmlChar const* local, xmlChar const*, xmlChar
     }
 }
 
-inline void onEnd(void* context, xmlChar const*, xmlChar const*, xmlChar const*) { of(context).lines.end(); }
+inline void onEnd(void* context, xmlChar const*, xmlChar const*, xmlChar const*) { of(context).lines.endElement(); }
 
 inline void onCharacters(void* context, xmlChar const* text, int length) {
-    of(context).lines.text(std::string_view(reinterpret_cast<char const*>(text), static_cast<std::size_t>(length)));
+    of(context).lines.characters(
+        std::string_view(reinterpret_cast<char const*>(text), static_cast<std::size_t>(length)));
 }
 
 inline void onDoctype(void* context, xmlChar const*, xmlChar const*, xmlChar const*) {
@@ -230,7 +227,8 @@ inline bool outsideTheComparison(std::string_view text, Reading const& library) 
 // decodes, so that of two faults in a text, which is found first depends on
 // the pieces a stream hands the text over in.
 inline bool decoderRefusal(std::string const& refusal) {
-    for (char const* mark : {"UTF-16 ", "UTF-16LE", "UTF-16BE", "is not accepted", "byte order mark", "first bytes show"})
+    for (char const* mark :
+         {"UTF-16 ", "UTF-16LE", "UTF-16BE", "is not accepted", "byte order mark", "first bytes show"})
         if (refusal.find(mark) != std::string::npos) return true;
     return false;
 }
