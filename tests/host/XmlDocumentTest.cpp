@@ -511,7 +511,8 @@ TEST(XmlDocumentTest, AReleasedDocumentLeavesAtMostTheBlocksKeptForTheNext) {
     {
         XmlDocument const document = XmlDocument::parse(xml, limits);
         EXPECT_EQ(document.root().children.size(), 500000u);
-        EXPECT_GT(kxsoa_test::heapInUse() - before, std::size_t{40} << 20);
+        // Run after other tests, the pool may already hold up to 16 MiB of it.
+        EXPECT_GT(kxsoa_test::heapInUse() - before, std::size_t{32} << 20);
     }
     std::size_t const after = kxsoa_test::heapInUse();
     EXPECT_LE(after > before ? after - before : 0, (std::size_t{16} << 20) + XmlReader::kDefaultMaxKeptBytes);
