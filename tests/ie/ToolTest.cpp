@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <regex>
 #include <set>
@@ -21,8 +22,7 @@ namespace {
 
 struct Outcome {
     int status;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 std::string fileText(std::string const& path) {
@@ -67,11 +67,11 @@ struct Case {
     std::string error, out = "", outFile = "";
 };
 
-void expect(Case const& r) {
-    Outcome const run = tool(r.arguments, r.input, r.outFile);
-    EXPECT_EQ(run.status, r.status) << r.arguments << ": " << run.err;
-    EXPECT_EQ(run.out, r.out) << r.arguments;
-    EXPECT_EQ(run.err, r.error.empty() ? "" : "kxsoa-ie: " + r.error + '\n') << r.arguments;
+void expect(Case const& c) {
+    Outcome const run = tool(c.arguments, c.input, c.outFile);
+    EXPECT_EQ(run.status, c.status) << c.arguments << ": " << run.err;
+    EXPECT_EQ(run.out, c.out) << c.arguments;
+    EXPECT_EQ(run.err, c.error.empty() ? "" : "kxsoa-ie: " + c.error + '\n') << c.arguments;
 }
 
 std::vector<std::string> lines(std::string const& text) {
@@ -233,7 +233,6 @@ TEST(Tool, EveryFailureIsOneLineWithItsStatus) {
     std::string const newer2008 = tool("sample 2008-06/ExportToApplicationInput -r 2").out;
     std::string const older2007 = tool("sample 2007-06/ExportToApplicationInput -r 2").out;
     std::string const record2008 = tool("sample 2008-06/ImportFromApplicationInputData1").out;
-    std::string const directory = testing::TempDir();
     std::string const otherRoot = "<x:ExportToApplicationInput xmlns:x='" + uri2008 + "'/>";
     // The column of the character at `at` (counted from 0) on line 1.
     auto const column = [](std::size_t at) { return "column " + std::to_string(at + 1); };
@@ -244,6 +243,8 @@ TEST(Tool, EveryFailureIsOneLineWithItsStatus) {
         return line + " ). ";
     };
     std::string const refused = "<stdin>: XML document refused at line 1, ";
+    std::string const noFile = "/no/such/file: cannot be read: No such file or directory";
+    std::string const noSpace = "cannot write standard output: No space left on device";
     for (Case const& c : {
              Case{"check 2008-06/GetExportTemplateResponse", renamed, 1,
                   "<stdin>: " +
@@ -300,19 +301,16 @@ TEST(Tool, EveryFailureIsOneLineWithItsStatus) {
                   refused + column(big.find("/>", big.find("override-template-15", big.find("\"template-9\"")))) +
                       ": the document's elements need more memory than XmlReadLimits::maxTreeBytesPerByte allows (1 "
                       "bytes per byte of text) (at /ExportToApplicationInput/inputs[9])"},
-             Case{"check -q " + export2008 + " - /no/such/file", sample, 66,
-                  "/no/such/file: cannot be read: No such file or directory"},
-             Case{"check " + directory, "", 66, directory + ": cannot be read: Is a directory"},
+             Case{"check -q " + export2008 + " - /no/such/file", sample, 66, noFile},
+             Case{"check " + testing::TempDir(), "", 66, testing::TempDir() + ": cannot be read: Is a directory"},
              Case{"diff " + export2008 + " - " + response, sample, 65,
                   response +
                       ": the root element \"GetExportTemplateResponse\" names 2008-06/GetExportTemplateResponse, "
                       "not " +
                       export2008 + " (line 1, " + column(fileText(response).find('>')) +
                       ", at /GetExportTemplateResponse)"},
-             Case{"check - " + export2008, sample, 74, "cannot write standard output: No space left on device", "",
-                  "/dev/full"},
-             Case{"sample " + export2008, "", 74, "cannot write standard output: No space left on device", "",
-                  "/dev/full"},
+             Case{"check - " + export2008, sample, 74, noSpace, "", "/dev/full"},
+             Case{"sample " + export2008, "", 74, noSpace, "", "/dev/full"},
              Case{"convert --to 2007-06", newer2008, 1,
                   "<stdin>: cannot be carried to 2007-06: inputs[0].templateType, inputs[0].objectTemplateOverride[0], "
                   "inputs[0].objectTemplateOverride[1] hold values that 2007-06 has no member for (--drop-added drops "
@@ -329,14 +327,11 @@ TEST(Tool, EveryFailureIsOneLineWithItsStatus) {
              Case{"convert --to 2008-06", older2007.substr(0, 100), 2,
                   "<stdin>: XML parse error at line 1, column 101: the document ends inside a start tag"},
              Case{"convert --to 2008-06 --max-depth=1", older2007, 2,
-                  "<stdin>: XML document refused at line 1, column " +
-                      std::to_string(older2007.find('>', older2007.find("<ns1:inputs")) + 1) +
+                  refused + column(older2007.find('>', older2007.find("<ns1:inputs"))) +
                       ": elements are nested deeper than XmlReadLimits::maxDepth (1 levels) (at "
                       "/ExportToApplicationInput)"},
-             Case{"convert --to 2008-06 /no/such/file", "", 66,
-                  "/no/such/file: cannot be read: No such file or directory"},
-             Case{"convert --to 2008-06", older2007, 74, "cannot write standard output: No space left on device", "",
-                  "/dev/full"},
+             Case{"convert --to 2008-06 /no/such/file", "", 66, noFile},
+             Case{"convert --to 2008-06", older2007, 74, noSpace, "", "/dev/full"},
          })
         expect(c);
 }
