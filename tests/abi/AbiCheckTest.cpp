@@ -49,8 +49,8 @@ Verdict verdict(std::string const& shape) {
     // Nothing of the test stays in the temporary folder.
     for (std::string const& file : {scratch + ".baseline.abi", scratch + '.' + shape + ".abi", scratch + ".out"})
         std::remove(file.c_str());
-    std::size_t const start = report.rfind('\n', report.size() - 2);
-    return {status, report, report.substr(start == std::string::npos ? 0 : start + 1)};
+    // The line after the last line break but one (npos + 1 is 0: a report of one line).
+    return {status, report, report.substr(report.rfind('\n', report.size() - 2) + 1)};
 }
 
 TEST(AbiCheck, TheSameAbiAnAdditionAndAPrivateChangePass) {
