@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -374,9 +375,12 @@ TEST(XmlDocumentTest, MemoryPerByteIsBoundedByItsLimit) {
     EXPECT_EQ(refusalOf(emptyElements(1023), {}),
               refused + "line 1, column 4094: the document's elements need more memory than "
                         "XmlReadLimits::maxTreeBytesPerByte allows (8 bytes per byte of text)");
-    XmlReadLimits raised;
-    raised.maxTreeBytesPerByte = 24;
-    EXPECT_EQ(XmlDocument::parse(emptyElements(100000), raised).root().children.size(), 100000u);
+    // Raised, up to a bound whose product with any text is past what a size holds.
+    for (std::size_t const perByte : {std::size_t{24}, std::numeric_limits<std::size_t>::max()}) {
+        XmlReadLimits raised;
+        raised.maxTreeBytesPerByte = perByte;
+        EXPECT_EQ(XmlDocument::parse(emptyElements(100000), raised).root().children.size(), 100000u) << perByte;
+    }
     // Attribute values and text count with their bytes: at one byte per byte,
     // elements that hold 200 bytes need more than their text.
     XmlReadLimits lowered;
