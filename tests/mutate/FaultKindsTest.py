@@ -200,6 +200,11 @@ class FaultKinds(unittest.TestCase):
             code(source).replace("sizeof(Node) * n * 2", "n * 2"),
             code(source).replace("sizeof(Node) * n * 2", "sizeof(Node) * n"),
         ])
+        # An operand in brackets after a comparison, and one after a template's arguments, each named whole.
+        source = "bool big(std::size_t n) { return n > (max - k) / std::max<std::size_t>(p, 1); }\n"
+        found = mutate.faults_of("a.cpp", code(source).split("\n"), mutate.chosen_kinds(["scale"]), None)
+        self.assertEqual([f.what for f in found], [
+            "divisor std::max<std::size_t>(p, 1) dropped from (max - k) / std::max<std::size_t>(p, 1)"])
 
     def test_swap(self):
         # Not swapped: two that share nothing and call nothing, a declaration and its use, a return.
