@@ -50,15 +50,24 @@ std::string declaration(char const* encoding) {
 
 // The bytes as they are, or as the text of one of the forms a peer may send.
 std::string formed(unsigned form, std::string const& text) {
-    std::string const forms[] = {text,
-                                 declaration("UTF-8") + text,
-                                 "\xEF\xBB\xBF" + text,
-                                 "\xFF\xFE" + widened(text, false),
-                                 "\xFE\xFF" + widened(text, true),
-                                 widened(declaration("UTF-16") + text, false),
-                                 declaration("ISO-2022-JP") + text,
-                                 "\xEF\xBB\xBF" + declaration("ISO-8859-1") + text};
-    return forms[form];
+    switch (form) {  // only the form asked for is built: this runs on every input
+        case 1:
+            return declaration("UTF-8") + text;
+        case 2:
+            return "\xEF\xBB\xBF" + text;
+        case 3:
+            return "\xFF\xFE" + widened(text, false);
+        case 4:
+            return "\xFE\xFF" + widened(text, true);
+        case 5:
+            return widened(declaration("UTF-16") + text, false);
+        case 6:
+            return declaration("ISO-2022-JP") + text;
+        case 7:
+            return "\xEF\xBB\xBF" + declaration("ISO-8859-1") + text;
+        default:
+            return text;
+    }
 }
 
 // Names, namespaces, attributes and text of the whole tree, in order.
