@@ -44,9 +44,7 @@ TEST(Export2008, TemplateOverride) {
     override.setTemplateId(override.getTemplateId() + "3");
     EXPECT_EQ(written(override, "root"),
               root + " businessObjectType=\"Item1\" templateType=\"t2\" templateId=\"i3\"/>");
-    TemplateOverride const copy = roundTrip(override, typePrefix + "TemplateOverride");
-    EXPECT_EQ((Strings{copy.getBusinessObjectType(), copy.getTemplateType(), copy.getTemplateId()}),
-              (Strings{"Item1", "t2", "i3"}));
+    roundTrip(override, typePrefix + "TemplateOverride");
 }
 
 TEST(Export2008, RecordAndRequest) {
@@ -69,12 +67,7 @@ TEST(Export2008, RecordAndRequest) {
         "<ns1:objectTemplateOverride businessObjectType=\"Folder\" templateType=\"excel\" templateId=\"f\"/>"
         "<ns1:objectTemplateOverride businessObjectType=\"\" templateType=\"\" templateId=\"\"/>";
     EXPECT_EQ(written(record, "root"), rootWithBase + element + "</ns1:root>");
-    ExportToApplicationInputData1 const copy = roundTrip(record, typePrefix + "ExportToApplicationInputData1");
-    EXPECT_EQ((Strings{copy.getApplicationFormat(), copy.getTemplateType(), copy.getTemplateId()}),
-              (Strings{"xlsx1", "t2", "i3"}));
-    EXPECT_EQ(copy.getObjectsToExportArray()[1].getUid(), "o2");
-    EXPECT_EQ(copy.getAttributesToExportArray()[1], "item_id");
-    EXPECT_EQ(copy.getObjectTemplateOverrideArray()[0].getTemplateId(), "f");
+    roundTrip(record, typePrefix + "ExportToApplicationInputData1");
 
     ExportToApplicationInput request;
     request.setInputArray({record});
@@ -94,11 +87,7 @@ TEST(Import2008, RecordAndRequest) {
         " applicationFormat=\"csv1\" specificationType=\"s2\" createSpecElementType=\"c3\" isLive=\"true\""
         " transientFileWriteTicket=\"t5\"/>";
     EXPECT_EQ(written(record, "root"), root + attributes);
-    ImportFromApplicationInputData1 const copy = roundTrip(record, typePrefix + "ImportFromApplicationInputData1");
-    EXPECT_EQ((Strings{copy.getApplicationFormat(), copy.getSpecificationType(), copy.getCreateSpecElementType(),
-                       copy.getTransientFileWriteTicket()}),
-              (Strings{"csv1", "s2", "c3", "t5"}));
-    EXPECT_TRUE(copy.getIsLive());
+    roundTrip(record, typePrefix + "ImportFromApplicationInputData1");
     ImportFromApplicationInputData1 flag;
     EXPECT_FALSE(flag.getIsLive());
     flag.setIsLive(true);
@@ -148,9 +137,7 @@ TEST(TemplateQuery2008, ConfiguredTemplateAndResponse) {
     std::string const attributes = " businessObjectType=\"Item1\" templateName=\"n2\" templateType=\"t3\"/>";
     std::string const empty = " businessObjectType=\"\" templateName=\"\" templateType=\"\"/>";
     EXPECT_EQ(written(configured, "root"), root + attributes);
-    ConfiguredTemplate const copy = roundTrip(configured, typePrefix + "ConfiguredTemplate");
-    EXPECT_EQ((Strings{copy.getBusinessObjectType(), copy.getTemplateName(), copy.getTemplateType()}),
-              (Strings{"Item1", "n2", "t3"}));
+    roundTrip(configured, typePrefix + "ConfiguredTemplate");
 
     GetExportTemplateResponse response(ServiceData{});
     response.setServiceData(fullServiceData());
