@@ -207,21 +207,6 @@ TEST(FaultInjection, GlobalNewFailingAtEachAllocation) {
     writeReadAndUnshare(fault);
 }
 
-// A refusal stops the read even when the memory to describe it is missing:
-// no allocation's failure turns a refused document into a read one.
-TEST(FaultInjection, ARefusalStandsWhenMemoryRunsOut) {
-    GlobalNewFails fault;
-    auto const read = [] {
-        try {
-            XmlDocument::parse("<!DOCTYPE r><r/>");
-            return "read";
-        } catch (DomException const&) {
-            return "refused";
-        }
-    };
-    expectCleanAtEveryFailure(fault, read, "refused");
-}
-
 namespace {
 
 // Names, namespaces, attributes and text of a reader's events, in order.
@@ -246,37 +231,6 @@ std::string const readerTexts[] = {
 };
 
 }  // namespace
-
-// The reader itself under a failing operator new, at each of its
-// allocations: a read into a tree, and a read by a reader kept from
-// document to document, ends in std::bad_alloc or reads the whole text; the
-// kept reader then reads the next document whole.
-TEST(FaultInjection, TheReaderAtEachFailingAllocation) {
-    GlobalNewFails fault;
-    for (std::string const& xml : readerTexts) {
-        Events all;
-        Kestrune::Soa::Common::Xml::XmlReader().read(xml, all);
-        std::function<std::string()> const reads[] = {
-            [&xml] {
-                Events events;
-                walk(XmlDocument::parse(xml).root(), events);
-                return events.lines;
-            },
-            [&xml] {
-                Kestrune::Soa::Common::Xml::XmlReader reader;
-                Events first, next;
-                try {
-                    reader.read(xml, first);
-                } catch (std::bad_alloc const&) {
-                }
-                reader.read(xml, next);  // operator new fails once only: this read has all it needs
-                return next.lines;
-            }};
-        std::string const tree = reads[0]();  // the arena's pool holds its blocks from now on
-        EXPECT_GT(expectCleanAtEveryFailure(fault, reads[0], tree), 10);
-        EXPECT_GT(expectCleanAtEveryFailure(fault, reads[1], all.lines), 10);
-    }
-}
 
 // Once it has read a document, a reader reads another of the same shape
 // without allocating, from memory or from a stream.

@@ -292,37 +292,6 @@ TEST(XmlReaderTest, WhatAReusedReaderKeepsIsBoundedAndChangesNoOutcome) {
     EXPECT_LE(reader.keptBytes(), 4096u);
 }
 
-// A start tag's names are guessed from the element before it at the same
-// depth: a name that differs from the guess in any one byte, or in its
-// length, is read as written, element and attribute names alike.
-TEST(XmlReaderTest, NamesThatDifferFromTheLastByOneByteAreReadAsWritten) {
-    std::string const base = "p:abcdefghijklmnopqrstuvwxyz0123";
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < base.size(); ++i) {
-        if (i == 1) continue;  // the colon
-        std::string changed = base;
-        changed[i] = i == 0 ? 'q' : 'X';
-        names.push_back(base);
-        names.push_back(changed);
-    }
-    for (std::string const& other : {base.substr(0, base.size() - 1), base + "4"}) {
-        names.push_back(base);
-        names.push_back(other);
-    }
-    std::string xml = "<r xmlns:p='urn:p' xmlns:q='urn:q'>";
-    std::vector<std::string> expected = {"<|r at 1:" + std::to_string(xml.size()) + " root"};
-    for (std::string const& name : names) {
-        xml += "<" + name + " " + name + "='v'/>";
-        std::string const expanded = "urn:" + name.substr(0, 1) + "|" + name.substr(2);
-        expected.push_back("<" + expanded + " at 1:" + std::to_string(xml.size() - 1) + " " + expanded + "=v");
-        expected.push_back(">");
-    }
-    xml += "</r>";
-    expected.push_back(">");
-    XmlReader reader;
-    EXPECT_EQ(eventsOfText(reader, xml), expected);
-}
-
 // Two attributes of one element may not have the same namespace and local
 // name, whatever their prefixes, however many attributes come between; with
 // one local name in many namespaces, each attribute is told apart by its
@@ -356,34 +325,6 @@ TEST(XmlReaderTest, AttributesAreUniqueByExpandedNameAmongMany) {
         std::string const start = "<r xmlns:again='urn:" + std::to_string(again) + "'" + declarations + attributes;
         XmlReader fresh(limits);  // whose set grows while this element is read
         EXPECT_EQ(refusalOf(fresh, start + " again:x='y'/>"), twice(start.size() + 2, "again:x"));
-    }
-}
-
-// Each element's line and column are those of where its start tag ends (its
-// "/>" or ">"), counted in characters, from memory, a stream and UTF-16.
-TEST(XmlReaderTest, LinesAndColumnsAreWhereEachStartTagEnds) {
-    struct Places : XmlEventHandler {
-        std::vector<std::string> places;
-        void startElement(XmlElementStart const& e) override {
-            places.push_back(std::string(e.name.text) + " " + std::to_string(e.line) + ":" + std::to_string(e.column));
-        }
-        void characters(std::string_view) override {}
-        void endElement() override {}
-    };
-    std::string const xml = "<a>\n  <b x='\xC3\xA9'\n     y='1'/>\r\n<c>\xC3\xA9t\xC3\xA9</c>\xF0\x9F\x98\x80<d\n/></a>";
-    std::string utf16 = "\xFF\xFE";
-    for (char16_t const unit : std::u16string(u"<a>\n  <b x='\u00E9'\n     y='1'/>\r\n<c>\u00E9t\u00E9</c>\U0001F600<d\n/></a>"))
-        utf16 += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-    XmlReader reader;
-    for (int source = 0; source < 3; ++source) {
-        Places places;
-        std::istringstream in(xml);
-        if (source == 1) {
-            reader.read(in, places);
-        } else {
-            reader.read(source == 0 ? xml : utf16, places);
-        }
-        EXPECT_EQ(places.places, (std::vector<std::string>{"a 1:3", "b 3:11", "c 4:3", "d 5:1"})) << source;
     }
 }
 

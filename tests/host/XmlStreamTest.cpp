@@ -10,13 +10,10 @@
 #include <algorithm>
 #include <ios>
 #include <sstream>
-#include <tuple>
 
 using namespace Kestrune::Soa::Common::Xml;
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
 using kxsoa_test::domExceptionMessage;
-using kxsoa_test::fullServiceData;
-using kxsoa_test::written;
 
 namespace {
 
@@ -85,62 +82,6 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
     EXPECT_EQ(stream.str(), "<env:Envelope xmlns:env=\"urn:outer\">" + message + message +
                                 "<Local xmlns=\"urn:outer\"/></env:Envelope>");
     EXPECT_TRUE(kxsoa_test::wellFormed(stream.str()));
-}
-
-TEST(XmlStream, AnElementsOwnPrefixKeepsItsUriAndMadePrefixesSkipItAndThoseInScope) {
-    // At the root, inside a caller's element that binds ns2, and with urn:b's prefix given out before.
-    using Case = std::tuple<std::string, bool, std::string>;
-    for (auto const& [caller, givenBefore, expected] :
-         {Case{"", false, "<ns1:m xmlns:ns2=\"urn:b\" xmlns:ns1=\"urn:a\"><ns2:c attr=\"value\"/></ns1:m>"},
-          Case{"ns2:env", false,
-               "<ns2:env xmlns:ns2=\"urn:caller\"><ns1:m xmlns:ns3=\"urn:b\" xmlns:ns1=\"urn:a\"><ns3:c "
-               "attr=\"value\"/></ns1:m></ns2:env>"},
-          Case{"", true, "<ns1:m xmlns:ns1=\"urn:a\"><ns1:c xmlns:ns1=\"urn:b\" attr=\"value\"/></ns1:m>"}}) {
-        XmlStream stream;
-        if (givenBefore) stream.getNamespacePrefix("urn:b");
-        if (!caller.empty()) stream << stream.writeOpenElement("urn:caller", caller);
-        if (!caller.empty()) stream << stream.writeOpenElementClose("urn:caller", false);
-        stream.addNamespaces({"urn:b"});
-        stream << stream.writeOpenElement("urn:a", "ns1:m") << stream.writeOpenElementClose("urn:a", false);
-        writeEmpty(stream, "urn:b", "c");
-        stream << stream.writeCloseElement("urn:a", "ns1:m");
-        if (!caller.empty()) stream << stream.writeCloseElement("urn:caller", caller);
-        EXPECT_EQ(stream.str(), expected);
-        EXPECT_TRUE(kxsoa_test::wellFormed(stream.str()));
-    }
-}
-
-TEST(XmlStream, ResetStartsTheNextDocumentAsOnANewStream) {
-    ServiceData refused;
-    refused.addPartialError("bell\x07");
-    std::string const data = written(fullServiceData(), "data");
-    std::stringbuf target;
-    XmlStream own;
-    XmlStream onBuffer(&target);
-    for (XmlStream* stream : {&own, &onBuffer}) {
-        writeEmpty(*stream, "urn:a", "first");
-        EXPECT_EQ(domExceptionMessage([&] { writeEmpty(*stream, "urn:a", "second"); }),
-                  "XmlStream: cannot write element \"second\": the document already has its root element");
-        stream->reset();
-        EXPECT_NE(domExceptionMessage([&] { refused.outputXML(*stream, "data"); }), "(no DomException)");
-        stream->reset();                         // after a write cut short in an element
-        writeEmpty(*stream, "urn:b", "second");  // "ns1" again
-        EXPECT_EQ(domExceptionMessage([&] { stream->writeCloseElement("urn:b", "second"); }),
-                  "XmlStream: cannot close \"second\": no element is open");
-        stream->addNamespaces({"urn:gathered"});  // for a root that reset() cancels
-        stream->reset();
-        fullServiceData().outputXML(*stream, "data");
-    }
-    EXPECT_EQ(own.str(), data);
-    EXPECT_EQ(own.getNamespacePrefix("urn:y"), "ns2");  // forgotten by the reset
-    own.reset();
-    EXPECT_EQ(own.getNamespacePrefix("urn:y"), "ns1");
-    std::string const second = "<ns1:second xmlns:ns1=\"urn:b\" attr=\"value\"/>";
-    EXPECT_EQ(target.str().substr(target.str().size() - second.size() - data.size()), second + data);
-    // A document that ends with its root's start tag is handed on there.
-    onBuffer.reset();
-    Kestrune::Schemas::Soa::_2006_03::Base::ModelObject("u", "t").outputXML(onBuffer, "o");
-    EXPECT_EQ(target.str().substr(target.str().size() - 18), "uid=\"u\" type=\"t\"/>");
 }
 
 TEST(XmlStream, ACallersBufferThatTakesTooLittleStopsTheWrite) {
@@ -259,19 +200,4 @@ TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
     EXPECT_EQ(stream.str(),
               "<ns1:root xmlns:ns1=\"urn:a\" x-y=\"a&lt;b\"><ns1:item x-y=\"x&amp;y\" "
               "b=\"&#x41;&#00065;&#x10FFFF;&#9;&#xa;&lt;&apos;\t\x7F\xC3\xA9\"/>");
-}
-
-TEST(XmlStream, TextAskedForMidwayIsWholeAndWritingGoesOn) {
-    XmlStream stream;
-    std::string expected = "<ns1:root xmlns:ns1=\"urn:a\">";
-    stream << stream.writeOpenElement("urn:a", "root") << stream.writeOpenElementClose("urn:a", false);
-    for (int i = 0; i < 200; ++i) {  // past several growths of the buffer
-        EXPECT_EQ(stream.str(), expected);
-        std::string const value(static_cast<std::size_t>(i), 'v');
-        writeEmpty(stream, "urn:a", "item");
-        stream << value;
-        expected += "<ns1:item attr=\"value\"/>" + value;
-    }
-    stream << stream.writeCloseElement("urn:a", "root");
-    EXPECT_EQ(stream.str(), expected + "</ns1:root>");
 }

@@ -1,13 +1,12 @@
-// Escaping for XML and the boolean conversions.
+// What the escaping refuses, and where the writer and the reader end a name
+// or a reference.
 
-#include "host/LexicalCast.h"
 #include "host/XmlString.h"
 
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
 #include "support/RoundTrip.h"
-#include "support/WellFormed.h"
 
 #include <gtest/gtest.h>
 
@@ -24,28 +23,6 @@ std::string const troublesome =
     " \xC2\x80 \xDF\xBF \xE0\xA0\x80 \xED\x9F\xBF \xEE\x80\x80 \xF0\x90\x80\x80 \xF4\x8F\xBF\xBF";
 
 }  // namespace
-
-TEST(ToXmlString, LeavesPlainTextAloneAndEscapesMarkupAndWhiteSpaceControls) {
-    EXPECT_EQ(toXmlString("plain text, 123"), "plain text, 123");
-    EXPECT_EQ(toXmlString(""), "");
-    EXPECT_EQ(toXmlString("a&b<c>d\"e'f\tg\nh\ri"), "a&amp;b&lt;c&gt;d&quot;e&apos;f&#9;g&#10;h&#13;i");
-    EXPECT_EQ(toXmlString("]]>"), "]]&gt;");
-    std::string out = "kept:";
-    appendXmlString(out, "x&y");
-    EXPECT_EQ(out, "kept:x&amp;y");
-    EXPECT_THROW(appendXmlString(out, "a&b\x01"), Kestrune::Soa::Common::Exceptions::DomException);
-    EXPECT_EQ(out, "kept:x&amp;y");  // as it was: nothing of the refused text is left
-}
-
-TEST(ToXmlString, EveryCarriableStringComesBackExactlyAsAttributeAndAsText) {
-    std::string const escaped = toXmlString(troublesome);
-    std::string const xml = "<r a=\"" + escaped + "\" b='" + escaped + "'>" + escaped + "</r>";
-    ASSERT_TRUE(kxsoa_test::wellFormed(xml));
-    XmlDocument const document = XmlDocument::parse(xml);
-    EXPECT_EQ(document.root().getAttr("a"), troublesome);
-    EXPECT_EQ(document.root().getAttr("b"), troublesome);
-    EXPECT_EQ(document.root().text, troublesome);
-}
 
 TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
     EXPECT_EQ(
@@ -108,13 +85,4 @@ TEST(XmlCharacters, TheWriterAndTheReaderTakeANameOrAReferenceExactlyWhereXmlDoe
         EXPECT_EQ(taken("a", "&#" + std::to_string(c) + ";"), "111") << c;
     for (unsigned const c : {0x8u, 0xBu, 0xCu, 0xEu, 0x1Fu, 0xD800u, 0xDFFFu, 0xFFFEu, 0xFFFFu, 0x110000u})
         EXPECT_EQ(taken("a", "&#" + std::to_string(c) + ";"), "100") << c;
-}
-
-// Written as "true" and "false", as every message's literal text shows.
-TEST(LexicalCast, BooleansReadInEverySchemaForm) {
-    for (std::string const text : {"true", "1", " true", "\t1\n"}) EXPECT_TRUE(lexical_cast<bool>(text)) << text;
-    for (std::string const text : {"false", "0", "false  ", ""}) EXPECT_FALSE(lexical_cast<bool>(text)) << text;
-    for (std::string const text : {"TRUE", "yes", "2", " ", "tru e"})
-        EXPECT_EQ(domExceptionMessage([&] { lexical_cast<bool>(text); }),
-                  "lexical_cast: \"" + text + "\" is not a boolean (expected true, false, 1 or 0)");
 }

@@ -92,64 +92,6 @@ std::string const export2008 = "2008-06/ExportToApplicationInput";
 
 }  // namespace
 
-TEST(Tool, EverySampleChecksAsItsTypeAndAsTheTypeItsRootNames) {
-    std::vector<std::string> const rows = lines(tool("types").out);
-    ASSERT_EQ(rows.size(), 15u);
-    EXPECT_EQ(rows[13], "2008-06  ConfiguredTemplate              configured template  " + uri2008);
-    EXPECT_EQ(rows[2], "2007-06  ImportFromApplicationResponse   response             " + uri2007);
-    std::string files;
-    for (std::string const& row : rows) {
-        std::string const name = row.substr(9, row.find(' ', 9) - 9), type = row.substr(0, 7) + '/' + name;
-        Outcome const sample = tool("sample " + type);
-        ASSERT_EQ(sample.status, 0) << type;
-        expect({"check " + type + " --quiet", sample.out, 0, ""});
-        files += ' ' + scratch(name + row.substr(0, 4), sample.out);
-    }
-    expect({"check -q" + files, "", 0, ""});
-}
-
-// Every member set: lists of --records entries numbered from 1, business
-// objects alternately of type Item and Folder, every flag true.
-TEST(Tool, SampleSetsEveryMemberWithNumberedValues) {
-    std::string const base = "xmlns:ns2=\"" + baseURI + "\"";
-    std::string const serviceData =
-        "<ServiceData xmlns=\"" + uri2007 +
-        "\"><ns2:partialErrors message=\"row skipped: bad date-1\"/><ns2:partialErrors message=\"row skipped: "
-        "bad date-2\"/><ns2:updated uid=\"uid-1\" type=\"Item\"/><ns2:updated uid=\"uid-2\" type=\"Folder\"/>"
-        "</ServiceData>";
-    for (Case const& c : {
-             Case{"sample ExportToApplicationInputData1 -r 2", "", 0, "",
-                  "<ns1:ExportToApplicationInputData1 xmlns:ns1=\"" + uri2008 + "\" " + base +
-                      " applicationFormat=\"xlsx\" templateType=\"excel\" templateId=\"template-1\">"
-                      "<ns1:objectsToExport uid=\"uid-1\" type=\"Item\"/><ns1:objectsToExport uid=\"uid-2\" "
-                      "type=\"Folder\"/><ns1:attributesToExport>attribute-1</ns1:attributesToExport>"
-                      "<ns1:attributesToExport>attribute-2</ns1:attributesToExport><ns1:objectTemplateOverride "
-                      "businessObjectType=\"Item\" templateType=\"excel\" templateId=\"override-template-1\"/>"
-                      "<ns1:objectTemplateOverride businessObjectType=\"Folder\" templateType=\"excel\" "
-                      "templateId=\"override-template-2\"/></ns1:ExportToApplicationInputData1>\n"},
-             Case{"sample GetExportTemplatesInput", "", 0, "",
-                  "<ns1:GetExportTemplatesInput xmlns:ns1=\"" + uri2008 +
-                      "\"><ns1:filter getObjectTemplates=\"true\" getSpecTemplates=\"true\" "
-                      "getConfiguredObjectTemplate=\"true\" getConfiguredSpecTemplate=\"true\" "
-                      "getExcelTemplates=\"true\"/></ns1:GetExportTemplatesInput>\n"},
-             Case{"sample ImportFromApplicationInputData1", "", 0, "",
-                  "<ns1:ImportFromApplicationInputData1 xmlns:ns1=\"" + uri2008 +
-                      "\" applicationFormat=\"csv\" specificationType=\"Drawing\" createSpecElementType=\"Folder\" "
-                      "isLive=\"true\" transientFileWriteTicket=\"write-ticket-1\"/>\n"},
-             Case{"sample 2007-06/ExportToApplicationResponse --records=2", "", 0, "",
-                  "<ns1:ExportToApplicationResponse xmlns:ns1=\"" + uri2007 + "\" " + base +
-                      "><ns1:transientFileReadTickets>read-ticket-1</ns1:transientFileReadTickets>"
-                      "<ns1:transientFileReadTickets>read-ticket-2</ns1:transientFileReadTickets>" +
-                      serviceData + "</ns1:ExportToApplicationResponse>\n"},
-             Case{"sample 2007-06/ImportFromApplicationResponse -r 2", "", 0, "",
-                  "<ns1:ImportFromApplicationResponse xmlns:ns1=\"" + uri2007 + "\" " + base +
-                      "><ns1:resultObjects uid=\"uid-1\" type=\"Item\"/><ns1:resultObjects uid=\"uid-2\" "
-                      "type=\"Folder\"/>" +
-                      serviceData + "</ns1:ImportFromApplicationResponse>\n"},
-         })
-        expect(c);
-}
-
 TEST(Tool, CheckEchoesTheMessageAndSummarisesIt) {
     std::string const sample = tool("sample " + export2008 + " --records=1").out;
     std::string const renamed = replaced(sample, "ns1:ExportToApplicationInput", "ns1:exportToApplication");

@@ -213,46 +213,6 @@ TEST(DirectRead, RecordsGoOneAtATimeAsTheyEndToAnyCallableAndNoneIsKept) {
     EXPECT_EQ(handed, std::vector<std::string>(records.begin(), records.begin() + 2));
 }
 
-// A read started from a readEach callback of the same reader is refused
-// before it changes anything: the outer read fails with the refusal, or,
-// when the callback goes on, ends whole, each record handed on.
-TEST(DirectRead, AReaderReadsOneMessageAtATime) {
-    std::string const reentered =
-        "MessageReader: a read was started while this reader is reading (from its own callback); a reader reads "
-        "one message at a time: read the inner message with a reader of its own";
-    std::string const xml = Kestrune::Soa::Common::Xml::writeMessage(requestOf(3, 1), "request");
-    MessageReader reader;
-    for (int inner = 0; inner < 2; ++inner) {
-        for (bool const goOn : {false, true}) {
-            std::vector<std::string> ids, refusals;
-            auto const onRecord = [&](v08::ExportToApplicationInputData1 const& record) {
-                ids.push_back(record.getTemplateId());
-                try {
-                    if (inner == 0) {
-                        reader.read<v08::ExportToApplicationInput>(xml);
-                    } else {
-                        reader.readEach<v08::ExportToApplicationInput>(xml, [](auto const&) {});
-                    }
-                } catch (DomException const& e) {
-                    refusals.push_back(e.getMessage());
-                    if (!goOn) throw;
-                }
-            };
-            std::string outcome = "read";
-            try {
-                reader.readEach<v08::ExportToApplicationInput>(xml, onRecord);
-            } catch (DomException const& e) {
-                outcome = e.getMessage();
-            }
-            EXPECT_EQ(outcome, goOn ? "read" : reentered) << inner;
-            EXPECT_EQ(ids, goOn ? (std::vector<std::string>{"0", "1", "2"}) : std::vector<std::string>{"0"});
-            EXPECT_EQ(refusals, std::vector<std::string>(ids.size(), reentered));
-            // And the reader reads on as a fresh one.
-            EXPECT_EQ(reader.read<v08::ExportToApplicationInput>(xml).difference(requestOf(3, 1)), "");
-        }
-    }
-}
-
 // A message read as any type, written back under `elementName` and dumped.
 kxsoa_ie::Bound boundAny(AnyMessage const& message, std::string const& elementName) {
     return std::visit(

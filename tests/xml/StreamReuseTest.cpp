@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ios>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,18 +54,6 @@ Outcome write(std::function<void(XmlStream&)> const& message, XmlStream& stream)
     }
     return {result, stream.bytesHandedOn(), probes.events};
 }
-
-// A buffer that refuses the next `refusing` insertions, then takes all.
-struct Flaky : std::stringbuf {
-    int refusing = 0;
-    std::streamsize xsputn(char const* s, std::streamsize n) override {
-        if (refusing > 0) {
-            --refusing;
-            return 0;
-        }
-        return std::stringbuf::xsputn(s, n);
-    }
-};
 
 TEST(StreamReuse, AResetStreamWritesWhatANewStreamWritesAfterAnyFailure) {
     std::size_t const maxName = XmlReadLimits().maxNameBytes;
@@ -152,23 +139,6 @@ TEST(StreamReuse, AResetStreamWritesWhatANewStreamWritesAfterAnyFailure) {
         }
     }
     EXPECT_EQ(target.str(), expected);
-}
-
-// A buffer that refused one insertion leaves the stream bad until reset();
-// then the stream writes as a new one.
-TEST(StreamReuse, AResetClearsTheErrorStateOfARefusedInsertion) {
-    Flaky target;
-    XmlStream stream(&target);
-    target.refusing = 1;
-    EXPECT_THROW(stream << "lost", std::ios_base::failure);
-    EXPECT_TRUE(stream.bad());
-    EXPECT_THROW(stream << "refused while bad", std::ios_base::failure);
-    stream.reset();
-    EXPECT_TRUE(stream.good());
-    requestOf(1).outputXML(stream, "request");
-    stream << '\n';
-    stream.flush();
-    EXPECT_EQ(target.str(), kxsoa_test::written(requestOf(1), "request") + "\n");
 }
 
 }  // namespace

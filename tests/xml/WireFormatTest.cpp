@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 using namespace kxsoa_test;
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
@@ -57,43 +55,4 @@ TEST(WireFormat, DocumentsInTheOldFormStillReadButAreNotValid) {
     EXPECT_EQ(kxsoa::validation::messageError(old, "ImportFromApplicationResponse"),
               "line 2: Element '{" + baseURI + "}resultObjects': This element is not expected. Expected is one of ( {" +
                   uri2007 + "}resultObjects, {" + uri2007 + "}ServiceData ).");
-}
-
-TEST(WireFormat, SchemasRefuseWhatTheLibraryNeverWritesNamingTheElementAsWritten) {
-    std::string const uri2008 = "http://" KXSOA_NAMESPACE_HOST "/Schemas/ImportExport/2008-06/FileImportExport";
-    std::string const in2007 = "<x:e xmlns:x='" + uri2007 + "'", in2008 = "<x:e xmlns:x='" + uri2008 + "'";
-    std::string const flags =
-        " getObjectTemplates='true' getSpecTemplates='false' getConfiguredObjectTemplate='true'"
-        " getConfiguredSpecTemplate='false' getExcelTemplates=";
-    // The type, the document, and the whole error: the first problem, on line 1.
-    auto const element = [](std::string const& uri, char const* name) {
-        return "line 1: Element '{" + uri + "}" + name + "'";
-    };
-    auto const oneOf = [](std::string const& uri, char const* a, char const* b) {
-        return " Expected is one of ( {" + uri + "}" + a + ", {" + uri + "}" + b + " ).";
-    };
-    using Refused = std::tuple<char const*, std::string, std::string>;
-    for (auto const& [type, xml, error] :
-         {Refused{"ImportFromApplicationResponse", in2007 + "><x:resultObjects uid='r'/><x:ServiceData/></x:e>",
-                  element(uri2007, "resultObjects") + ": The attribute 'type' is required but missing."},
-          Refused{"ImportFromApplicationResponse", in2007 + "><x:resultObjects uid='r' type=''/></x:e>",
-                  element(uri2007, "e") + ": Missing child element(s)." +
-                      oneOf(uri2007, "resultObjects", "ServiceData")},
-          Refused{"ExportTemplateInput", in2008 + flags + "'yes'/>",
-                  element(uri2008, "e") +
-                      ", attribute 'getExcelTemplates': 'yes' is not a valid value of the atomic type 'xs:boolean'."},
-          Refused{"ExportToApplicationInputData1",
-                  in2008 + " applicationFormat='' templateType='' templateId=''><x:attributesToExport/>"
-                           "<x:objectsToExport uid='' type=''/></x:e>",
-                  element(uri2008, "objectsToExport") + ": This element is not expected." +
-                      oneOf(uri2008, "attributesToExport", "objectTemplateOverride")},
-          Refused{"TemplateOverride", in2008 + " businessObjectType='' templateType=''/>",
-                  element(uri2008, "e") + ": The attribute 'templateId' is required but missing."},
-          Refused{"TemplateOverride", in2008 + flags + "'true'/>",  // a valid message of another type
-                  element(uri2008, "e") +
-                      ", attribute 'getObjectTemplates': The attribute 'getObjectTemplates' is not allowed."},
-          Refused{"TemplateOverride", in2008 + ">", "line 1: Premature end of data in tag e line 1"}}) {
-        EXPECT_EQ(kxsoa::validation::messageError(xml, type), error) << xml;
-    }
-    EXPECT_EQ(kxsoa::validation::messageError(in2008 + flags + "'true'/>", "ExportTemplateInput"), "");
 }
