@@ -22,14 +22,12 @@ public:
     int placementAllocations = 0;
     int placementDeallocations = 0;
     int refuseFrom = -1;            // allocations with this ordinal and later return null; -1: never
-    bool refuseByThrowing = false;  // refusals throw std::bad_alloc instead
     bool placementThrows = false;   // the placement forms throw std::bad_alloc
     int refusals = 0;
 
     void* allocate(std::size_t size, char const* typeName) override {
         if (refuseFrom >= 0 && allocations >= refuseFrom) {
             ++refusals;
-            if (refuseByThrowing) throw std::bad_alloc();
             return nullptr;
         }
         ++allocations;

@@ -43,18 +43,6 @@ bool sameObject(Handle const& a, Handle const& b) {
     return &HandleAccess::object(a) == &HandleAccess::object(b);
 }
 
-// A full 2007-06 sample comes back the same from 2008-06 (where the members
-// 2008-06 added hold their defaults, or downgrade would refuse them), and a
-// 2008-06 message whose added members hold their defaults comes back the
-// same from 2007-06. Returns the upgraded message.
-template <class Older>
-auto roundTrips(Older const& older) {
-    auto const newer = upgrade(older);
-    EXPECT_TRUE(sameContent(older, downgrade(newer)));
-    EXPECT_TRUE(sameContent(newer, upgrade(downgrade(newer))));
-    return newer;
-}
-
 }  // namespace
 
 // Which members a record refuses, one by one, the tool's tests see (its
