@@ -13,17 +13,6 @@
 using namespace Kestrune::Soa::Common::Xml;
 using kxsoa_test::domExceptionMessage;
 
-namespace {
-
-// Every class of character that needs care, including a character outside the BMP.
-std::string const troublesome =
-    "amp& lt< gt> quot\" apos' tab\t LF\n CR\r CRLF\r\n end]]> 2-byte\xC3\xA9 3-byte\xE2\x82\xAC "
-    "4-byte\xF0\x9F\x98\x80 nbsp\xC2\xA0 del\x7F edge\xEF\xBF\xBD"
-    // the first and last characters of each UTF-8 length and each range XML allows
-    " \xC2\x80 \xDF\xBF \xE0\xA0\x80 \xED\x9F\xBF \xEE\x80\x80 \xF0\x90\x80\x80 \xF4\x8F\xBF\xBF";
-
-}  // namespace
-
 TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
     EXPECT_EQ(
         domExceptionMessage([] { toXmlString(std::string("ab\0c", 4)); }),
@@ -43,6 +32,11 @@ TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
         EXPECT_EQ(domExceptionMessage([&] { toXmlString(c.text); }),
                   "toXmlString: the " + c.what + " at byte offset 1 of a " + std::to_string(c.text.size()) +
                       "-byte text cannot be carried by XML 1.0");
+    // Appending, a refused text leaves the output as it was: nothing of it is kept.
+    std::string out = "kept:";
+    EXPECT_EQ(domExceptionMessage([&] { appendXmlString(out, "a&b\x01"); }),
+              "toXmlString: the control character U+0001 at byte offset 3 of a 4-byte text cannot be carried by XML 1.0");
+    EXPECT_EQ(out, "kept:");
     // A view ends where it ends, whatever bytes follow it in memory: a sequence cut short there is refused.
     XmlStream stream;
     EXPECT_EQ(stream.escape(std::string_view("abcd", 3)), "abc");
