@@ -54,6 +54,14 @@ TEST(Handle, CopiesShareOneObjectUntilEnsureUnSharedGivesOneAPrivateShallowCopy)
     EXPECT_EQ(copy.getTemplateType(), "t!");
     copy.addAttributesToExport("only in the copy");
     EXPECT_TRUE(first.getAttributesToExportArray().empty());
+    // Assigned to itself, a handle keeps its object; assigned over the last
+    // holder of another, it releases that one (LeakSanitizer sees a leak).
+    TemplateOverride a("a", "", ""), b("b", "", "");
+    TemplateOverride& alsoA = a;
+    a = alsoA;
+    b = a;
+    EXPECT_EQ(objectOf(b), objectOf(a));
+    EXPECT_EQ(countOf(a), 2);
     // Structures stay shared with the source.
     EXPECT_EQ(objectOf(copy.getObjectTemplateOverrideArray()[0]), objectOf(entry));
     GetExportTemplatesInput query;
