@@ -55,10 +55,9 @@ TEST(ExportToApplication, Response) {
                                              "><ns1:transientFileReadTickets>t1</ns1:transientFileReadTickets>"
                                              "<ns1:transientFileReadTickets>t2</ns1:transientFileReadTickets>" +
                                              fullServiceDataElement(uri2007) + "</ns1:root>");
-    ExportToApplicationResponse const copy = roundTrip(response, typePrefix + "ExportToApplicationResponse");
+    roundTrip(response, typePrefix + "ExportToApplicationResponse");
     response.setServiceData(ServiceData());
     EXPECT_TRUE(response.getServiceData().getPartialErrors().empty());
-    EXPECT_EQ(copy.getServiceData().getPartialErrors().size(), 2u);
 }
 
 TEST(ImportFromApplication, RecordAndRequest) {
@@ -87,8 +86,7 @@ TEST(ImportFromApplication, Response) {
                                              "><ns1:resultObjects uid=\"r1\" type=\"Item\"/>"
                                              "<ns1:resultObjects uid=\"r2\" type=\"\"/>" +
                                              fullServiceDataElement(uri2007) + "</ns1:root>");
-    ImportFromApplicationResponse const copy = roundTrip(response, typePrefix + "ImportFromApplicationResponse");
+    roundTrip(response, typePrefix + "ImportFromApplicationResponse");
     response.setServiceData(ServiceData());
     EXPECT_TRUE(response.getServiceData().getPartialErrors().empty());
-    EXPECT_EQ(copy.getServiceData().getPartialErrors().size(), 2u);
 }

@@ -82,6 +82,13 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
     EXPECT_EQ(stream.str(), "<env:Envelope xmlns:env=\"urn:outer\">" + message + message +
                                 "<Local xmlns=\"urn:outer\"/></env:Envelope>");
     EXPECT_TRUE(kxsoa_test::wellFormed(stream.str()));
+    // A prefix the stream makes skips the one an element brings: urn:b takes ns2.
+    XmlStream own;
+    own.addNamespaces({"urn:b"});
+    own << own.writeOpenElement("urn:a", "ns1:m") << own.writeOpenElementClose("urn:a", false);
+    writeEmpty(own, "urn:b", "c");
+    own << own.writeCloseElement("urn:a", "ns1:m");
+    EXPECT_EQ(own.str(), "<ns1:m xmlns:ns2=\"urn:b\" xmlns:ns1=\"urn:a\"><ns2:c attr=\"value\"/></ns1:m>");
 }
 
 TEST(XmlStream, ACallersBufferThatTakesTooLittleStopsTheWrite) {
