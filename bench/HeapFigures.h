@@ -90,7 +90,8 @@ Figures heapFigures(Workload<Message> const& workload, bool large) {
             HeapScope scope;
             Message const message = reader.read<Message>(built.text);
             if (*pass == 0) figures["direct_peak_x_doc"] = (size + static_cast<double>(scope.peakAbove())) / size;
-            figures[std::string(pass) + "direct_allocs_per_record"] = static_cast<double>(scope.allocations()) / records;
+            figures[std::string(pass) + "direct_allocs_per_record"] =
+                static_cast<double>(scope.allocations()) / records;
         }
     }
     Contents const& c = built.contents;

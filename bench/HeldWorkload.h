@@ -17,8 +17,8 @@
 
 namespace kxsoa_bench {
 
-using Kestrune::Soa::Common::Xml::XmlReadLimits;
 using Kestrune::Soa::Common::Xml::writeMessage;
+using Kestrune::Soa::Common::Xml::XmlReadLimits;
 
 // One message with its text. The cases of a workload are registered
 // together, so that it is built once.

@@ -46,9 +46,11 @@ std::string manyAttributes(std::size_t count) {
 }
 
 std::string manyNamespaces(std::size_t count) {
-    return "<r" + repeated(count, [](std::size_t i) {
-               return " xmlns:p" + std::to_string(i) + "=\"urn:" + std::to_string(i) + "\"";
-           }) + "/>";
+    return "<r" +
+           repeated(
+               count,
+               [](std::size_t i) { return " xmlns:p" + std::to_string(i) + "=\"urn:" + std::to_string(i) + "\""; }) +
+           "/>";
 }
 
 std::string manyNames(std::size_t count) {
@@ -61,14 +63,19 @@ std::string declared(char const* encoding, std::string const& text) {
 
 std::string longComment(std::size_t bytes) { return "<r><!--" + std::string(bytes, 'c') + "--></r>"; }
 
-std::string emptyElements(std::size_t count) { return "<r>" + repeated(count, [](std::size_t) { return "<a/>"; }) + "</r>"; }
+std::string emptyElements(std::size_t count) {
+    return "<r>" + repeated(count, [](std::size_t) { return "<a/>"; }) + "</r>";
+}
 
 // Elements of 52 empty attributes with one-letter names, to about `bytes`.
 std::string shortAttributes(std::size_t bytes) {
-    std::string const element = "<e" + repeated(52, [](std::size_t i) {
-                                    return std::string(" ") + static_cast<char>(i < 26 ? 'a' + i : 'A' + i - 26) +
-                                           "=\"\"";
-                                }) + "/>";
+    std::string const element =
+        "<e" +
+        repeated(52,
+                 [](std::size_t i) {
+                     return std::string(" ") + static_cast<char>(i < 26 ? 'a' + i : 'A' + i - 26) + "=\"\"";
+                 }) +
+        "/>";
     return "<r>" + repeated(bytes / element.size(), [&](std::size_t) { return element; }) + "</r>";
 }
 
@@ -158,22 +165,31 @@ void registerHostileCases() {
     addHostile("attributes_1e5_iso2022jp", [=] { return declared("ISO-2022-JP", manyAttributes(attributes)); });
     addHostile("names_1e6", [] { return manyNames(1000000); });
     addHostile("comment_100MB_string", [] { return longComment(100000000); });
-    addHostile("comment_100MB_stream", [] { return longComment(100000000); }, true);
+    addHostile(
+        "comment_100MB_stream", [] { return longComment(100000000); }, true);
 
     std::size_t const tenMB = 10000000;
     addHostile("empty_elements_1e7", [] { return emptyElements(10000000); });
     addHostile("short_attributes_10MB", [=] { return shortAttributes(tenMB); });
     addHostile("deep_nesting_10MB", [=] { return deepNesting(tenMB); });
     addHostile("densest_message_2e5", [] { return densestMessage(200000); });
-    addHostile("unbounded/empty_elements_1e6", [] { return emptyElements(1000000); }, false, withoutMemoryBound());
-    addHostile("unbounded/short_attributes_10MB", [=] { return shortAttributes(tenMB); }, false, withoutMemoryBound());
-    addHostile("unbounded/deep_nesting_10MB", [=] { return deepNesting(tenMB); }, false, withoutMemoryBound());
+    addHostile(
+        "unbounded/empty_elements_1e6", [] { return emptyElements(1000000); }, false, withoutMemoryBound());
+    addHostile(
+        "unbounded/short_attributes_10MB", [=] { return shortAttributes(tenMB); }, false, withoutMemoryBound());
+    addHostile(
+        "unbounded/deep_nesting_10MB", [=] { return deepNesting(tenMB); }, false, withoutMemoryBound());
 
-    addHostile("raised/attributes_1e5", [] { return manyAttributes(100000); }, false, raised());
-    addHostile("raised/attributes_2e5", [] { return manyAttributes(200000); }, false, raised());
-    addHostile("raised/namespaces_1e5", [] { return manyNamespaces(100000); }, false, raised());
-    addHostile("raised/names_1e6", [] { return manyNames(1000000); }, false, raised());
-    addHostile("raised/names_2e6", [] { return manyNames(2000000); }, false, raised());
+    addHostile(
+        "raised/attributes_1e5", [] { return manyAttributes(100000); }, false, raised());
+    addHostile(
+        "raised/attributes_2e5", [] { return manyAttributes(200000); }, false, raised());
+    addHostile(
+        "raised/namespaces_1e5", [] { return manyNamespaces(100000); }, false, raised());
+    addHostile(
+        "raised/names_1e6", [] { return manyNames(1000000); }, false, raised());
+    addHostile(
+        "raised/names_2e6", [] { return manyNames(2000000); }, false, raised());
 }
 
 }  // namespace kxsoa_bench

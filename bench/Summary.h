@@ -27,4 +27,7 @@ void note(std::string const& caseName, std::string const& text);
 
 void printSummary(std::ostream& out);
 
+// Forgets every figure, note and verdict collected, as before a run.
+void clearSummary();
+
 }  // namespace kxsoa_bench

@@ -7,9 +7,9 @@
 #include "WorkloadCases.h"
 #include "CountingAllocator.h"
 #include "EventsPass.h"
+#include "HandWriter.h"
 #include "HeapFigures.h"
 #include "HeldWorkload.h"
-#include "HandWriter.h"
 #include "PugixmlPass.h"
 #include "Sax2Pass.h"
 #include "Summary.h"
@@ -18,6 +18,7 @@
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
+#include "importexport/AnyMessage.h"
 #include "xml/Message.h"
 #include "xml/MessageReader.h"
 #include "xml/RequestWriter.h"
@@ -44,6 +45,8 @@ using Kestrune::Soa::Common::Exceptions::DomException;
 using Kestrune::Soa::Common::Xml::AnyMessage;
 using Kestrune::Soa::Common::Xml::isRequest;  // their records can be read and written one at a time
 using Kestrune::Soa::Common::Xml::MessageReader;
+using Kestrune::Soa::Common::Xml::readAny;
+using Kestrune::Soa::Common::Xml::ReadPolicy;
 using Kestrune::Soa::Common::Xml::RequestWriter;
 using Kestrune::Soa::Common::Xml::writeMessage;
 using Kestrune::Soa::Common::Xml::XmlDocument;
@@ -235,15 +238,28 @@ void directRead(benchmark::State& state, Workload<Message> const& workload) {
     setBytes(state, built.text);
 }
 
+// The same read held to the schemas (ReadPolicy::Validate): what checking
+// every element as it is read costs.
+template <class Message>
+void directValidating(benchmark::State& state, Workload<Message> const& workload) {
+    Built<Message> const& built = get(workload);
+    MessageReader reader(limitsFor(built.text), ReadPolicy::Validate);
+    for (auto _ : state) {
+        Message const message = reader.read<Message>(built.text);
+        benchmark::DoNotOptimize(&message);
+    }
+    setBytes(state, built.text);
+}
+
 // The same read without the type known before: the root tells it (readAny).
 template <class Message>
 void directAny(benchmark::State& state, Workload<Message> const& workload) {
     Built<Message> const& built = get(workload);
     MessageReader reader(limitsFor(built.text));
-    if (!std::holds_alternative<Message>(reader.readAny(built.text)))
+    if (!std::holds_alternative<Message>(readAny(reader, built.text)))
         note(workload.name + "/direct_any", "read as another type");
     for (auto _ : state) {
-        AnyMessage const message = reader.readAny(built.text);
+        AnyMessage const message = readAny(reader, built.text);
         benchmark::DoNotOptimize(&message);
     }
     setBytes(state, built.text);
@@ -407,6 +423,7 @@ Entry entry(Workload<Message> const& workload, bool large) {
         timed("direct", directRead<Message>);
         if (workload.name == "W1-small" || workload.name == "W1/1k") {
             timed("direct_any", directAny<Message>);
+            timed("direct_validate", directValidating<Message>);
             if constexpr (isRequest<Message>) timed("direct_refused", directRefused<Message>);
         }
         if constexpr (isRequest<Message>) {

@@ -1,8 +1,9 @@
 # Installs both libraries, their public headers under include/kxsoa/, a CMake
 # package (find_package(kxsoaimportexporttypes)), pkg-config files, the
-# schemas and the licence. Each file belongs to the component of the Debian
-# package that carries it (cmake/Package.cmake): one runtime component per
-# library, `dev` for what building against them needs, `tool` for kxsoa-ie.
+# schemas, the API reference (when built) and the licence. Each file belongs
+# to the component of the Debian package that carries it (cmake/Package.cmake):
+# one runtime component per library, `dev` for what building against them
+# needs, `tool` for kxsoa-ie.
 include(CMakePackageConfigHelpers)
 
 foreach(folder ${KXSOA_HEADER_FOLDERS})
@@ -14,6 +15,11 @@ if(TARGET kxsoa-ie)
   install(TARGETS kxsoa-ie RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
   get_target_property(man_page kxsoa-ie MAN_PAGE)
   install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
+endif()
+
+# The API reference (docs/CMakeLists.txt), with the headers it describes.
+if(TARGET doc)
+  install(DIRECTORY ${PROJECT_BINARY_DIR}/docs/html DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT dev)
 endif()
 
 # A package carries its licence as its copyright file instead (cmake/Package.cmake).

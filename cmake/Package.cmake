@@ -6,7 +6,8 @@
 #       each shared object under its SONAME: a SONAME bump renames them, so
 #       that programs linked against the old one keep it installed
 #   libkxsoaimportexporttypes-dev
-#       headers, the .so links, the CMake package, pkg-config files, schemas
+#       headers, the .so links, the CMake package, pkg-config files, schemas,
+#       the API reference
 #   kxsoa-ie
 #       the message tool and its manual page
 #
@@ -57,7 +58,7 @@ set(CPACK_DEBIAN_LIBKXSOACOMMON_DESCRIPTION "host framework layer of the import/
 ${about}
 .
 This package holds the shared library they run on: the reference-counted
-object base, the XML writer, a bounded XML reader on libxml2, the memory
+object base, the XML writer, a bounded XML reader of its own, the memory
 manager hook, timing probes, business-object references and service data.")
 
 set(CPACK_DEBIAN_LIBKXSOAIMPORTEXPORTTYPES_PACKAGE_NAME ${package_libkxsoaimportexporttypes})
@@ -77,7 +78,8 @@ ${about}
 .
 This package holds what building against the two libraries needs: the C++17
 headers, the CMake package (find_package(kxsoaimportexporttypes)), the
-pkg-config files and the XML Schemas of the messages.")
+pkg-config files, the XML Schemas of the messages and the API reference
+in HTML.")
 
 set(CPACK_DEBIAN_TOOL_PACKAGE_NAME ${package_tool})
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)

@@ -48,7 +48,7 @@ int main() {
     for (std::string const& text : received) {
         try {
             // The root's namespace gives the version, its name the type.
-            AnyMessage const message = reader.readAny(text);
+            AnyMessage const message = readAny(reader, text);
             std::visit(Overloaded{
                            // A 2007-06 request is served as its 2008-06 counterpart.
                            [](v7::ImportFromApplicationInput const& request) { serve(upgrade(request)); },

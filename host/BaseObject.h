@@ -10,34 +10,34 @@ namespace Kestrune::Soa::Common::Xml {
 template <class T>
 class Handle;
 
-// Base of every implementation object: the object's namespace URI and its
-// reference count. Handles own implementation objects through the count;
-// the last removeRef() destroys the object.
+/// Base of every implementation object: the object's namespace URI and its
+/// reference count. Handles own implementation objects through the count;
+/// the last removeRef() destroys the object.
 class KXSOACOMMON_EXPORT BaseObject {
 public:
     virtual ~BaseObject();
 
-    // Gives up one reference; at the last one, destroys the object through
-    // its virtual destructor (and so its class operator delete).
+    /// Gives up one reference; at the last one, destroys the object through
+    /// its virtual destructor (and so its class operator delete).
     void removeRef() noexcept;
 
-    // A new copy of this object, with a count of 0; null when its memory
-    // could not be allocated.
+    /// A new copy of this object, with a count of 0; null when its memory
+    /// could not be allocated.
     BaseObject* clone() const;
 
-    // The namespace URI that the object's element is written in.
-    // Objects built with the same URI text share one string, which lives
-    // as long as the process.
+    /// The namespace URI that the object's element is written in.
+    /// Objects built with the same URI text share one string, which lives
+    /// as long as the process.
     std::string const& getNamespaceURI() const noexcept { return *m_namespaceURI; }
 
-    // How many handles hold this object.
+    /// How many handles hold this object.
     std::int32_t getRefCount() const noexcept { return m_refCount; }
 
 protected:
-    // Takes the process's one copy of the URI's text (a null URI is empty);
-    // the first object with a given URI makes that copy.
+    /// Takes the process's one copy of the URI's text (a null URI is empty);
+    /// the first object with a given URI makes that copy.
     explicit BaseObject(char const* namespaceURI);
-    // Shares the URI; the copy is held by nobody yet, so its count is 0.
+    /// Shares the URI; the copy is held by nobody yet, so its count is 0.
     BaseObject(BaseObject const& other);
     BaseObject& operator=(BaseObject const&) = delete;
 

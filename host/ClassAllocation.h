@@ -21,9 +21,9 @@ KXSOACOMMON_EXPORT void deallocate(void* memory) noexcept;
 KXSOACOMMON_EXPORT void* placementAllocate(std::size_t size, void* place) noexcept;
 KXSOACOMMON_EXPORT void placementDeallocate(void* memory, void* place) noexcept;
 
-// Allocates and constructs an implementation object through its class
-// allocation functions; null when no memory could be had. Memory is given
-// back when the constructor throws, and the exception passes on.
+/// Allocates and constructs an implementation object through its class
+/// allocation functions; null when no memory could be had. Memory is given
+/// back when the constructor throws, and the exception passes on.
 template <class Impl, class... Args>
 Impl* newObject(Args&&... args) {
     void* const memory = Impl::operator new(sizeof(Impl));
@@ -38,7 +38,7 @@ Impl* newObject(Args&&... args) {
 
 }  // namespace Kestrune::Soa::Common::Xml::ClassAllocation
 
-// Declares the six class allocation functions inside a class body.
+/// Declares the six class allocation functions inside a class body.
 #define KXSOA_CLASS_ALLOCATION_FUNCTIONS                                 \
     static void* operator new(std::size_t size) noexcept;                \
     static void operator delete(void* memory) noexcept;                  \
@@ -47,7 +47,7 @@ Impl* newObject(Args&&... args) {
     static void* operator new[](std::size_t size, void* place) noexcept; \
     static void operator delete[](void* memory, void* place) noexcept;
 
-// Defines them for `Class`, whose type name for the memory manager is `typeName`.
+/// Defines them for `Class`, whose type name for the memory manager is `typeName`.
 #define KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(Class, typeName)                              \
     void* Class::operator new(std::size_t size) noexcept {                                    \
         return ::Kestrune::Soa::Common::Xml::ClassAllocation::allocate(size, typeName);       \

@@ -1,6 +1,7 @@
 #include "host/LexicalCast.h"
 
 #include "host/DomException.h"
+#include "host/XmlCharacters.h"
 
 namespace Kestrune::Soa::Common::Xml {
 
@@ -20,8 +21,9 @@ bool lexical_cast<bool, std::string_view>(std::string_view const& text) {
         if (word == "true" || word == "1") return true;
         if (word == "false" || word == "0") return false;
     }
-    throw Exceptions::DomException("lexical_cast: \"" + std::string(text) +
-                                   "\" is not a boolean (expected true, false, 1 or 0)");
+    throw Exceptions::DomException(
+        "lexical_cast: " + detail::quotedInput(text) + " is not a boolean (expected true, false, 1 or 0)",
+        Exceptions::ErrorKind::Value);
 }
 
 template <>

@@ -3,16 +3,23 @@
 #include "host/BaseNamespace.h"
 #include "host/XmlBinder.h"
 
+#include <iterator>
+#include <utility>
+
 namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
 using Kestrune::Soa::Common::Xml::BaseObject;
-using Kestrune::Soa::Common::Xml::XMLNode;
+using Kestrune::Soa::Common::Xml::readTree;
+using Kestrune::Soa::Common::Xml::XmlAttributeRule;
 using Kestrune::Soa::Common::Xml::XmlChild;
+using Kestrune::Soa::Common::Xml::XmlContent;
+using Kestrune::Soa::Common::Xml::XmlElementRules;
 using Kestrune::Soa::Common::Xml::XmlElementStart;
 using Kestrune::Soa::Common::Xml::XmlElementType;
 using Kestrune::Soa::Common::Xml::XmlListRoom;
-using Kestrune::Soa::Common::Xml::readTree;
+using Kestrune::Soa::Common::Xml::XMLNode;
 using Kestrune::Soa::Common::Xml::XmlStream;
+using Kestrune::Soa::Common::Xml::XmlValueType;
 using Kestrune::Soa::Common::Xml::ClassAllocation::newObject;
 
 KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(ModelObject, "Kestrune::Schemas::Soa::_2006_03::Base::ModelObject")
@@ -49,15 +56,22 @@ ModelObjectImpl* ModelObjectImpl::reallyClone() const { return newObject<ModelOb
 
 void ModelObjectImpl::parse(XMLNode const& node) { readTree(node, *this, xmlElementType()); }
 
+// Its two attributes, each a string: what it reads, and the rules of its
+// element (base:ModelObject).
 XmlElementType const& ModelObjectImpl::xmlElementType() {
+    using Member = std::pair<XmlAttributeRule, std::string ModelObjectImpl::*>;
+    static Member const members[] = {{{"uid", XmlValueType::String}, &ModelObjectImpl::m_uid},
+                                     {{"type", XmlValueType::String}, &ModelObjectImpl::m_type}};
+    static XmlAttributeRule const attributes[] = {members[0].first, members[1].first};
+    static XmlElementRules const rules{
+        baseNamespaceURI, "ModelObject", XmlContent::Empty, attributes, std::size(attributes), nullptr, 0};
     static XmlElementType const type{
-        nullptr,
-        [](BaseObject& object, XmlElementStart const& element) {
+        nullptr, &rules,
+        [](BaseObject& object, XmlElementStart const&, std::string_view const* values) {
             ModelObjectImpl& self = static_cast<ModelObjectImpl&>(object);
-            self.m_uid = element.getAttr("uid");
-            self.m_type = element.getAttr("type");
+            for (std::size_t i = 0; i < std::size(members); ++i) (self.*members[i].second).assign(values[i]);
         },
-        [](BaseObject&, XmlElementStart const&, XmlListRoom const&) { return XmlChild::skipped(); }};
+        [](BaseObject&, std::size_t, std::string_view const*, XmlListRoom const&) { return XmlChild::skipped(); }};
     return type;
 }
 

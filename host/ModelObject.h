@@ -10,12 +10,16 @@
 #include <set>
 #include <string>
 
+namespace Kestrune::Soa::Common::Xml {
+struct XmlElementType;  ///< how an element is read (host/XmlBinder.h)
+}  // namespace Kestrune::Soa::Common::Xml
+
 namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
 class ModelObjectImpl;
 
-// A reference to one business object of the server: its uid, and its type
-// name when known. Copies share one reference object.
+/// A reference to one business object of the server: its uid, and its type
+/// name when known. Copies share one reference object.
 class KXSOACOMMON_EXPORT ModelObject : public Kestrune::Soa::Common::Xml::Handle<ModelObjectImpl> {
 public:
     ModelObject();
@@ -33,10 +37,10 @@ public:
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
-// Written as one empty element with the attributes "uid" and "type". Inside
-// another element it is that type's local element and in its namespace: a
-// name with a prefix keeps the prefix's binding; a name without one gets the
-// containing element's namespace as default. At the root, the base namespace.
+/// Written as one empty element with the attributes "uid" and "type". Inside
+/// another element it is that type's local element and in its namespace: a
+/// name with a prefix keeps the prefix's binding; a name without one gets the
+/// containing element's namespace as default. At the root, the base namespace.
 class KXSOACOMMON_EXPORT ModelObjectImpl : public Kestrune::Soa::Common::Xml::BaseObject {
 public:
     ModelObjectImpl();
@@ -49,9 +53,9 @@ public:
     std::string const& getType() const { return m_type; }
     void setType(std::string const& type) { m_type = type; }
 
-    // Reads "uid" and "type"; children are ignored.
+    /// Reads "uid" and "type"; children are ignored.
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;

@@ -120,8 +120,8 @@ void Monitor::markEnd(std::string const& probe) {
         Figures& figures = t.figures[probe];
         if (ThreadProbes::Open* const open = t.find(probe)) {
             ++figures.calls;
-            figures.totalNanoseconds +=
-                static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now - open->start).count());
+            figures.totalNanoseconds += static_cast<std::uint64_t>(
+                std::chrono::duration_cast<std::chrono::nanoseconds>(now - open->start).count());
             open->open = false;
         } else {
             ++figures.unmatchedEnds;

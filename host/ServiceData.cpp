@@ -1,20 +1,26 @@
 #include "host/ServiceData.h"
 
 #include "host/BaseNamespace.h"
-#include "host/DomException.h"
 #include "host/XmlBinder.h"
+
+#include <iterator>
 
 namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
 using Kestrune::Soa::Common::Xml::BaseObject;
 using Kestrune::Soa::Common::Xml::HandleAccess;
+using Kestrune::Soa::Common::Xml::readTree;
+using Kestrune::Soa::Common::Xml::XmlAttributeRule;
 using Kestrune::Soa::Common::Xml::XmlChild;
+using Kestrune::Soa::Common::Xml::XmlChildRule;
+using Kestrune::Soa::Common::Xml::XmlContent;
+using Kestrune::Soa::Common::Xml::XmlElementRules;
 using Kestrune::Soa::Common::Xml::XmlElementStart;
 using Kestrune::Soa::Common::Xml::XmlElementType;
 using Kestrune::Soa::Common::Xml::XmlListRoom;
-using Kestrune::Soa::Common::Xml::readTree;
 using Kestrune::Soa::Common::Xml::XMLNode;
 using Kestrune::Soa::Common::Xml::XmlStream;
+using Kestrune::Soa::Common::Xml::XmlValueType;
 using Kestrune::Soa::Common::Xml::ClassAllocation::newObject;
 
 KXSOA_DEFINE_CLASS_ALLOCATION_FUNCTIONS(ServiceData, "Kestrune::Schemas::Soa::_2006_03::Base::ServiceData")
@@ -45,23 +51,27 @@ ServiceDataImpl* ServiceDataImpl::reallyClone() const { return newObject<Service
 
 void ServiceDataImpl::parse(XMLNode const& node) { readTree(node, *this, xmlElementType()); }
 
-// Its children: "partialErrors" (the message in its attribute) and
-// "updated" (a business object); a child of another name is refused.
+// Its children, two lists in the base namespace, and what reads each: a
+// "partialErrors" element is its message, in its one attribute; an
+// "updated" element a business object. Its rules (base:ServiceData) come
+// from them.
 XmlElementType const& ServiceDataImpl::xmlElementType() {
+    static XmlAttributeRule const message[] = {{"message", XmlValueType::String}};
+    static XmlElementRules const partialError{baseNamespaceURI, {}, XmlContent::Empty, message, 1, nullptr, 0};
+    static XmlChildRule const children[] = {
+        {"partialErrors", false, true, []() -> XmlElementRules const& { return partialError; }},
+        {"updated", false, true, []() -> XmlElementRules const& { return *ModelObjectImpl::xmlElementType().rules; }}};
+    static XmlElementRules const rules{baseNamespaceURI, "ServiceData",      XmlContent::Elements, nullptr, 0,
+                                       children,         std::size(children)};
     static XmlElementType const type{
-        nullptr, [](BaseObject&, XmlElementStart const&) {},
-        [](BaseObject& object, XmlElementStart const& child, XmlListRoom const& room) {
+        nullptr, &rules, [](BaseObject&, XmlElementStart const&, std::string_view const*) {},
+        [](BaseObject& object, std::size_t index, std::string_view const* values, XmlListRoom const& room) {
             ServiceDataImpl& self = static_cast<ServiceDataImpl&>(object);
-            if (child.name.text == "partialErrors") {
-                self.m_partialErrors.emplace_back(child.getAttr("message"));
+            if (index == 0) {
+                self.m_partialErrors.emplace_back(values[0]);
                 return XmlChild::skipped();
             }
-            if (child.name.text == "updated") {
-                return XmlChild::newEntry(ModelObject(), ModelObjectImpl::xmlElementType(), self.m_updatedObjects,
-                                          room);
-            }
-            throw Kestrune::Soa::Common::Exceptions::DomException(
-                "Unexpected node name: " + std::string(child.name.text), child.line);
+            return XmlChild::newEntry(ModelObject(), ModelObjectImpl::xmlElementType(), self.m_updatedObjects, room);
         }};
     return type;
 }

@@ -12,13 +12,17 @@
 #include <string>
 #include <vector>
 
+namespace Kestrune::Soa::Common::Xml {
+struct XmlElementType;  ///< how an element is read (host/XmlBinder.h)
+}  // namespace Kestrune::Soa::Common::Xml
+
 namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
 class ServiceDataImpl;
 
-// What a service call reports beside its result: the messages of the
-// partial errors it met, and the business objects it updated. Copies share
-// one implementation object, as with every handle.
+/// What a service call reports beside its result: the messages of the
+/// partial errors it met, and the business objects it updated. Copies share
+/// one implementation object, as with every handle.
 class KXSOACOMMON_EXPORT ServiceData : public Kestrune::Soa::Common::Xml::Handle<ServiceDataImpl> {
 public:
     ServiceData();
@@ -35,10 +39,10 @@ public:
     KXSOA_CLASS_ALLOCATION_FUNCTIONS
 };
 
-// Written as one element holding a "partialErrors" child (attribute
-// "message") per partial error and an "updated" child per updated object,
-// both in the base namespace. The element itself is placed as a business
-// object's: "ServiceData" inside a message is in the message's namespace.
+/// Written as one element holding a "partialErrors" child (attribute
+/// "message") per partial error and an "updated" child per updated object,
+/// both in the base namespace. The element itself is placed as a business
+/// object's: "ServiceData" inside a message is in the message's namespace.
 class KXSOACOMMON_EXPORT ServiceDataImpl : public Kestrune::Soa::Common::Xml::BaseObject {
 public:
     ServiceDataImpl();
@@ -50,10 +54,10 @@ public:
     std::vector<ModelObject> const& getUpdatedObjects() const { return m_updatedObjects; }
     void addUpdatedObject(ModelObject const& object) { m_updatedObjects.push_back(object); }
 
-    // Appends what the element holds; a child of another name throws
-    // DomException "Unexpected node name: " and the name.
+    /// Appends what the element holds; a child of another name throws
+    /// DomException "Unexpected node name: <name>" (ErrorKind::Unexpected).
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;

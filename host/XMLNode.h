@@ -13,16 +13,24 @@ namespace Kestrune::Soa::Common::Xml {
 class XMLNode;
 class XmlTreeBuilder;
 
-// One attribute of a parsed element. The views point into the document that
-// holds the element and live as long as it.
+/// One attribute of a parsed element. The views point into the document that
+/// holds the element and live as long as it.
 struct XMLAttribute {
-    std::string_view name;          // local name, without prefix
-    std::string_view namespaceURI;  // empty for an unprefixed attribute
-    std::string_view value;         // entities and character references decoded
+    std::string_view name;          ///< local name, without prefix
+    std::string_view namespaceURI;  ///< empty for an unprefixed attribute
+    std::string_view value;         ///< entities and character references decoded
 };
 
-// The child elements of one element, in document order. A light view: it
-// iterates the siblings' links and knows their count without counting.
+/// A namespace declaration of a parsed element's start tag: the prefix it
+/// binds (empty for the default namespace) and the namespace name (empty:
+/// no default namespace). The views live as long as the document.
+struct XMLNamespaceDeclaration {
+    std::string_view prefix;
+    std::string_view uri;
+};
+
+/// The child elements of one element, in document order. A light view: it
+/// iterates the siblings' links and knows their count without counting.
 class XMLNodeList {
 public:
     class const_iterator {
@@ -61,29 +69,29 @@ private:
     std::uint32_t m_size = 0;
 };
 
-// One element of a parsed document (see XmlDocument, which owns it). Every
-// view points into the document and is valid as long as the document lives.
+/// One element of a parsed document (see XmlDocument, which owns it). Every
+/// view points into the document and is valid as long as the document lives.
 class KXSOACOMMON_EXPORT XMLNode {
 public:
     XMLNode() = default;
-    // A node lives in its document, its attributes beside it: it is not copied.
+    /// A node lives in its document, its attributes beside it: it is not copied.
     XMLNode(XMLNode const&) = delete;
     XMLNode& operator=(XMLNode const&) = delete;
 
-    std::string_view name;            // local name, without namespace prefix
-    std::string_view namespaceURI;    // the element's namespace; empty when it has none
-    std::string_view text;            // the element's own character data, CDATA included,
-                                      // entities decoded; text of children not included
-    XMLNode const* parent = nullptr;  // null only at the document's root element
-    XMLNodeList children;             // child elements in document order
-    std::uint32_t line = 0;           // line of the end of the element's start tag (1-based)
-    std::uint32_t column = 0;         // column of that place, in characters from 1; 0 when not known
+    std::string_view name;            ///< local name, without namespace prefix
+    std::string_view namespaceURI;    ///< the element's namespace; empty when it has none
+    std::string_view text;            ///< the element's own character data, CDATA included,
+                                      ///< entities decoded; text of children not included
+    XMLNode const* parent = nullptr;  ///< null only at the document's root element
+    XMLNodeList children;             ///< child elements in document order
+    std::uint32_t line = 0;           ///< line of the end of the element's start tag (1-based)
+    std::uint32_t column = 0;         ///< column of that place, in characters from 1; 0 when not known
 
-    // The value of the attribute with this local name, whatever its namespace;
-    // an empty view when the element has no such attribute.
+    /// The value of the attribute with this local name, whatever its namespace;
+    /// an empty view when the element has no such attribute.
     std::string_view getAttr(std::string_view localName) const noexcept;
 
-    // The attribute with this local name, or null when there is none.
+    /// The attribute with this local name, or null when there is none.
     XMLAttribute const* findAttr(std::string_view localName) const noexcept;
 
     XMLAttribute const* attributesBegin() const noexcept {
@@ -95,10 +103,20 @@ public:
     }
     XMLAttribute const* attributesEnd() const noexcept { return attributesBegin() + m_attributeCount; }
 
+    /// The namespace declarations of the element's start tag, in the order
+    /// written (they are not among its attributes).
+    XMLNamespaceDeclaration const* declarationsBegin() const noexcept {
+        // They follow the attributes in the same block.
+        XMLNamespaceDeclaration const* const first = reinterpret_cast<XMLNamespaceDeclaration const*>(attributesEnd());
+        return m_declarationCount == 0 ? first : std::launder(first);
+    }
+    XMLNamespaceDeclaration const* declarationsEnd() const noexcept { return declarationsBegin() + m_declarationCount; }
+
 private:
     friend class XMLNodeList::const_iterator;
     friend class XmlTreeBuilder;
     std::uint32_t m_attributeCount = 0;
+    std::uint32_t m_declarationCount = 0;
     XMLNode const* m_nextSibling = nullptr;
 };
 

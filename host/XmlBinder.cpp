@@ -45,17 +45,22 @@ void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options
     m_failure = nullptr;
     m_probe = nullptr;  // until the root's start tag is read
     m_handedOn.clear();
-}
-
-Exceptions::DomException wrongRootNamespace(std::string_view name, std::string_view actual, std::string_view expected,
-                                            std::size_t line) {
-    std::string const in = actual.empty() ? "no namespace" : "namespace \"" + std::string(actual) + '"';
-    return Exceptions::DomException("the root element \"" + std::string(name) + "\" is in " + in + ", not in \"" +
-                                        std::string(expected) + "\"",
-                                    line);
+    m_errors.clear();
+    m_counts.clear();
+    m_scope.clear();
+    if (!m_ids.empty()) m_ids.clear();  // a set that never held one may have no buckets to clear
+    m_idRefs.clear();
+    m_text.clear();  // a run of text that a failed read left
 }
 
 namespace {
+
+std::string quotedName(std::string_view name) { return '"' + std::string(name) + '"'; }
+
+// "\"name\" in namespace \"uri\"", or "in no namespace".
+std::string named(std::string_view name, std::string_view uri) {
+    return quotedName(name) + (uri.empty() ? " in no namespace" : " in namespace " + quotedName(uri));
+}
 
 std::int64_t now() noexcept {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -64,10 +69,38 @@ std::int64_t now() noexcept {
 
 }  // namespace
 
+Exceptions::DomException wrongRoot(std::string_view name, std::string_view uri, std::string_view expectedNamespace,
+                                   std::string_view expectedName) {
+    bool const otherName = !expectedName.empty() && expectedName != name;
+    bool const otherNamespace = !expectedNamespace.empty() && expectedNamespace != uri;
+    std::string message;
+    if (!otherName) {
+        message = "the root element " + quotedName(name) + " is in " +
+                  (uri.empty() ? "no namespace" : "namespace " + quotedName(uri)) + ", not in " +
+                  quotedName(expectedNamespace);
+    } else if (!otherNamespace) {
+        message = "the root element is " + quotedName(name) + ", not " + quotedName(expectedName);
+    } else {
+        message = "the root element is " + named(name, uri) + ", not " + named(expectedName, expectedNamespace);
+    }
+    return Exceptions::DomException(message, Exceptions::ErrorKind::WrongRoot);
+}
+
+std::size_t XmlBinder::keptBytes() const noexcept {
+    // A string's and a set's own room (one bucket) is no memory they hold.
+    std::size_t const text = m_text.capacity() > std::string().capacity() ? m_text.capacity() : 0;
+    std::size_t const buckets = m_ids.bucket_count() > 1 ? m_ids.bucket_count() * sizeof(void*) : 0;
+    return m_frames.capacity() * sizeof(Frame) + m_room.bytes() + m_handedOn.capacity() * sizeof(m_handedOn[0]) +
+           m_errors.capacity() * sizeof(Exceptions::XmlError) + m_counts.capacity() * sizeof(std::uint32_t) +
+           m_scope.capacity() * sizeof(XmlNamespaceDeclaration) + text + buckets +
+           m_ids.size() * (sizeof(std::string) + 2 * sizeof(void*)) + m_idRefs.capacity() * sizeof(m_idRefs[0]);
+}
+
 // The text was read whole: every element the binder opened has ended.
 void XmlBinder::finish() {
+    bool const failed = m_failure || !m_errors.empty();
     if (std::string const* const probe = std::exchange(m_probe, nullptr)) {
-        if (m_failure) {
+        if (failed) {
             Monitor::markStart(*probe);
             Monitor::markAbandoned(*probe);
         } else {
@@ -75,19 +108,27 @@ void XmlBinder::finish() {
         }
     }
     if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
+    if (!m_errors.empty()) throw Exceptions::DomException(sortedErrors());
 }
 
 void XmlBinder::abandon() noexcept {
     takeBackOpenEntries();
     m_depth = 0;
     m_failure = nullptr;
+    m_errors.clear();
 }
 
 void XmlBinder::release() noexcept {
-    std::vector<XmlChild>().swap(m_frames);
+    decltype(m_frames)().swap(m_frames);
     m_depth = 0;
     m_room = XmlListRoom();
     decltype(m_handedOn)().swap(m_handedOn);
+    decltype(m_errors)().swap(m_errors);
+    decltype(m_counts)().swap(m_counts);
+    decltype(m_scope)().swap(m_scope);
+    std::string().swap(m_text);
+    decltype(m_ids)().swap(m_ids);
+    decltype(m_idRefs)().swap(m_idRefs);
 }
 
 void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* context) noexcept {
@@ -98,7 +139,7 @@ void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* con
 // The open elements stay, passed over, for the path of a later error.
 void XmlBinder::takeBackOpenEntries() noexcept {
     for (std::size_t depth = m_depth; depth > 0; --depth) {  // the innermost first: it may live in an outer one
-        XmlChild& open = m_frames[depth - 1];
+        XmlChild& open = m_frames[depth - 1].child;
         if (open.m_takeBack != nullptr) open.m_takeBack(open.m_list);
         open.m_takeBack = nullptr;
         open.m_kind = XmlChild::Kind::Skipped;
@@ -111,42 +152,102 @@ void XmlBinder::takeBackOpenEntries() noexcept {
 // its path.
 void XmlBinder::keepOpen(std::size_t outer, XmlElementStart const& element) {
     takeBackOpenEntries();
-    if (m_depth == outer) push(XmlChild::skipped(), element.name.text);
+    if (m_depth == outer) push(XmlChild::skipped(), element.name.text, nullptr);
 }
 
-void XmlBinder::push(XmlChild const& child, std::string_view name) {
+XmlBinder::Frame& XmlBinder::push(XmlChild const& child, std::string_view name, XmlElementRules const* rules) {
     if (m_depth == m_frames.size()) m_frames.emplace_back();
-    m_frames[m_depth] = child;
-    m_frames[m_depth++].m_name = name;
+    Frame& frame = m_frames[m_depth++];
+    frame.child = child;
+    frame.name = name;
+    frame.rules = rules;
+    frame.place = 0;
+    return frame;
+}
+
+// The values of the attributes of `rules` on `element`, in their order: in
+// a lenient read, the first attribute of each local name, whatever its
+// namespace. Returns how many the rules have.
+std::size_t XmlBinder::attributeValues(XmlElementRules const& rules, XmlElementStart const& element,
+                                       std::string_view* values) {
+    if (validating()) {
+        checkAttributes(rules, element, values);
+    } else if (rules.attributeCount > 0) {
+        for (std::size_t i = 0; i < rules.attributeCount; ++i) values[i] = element.getAttr(rules.attributes[i].name);
+    }
+    return rules.attributeCount;
+}
+
+void XmlBinder::openRoot(XmlElementStart const& element) {
+    std::string_view const uri = m_options.rootNamespace, name = m_options.rootName;
+    if ((!uri.empty() && element.namespaceURI.text != uri) || (!name.empty() && element.name.text != name))
+        throw wrongRoot(element.name.text, element.namespaceURI.text, uri, name);
+    XmlElementType const& type = *m_element.m_type;
+    Frame& frame = push(m_element, element.name.text, type.rules);
+    if (element.root && type.probe != nullptr) {
+        m_probe = type.probe;
+        m_started = now();
+    }
+    if (type.rules == nullptr) {  // a type read by its start alone
+        type.start(*m_element.m_object, element, nullptr);
+        return;
+    }
+    if (validating()) enter(frame, element);
+    std::string_view values[kMostAttributes];
+    attributeValues(*type.rules, element, values);
+    XmlChild const& open = m_frames[m_depth - 1].child;
+    if (open.m_kind == XmlChild::Kind::Object) type.start(*open.m_object, element, values);
+}
+
+// A child of the innermost open element: read by the member its rules name
+// it by, or passed over (or refused).
+void XmlBinder::openChild(XmlElementStart const& element) {
+    Frame& parent = m_frames[m_depth - 1];
+    XmlElementRules const* const parentRules = parent.rules;
+    std::size_t index = parentRules == nullptr ? 0 : parentRules->childCount;
+    if (parentRules == nullptr) {
+    } else if (validating()) {
+        endText(parent);
+        index = checkChild(parent, element);
+    } else {
+        index = parentRules->childNamed(element.name.text);
+        if (index == parentRules->childCount && parentRules->childCount > 0 &&
+            m_options.policy == ReadPolicy::Lenient) {
+            throw Exceptions::DomException("Unexpected node name: " + std::string(element.name.text), element.line);
+        }
+    }
+    if (parentRules == nullptr || index == parentRules->childCount) {
+        push(XmlChild::skipped(), element.name.text, nullptr);
+        return;
+    }
+    XmlChild const parentChild = parent.child;  // push may move the frames
+    XmlElementRules const& rules = parentRules->children[index].rules();
+    Frame& frame = push(XmlChild::skipped(), element.name.text, &rules);
+    if (validating()) enter(frame, element);
+    std::string_view* const values = m_values;
+    attributeValues(rules, element, values);
+    // Not read into its parent's object after an error of a validating read.
+    if (parentChild.m_kind != XmlChild::Kind::Object || m_frames[m_depth - 2].child.m_kind != parentChild.m_kind)
+        return;
+    XmlChild& open = m_frames[m_depth - 1].child;
+    open = parentChild.m_type->child(*parentChild.m_object, index, values, m_room);
+    if (open.m_kind == XmlChild::Kind::Object) open.m_type->start(*open.m_object, element, values);
 }
 
 void XmlBinder::startElement(XmlElementStart const& element) {
     // After a failure the elements are still counted, passed over, for the
     // path of a later error of the text.
     if (m_failure) {
-        push(XmlChild::skipped(), element.name.text);
+        push(XmlChild::skipped(), element.name.text, nullptr);
         return;
     }
     std::size_t const outer = m_depth;
     try {
         if (m_depth == 0) {
-            if (!m_options.rootNamespace.empty() && element.namespaceURI.text != m_options.rootNamespace) {
-                throw wrongRootNamespace(element.name.text, element.namespaceURI.text, m_options.rootNamespace,
-                                         element.line);
-            }
-            push(m_element, element.name.text);
-            if (element.root && m_element.m_type->probe != nullptr) {
-                m_probe = m_element.m_type->probe;
-                m_started = now();
-            }
+            openRoot(element);
         } else {
-            XmlChild const& parent = m_frames[m_depth - 1];
-            push(parent.m_kind == XmlChild::Kind::Object ? parent.m_type->child(*parent.m_object, element, m_room)
-                                                         : XmlChild::skipped(),
-                 element.name.text);
+            openChild(element);
         }
-        XmlChild const& open = m_frames[m_depth - 1];
-        if (open.m_kind == XmlChild::Kind::Object) open.m_type->start(*open.m_object, element);
     } catch (Exceptions::DomException& e) {
         keepOpen(outer, element);
         locate(e, element);
@@ -159,8 +260,9 @@ void XmlBinder::startElement(XmlElementStart const& element) {
 
 void XmlBinder::characters(std::string_view text) {
     if (m_failure) return;
-    XmlChild const& open = m_frames[m_depth - 1];
-    if (open.m_kind == XmlChild::Kind::Text) open.m_text->append(text);
+    Frame& open = m_frames[m_depth - 1];
+    if (open.child.m_kind == XmlChild::Kind::Text) open.child.m_text->append(text);
+    if (validating() && open.rules != nullptr) checkText(open, text);
 }
 
 void XmlBinder::endElement() {
@@ -168,8 +270,13 @@ void XmlBinder::endElement() {
         if (m_depth > 0) --m_depth;  // an element whose start found no memory to open it was never counted
         return;
     }
-    XmlChild const& open = m_frames[--m_depth];
-    if (open.m_list != nullptr) m_room.reached(open.m_type, open.m_entries);
+    if (validating() && m_frames[m_depth - 1].rules != nullptr) checkEnd(m_frames[m_depth - 1]);
+    if (m_failure) {  // the errors passed the most looked for
+        --m_depth;
+        return;
+    }
+    XmlChild const& open = m_frames[--m_depth].child;
+    if (open.m_list != nullptr && open.m_kind != XmlChild::Kind::Skipped) m_room.reached(open.m_type, open.m_entries);
     if (m_depth == 0) {
         m_ended = now();
     } else if (m_depth == 1 && m_sink != nullptr && open.m_takeBack != nullptr) {
@@ -200,12 +307,14 @@ std::size_t XmlBinder::handedOn(void const* list) const noexcept {
 }
 
 std::string XmlBinder::path() const {
+    if (validating()) return validationPath();
     std::string path;
     for (std::size_t depth = 0; depth < m_depth; ++depth) {
-        XmlChild const& open = m_frames[depth];
+        Frame const& open = m_frames[depth];
         path += '/';
-        path += open.m_name;
-        if (open.m_list != nullptr) path += '[' + std::to_string(open.m_entries + handedOn(open.m_list)) + ']';
+        path += open.name;
+        if (open.child.m_list != nullptr)
+            path += '[' + std::to_string(open.child.m_entries + handedOn(open.child.m_list)) + ']';
     }
     return path;
 }
@@ -217,9 +326,9 @@ void XmlBinder::locate(Exceptions::DomException& error, XmlElementStart const& e
     if (own.empty() || own.front() != '/') error.setPath(path() + (own.empty() ? "" : '/' + own));
 }
 
-void readTree(XMLNode const& node, BaseObject& object, XmlElementType const& type) {
+void readTree(XMLNode const& node, BaseObject& object, XmlElementType const& type, XmlBinder::Options const& options) {
     XmlBinder binder;
-    binder.readInto(object, type);
+    binder.readInto(object, type, options);
     walk(node, binder);
     binder.finish();
 }

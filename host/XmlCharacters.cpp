@@ -32,6 +32,18 @@ Utf8Sequence decodeUtf8(std::string_view text, std::size_t position) noexcept {
     return {codePoint, length};
 }
 
+std::size_t encodeUtf8(char32_t c, char* out) noexcept {
+    std::size_t const length = utf8Length(c);
+    if (length == 1) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    unsigned char const leads[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    for (std::size_t i = length - 1; i > 0; --i, c >>= 6) out[i] = static_cast<char>(0x80 | (c & 0x3F));
+    out[0] = static_cast<char>(leads[length] | c);
+    return length;
+}
+
 namespace {
 
 // ASCII bytes that may start a name (1) or continue one (2); names are
@@ -72,6 +84,55 @@ std::string codePointNotation(char32_t c) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
     return buffer;
+}
+
+std::string byteNotation(unsigned char byte) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "0x%02X", static_cast<unsigned>(byte));
+    return buffer;
+}
+
+namespace {
+
+// Characters that a message names instead of showing.
+bool named(char32_t c) noexcept {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x200E || c == 0x200F || (c >= 0x2028 && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF || !isXmlChar(c);
+}
+
+}  // namespace
+
+std::string quotedInput(std::string_view text) {
+    std::string out;
+    bool open = false;  // within a quoted run
+    auto const shown = [&](std::string_view part) {
+        if (!open) out += out.empty() ? "'" : " '";
+        out += part;
+        open = true;
+    };
+    auto const notation = [&](std::string const& name) {
+        if (open) out += '\'';
+        if (!out.empty()) out += ' ';
+        out += name;
+        open = false;
+    };
+    for (std::size_t at = 0; at < text.size();) {
+        Utf8Sequence const sequence = decodeUtf8(text, at);
+        if (sequence.length == 0) {
+            notation(byteNotation(static_cast<unsigned char>(text[at])));
+            ++at;
+            continue;
+        }
+        if (named(sequence.codePoint)) {
+            notation(codePointNotation(sequence.codePoint));
+        } else {
+            shown(text.substr(at, sequence.length));
+        }
+        at += sequence.length;
+    }
+    if (out.empty()) return "''";
+    if (open) out += '\'';
+    return out;
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::detail

@@ -19,6 +19,13 @@ struct Utf8Sequence {
 
 Utf8Sequence decodeUtf8(std::string_view text, std::size_t position) noexcept;
 
+// The bytes that `c` (at most U+10FFFF) takes in UTF-8.
+constexpr std::size_t utf8Length(char32_t c) noexcept { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
+
+// Writes `c` (at most U+10FFFF) in UTF-8 at `out`, which has room for
+// utf8Length(c) bytes; returns that length.
+std::size_t encodeUtf8(char32_t c, char* out) noexcept;
+
 // Char of XML 1.0: tab, LF, CR, U+0020-U+D7FF, U+E000-U+FFFD, U+10000-U+10FFFF.
 constexpr bool isXmlChar(char32_t c) noexcept {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
@@ -43,5 +50,17 @@ bool isNCName(std::string_view name) noexcept;
 
 // "U+0001"-style notation, for messages.
 std::string codePointNotation(char32_t c);
+
+// "0xC3"-style notation of a byte, for messages.
+std::string byteNotation(unsigned char byte);
+
+// Text from the input as a message quotes it, every byte of it visible:
+// runs of characters a person can read between single quotes, and between
+// them each character that would not show or would garble the line (a
+// control character, a line or direction mark, one that XML does not allow)
+// named as U+XXXX, and each byte that is not UTF-8 as 0xNN. "'<a' U+001B
+// '[31mRED/>'"; a single character named shows alone ("U+0000"); an empty
+// text as "''".
+std::string quotedInput(std::string_view text);
 
 }  // namespace Kestrune::Soa::Common::Xml::detail

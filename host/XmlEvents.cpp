@@ -15,11 +15,16 @@ public:
         m_attributes.clear();
         for (XMLAttribute const* a = node.attributesBegin(); a != node.attributesEnd(); ++a)
             m_attributes.push_back(XmlEventAttribute{{a->name}, {a->namespaceURI}, a->value});
+        m_declarations.clear();
+        for (XMLNamespaceDeclaration const* d = node.declarationsBegin(); d != node.declarationsEnd(); ++d)
+            m_declarations.push_back(XmlNamespaceDeclaration{{d->prefix}, {d->uri}});
         m_start = XmlElementStart();
         m_start.name = {node.name};
         m_start.namespaceURI = {node.namespaceURI};
         m_start.attributes = m_attributes.data();
         m_start.attributeCount = m_attributes.size();
+        m_start.declarations = m_declarations.data();
+        m_start.declarationCount = m_declarations.size();
         m_start.line = node.line;
         m_start.column = node.column;
         m_start.root = node.parent == nullptr;
@@ -29,6 +34,7 @@ public:
 
 private:
     std::vector<XmlEventAttribute> m_attributes;
+    std::vector<XmlNamespaceDeclaration> m_declarations;
     XmlElementStart m_start;
 };
 

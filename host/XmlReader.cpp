@@ -2,7 +2,7 @@
 
 #include "host/DomException.h"
 #include "host/reader/EventReader.h"
-#include "host/reader/TextInput.h"
+#include "host/reader/MessageSource.h"
 #include "host/reader/TextSource.h"
 
 namespace Kestrune::Soa::Common::Xml {
@@ -19,13 +19,19 @@ std::size_t XmlReader::keptBytes() const noexcept { return m_events ? m_events->
 
 template <class Source>
 void XmlReader::readFrom(Source& source, XmlEventHandler& handler) {
+    readText(source, handler, nullptr);
+}
+
+void XmlReader::readText(Reader::TextSource& source, XmlEventHandler& handler, Reader::MessageSource* message) {
     if (!m_events) {
-        throw Exceptions::DomException("XmlReader: this reader was moved from; read with the reader it was moved to");
+        throw Exceptions::DomException("XmlReader: this reader was moved from; read with the reader it was moved to",
+                                       Exceptions::ErrorKind::Misuse);
     }
     if (m_reading) {
         throw Exceptions::DomException(
             "XmlReader: a read was started while this reader is reading (from one of its own handlers); a reader "
-            "reads one document at a time: read the inner document with a reader of its own");
+            "reads one document at a time: read the inner document with a reader of its own",
+            Exceptions::ErrorKind::Misuse);
     }
     // After the read, however it ends: not reading, and no more kept than allowed.
     struct Reading {
@@ -36,8 +42,7 @@ void XmlReader::readFrom(Source& source, XmlEventHandler& handler) {
             if (reader.m_events->keptBytes() > reader.m_maxKeptBytes) reader.m_events->release();
         }
     } const reading(*this);
-    Reader::TextInput input(source, m_limits, m_events->window());
-    m_events->read(input, handler);
+    m_events->read(source, handler, message);
 }
 
 void XmlReader::read(std::string_view xml, XmlEventHandler& handler) {
@@ -48,6 +53,11 @@ void XmlReader::read(std::string_view xml, XmlEventHandler& handler) {
 void XmlReader::read(std::istream& in, XmlEventHandler& handler) {
     Reader::StreamSource source(in);
     readFrom(source, handler);
+}
+
+void XmlReader::read(XmlMessageSource& source, XmlEventHandler& handler) {
+    source.m_source->atEnd();  // the white space before a message is no part of it
+    readText(*source.m_source, handler, source.m_source.get());
 }
 
 }  // namespace Kestrune::Soa::Common::Xml

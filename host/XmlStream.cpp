@@ -6,9 +6,9 @@
 #include "host/XmlReadLimits.h"
 #include "host/XmlString.h"
 #include "host/writer/EscapedText.h"
-#include "host/writer/Misuse.h"
 #include "host/writer/Names.h"
 #include "host/writer/Output.h"
+#include "host/writer/Refusal.h"
 #include "host/writer/StreamState.h"
 
 #include <algorithm>
@@ -17,7 +17,6 @@
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml {
-
 
 // A write that fails throws, rather than leaving the stream bad and the
 // text cut short: the insertion rethrows what the buffer threw (std::bad_alloc
@@ -160,7 +159,8 @@ void XmlStream::closeElement(std::string_view uri, std::string_view name) {
 void XmlStream::textElement(std::string_view name, std::string_view text) {
     State& s = *m_state;
     if (s.depth == 0 || s.startTagOpen)
-        Writer::misuse("element \"" + std::string(name) + "\" of text written outside the content of an element");
+        Writer::refuse(Exceptions::ErrorKind::Misuse,
+                       "element \"" + std::string(name) + "\" of text written outside the content of an element");
     Writer::checkNameLength(name.size(), s.maxNameBytes, "an element name");
     std::string& written = s.output.text();
     std::size_t const mark = written.size();

@@ -45,7 +45,8 @@ char const* replacementOf(char c) {
 
 [[noreturn]] void refuse(std::string_view text, std::size_t offset, std::string const& what) {
     throw Exceptions::DomException("toXmlString: " + what + " at byte offset " + std::to_string(offset) + " of a " +
-                                   std::to_string(text.size()) + "-byte text cannot be carried by XML 1.0");
+                                       std::to_string(text.size()) + "-byte text cannot be carried by XML 1.0",
+                                   Exceptions::ErrorKind::Unwritable);
 }
 
 std::string hexByte(unsigned char b) {

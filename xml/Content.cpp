@@ -1,4 +1,4 @@
-#include "xml/ContentRules.h"
+#include "xml/internal/ContentRules.h"
 
 #include <cstdio>
 

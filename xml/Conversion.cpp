@@ -2,8 +2,7 @@
 
 #include "host/ModelObject.h"
 #include "host/ServiceData.h"
-#include "xml/AnyMessage.h"
-#include "xml/TypeMembers.h"
+#include "xml/internal/TypeMembers.h"
 
 namespace Kestrune::Soa::Common::Xml {
 
@@ -11,11 +10,6 @@ namespace {
 
 using Schemas::Soa::_2006_03::Base::ModelObject;
 using Schemas::Soa::_2006_03::Base::ServiceData;
-
-template <class Value>
-Value& as(void* value) {
-    return *static_cast<Value*>(value);
-}
 
 // Carries the members of one object into another's of the same XML names,
 // and gathers the paths of what has no member to go to.
@@ -43,20 +37,20 @@ private:
                std::string const& path) {
         switch (member.kind) {
             case MemberKind::Text:
-                as<std::string>(into) = as<std::string>(value);
+                valueAs<std::string>(into) = valueAs<std::string>(value);
                 break;
             case MemberKind::Flag:
-                as<bool>(into) = as<bool>(value);
+                valueAs<bool>(into) = valueAs<bool>(value);
                 break;
             case MemberKind::TextList:
-                as<std::vector<std::string>>(into) = as<std::vector<std::string>>(value);
+                valueAs<std::vector<std::string>>(into) = valueAs<std::vector<std::string>>(value);
                 break;
             case MemberKind::ObjectList:  // the same business objects
-                as<std::vector<ModelObject>>(into) = as<std::vector<ModelObject>>(value);
+                valueAs<std::vector<ModelObject>>(into) = valueAs<std::vector<ModelObject>>(value);
                 break;
             case MemberKind::ServiceData:  // a service data of its own, with the same updated objects
-                as<ServiceData>(into) = as<ServiceData>(value);
-                as<ServiceData>(into).ensureUnShared();
+                valueAs<ServiceData>(into) = valueAs<ServiceData>(value);
+                valueAs<ServiceData>(into).ensureUnShared();
                 break;
             case MemberKind::Struct:
                 members(member.structure->single(value), member.structure->members(), target.structure->single(into),
@@ -77,20 +71,20 @@ private:
     void held(MemberAccess const& member, void* value, std::string const& path) {
         switch (member.kind) {
             case MemberKind::Text:
-                if (!as<std::string>(value).empty()) unmatched.push_back(path);
+                if (!valueAs<std::string>(value).empty()) unmatched.push_back(path);
                 break;
             case MemberKind::Flag:
-                if (as<bool>(value)) unmatched.push_back(path);
+                if (valueAs<bool>(value)) unmatched.push_back(path);
                 break;
             case MemberKind::TextList:
-                entries(as<std::vector<std::string>>(value).size(), path);
+                entries(valueAs<std::vector<std::string>>(value).size(), path);
                 break;
             case MemberKind::ObjectList:
-                entries(as<std::vector<ModelObject>>(value).size(), path);
+                entries(valueAs<std::vector<ModelObject>>(value).size(), path);
                 break;
             case MemberKind::ServiceData:
-                entries(as<ServiceData>(value).getPartialErrors().size(), path + ".partialErrors");
-                entries(as<ServiceData>(value).getUpdatedObjects().size(), path + ".updatedObjects");
+                entries(valueAs<ServiceData>(value).getPartialErrors().size(), path + ".partialErrors");
+                entries(valueAs<ServiceData>(value).getUpdatedObjects().size(), path + ".updatedObjects");
                 break;
             case MemberKind::Struct: {
                 BaseObject& object = member.structure->single(value);
@@ -112,10 +106,7 @@ private:
 };
 
 // "the 2008-06 ImportFromApplicationInput"
-std::string described(TypeMembers const& members) {
-    char const* const version = schemaVersionOf(members.namespaceURI);
-    return std::string("the ") + (version != nullptr ? version : members.namespaceURI) + ' ' + members.name;
-}
+std::string described(TypeMembers const& members) { return std::string("the ") + members.version + ' ' + members.name; }
 
 }  // namespace
 

@@ -6,24 +6,30 @@
 #include "host/BaseObject.h"
 #include "xml/Export.h"
 
+#include <cstdint>
+#include <exception>
+#include <type_traits>
+#include <utility>
+
 namespace Kestrune::Soa::Common::Xml {
 
-struct XmlElementType;  // how an implementation class's element is read (host/XmlBinder.h)
-struct TypeMembers;     // an implementation class's members, seen at run time (xml/TypeMembers.h)
+/// Thrown when an implementation object cannot be allocated (the memory
+/// manager, or the global allocator, gave no memory). It carries no data;
+/// what() says what it means.
+class KXSOA_VISIBLE_TYPE TryingToCreateNullHandle : public std::exception {
+public:
+    char const* what() const noexcept override { return "an implementation object could not be allocated"; }
+};
 
-// Thrown when an implementation object cannot be allocated (the memory
-// manager, or the global allocator, gave no memory). It carries no message.
-class KXSOA_VISIBLE_TYPE TryingToCreateNullHandle {};
-
-// A counted reference to one implementation object `T` (derived from
-// BaseObject). Copies share the object; the last handle to let go destroys
-// it. Counting is plain, not atomic: objects that share an implementation
-// object are used by one thread at a time.
+/// A counted reference to one implementation object `T` (derived from
+/// BaseObject). Copies share the object; the last handle to let go destroys
+/// it. Counting is plain, not atomic: objects that share an implementation
+/// object are used by one thread at a time.
 template <class T>
 class Handle {
 public:
-    // A handle without object; only a derived class that installs one at once
-    // may use it. Destroying it releases nothing.
+    /// A handle without object; only a derived class that installs one at once
+    /// may use it. Destroying it releases nothing.
     Handle() noexcept = default;
 
     Handle(Handle const& other) noexcept : m_object(other.m_object) { init(); }
@@ -41,10 +47,10 @@ public:
         if (m_object) m_object->removeRef();
     }
 
-    // Gives this handle an object of its own when it shares one: a shallow
-    // clone (its nested structures and list entries stay shared). When the
-    // clone cannot be allocated, throws TryingToCreateNullHandle and leaves
-    // the handle, its object and every count as they were.
+    /// Gives this handle an object of its own when it shares one: a shallow
+    /// clone (its nested structures and list entries stay shared). When the
+    /// clone cannot be allocated, throws TryingToCreateNullHandle and leaves
+    /// the handle, its object and every count as they were.
     void ensureUnShared() {
         if (count() <= 1) return;
         BaseObject* const copy = m_object->clone();
@@ -56,8 +62,8 @@ public:
     }
 
 protected:
-    // Takes `object` and counts this handle's reference. A null object (its
-    // allocation failed) throws TryingToCreateNullHandle and counts nothing.
+    /// Takes `object` and counts this handle's reference. A null object (its
+    /// allocation failed) throws TryingToCreateNullHandle and counts nothing.
     explicit Handle(T* object) : m_object(object) {
         if (!m_object) throw TryingToCreateNullHandle();
         init();
@@ -76,13 +82,17 @@ private:
     T* m_object = nullptr;
 };
 
-// Reaches the implementation object behind any handle: for the binding
-// runtime, which writes and reads members through their implementation.
+/// Reaches the implementation object behind any handle: for the binding
+/// runtime, which writes and reads members through their implementation.
 struct HandleAccess {
     template <class T>
     static T& object(Handle<T> const& handle) noexcept {
         return handle.getHandleObject();
     }
 };
+
+/// The implementation class of a public class.
+template <class Public>
+using ImplOf = std::remove_reference_t<decltype(HandleAccess::object(std::declval<Public const&>()))>;
 
 }  // namespace Kestrune::Soa::Common::Xml

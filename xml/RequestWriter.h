@@ -2,46 +2,37 @@
 
 #include "host/DomException.h"
 #include "host/XmlStream.h"
+#include "xml/Request.h"
 
 #include <string>
-#include <type_traits>
-#include <utility>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml {
 
-// True for the request types, the messages with records (getInputArray()):
-// RequestWriter writes them record by record, MessageReader::readEach reads
-// them so.
-template <class Message, class = void>
-constexpr bool isRequest = false;
-template <class Message>
-constexpr bool isRequest<Message, std::void_t<decltype(std::declval<Message const&>().getInputArray())>> = true;
-
-// Writes a request (a type with records: getInputArray()) record by record,
-// as the records are made, so that a request of any size is written in the
-// memory of one record and the stream's piece. open() starts the request,
-// write() adds a record, close() ends it; the text is exactly what
-// outputXML of the whole request writes (its root declares the namespaces
-// that the first record needs), and the request's probe runs from the
-// first record to close(). On a stream on a caller's buffer, the text goes
-// to the buffer in pieces as it is written.
-//
-// The request is the stream's root element. After a write that throws, the
-// text is cut short: reset() the stream before the next request. A writer
-// can write one request after another; like its stream, it is for one
-// thread at a time.
+/// Writes a request (a type with records: getInputArray()) record by record,
+/// as the records are made, so that a request of any size is written in the
+/// memory of one record and the stream's piece. open() starts the request,
+/// write() adds a record, close() ends it; the text is exactly what
+/// outputXML of the whole request writes (its root declares the namespaces
+/// that the first record needs), and the request's probe runs from the
+/// first record to close(). On a stream on a caller's buffer, the text goes
+/// to the buffer in pieces as it is written.
+///
+/// The request is the stream's root element. After a write that throws, the
+/// text is cut short: reset() the stream before the next request. A writer
+/// can write one request after another; like its stream, it is for one
+/// thread at a time.
 template <class Request>
 class RequestWriter {
     static_assert(isRequest<Request>, "RequestWriter writes the requests: the messages with getInputArray()");
 
 public:
-    using Record = typename std::decay_t<decltype(std::declval<Request const&>().getInputArray())>::value_type;
+    using Record = RecordOf<Request>;
 
     explicit RequestWriter(XmlStream& stream) : m_stream(stream) { m_record.reserve(1); }
 
-    // Starts a request named `elementName`; nothing is written before the
-    // first record (or close()).
+    /// Starts a request named `elementName`; nothing is written before the
+    /// first record (or close()).
     void open(std::string const& elementName) {
         if (m_state != State::Closed) misuse("open", "the request before is not closed");
         if (!m_stream.isRootElement()) misuse("open", "the request must be the stream's root element");
@@ -55,7 +46,7 @@ public:
         m_state = State::Writing;
     }
 
-    // Ends the request: a request without records is written whole here.
+    /// Ends the request: a request without records is written whole here.
     void close() {
         checkOpen("close");
         writePart(m_state == State::Opened ? XmlStream::Part::Whole : XmlStream::Part::Last, nullptr);
@@ -65,9 +56,9 @@ public:
 private:
     enum class State { Closed, Opened, Writing };
 
-    // A request is open, and the stream is where it left it: before the
-    // first record, at its root; after it, inside the request's element
-    // (unless the stream was reset since, which ended the request).
+    /// A request is open, and the stream is where it left it: before the
+    /// first record, at its root; after it, inside the request's element
+    /// (unless the stream was reset since, which ended the request).
     void checkOpen(char const* step) {
         if (m_state == State::Closed) misuse(step, "no request is open");
         if (m_state == State::Opened && !m_stream.isRootElement())
@@ -78,9 +69,9 @@ private:
         }
     }
 
-    // The request, holding `record` or none, writes the part of its element
-    // named; it keeps no record afterwards. A part that throws closes the
-    // request: the stream's text is cut short.
+    /// The request, holding `record` or none, writes the part of its element
+    /// named; it keeps no record afterwards. A part that throws closes the
+    /// request: the stream's text is cut short.
     void writePart(XmlStream::Part part, Record const* record) {
         if (record) m_record.push_back(*record);
         m_request.setInputArray(m_record);
@@ -98,12 +89,13 @@ private:
     }
 
     [[noreturn]] static void misuse(char const* step, char const* why) {
-        throw Exceptions::DomException(std::string("RequestWriter: cannot ") + step + ": " + why);
+        throw Exceptions::DomException(std::string("RequestWriter: cannot ") + step + ": " + why,
+                                       Exceptions::ErrorKind::Misuse);
     }
 
     XmlStream& m_stream;
     Request m_request;
-    std::vector<Record> m_record;  // room for the record being written
+    std::vector<Record> m_record;  ///< room for the record being written
     std::string m_elementName;
     State m_state = State::Closed;
 };

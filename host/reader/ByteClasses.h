@@ -30,7 +30,28 @@ enum ByteClass : unsigned char {
 
 // A control character XML does not allow, or a byte of 0x80 or more: both
 // end every run (every class above but the names').
-constexpr bool isSpecialByte(unsigned c) noexcept { return c >= 0x80 || (c < 0x20 && c != '\t' && c != '\n' && c != '\r'); }
+constexpr bool isSpecialByte(unsigned c) noexcept {
+    return c >= 0x80 || (c < 0x20 && c != '\t' && c != '\n' && c != '\r');
+}
+
+// The bytes other than the special ones that end a run of each class: the
+// table below and the sixteen-byte scan (skipRun) are both made from these.
+constexpr std::string_view stopsOf(ByteClass ends) noexcept {
+    switch (ends) {
+        case kEndsText:
+            return "<&]\r";
+        case kEndsValue:
+            return "<&\"'\t\n\r";
+        case kEndsComment:
+            return "-";
+        case kEndsPi:
+            return "?";
+        case kEndsCdata:
+            return "]\r";
+        default:
+            return {};
+    }
+}
 
 inline constexpr std::array<unsigned char, 256> kByteClasses = [] {
     std::array<unsigned char, 256> table{};
@@ -39,12 +60,9 @@ inline constexpr std::array<unsigned char, 256> kByteClasses = [] {
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_') bits |= kStartsName | kContinuesName;
         if (c == '-' || c == '.' || c == ':' || (c >= '0' && c <= '9')) bits |= kContinuesName;
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r') bits |= kSpace;
-        if (isSpecialByte(c)) bits |= kEndsText | kEndsValue | kEndsComment | kEndsPi | kEndsCdata;
-        if (c == '<' || c == '&' || c == ']' || c == '\r') bits |= kEndsText;
-        if (c == '<' || c == '&' || c == '"' || c == '\'' || c == '\t' || c == '\n' || c == '\r') bits |= kEndsValue;
-        if (c == '-') bits |= kEndsComment;
-        if (c == '?') bits |= kEndsPi;
-        if (c == ']' || c == '\r') bits |= kEndsCdata;
+        for (ByteClass const ends : {kEndsText, kEndsValue, kEndsComment, kEndsPi, kEndsCdata}) {
+            if (isSpecialByte(c) || stopsOf(ends).find(static_cast<char>(c)) != std::string_view::npos) bits |= ends;
+        }
         table[c] = bits;
     }
     return table;
@@ -80,23 +98,44 @@ inline bool sameBytes(char const* a, char const* b, std::size_t size) noexcept {
     return size == 0 || (a[0] == b[0] && a[size / 2] == b[size / 2] && a[size - 1] == b[size - 1]);
 }
 
+// The `i`th printable stop of a class (see stopsOf), or its last when it
+// has fewer; and how many it has.
+constexpr char printableStop(std::string_view stops, std::size_t i) noexcept {
+    char found = 0;
+    for (char const c : stops) {
+        if (static_cast<unsigned char>(c) < 0x20) continue;
+        found = c;
+        if (i-- == 0) break;
+    }
+    return found;
+}
+constexpr std::size_t printableStops(std::string_view stops) noexcept {
+    std::size_t count = 0;
+    for (char const c : stops) count += static_cast<unsigned char>(c) >= 0x20;
+    return count;
+}
+
 // The first byte from `p` on (before `end`) that is of class `Ends`, or
-// `end`. `A` to `D` are the printable ASCII bytes of that class (repeated
-// when it has fewer); `Spaces` the white space among them (a mask: 1 tab, 2 LF,
-// 4 CR). Sixteen bytes at a time where SSE2 is, as long as sixteen remain.
-template <unsigned char Ends, char A, char B, char C, char D, unsigned Spaces>
+// `end`. Sixteen bytes at a time where SSE2 is, as long as sixteen remain.
+template <ByteClass Ends>
 char const* skipRun(char const* p, char const* end) noexcept {
 #if defined(__SSE2__)
-    __m128i const a = _mm_set1_epi8(A), b = _mm_set1_epi8(B), c = _mm_set1_epi8(C), d = _mm_set1_epi8(D);
+    constexpr std::string_view stops = stopsOf(Ends);
+    static_assert(printableStops(stops) >= 1 && printableStops(stops) <= 4, "one to four printable stops");
+    __m128i const a = _mm_set1_epi8(printableStop(stops, 0)), b = _mm_set1_epi8(printableStop(stops, 1)),
+                  c = _mm_set1_epi8(printableStop(stops, 2)), d = _mm_set1_epi8(printableStop(stops, 3));
     __m128i const below = _mm_set1_epi8(0x20);
     __m128i const tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
     while (end - p >= 16) {
         __m128i const v = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p));
         // Signed: bytes of 0x80 or more are negative, so below 0x20 as well.
         __m128i controls = _mm_cmplt_epi8(v, below);
-        if constexpr ((Spaces & 1) == 0) controls = _mm_andnot_si128(_mm_cmpeq_epi8(v, tab), controls);
-        if constexpr ((Spaces & 2) == 0) controls = _mm_andnot_si128(_mm_cmpeq_epi8(v, lf), controls);
-        if constexpr ((Spaces & 4) == 0) controls = _mm_andnot_si128(_mm_cmpeq_epi8(v, cr), controls);
+        if constexpr (stops.find('\t') == std::string_view::npos)
+            controls = _mm_andnot_si128(_mm_cmpeq_epi8(v, tab), controls);
+        if constexpr (stops.find('\n') == std::string_view::npos)
+            controls = _mm_andnot_si128(_mm_cmpeq_epi8(v, lf), controls);
+        if constexpr (stops.find('\r') == std::string_view::npos)
+            controls = _mm_andnot_si128(_mm_cmpeq_epi8(v, cr), controls);
         __m128i const hits =
             _mm_or_si128(_mm_or_si128(controls, _mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b))),
                          _mm_or_si128(_mm_cmpeq_epi8(v, c), _mm_cmpeq_epi8(v, d)));
@@ -132,8 +171,8 @@ inline char const* skipAsciiName(char const* p, char const* end, char const* fro
         __m128i const name = _mm_or_si128(_mm_or_si128(letters, marks), _mm_cmpeq_epi8(v, _mm_set1_epi8('_')));
         unsigned const stops = ~static_cast<unsigned>(_mm_movemask_epi8(name)) & 0xFFFF;
         unsigned const length = stops == 0 ? 16 : static_cast<unsigned>(__builtin_ctz(stops));
-        unsigned found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(':')))) &
-                         ((1U << length) - 1);
+        unsigned found =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(':')))) & ((1U << length) - 1);
         for (; found != 0; found &= found - 1) colonAt(p + __builtin_ctz(found));
         p += length;
         if (length < 16) return p;
@@ -144,19 +183,8 @@ inline char const* skipAsciiName(char const* p, char const* end, char const* fro
     return p;
 }
 
-inline char const* skipText(char const* p, char const* end) noexcept {
-    return skipRun<kEndsText, '<', '&', ']', ']', 4>(p, end);
-}
+inline char const* skipText(char const* p, char const* end) noexcept { return skipRun<kEndsText>(p, end); }
 // Stops at either quote; the caller tells its own from the other.
-inline char const* skipValue(char const* p, char const* end) noexcept {
-    return skipRun<kEndsValue, '<', '&', '\'', '"', 7>(p, end);
-}
-inline char const* skipComment(char const* p, char const* end) noexcept {
-    return skipRun<kEndsComment, '-', '-', '-', '-', 0>(p, end);
-}
-inline char const* skipPi(char const* p, char const* end) noexcept { return skipRun<kEndsPi, '?', '?', '?', '?', 0>(p, end); }
-inline char const* skipCdata(char const* p, char const* end) noexcept {
-    return skipRun<kEndsCdata, ']', ']', ']', ']', 4>(p, end);
-}
+inline char const* skipValue(char const* p, char const* end) noexcept { return skipRun<kEndsValue>(p, end); }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

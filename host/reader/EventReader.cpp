@@ -1,11 +1,12 @@
 #include "host/reader/EventReader.h"
 
+#include "host/reader/MessageSource.h"
+
 #include "host/DomException.h"
 #include "host/XMLNode.h"
 #include "host/reader/TextPosition.h"
 
 #include <algorithm>
-#include <utility>
 #include <limits>
 #include <string>
 
@@ -23,9 +24,18 @@ bool isDeclaration(Tokenizer::Name const& name) noexcept {
 
 }  // namespace
 
-void XmlEventReader::read(TextInput& input, XmlEventHandler& handler) {
+void XmlEventReader::read(TextSource& source, XmlEventHandler& handler, MessageSource* message) {
+    if (message != nullptr) message->begin();
+    m_memory.forget();
+    TextInput input(source, m_limits, m_memory.window);
     try {
-        readDocument(input, handler);
+        // What follows a message is the next one's, read as it came: the
+        // reader hands on UTF-8 alone, so a stream of messages carries it.
+        if (message != nullptr && !input.utf8()) {
+            throw errorAt(Refusal::Encoding, TextPlace{},
+                          "a message read from a stream of messages is in UTF-8 (or US-ASCII); this one is in UTF-16");
+        }
+        readDocument(input, handler, message != nullptr);
     } catch (Exceptions::DomException& refusal) {
         // A refusal names the element it was found in, unless it already
         // does; without the memory to say it, it goes without.
@@ -35,27 +45,22 @@ void XmlEventReader::read(TextInput& input, XmlEventHandler& handler) {
         }
         throw;
     }
+    if (message != nullptr) message->ended(input.unread(m_tokens.here()));
 }
 
-void XmlEventReader::readDocument(TextInput& input, XmlEventHandler& handler) {
-    m_names.clear();
-    m_qualifiedNames.clear();
-    m_known.clear();
-    m_parts.clear();
-    m_lastAtDepth.clear();
-    m_attributeNames.clear();
-    m_tokens.start(input, Tokenizer::Guesses{&m_known, &m_lastAtDepth, &m_attributeNames});
-    m_namespaces.clear();
-    m_open.clear();
+void XmlEventReader::readDocument(TextInput& input, XmlEventHandler& handler, bool rootEnds) {
+    m_tokens.start(input, Tokenizer::Guesses{&m_memory.known, &m_memory.lastAtDepth, &m_memory.attributeNames});
     m_treeBytes = 0;
     m_treeBytesAllowed = kFreeTreeBytes;
     for (;;) {
         switch (m_tokens.next()) {
             case Tokenizer::Token::StartTag:
                 startElement(handler);
+                if (rootEnds && m_tokens.afterRoot()) return;  // an empty root element
                 break;
             case Tokenizer::Token::EndTag:
                 endElement(handler);
+                if (rootEnds && m_tokens.afterRoot()) return;
                 break;
             case Tokenizer::Token::Text:
                 charge(m_tokens.text().size(), m_tokens.here());
@@ -65,9 +70,10 @@ void XmlEventReader::readDocument(TextInput& input, XmlEventHandler& handler) {
                 name(m_tokens.name().whole(), m_tokens.at());
                 break;
             case Tokenizer::Token::End:
-                if (!m_open.empty()) {
+                if (!m_memory.open.empty()) {
                     m_tokens.fail(m_tokens.at(), "the document ends before element " +
-                                                     quoted(m_known[m_open.back().qualified].text) + " is closed");
+                                                     quoted(m_memory.known[m_memory.open.back().qualified].text) +
+                                                     " is closed");
                 }
                 return;
         }
@@ -76,11 +82,8 @@ void XmlEventReader::readDocument(TextInput& input, XmlEventHandler& handler) {
 
 // Every name counts against the limit of distinct names.
 XmlName XmlEventReader::name(std::string_view text, char const* at) {
-    XmlName const found = m_names.intern(text);
-    if (found.number >= m_limits.maxNames) {
-        m_tokens.refuse(at, "the document uses more distinct names than XmlReadLimits::maxNames (" +
-                                std::to_string(m_limits.maxNames) + ")");
-    }
+    XmlName const found = m_memory.names.intern(text);
+    if (found.number >= m_limits.maxNames) m_tokens.overLimit(at, Limit::Names);
     return found;
 }
 
@@ -89,19 +92,20 @@ XmlName XmlEventReader::name(std::string_view text, char const* at) {
 std::uint32_t XmlEventReader::learn(Tokenizer::Name const& written, char const* at) {
     std::string_view const text = written.whole();
     if (!written.qualified) {
-        m_tokens.fail(written.text, quoted(text) +
-                                        " is not a qualified name (a prefix, a colon and a local name, or a local name alone)");
+        m_tokens.fail(
+            written.text,
+            quoted(text) + " is not a qualified name (a prefix, a colon and a local name, or a local name alone)");
     }
-    XmlName const found = m_qualifiedNames.intern(text);
-    if (found.number == m_known.size()) {
+    XmlName const found = m_memory.qualifiedNames.intern(text);
+    if (found.number == m_memory.known.size()) {
         Parts parts;
         parts.local = name(written.local(), at);
         if (written.colon != 0) parts.prefix = name(written.prefix(), at);
         Tokenizer::KnownName known;
         known.text = found.text;
         known.colon = written.colon;
-        m_parts.push_back(parts);
-        m_known.push_back(known);
+        m_memory.parts.push_back(parts);
+        m_memory.known.push_back(known);
     }
     return found.number;
 }
@@ -116,25 +120,25 @@ XmlName XmlEventReader::xmlNamespaceOf(XmlName prefix, char const* at) {
 // The same for an attribute's namespace and local name, in a hashed set
 // that a new start tag empties by its new stamp.
 bool XmlEventReader::expandedSeenBefore(XmlName uri, XmlName local) {
-    if ((m_expandedCount + 1) * 2 > m_expanded.size()) {
-        std::vector<Expanded> old(std::max<std::size_t>(16, 2 * m_expanded.size()), Expanded{0, 0});
-        old.swap(m_expanded);
+    if ((m_expandedCount + 1) * 2 > m_memory.expanded.size()) {
+        std::vector<Expanded> old(std::max<std::size_t>(16, 2 * m_memory.expanded.size()), Expanded{0, 0});
+        old.swap(m_memory.expanded);
         m_expandedCount = 0;
         for (Expanded const& entry : old) {
             if (entry.stamp != m_stamp) continue;
-            std::size_t const mask = m_expanded.size() - 1;
+            std::size_t const mask = m_memory.expanded.size() - 1;
             std::size_t i = (entry.key * 0x9E3779B97F4A7C15ULL >> 32) & mask;
-            while (m_expanded[i].stamp == m_stamp) i = (i + 1) & mask;
-            m_expanded[i] = entry;
+            while (m_memory.expanded[i].stamp == m_stamp) i = (i + 1) & mask;
+            m_memory.expanded[i] = entry;
             ++m_expandedCount;
         }
     }
     std::uint64_t const key = std::uint64_t{uri.number} << 32 | local.number;
-    std::size_t const mask = m_expanded.size() - 1;
+    std::size_t const mask = m_memory.expanded.size() - 1;
     std::size_t i = (key * 0x9E3779B97F4A7C15ULL >> 32) & mask;
-    for (; m_expanded[i].stamp == m_stamp; i = (i + 1) & mask)
-        if (m_expanded[i].key == key) return true;
-    m_expanded[i] = Expanded{key, m_stamp};
+    for (; m_memory.expanded[i].stamp == m_stamp; i = (i + 1) & mask)
+        if (m_memory.expanded[i].key == key) return true;
+    m_memory.expanded[i] = Expanded{key, m_stamp};
     ++m_expandedCount;
     return false;
 }
@@ -143,17 +147,17 @@ bool XmlEventReader::expandedSeenBefore(XmlName uri, XmlName local) {
 // rules of Namespaces in XML 1.0 on "xml" and "xmlns".
 void XmlEventReader::declare(Tokenizer::Attribute const& attribute, char const* at) {
     std::string_view const uri = attribute.value;
-    if (uri.size() > m_limits.maxNameBytes) {
-        m_tokens.refuse(attribute.valueAt, "a namespace URI is longer than XmlReadLimits::maxNameBytes (" +
-                                               std::to_string(m_limits.maxNameBytes) + " bytes)");
-    }
+    if (uri.size() > m_limits.maxNameBytes)
+        m_tokens.overLimit(attribute.valueAt, Limit::NameBytes, "a namespace URI is longer");
     char const* const written = attribute.name.text;
     if (uri == kXmlnsNamespace) m_tokens.fail(written, "the namespace " + quoted(uri) + " cannot be declared");
     if (attribute.name.colon == 0) {
         if (uri == kXmlNamespace) m_tokens.fail(written, "the namespace " + quoted(uri) + " cannot be the default one");
         if (m_defaultStamp == m_stamp) m_tokens.fail(written, "attribute 'xmlns' is given twice");
         m_defaultStamp = m_stamp;
-        m_namespaces.bindDefault(uri.empty() ? XmlName{} : name(uri, at));
+        XmlName const namespaceName = uri.empty() ? XmlName{} : name(uri, at);
+        m_memory.namespaces.bindDefault(namespaceName);
+        m_memory.declarations.push_back(XmlNamespaceDeclaration{XmlName{}, namespaceName});
         return;
     }
     std::string_view const prefix = attribute.name.local();
@@ -164,63 +168,68 @@ void XmlEventReader::declare(Tokenizer::Attribute const& attribute, char const* 
                                    "allow (a prefix cannot be undeclared)");
     }
     if ((prefix == "xml") != (uri == kXmlNamespace)) {
-        m_tokens.fail(written, "the prefix 'xml' and the namespace " + quoted(kXmlNamespace) +
-                                   " are bound to each other only");
+        m_tokens.fail(written,
+                      "the prefix 'xml' and the namespace " + quoted(kXmlNamespace) + " are bound to each other only");
     }
     XmlName const declared = name(prefix, at);
     XmlName const namespaceName = name(uri, at);
-    if (seenBefore(m_prefixStamps, declared.number)) {
+    if (seenBefore(m_memory.prefixStamps, declared.number)) {
         m_tokens.fail(written, "attribute " + quoted(attribute.name.whole()) + " is given twice");
     }
-    m_namespaces.bind(declared, namespaceName);
+    m_memory.namespaces.bind(declared, namespaceName);
+    m_memory.declarations.push_back(XmlNamespaceDeclaration{declared, namespaceName});
 }
 
+// A start tag: its element with its attributes, each job on its own below.
 void XmlEventReader::startElement(XmlEventHandler& handler) {
     char const* const at = m_tokens.at();
-    std::size_t const depth = m_open.size();
-    if (depth >= m_limits.maxDepth) {
-        m_tokens.refuse(at, "elements are nested deeper than XmlReadLimits::maxDepth (" +
-                                std::to_string(m_limits.maxDepth) + " levels)");
-    }
-    if (++m_stamp == 0) {  // after 2^32 start tags: every stamp is old again
-        std::fill(m_localStamps.begin(), m_localStamps.end(), 0);
-        std::fill(m_prefixStamps.begin(), m_prefixStamps.end(), 0);
-        for (Expanded& entry : m_expanded) entry.stamp = 0;
-        m_defaultStamp = 0;
-        m_stamp = 1;
-    }
-    m_expandedCount = 0;
-    std::size_t const bindings = m_namespaces.mark();
-    std::vector<Tokenizer::Attribute> const& attributes = m_tokens.attributes();
-    // The declarations first: they hold for the element's own names.
-    bool declares = false;
-    for (Tokenizer::Attribute const& attribute : attributes) {
-        if (isDeclaration(attribute.name)) {
-            if (!attribute.name.qualified) learn(attribute.name, at);  // fails
-            declare(attribute, at);
-            declares = true;
-        }
-    }
-    if (depth >= m_lastAtDepth.size()) m_lastAtDepth.resize(depth + 1, kNone);
+    std::size_t const depth = m_memory.open.size();
+    if (depth >= m_limits.maxDepth) m_tokens.overLimit(at, Limit::Depth);
+    newStamp();
+    std::size_t const bindings = m_memory.namespaces.mark();
+    bool const declares = declareAll(at);
     std::uint32_t const element = qualify(m_tokens.name(), at);
-    m_lastAtDepth[depth] = element;
-    XmlName const local = m_parts[element].local;
-    XmlName uri = m_namespaces.defaultNamespace();
-    if (!m_parts[element].prefix.text.empty()) {
-        XmlName const prefix = m_parts[element].prefix;
-        uri = namespaceOf(prefix, at);
-        if (uri.text.data() == nullptr) {
-            m_tokens.fail(at, "Namespace prefix " + std::string(prefix.text) + " on " + std::string(local.text) +
-                                  " is not defined");
-        }
-    }
-    m_attributes.clear();
+    if (depth >= m_memory.lastAtDepth.size()) m_memory.lastAtDepth.resize(depth + 1, kNone);
+    m_memory.lastAtDepth[depth] = element;
+    XmlName const local = m_memory.parts[element].local;
+    XmlName const uri = elementNamespace(element, at);
+    std::size_t const valueBytes = eventAttributes(element, declares, at);
+    charge(sizeof(XMLNode) + m_memory.attributes.size() * sizeof(XMLAttribute) +
+               m_memory.declarations.size() * sizeof(XMLNamespaceDeclaration) + valueBytes,
+           at);
+    TextPlace const place = m_tokens.input().position().advanceTo(at, m_tokens.input().end());
+    m_memory.open.push_back(Open{element, place.line, bindings});
+    XmlElementStart start;
+    start.name = local;
+    start.namespaceURI = uri;
+    start.attributes = m_memory.attributes.data();
+    start.attributeCount = m_memory.attributes.size();
+    start.declarations = m_memory.declarations.data();
+    start.declarationCount = m_memory.declarations.size();
+    start.line = static_cast<std::uint32_t>(place.line);
+    start.column = static_cast<std::uint32_t>(place.column);
+    start.root = depth == 0;
+    m_tokens.expectEndTag(m_memory.known[element].text);
+    handler.startElement(start);
+    if (m_tokens.emptyElement()) close(handler);
+}
+
+// The start tag's attributes as reported, in m_memory.attributes (the
+// declarations are not); returns the bytes of their values. Two jobs for
+// each attribute:
+// - its name's number, kept for the tokenizer to guess at the element's
+//   next start tag: while each name is the one it guessed (the name at the
+//   same place on the element the last time), the run of names kept for
+//   the element stays; from the first that is not, a new run is kept;
+// - its namespace, its prefix's, and its uniqueness on the element: by its
+//   local name (stamps by number) when it has no prefix, else by its
+//   namespace and local name (a hashed set).
+std::size_t XmlEventReader::eventAttributes(std::uint32_t element, bool declares, char const* at) {
+    std::vector<Tokenizer::Attribute> const& attributes = m_tokens.attributes();
+    m_memory.attributes.clear();
     std::size_t valueBytes = 0;
-    // The attributes' names: when each is the one the tokenizer guessed
-    // (the name at the same place on the element the last time), the run of
-    // names kept for the element stays; else a new run is kept.
-    bool guessed = m_known[element].attributeCount == attributes.size();
-    std::size_t const runAt = m_attributeNames.size();
+    bool guessed = m_memory.known[element].attributeCount == attributes.size();
+    std::size_t const runAt = m_memory.attributeNames.size();
     for (std::size_t i = 0; i < attributes.size(); ++i) {
         Tokenizer::Attribute const& attribute = attributes[i];
         std::uint32_t number = kNone;
@@ -228,71 +237,104 @@ void XmlEventReader::startElement(XmlEventHandler& handler) {
         if (guessed && attribute.name.known == kNone) {
             guessed = false;  // a new run, with the names before this one
             for (std::size_t k = 0; k < i; ++k) {
-                std::uint32_t const before = m_attributeNames[m_known[element].attributesAt + k];
-                m_attributeNames.push_back(before);
+                std::uint32_t const before = m_memory.attributeNames[m_memory.known[element].attributesAt + k];
+                m_memory.attributeNames.push_back(before);
             }
         }
-        if (!guessed) m_attributeNames.push_back(number);
+        if (!guessed) m_memory.attributeNames.push_back(number);
         if (number == kNone) continue;  // a declaration
-        Parts const& name = m_parts[number];
+        Parts const& name = m_memory.parts[number];
         XmlName attributeUri;
         if (name.prefix.text.empty()) {
-            if (seenBefore(m_localStamps, name.local.number)) {
-                m_tokens.fail(attribute.name.text, "attribute " + quoted(m_known[number].text) +
-                                                       " is given twice on element " + quoted(m_known[element].text));
-            }
+            if (seenBefore(m_memory.localStamps, name.local.number)) givenTwice(attribute, number, element, false);
         } else {
             attributeUri = namespaceOf(name.prefix, at);
-            if (attributeUri.text.data() == nullptr) {
-                m_tokens.fail(at, "Namespace prefix " + std::string(name.prefix.text) + " for " +
-                                      std::string(name.local.text) + " on " + std::string(local.text) +
-                                      " is not defined");
-            }
-            if (expandedSeenBefore(attributeUri, name.local)) {
-                m_tokens.fail(attribute.name.text, "attribute " + quoted(m_known[number].text) + " on element " +
-                                                       quoted(m_known[element].text) +
-                                                       " has the namespace and local name of another of its attributes");
-            }
+            if (attributeUri.text.data() == nullptr) undeclared(name.prefix, name.local, element, at);
+            if (expandedSeenBefore(attributeUri, name.local)) givenTwice(attribute, number, element, true);
         }
-        m_attributes.push_back(XmlEventAttribute{name.local, attributeUri, attribute.value});
+        m_memory.attributes.push_back(XmlEventAttribute{name.local, attributeUri, attribute.value});
         valueBytes += attribute.value.size();
     }
     if (!guessed) {
-        m_known[element].attributesAt = static_cast<std::uint32_t>(runAt);
-        m_known[element].attributeCount = static_cast<std::uint32_t>(attributes.size());
+        m_memory.known[element].attributesAt = static_cast<std::uint32_t>(runAt);
+        m_memory.known[element].attributeCount = static_cast<std::uint32_t>(attributes.size());
     }
-    charge(sizeof(XMLNode) + m_attributes.size() * sizeof(XMLAttribute) + valueBytes, at);
-    TextPlace const place = m_tokens.input().position().advanceTo(at, m_tokens.input().end());
-    m_open.push_back(Open{element, place.line, bindings});
-    XmlElementStart start;
-    start.name = local;
-    start.namespaceURI = uri;
-    start.attributes = m_attributes.data();
-    start.attributeCount = m_attributes.size();
-    start.line = static_cast<std::uint32_t>(place.line);
-    start.column = static_cast<std::uint32_t>(place.column);
-    start.root = depth == 0;
-    m_tokens.expectEndTag(m_known[element].text);
-    handler.startElement(start);
-    if (m_tokens.emptyElement()) close(handler);
+    return valueBytes;
+}
+
+// A new start tag: a stamp of its own empties the sets of the last one.
+void XmlEventReader::newStamp() noexcept {
+    if (++m_stamp == 0) {  // after 2^32 start tags: every stamp is old again
+        std::fill(m_memory.localStamps.begin(), m_memory.localStamps.end(), 0);
+        std::fill(m_memory.prefixStamps.begin(), m_memory.prefixStamps.end(), 0);
+        for (Expanded& entry : m_memory.expanded) entry.stamp = 0;
+        m_defaultStamp = 0;
+        m_stamp = 1;
+    }
+    m_expandedCount = 0;
+}
+
+// The start tag's namespace declarations, before anything else: they hold
+// for the element's own names. Whether it has any.
+bool XmlEventReader::declareAll(char const* at) {
+    m_memory.declarations.clear();
+    bool declares = false;
+    for (Tokenizer::Attribute const& attribute : m_tokens.attributes()) {
+        if (isDeclaration(attribute.name)) {
+            if (!attribute.name.qualified) learn(attribute.name, at);  // fails
+            declare(attribute, at);
+            declares = true;
+        }
+    }
+    return declares;
+}
+
+// The namespace of the element numbered `element`: its prefix's, or the
+// default one.
+XmlName XmlEventReader::elementNamespace(std::uint32_t element, char const* at) {
+    Parts const& parts = m_memory.parts[element];
+    if (parts.prefix.text.empty()) return m_memory.namespaces.defaultNamespace();
+    XmlName const uri = namespaceOf(parts.prefix, at);
+    if (uri.text.data() == nullptr) undeclared(parts.prefix, {}, element, at);
+    return uri;
+}
+
+// The refusals of a start tag's names, apart from the reading of them.
+void XmlEventReader::undeclared(XmlName prefix, XmlName attribute, std::uint32_t element, char const* at) const {
+    std::string const whose =
+        attribute.text.empty() ? "element " + quoted(m_memory.known[element].text)
+                               : "attribute " + quoted(std::string(prefix.text) + ':' + std::string(attribute.text)) +
+                                     " on element " + quoted(m_memory.known[element].text);
+    m_tokens.fail(at, "the prefix " + quoted(prefix.text) + " of " + whose + " is not declared");
+}
+
+void XmlEventReader::givenTwice(Tokenizer::Attribute const& attribute, std::uint32_t number, std::uint32_t element,
+                                bool expanded) const {
+    std::string const qualified = quoted(m_memory.known[number].text);
+    std::string const elementName = quoted(m_memory.known[element].text);
+    m_tokens.fail(attribute.name.text, expanded
+                                           ? "attribute " + qualified + " on element " + elementName +
+                                                 " has the namespace and local name of another of its attributes"
+                                           : "attribute " + qualified + " is given twice on element " + elementName);
 }
 
 // The open element ends: its bindings with it.
 void XmlEventReader::close(XmlEventHandler& handler) {
-    m_namespaces.close(m_open.back().bindings);
-    m_open.pop_back();
-    m_tokens.expectEndTag(m_open.empty() ? std::string_view() : m_known[m_open.back().qualified].text);
+    std::vector<Open>& open = m_memory.open;
+    m_memory.namespaces.close(open.back().bindings);
+    open.pop_back();
+    m_tokens.expectEndTag(open.empty() ? std::string_view() : m_memory.known[open.back().qualified].text);
     handler.endElement();
 }
 
 void XmlEventReader::endElement(XmlEventHandler& handler) {
     if (!m_tokens.endTagMatches()) {
-        Open const& open = m_open.back();
-        std::string_view const expected = m_known[open.qualified].text;
+        Open const& open = m_memory.open.back();
+        std::string_view const expected = m_memory.known[open.qualified].text;
         std::string_view const written = m_tokens.name().whole();
         if (written != expected) {
-            m_tokens.fail(m_tokens.at(), "Opening and ending tag mismatch: " + std::string(expected) + " line " +
-                                             std::to_string(open.line) + " and " + std::string(written));
+            m_tokens.fail(m_tokens.at(), "the end tag " + quoted(written) + " does not match the start tag " +
+                                             quoted(expected) + " of line " + std::to_string(open.line));
         }
     }
     close(handler);
@@ -307,44 +349,68 @@ void XmlEventReader::charge(std::size_t bytes, char const* at) {
     // until the elements need more again.
     std::size_t const perByte = m_limits.maxTreeBytesPerByte;
     std::size_t const text = m_tokens.input().offsetOf(at);
-    m_treeBytesAllowed = text > (std::numeric_limits<std::size_t>::max() - kFreeTreeBytes) / std::max<std::size_t>(perByte, 1)
-                             ? std::numeric_limits<std::size_t>::max()
-                             : kFreeTreeBytes + text * perByte;
+    m_treeBytesAllowed =
+        text > (std::numeric_limits<std::size_t>::max() - kFreeTreeBytes) / std::max<std::size_t>(perByte, 1)
+            ? std::numeric_limits<std::size_t>::max()
+            : kFreeTreeBytes + text * perByte;
     if (m_treeBytes <= m_treeBytesAllowed) return;
-    m_tokens.refuse(at, "the document's elements need more memory than XmlReadLimits::maxTreeBytesPerByte allows (" +
-                            std::to_string(perByte) + " bytes per byte of text)");
+    m_tokens.overLimit(at, Limit::TreeBytesPerByte);
 }
 
-std::size_t XmlEventReader::keptBytes() const noexcept {
-    return m_tokens.keptBytes() + m_names.keptBytes() + m_qualifiedNames.keptBytes() +
-           m_known.capacity() * sizeof(Tokenizer::KnownName) + m_parts.capacity() * sizeof(Parts) +
-           (m_lastAtDepth.capacity() + m_attributeNames.capacity()) * sizeof(std::uint32_t) +
-           m_namespaces.keptBytes() + m_window.keptBytes() +
-           m_open.capacity() * sizeof(Open) + m_attributes.capacity() * sizeof(XmlEventAttribute) +
-           (m_localStamps.capacity() + m_prefixStamps.capacity()) * sizeof(std::uint32_t) +
-           m_expanded.capacity() * sizeof(Expanded);
+namespace {
+
+// What is done to each kind of buffer that a reader keeps: its content
+// forgotten (its memory kept), the bytes it holds counted, its memory given
+// back. A class of buffers does each itself.
+template <class T>
+void forget(std::vector<T>& buffer) noexcept {
+    buffer.clear();
+}
+void forget(std::string& buffer) noexcept { buffer.clear(); }
+template <class T>
+auto forget(T& buffers) noexcept -> decltype(buffers.clear()) {
+    buffers.clear();
 }
 
-void XmlEventReader::release() noexcept {
-    m_tokens.release();
-    m_names.release();
-    m_qualifiedNames.release();
-    std::vector<Tokenizer::KnownName>().swap(m_known);
-    std::vector<Parts>().swap(m_parts);
-    std::vector<std::uint32_t>().swap(m_lastAtDepth);
-    std::vector<std::uint32_t>().swap(m_attributeNames);
-    m_namespaces.release();
-    // Swapped, not assigned: a string assigned an empty one keeps its buffer.
-    WindowMemory released;
-    std::swap(m_window, released);
-    std::vector<Open>().swap(m_open);
-    std::vector<XmlEventAttribute>().swap(m_attributes);
-    std::vector<std::uint32_t>().swap(m_localStamps);
-    std::vector<std::uint32_t>().swap(m_prefixStamps);
-    std::vector<Expanded>().swap(m_expanded);
-    m_expandedCount = 0;
-    m_stamp = 0;
-    m_defaultStamp = 0;
+template <class T>
+std::size_t keptBytesOf(std::vector<T> const& buffer) noexcept {
+    return buffer.capacity() * sizeof(T);
+}
+std::size_t keptBytesOf(std::string const& buffer) noexcept {
+    return buffer.capacity() > std::string().capacity() ? buffer.capacity() : 0;
+}
+template <class T>
+auto keptBytesOf(T const& buffers) noexcept -> decltype(buffers.keptBytes()) {
+    return buffers.keptBytes();
+}
+
+// Swapped with a new one, not assigned: a string assigned an empty one keeps its buffer.
+template <class T>
+void giveBack(std::vector<T>& buffer) noexcept {
+    std::vector<T>().swap(buffer);
+}
+void giveBack(std::string& buffer) noexcept { std::string().swap(buffer); }
+template <class T>
+auto giveBack(T& buffers) noexcept -> decltype(buffers.release()) {
+    buffers.release();
+}
+
+}  // namespace
+
+void XmlEventReader::Memory::forget() noexcept {
+    forEach(*this, [](auto& buffer, auto perDocument) {
+        if constexpr (decltype(perDocument)::value) Reader::forget(buffer);
+    });
+}
+
+std::size_t XmlEventReader::Memory::keptBytes() const noexcept {
+    std::size_t bytes = 0;
+    forEach(*this, [&](auto const& buffer, auto) { bytes += keptBytesOf(buffer); });
+    return bytes;
+}
+
+void XmlEventReader::Memory::release() noexcept {
+    forEach(*this, [](auto& buffer, auto) { giveBack(buffer); });
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

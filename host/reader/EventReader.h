@@ -13,34 +13,38 @@
 #include "host/reader/NameTable.h"
 #include "host/reader/Namespaces.h"
 #include "host/reader/TextInput.h"
+#include "host/reader/TextSource.h"
 #include "host/reader/Tokenizer.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
+class MessageSource;
+
 class XmlEventReader {
 public:
-    explicit XmlEventReader(XmlReadLimits const& limits) : m_limits(limits), m_tokens(m_limits) {}
+    explicit XmlEventReader(XmlReadLimits const& limits) : m_limits(limits), m_tokens(m_limits), m_memory(m_tokens) {}
     XmlEventReader(XmlEventReader const&) = delete;
     XmlEventReader& operator=(XmlEventReader const&) = delete;
 
-    // Reads the whole of `input` as one document and reports its elements
+    // Reads the whole of `source` as one document and reports its elements
     // to `handler`. The first failure, a refusal (DomException with line and
     // column, and the handler's path() where it has none) or an exception of
     // the handler, ends the read and is thrown.
-    void read(TextInput& input, XmlEventHandler& handler);
-
-    // The memory of the window of a text that is not read in place.
-    WindowMemory& window() noexcept { return m_window; }
+    // With `message`, the source is one message of a stream of messages:
+    // the read ends at the root's end tag, and what was read past it goes
+    // back to `message`.
+    void read(TextSource& source, XmlEventHandler& handler, MessageSource* message = nullptr);
 
     // What it keeps between documents, in bytes; and giving it all back.
-    std::size_t keptBytes() const noexcept;
-    void release() noexcept;
+    std::size_t keptBytes() const noexcept { return m_memory.keptBytes(); }
+    void release() noexcept { m_memory.release(); }
 
 private:
     // What the elements may need before XmlReadLimits::maxTreeBytesPerByte applies.
@@ -61,10 +65,73 @@ private:
         std::uint32_t stamp;
     };
 
-    void readDocument(TextInput& input, XmlEventHandler& handler);
+    // What the reader keeps from one document to the next, so that a
+    // document of a shape read before allocates nothing. Each buffer is
+    // listed once, in forEach, with whether a new document forgets what it
+    // holds (the sets of one start tag are emptied by its new stamp
+    // instead, the window by the decoder that fills it); forgetting,
+    // counting and giving back go over that list.
+    struct Memory {
+        explicit Memory(Tokenizer& tokens) : tagAttributes(tokens.attributeMemory()), tagValues(tokens.valueMemory()) {}
+        Memory(Memory const&) = delete;
+        Memory& operator=(Memory const&) = delete;
+
+        std::vector<Tokenizer::Attribute>& tagAttributes;  // the tokenizer's, which it reads start tags into
+        std::string& tagValues;
+        NameTable names;
+        // The qualified names of elements and attributes (not declarations),
+        // as written: read once per document, then known by their text alone,
+        // and guessed by the tokenizer (see Tokenizer::Guesses). Their texts
+        // are not counted as names.
+        NameTable qualifiedNames;
+        std::vector<Tokenizer::KnownName> known;    // by their number in qualifiedNames
+        std::vector<Parts> parts;                   // the same
+        std::vector<std::uint32_t> lastAtDepth;     // the qualified name of the last start tag at each depth
+        std::vector<std::uint32_t> attributeNames;  // runs of the attributes' qualified names
+        Namespaces namespaces;
+        WindowMemory window;  // of a text that is not read in place
+        std::vector<Open> open;
+        std::vector<XmlEventAttribute> attributes;
+        std::vector<XmlNamespaceDeclaration> declarations;  // of the start tag being read
+        // Which names the start tag being read has used, by their numbers:
+        // as an attribute's local name (without prefix) and as a declared
+        // prefix; and its attributes' namespaces and local names.
+        std::vector<std::uint32_t> localStamps;
+        std::vector<std::uint32_t> prefixStamps;
+        std::vector<Expanded> expanded;  // open addressing, a power of two
+
+        // Whether a new document forgets what a buffer holds, told at compile time.
+        using Forgotten = std::true_type;
+        using Stays = std::false_type;
+        template <class Self, class Each>
+        static void forEach(Self& self, Each&& each) {
+            each(self.tagAttributes, Forgotten()), each(self.tagValues, Forgotten());
+            each(self.names, Forgotten()), each(self.qualifiedNames, Forgotten()), each(self.known, Forgotten());
+            each(self.parts, Forgotten()), each(self.lastAtDepth, Forgotten()), each(self.attributeNames, Forgotten());
+            each(self.namespaces, Forgotten()), each(self.window, Stays()), each(self.open, Forgotten());
+            each(self.attributes, Forgotten()), each(self.declarations, Forgotten());
+            each(self.localStamps, Stays()), each(self.prefixStamps, Stays()), each(self.expanded, Stays());
+        }
+        void forget() noexcept;
+        std::size_t keptBytes() const noexcept;
+        void release() noexcept;
+    };
+
+    // Reads the document's events to its end, or to its root's end tag when
+    // `rootEnds`.
+    void readDocument(TextInput& input, XmlEventHandler& handler, bool rootEnds);
     void startElement(XmlEventHandler& handler);
-    void endElement(XmlEventHandler& handler);
+    // The jobs of startElement, once per start tag (inline:
+    // defined and used in EventReader.cpp alone).
+    inline void newStamp() noexcept;
+    inline bool declareAll(char const* at);
+    inline XmlName elementNamespace(std::uint32_t element, char const* at);
+    inline std::size_t eventAttributes(std::uint32_t element, bool declares, char const* at);
+    [[noreturn]] void undeclared(XmlName prefix, XmlName attribute, std::uint32_t element, char const* at) const;
+    [[noreturn]] void givenTwice(Tokenizer::Attribute const& attribute, std::uint32_t number, std::uint32_t element,
+                                 bool expanded) const;
     void declare(Tokenizer::Attribute const& attribute, char const* at);
+    void endElement(XmlEventHandler& handler);
     XmlName name(std::string_view text, char const* at);
     // The number of the qualified name `written`: as the tokenizer guessed
     // it, or found.
@@ -73,7 +140,7 @@ private:
     }
     std::uint32_t learn(Tokenizer::Name const& written, char const* at);
     XmlName namespaceOf(XmlName prefix, char const* at) {
-        XmlName const bound = m_namespaces.boundTo(prefix);
+        XmlName const bound = m_memory.namespaces.boundTo(prefix);
         return bound.text.data() != nullptr ? bound : xmlNamespaceOf(prefix, at);
     }
     XmlName xmlNamespaceOf(XmlName prefix, char const* at);
@@ -90,29 +157,11 @@ private:
 
     XmlReadLimits m_limits;
     Tokenizer m_tokens;  // reads m_limits
-    NameTable m_names;
-    // The qualified names of elements and attributes (not declarations), as
-    // written: read once per document, then known by their text alone, and
-    // guessed by the tokenizer (see Tokenizer::Guesses). Their texts are not
-    // counted as names.
-    NameTable m_qualifiedNames;
-    std::vector<Tokenizer::KnownName> m_known;  // by their number in m_qualifiedNames
-    std::vector<Parts> m_parts;                 // the same
-    std::vector<std::uint32_t> m_lastAtDepth;     // the qualified name of the last start tag at each depth
-    std::vector<std::uint32_t> m_attributeNames;  // runs of the attributes' qualified names
-    Namespaces m_namespaces;
-    WindowMemory m_window;
-    std::vector<Open> m_open;
-    std::vector<XmlEventAttribute> m_attributes;
-    // Which names the start tag being read has used, by their numbers: as
-    // an attribute's local name (without prefix) and as a declared prefix.
-    std::vector<std::uint32_t> m_localStamps;
-    std::vector<std::uint32_t> m_prefixStamps;
-    std::vector<Expanded> m_expanded;  // open addressing, a power of two
+    Memory m_memory;
     std::size_t m_expandedCount = 0;
-    std::uint32_t m_stamp = 0;  // of the start tag being read
+    std::uint32_t m_stamp = 0;         // of the start tag being read
     std::uint32_t m_defaultStamp = 0;  // of the last that declared the default namespace
-    std::size_t m_treeBytes = 0;  // what the elements need so far, as XmlReadLimits::maxTreeBytesPerByte counts
+    std::size_t m_treeBytes = 0;       // what the elements need so far, as XmlReadLimits::maxTreeBytesPerByte counts
     std::size_t m_treeBytesAllowed = kFreeTreeBytes;  // by the text read when last looked at
 };
 

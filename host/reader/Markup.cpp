@@ -15,16 +15,16 @@ Tokenizer::Token Tokenizer::processingInstruction() {
     char const* const content = m_cur + 2;
     char const* p = scanName(content, m_name, "'<?' is not followed by a target name");
     std::string_view const target = m_name.whole();
-    bool const xml = target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' &&
-                     (target[2] | 0x20) == 'l';
+    bool const xml =
+        target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l';
     if (xml) {
         if (target == "xml" && m_cur == m_input->begin() && m_input->offsetOf(m_cur) == 0) {
             declaration(content);
             return Token::End;
         }
-        fail(content, target == "xml" ? "XML declaration allowed only at the start of the document"
-                                      : "the processing instruction target " + quoted(target) +
-                                            " is reserved (any case of 'xml')");
+        fail(content, target == "xml"
+                          ? "XML declaration allowed only at the start of the document"
+                          : "the processing instruction target " + quoted(target) + " is reserved (any case of 'xml')");
     }
     if (m_name.colon != 0 || !m_name.qualified) {
         fail(content, "the processing instruction target " + quoted(target) +
@@ -35,45 +35,73 @@ Tokenizer::Token Tokenizer::processingInstruction() {
         need(p + 1);
         fail(p, "the target of a processing instruction is not followed by white space or '?>'");
     }
-    // The content, up to "?>", within the limit.
-    char const* const limit = tokenLimit(content, 2);
+    m_at = m_cur = untilMark<kEndsPi>(content, p, "?>") + 2;
+    return Token::Target;
+}
+
+// The content of a processing instruction, comment or CDATA section that
+// begins at `content`, read from `p` up to its end mark (`mark`: "?>",
+// "-->" or "]]>") within maxTokenBytes: returns where the mark begins.
+// `doubled`, when not null, refuses the mark's bytes but its last in the
+// content ("--" in a comment).
+template <ByteClass Ends>
+char const* Tokenizer::untilMark(char const* content, char const* p, std::string_view mark, char const* doubled) {
+    std::size_t const marks = mark.size() - 1;  // how many times mark[0] begins it
+    char const* const limit = tokenLimit(content, mark.size());
     for (;;) {
-        p = skipPi(p, limit);
-        if (p >= limit) atLimit(p, limit, content, '?', 1);
-        if (*p == '?') {
-            need(p + 1);
-            if (p[1] == '>') break;
+        p = skipRun<Ends>(p, limit);
+        if (p >= limit) atLimit(p, limit, content, mark[0], marks);
+        if (*p == mark[0]) {
+            std::size_t matched = 1;
+            for (; matched < mark.size(); ++matched) {
+                // A mark that reaches the limit begins past the longest content.
+                if (p + matched >= limit) atLimit(p + matched, limit, content, mark[0], marks);
+                if (p[matched] != mark[matched]) break;
+            }
+            if (matched == mark.size()) return p;
+            if (doubled != nullptr && matched == marks) fail(p, doubled);
             ++p;
+        } else if (classOf(*p) & kSpace) {
+            ++p;  // a line end, which a CDATA section's pieces make one line feed
         } else {
             p = character(p, m_end);
         }
     }
-    if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, '?', 1);
-    m_at = m_cur = p + 2;
-    return Token::Target;
 }
 
 // The XML declaration, whose "xml" is at `content`: version, encoding and
-// standalone, in that order, the first required.
+// standalone, in that order, the first required. A token like a processing
+// instruction: every scan stops at `limit`, past its longest content and
+// its "?>", where it is refused.
 void Tokenizer::declaration(char const* content) {
     m_inside = "the XML declaration";
+    char const* const limit = tokenLimit(content, 2);
+    auto const reach = [&](char const* q) {
+        if (q >= limit) atLimit(q, limit, content, '?', 1);
+    };
+    auto const spacesFrom = [&](char const* q) {
+        while (q < limit && (classOf(*q) & kSpace)) ++q;
+        reach(q);
+        return q;
+    };
     char const* p = content + 3;
     // One pseudo-attribute: white space, its name, "=", a quoted value;
     // returns the value, or an empty view when another name comes.
     auto pseudo = [&](std::string_view name, char const*& valueAt) -> std::string_view {
         char const* const before = p;
-        char const* q = spaces(p);
-        std::size_t const there = std::min(name.size(), static_cast<std::size_t>(m_end - q));
-        if (std::memcmp(q, name.data(), there) == 0) need(q + name.size());  // perhaps cut by the window
-        if (q == before || !startsWith(q, m_end, name)) return {};
-        q = spaces(q + name.size());
+        char const* q = spacesFrom(p);
+        std::size_t const there = std::min(name.size(), static_cast<std::size_t>(limit - q));
+        if (std::memcmp(q, name.data(), there) == 0) reach(q + name.size());  // perhaps cut by the window
+        if (q == before || !startsWith(q, limit, name)) return {};
+        q = spacesFrom(q + name.size());
         if (*q != '=') fail(q, "'=' is expected after " + quoted(name) + " in the XML declaration");
-        q = spaces(q + 1);
+        q = spacesFrom(q + 1);
         char const quote = *q;
-        if (quote != '"' && quote != '\'') fail(q, "the " + std::string(name) + " in the XML declaration is not in quotes");
+        if (quote != '"' && quote != '\'')
+            fail(q, "the " + std::string(name) + " in the XML declaration is not in quotes");
         valueAt = ++q;
-        while (q < m_end && *q != quote && *q != '<' && static_cast<unsigned char>(*q) < 0x80 && *q != '?') ++q;
-        need(q);
+        while (q < limit && *q != quote && *q != '<' && static_cast<unsigned char>(*q) < 0x80 && *q != '?') ++q;
+        reach(q);
         if (*q != quote) fail(q, "the " + std::string(name) + " in the XML declaration is not closed by its quote");
         p = q + 1;
         return std::string_view(valueAt, static_cast<std::size_t>(q - valueAt));
@@ -92,17 +120,20 @@ void Tokenizer::declaration(char const* content) {
             return letter || (!first && ((c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-'));
         };
         for (std::size_t i = 0; i <= encoding.size(); ++i)
-            if (i == encoding.size() ? i == 0 : !encodingCharacter(encoding[i], i == 0)) fail(at + i, "Invalid XML encoding name");
+            if (i == encoding.size() ? i == 0 : !encodingCharacter(encoding[i], i == 0))
+                fail(at + i,
+                     "the encoding " + quoted(encoding) +
+                         " in the XML declaration is not a name (a letter, then letters, digits, '.', '_' or '-')");
+        m_input->checkDeclared(encoding, at);
     }
     at = nullptr;
     std::string_view const standalone = pseudo("standalone", at);
     if (at != nullptr && standalone != "yes" && standalone != "no") {
         fail(at, "standalone in the XML declaration is " + quoted(standalone) + ", not 'yes' or 'no'");
     }
-    p = spaces(p);
-    need(p + 1);
+    p = spacesFrom(p);
+    reach(p + 1);
     if (!startsWith(p, m_end, "?>")) fail(p, "the XML declaration holds something other than white space before '?>'");
-    if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, '?', 1);
     m_cur = p + 2;
 }
 
@@ -111,25 +142,7 @@ void Tokenizer::comment() {
     need(m_cur + 3);
     if (m_cur[3] != '-') fail(m_cur, "'<!-' does not begin a comment ('<!--')");
     char const* const content = m_cur + 4;
-    char const* const limit = tokenLimit(content, 3);
-    char const* p = content;
-    for (;;) {
-        p = skipComment(p, limit);
-        if (p >= limit) atLimit(p, limit, content, '-', 2);
-        if (*p == '-') {
-            need(p + 1);
-            if (p[1] == '-') {
-                need(p + 2);
-                if (p[2] != '>') fail(p, "'--' is not allowed inside a comment");
-                break;
-            }
-            ++p;
-        } else {
-            p = character(p, m_end);
-        }
-    }
-    if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, '-', 2);
-    m_cur = p + 3;
+    m_cur = untilMark<kEndsComment>(content, content, "-->", "'--' is not allowed inside a comment") + 3;
 }
 
 // A CDATA section: checked whole, then handed on in pieces (a line end
@@ -142,29 +155,10 @@ Tokenizer::Token Tokenizer::cdata() {
             fail(m_cur, m_where == Where::BeforeRoot ? "'<!' begins neither a comment nor the document type declaration"
                                                      : "'<![' does not begin a CDATA section ('<![CDATA[')");
         }
-        if (m_depth == 0) {
-            fail(m_cur, m_where == Where::BeforeRoot ? "Start tag expected, '<' not found"
-                                                     : "Extra content at the end of the document");
-        }
+        if (m_depth == 0) outsideTheRoot(m_cur);
         char const* const content = m_cur + 9;
-        char const* const limit = tokenLimit(content, 3);
-        char const* p = content;
-        for (;;) {
-            p = skipCdata(p, limit);
-            if (p >= limit) atLimit(p, limit, content, ']', 2);
-            if (*p == ']') {
-                need(p + 2);
-                if (p[1] == ']' && p[2] == '>') break;
-                ++p;
-            } else if (*p == '\r') {
-                ++p;
-            } else {
-                p = character(p, m_end);
-            }
-        }
-        if (static_cast<std::size_t>(p - content) > m_limits->maxTokenBytes) tokenTooLong(content, ']', 2);
+        m_cdataEnd = untilMark<kEndsCdata>(content, content, "]]>");
         m_cur = content;
-        m_cdataEnd = p;
     }
     // The next piece: up to a carriage return, which is one line feed with
     // the line feed after it, if any.
@@ -179,7 +173,8 @@ Tokenizer::Token Tokenizer::cdata() {
         m_text = "\n";
         return Token::Text;
     }
-    char const* const cr = static_cast<char const*>(std::memchr(from, '\r', static_cast<std::size_t>(m_cdataEnd - from)));
+    char const* const cr =
+        static_cast<char const*>(std::memchr(from, '\r', static_cast<std::size_t>(m_cdataEnd - from)));
     m_cur = cr != nullptr ? cr : m_cdataEnd;
     m_text = std::string_view(from, static_cast<std::size_t>(m_cur - from));
     return Token::Text;
@@ -194,18 +189,23 @@ void Tokenizer::doctype() {
     if (m_where != Where::BeforeRoot) {
         fail(m_cur, "a document type declaration (DOCTYPE) is not allowed after the root element's start");
     }
+    // Read until it is refused, its body (after "<!DOCTYPE") within maxTokenBytes.
+    char const* const body = m_cur + 9;
     char quote = 0;
-    for (char const* p = m_cur + 9;; ++p) {
+    for (char const* p = body;; ++p) {
         if (p == m_end) {
             if (!m_final) throw NeedMore{};
-            refuse(p, "a document type declaration (DOCTYPE) is not accepted");
+            refuse(p, Refusal::NotAccepted, "a document type declaration (DOCTYPE) is not accepted");
         }
         if (quote != 0) {
             if (*p == quote) quote = 0;
         } else if (*p == '"' || *p == '\'') {
             quote = *p;
         } else if (*p == '[' || *p == '>') {
-            refuse(p, "a document type declaration (DOCTYPE) is not accepted");
+            refuse(p, Refusal::NotAccepted, "a document type declaration (DOCTYPE) is not accepted");
+        }
+        if (static_cast<std::size_t>(p - body) >= m_limits->maxTokenBytes) {
+            overLimit(p, Limit::TokenBytes, "a document type declaration is longer");
         }
     }
 }

@@ -46,7 +46,8 @@ std::uint64_t NameTable::hashOf(char const* text, std::size_t length) const noex
     } else if (length >= 4) {
         h ^= load32(text) | load32(end - 4) << 32;
     } else {
-        h ^= static_cast<unsigned char>(text[0]) | static_cast<std::uint64_t>(static_cast<unsigned char>(text[length / 2])) << 8 |
+        h ^= static_cast<unsigned char>(text[0]) |
+             static_cast<std::uint64_t>(static_cast<unsigned char>(text[length / 2])) << 8 |
              static_cast<std::uint64_t>(static_cast<unsigned char>(text[length - 1])) << 16;
     }
     return mix(h * 0x94D049BB133111EBULL);

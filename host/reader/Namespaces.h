@@ -45,7 +45,7 @@ private:
 
     std::vector<XmlName> m_bound;  // by the prefix's number
     XmlName m_default;
-    std::vector<Saved> m_saved;    // what the bindings in force replaced, innermost last
+    std::vector<Saved> m_saved;  // what the bindings in force replaced, innermost last
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

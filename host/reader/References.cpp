@@ -9,27 +9,19 @@
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
-namespace {
-
-std::size_t encodeUtf8(char32_t c, char* out) noexcept {
-    if (c < 0x80) {
-        out[0] = static_cast<char>(c);
-        return 1;
-    }
-    std::size_t const length = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-    unsigned char const leads[] = {0, 0, 0xC0, 0xE0, 0xF0};
-    for (std::size_t i = length - 1; i > 0; --i, c >>= 6) out[i] = static_cast<char>(0x80 | (c & 0x3F));
-    out[0] = static_cast<char>(leads[length] | c);
-    return length;
-}
-
-}  // namespace
-
 // The reference whose "&" is at `p`: its character, in UTF-8, goes to
-// `out`. Returns what follows its ";".
-char const* Tokenizer::reference(char const* p, char* out, std::size_t& length) {
+// `out`. Returns what follows its ";". The token it is part of ends at
+// `limit` at the latest: the text at hand ends there while the reference is
+// read, so that one that goes on past it is refused there (see need()).
+char const* Tokenizer::reference(char const* p, char* out, std::size_t& length, char const* limit) {
     char const* const inside = m_inside;
     m_inside = "a reference";
+    struct Within {
+        char const*& end;
+        char const* const whole;
+        ~Within() { end = whole; }
+    } const within{m_end, m_end};
+    m_end = limit;
     char const* q = p + 1;
     need(q);
     if (*q == '#') {
@@ -58,13 +50,14 @@ char const* Tokenizer::reference(char const* p, char* out, std::size_t& length) 
             fail(p, "the character reference " + quoted(std::string_view(p, static_cast<std::size_t>(q + 1 - p))) +
                         " is to a character that XML does not allow");
         }
-        length = encodeUtf8(c, out);
+        length = detail::encodeUtf8(c, out);
     } else {
         Name name;
         q = scanName(q, name, "'&' does not begin a reference (write '&amp;' for '&')");
         need(q);
-        if (*q != ';') fail(q, "the reference " + quoted(std::string_view(p, static_cast<std::size_t>(q - p))) +
-                                   " does not end with ';'");
+        if (*q != ';')
+            fail(q, "the reference " + quoted(std::string_view(p, static_cast<std::size_t>(q - p))) +
+                        " does not end with ';'");
         std::string_view const entity = name.whole();
         char const predefined = entity == "lt"     ? '<'
                                 : entity == "gt"   ? '>'
@@ -72,7 +65,9 @@ char const* Tokenizer::reference(char const* p, char* out, std::size_t& length) 
                                 : entity == "apos" ? '\''
                                 : entity == "quot" ? '"'
                                                    : '\0';
-        if (predefined == '\0') fail(q + 1, "Entity " + quoted(entity) + " not defined");
+        if (predefined == '\0')
+            fail(q + 1,
+                 "the entity " + quoted(entity) + " is not declared (the document can use amp, lt, gt, apos and quot)");
         out[0] = predefined;
         length = 1;
     }

@@ -12,39 +12,61 @@ namespace {
 
 enum class Start { Utf8, Utf8Mark, Utf16LittleMark, Utf16BigMark, Utf16Little, Utf16Big, Ucs4, Ebcdic };
 
-// What the first four bytes tell, checked in an order where no pattern
-// hides another (a UCS-4 byte order mark begins like UTF-16's).
-Start detect(std::string_view bytes) {
-    auto starts = [&](std::initializer_list<unsigned char> pattern) {
-        return bytes.size() >= pattern.size() &&
-               std::equal(pattern.begin(), pattern.end(), reinterpret_cast<unsigned char const*>(bytes.data()));
-    };
+// The first bytes that tell an encoding, in an order where no pattern hides
+// another (a UCS-4 byte order mark begins like UTF-16's); any other start
+// is UTF-8.
+struct Pattern {
+    unsigned char bytes[4];
+    std::size_t size;
+    Start start;
+};
+constexpr Pattern kPatterns[] = {
     // UCS-4 in its four byte orders, with a byte order mark and without.
-    if (starts({0x00, 0x00, 0xFE, 0xFF}) || starts({0xFF, 0xFE, 0x00, 0x00}) || starts({0x00, 0x00, 0xFF, 0xFE}) ||
-        starts({0xFE, 0xFF, 0x00, 0x00}) || starts({0x00, 0x00, 0x00, 0x3C}) || starts({0x3C, 0x00, 0x00, 0x00}) ||
-        starts({0x00, 0x00, 0x3C, 0x00}) || starts({0x00, 0x3C, 0x00, 0x00})) {
-        return Start::Ucs4;
-    }
-    if (starts({0x4C, 0x6F, 0xA7, 0x94})) return Start::Ebcdic;
-    if (starts({0xEF, 0xBB, 0xBF})) return Start::Utf8Mark;
-    if (starts({0xFF, 0xFE})) return Start::Utf16LittleMark;
-    if (starts({0xFE, 0xFF})) return Start::Utf16BigMark;
-    if (starts({0x3C, 0x00, 0x3F, 0x00})) return Start::Utf16Little;
-    if (starts({0x00, 0x3C, 0x00, 0x3F})) return Start::Utf16Big;
+    {{0x00, 0x00, 0xFE, 0xFF}, 4, Start::Ucs4},        {{0xFF, 0xFE, 0x00, 0x00}, 4, Start::Ucs4},
+    {{0x00, 0x00, 0xFF, 0xFE}, 4, Start::Ucs4},        {{0xFE, 0xFF, 0x00, 0x00}, 4, Start::Ucs4},
+    {{0x00, 0x00, 0x00, 0x3C}, 4, Start::Ucs4},        {{0x3C, 0x00, 0x00, 0x00}, 4, Start::Ucs4},
+    {{0x00, 0x00, 0x3C, 0x00}, 4, Start::Ucs4},        {{0x00, 0x3C, 0x00, 0x00}, 4, Start::Ucs4},
+    {{0x4C, 0x6F, 0xA7, 0x94}, 4, Start::Ebcdic},      {{0xEF, 0xBB, 0xBF}, 3, Start::Utf8Mark},
+    {{0xFF, 0xFE}, 2, Start::Utf16LittleMark},         {{0xFE, 0xFF}, 2, Start::Utf16BigMark},
+    {{0x3C, 0x00, 0x3F, 0x00}, 4, Start::Utf16Little}, {{0x00, 0x3C, 0x00, 0x3F}, 4, Start::Utf16Big},
+};
+
+bool begins(std::string_view bytes, Pattern const& pattern, std::size_t size) {
+    return bytes.size() >= size &&
+           std::equal(pattern.bytes, pattern.bytes + size, reinterpret_cast<unsigned char const*>(bytes.data()));
+}
+
+Start detect(std::string_view bytes) {
+    for (Pattern const& pattern : kPatterns)
+        if (begins(bytes, pattern, pattern.size)) return pattern.start;
     return Start::Utf8;
+}
+
+// Whether more bytes could change what detect() says of `bytes` (after a
+// UTF-8 byte order mark, of what follows it, which must not be another):
+// a stream is read no further than its encoding needs, so that a short
+// message on a connection is not held back waiting for bytes after it.
+bool undecided(std::string_view bytes) {
+    for (Pattern const& pattern : kPatterns) {
+        if (bytes.size() < pattern.size &&
+            std::equal(bytes.begin(), bytes.end(), pattern.bytes,
+                       [](char a, unsigned char b) { return static_cast<unsigned char>(a) == b; })) {
+            return true;
+        }
+        if (pattern.start == Start::Utf8Mark && begins(bytes, pattern, pattern.size))
+            return undecided(bytes.substr(pattern.size));
+    }
+    return false;
 }
 
 constexpr std::size_t kStartBytes = 8;  // enough to tell the encoding after a byte order mark
 
-char const* const kParseError = "XML parse error";
-char const* const kRefused = "XML document refused";
-
-[[noreturn]] void faultAt(char const* what, TextPlace place, std::string reason) {
-    throw TextFault{what, std::move(reason), 0, true, place};
+[[noreturn]] void faultAt(Refusal kind, TextPlace place, std::string reason) {
+    throw TextFault{kind, std::move(reason), 0, true, place};
 }
 
-[[noreturn]] void faultAtOffset(std::size_t offset, std::string reason) {
-    throw TextFault{kParseError, std::move(reason), offset, false, {}};
+[[noreturn]] void faultAtOffset(std::size_t offset, std::string reason, Refusal kind = Refusal::Undecodable) {
+    throw TextFault{kind, std::move(reason), offset, false, {}};
 }
 
 char const* nameOf(TextDecoder::Encoding encoding) {
@@ -58,8 +80,6 @@ char const* nameOf(TextDecoder::Encoding encoding) {
     }
 }
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 std::string upper(std::string_view text) {
     std::string out(text);
     for (char& c : out)
@@ -67,37 +87,12 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-// The value of the "encoding" pseudo-attribute of an XML declaration, and
-// its offset; an empty view when there is none, or when the declaration is
-// malformed (the parser reports that).
-std::pair<std::string_view, std::size_t> declaredEncoding(std::string_view declaration) {
-    std::size_t i = 5;  // after "<?xml"
-    auto skipSpace = [&] {
-        while (i < declaration.size() && isSpace(declaration[i])) ++i;
-    };
-    for (;;) {
-        skipSpace();
-        std::size_t const nameStart = i;
-        while (i < declaration.size() && declaration[i] >= 'a' && declaration[i] <= 'z') ++i;
-        std::string_view const name = declaration.substr(nameStart, i - nameStart);
-        skipSpace();
-        if (name.empty() || i >= declaration.size() || declaration[i] != '=') return {};
-        ++i;
-        skipSpace();
-        if (i >= declaration.size() || (declaration[i] != '"' && declaration[i] != '\'')) return {};
-        std::size_t const end = declaration.find(declaration[i], i + 1);
-        if (end == std::string_view::npos) return {};
-        if (name == "encoding") return {declaration.substr(i + 1, end - i - 1), i + 1};
-        i = end + 1;
-    }
-}
-
 }  // namespace
 
 void TextDecoder::start(RawText& raw) {
     m_raw.resize(kStartBytes);
     std::size_t got = 0;
-    while (got < kStartBytes) {
+    while (got < kStartBytes && undecided(std::string_view(m_raw.data(), got))) {
         std::size_t const more = raw.pull(&m_raw[got], kStartBytes - got);
         if (more == 0) {
             m_ended = true;
@@ -112,24 +107,20 @@ void TextDecoder::start(RawText& raw) {
 void TextDecoder::tellInMemory(std::string_view text) {
     tell(text.substr(0, kStartBytes));
     m_rawAt = m_raw.size();  // nothing held: the text is read where it is
-    if (m_encoding != Encoding::Utf8) return;
-    // The declaration, looked for in pieces as read() hands them on.
-    for (std::size_t at = m_markSize; m_declarationState != Declaration::Done; at += 256)
-        followDeclaration(text.substr(std::min(at, text.size()), 256));
 }
 
 void TextDecoder::tell(std::string_view first) {
     switch (detect(first)) {
         case Start::Ucs4:
         case Start::Ebcdic:
-            faultAt(kRefused, {},
+            faultAt(Refusal::Encoding, {},
                     std::string("the text is in ") + (detect(first) == Start::Ucs4 ? "UCS-4" : "EBCDIC") +
                         ", which is not accepted: send UTF-8 or UTF-16");
         case Start::Utf8Mark:
             m_encoding = Encoding::Utf8, m_markSize = 3;
             // A second mark, of another encoding, would contradict the first.
             if (detect(first.substr(3)) != Start::Utf8)
-                faultAt(kParseError, {}, "the text after the UTF-8 byte order mark is not UTF-8");
+                faultAt(Refusal::Undecodable, {}, "the text after the UTF-8 byte order mark is not UTF-8");
             break;
         case Start::Utf16LittleMark:
             m_encoding = Encoding::Utf16LittleEndian, m_markSize = 2;
@@ -179,7 +170,6 @@ std::size_t TextDecoder::read(RawText& raw, char* out, std::size_t size) {
             if (produced == 0 && m_ended) break;
         }
     }
-    followDeclaration(std::string_view(out, produced));
     return produced;
 }
 
@@ -197,13 +187,13 @@ std::size_t TextDecoder::fromUtf16(char* out, std::size_t size, bool ended) {
         if (c >= 0xD800 && c <= 0xDBFF) {
             if (m_rawAt + 4 > m_raw.size()) {
                 if (!ended) break;  // its second half comes with the next bytes
-                faultAtOffset(produced, "the UTF-16 text holds an unpaired surrogate (" +
-                                            detail::codePointNotation(c) + ")");
+                faultAtOffset(produced,
+                              "the UTF-16 text holds an unpaired surrogate (" + detail::codePointNotation(c) + ")");
             }
             char32_t const low = unitAt(m_rawAt + 2);
             if (low < 0xDC00 || low > 0xDFFF) {
-                faultAtOffset(produced, "the UTF-16 text holds an unpaired surrogate (" +
-                                            detail::codePointNotation(c) + ")");
+                faultAtOffset(produced,
+                              "the UTF-16 text holds an unpaired surrogate (" + detail::codePointNotation(c) + ")");
             }
             c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
             units = 2;
@@ -212,22 +202,14 @@ std::size_t TextDecoder::fromUtf16(char* out, std::size_t size, bool ended) {
                           "the UTF-16 text holds an unpaired surrogate (" + detail::codePointNotation(c) + ")");
         } else if (c == 0) {
             // The parser would take it for the end of the text.
-            faultAtOffset(produced, "the text holds the character U+0000, which XML does not allow");
+            faultAtOffset(produced, "the text holds the character U+0000, which XML does not allow",
+                          Refusal::NotWellFormed);
         } else if (c == 0xFEFF && !m_started) {
             // The parser would take it for a byte order mark and skip it.
             faultAtOffset(produced, "the text starts with a second byte order mark");
         }
-        std::size_t const length = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-        if (produced + length > size) break;
-        unsigned char* const place = reinterpret_cast<unsigned char*>(out + produced);
-        if (length == 1) {
-            place[0] = static_cast<unsigned char>(c);
-        } else {
-            unsigned char const leads[] = {0, 0, 0xC0, 0xE0, 0xF0};
-            for (std::size_t i = length - 1; i > 0; --i, c >>= 6) place[i] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            place[0] = static_cast<unsigned char>(leads[length] | c);
-        }
-        produced += length;
+        if (produced + detail::utf8Length(c) > size) break;
+        produced += detail::encodeUtf8(c, out + produced);
         m_rawAt += 2 * units;
         m_started = true;
     }
@@ -237,58 +219,27 @@ std::size_t TextDecoder::fromUtf16(char* out, std::size_t size, bool ended) {
     return produced;
 }
 
-void TextDecoder::followDeclaration(std::string_view out) {
-    if (m_declarationState == Declaration::Done) return;
-    if (m_declaration.empty() && m_declarationState == Declaration::Undecided && out.size() >= 6) {
-        // The usual case, the whole declaration in the first piece, without a copy.
-        bool const declared = out.compare(0, 5, "<?xml") == 0 && isSpace(out[5]);
-        std::size_t const end = declared ? out.find("?>") : 0;
-        if (!declared || end != std::string_view::npos) {
-            m_declarationState = Declaration::Done;
-            if (declared) checkDeclaration(out.substr(0, end));
-            return;
-        }
-    }
-    std::size_t const before = m_declaration.size();
-    m_declaration.append(out);
-    if (m_declarationState == Declaration::Undecided) {
-        if (m_declaration.size() < 6 && !out.empty()) return;
-        bool const declared = m_declaration.compare(0, 5, "<?xml") == 0 && m_declaration.size() > 5 &&
-                              isSpace(m_declaration[5]);
-        m_declarationState = declared ? Declaration::Reading : Declaration::Done;
-    }
-    if (m_declarationState == Declaration::Reading) {
-        std::size_t const end = m_declaration.find("?>", before > 0 ? before - 1 : 0);
-        if (end == std::string::npos && !out.empty()) return;
-        if (end != std::string::npos) m_declaration.resize(end);
-        m_declarationState = Declaration::Done;
-        checkDeclaration(m_declaration);
-    }
-    m_declaration.clear();
-}
-
-void TextDecoder::checkDeclaration(std::string_view declaration) const {
-    auto const [declared, at] = declaredEncoding(declaration);
-    if (declared.empty()) return;
+bool TextDecoder::checkDeclared(std::string_view declared) const {
     std::string const name = upper(declared);
     bool const utf16 = m_encoding != Encoding::Utf8;
     bool const sameByteOrder = (name == "UTF-16LE" && m_encoding == Encoding::Utf16LittleEndian) ||
                                (name == "UTF-16BE" && m_encoding == Encoding::Utf16BigEndian);
-    if (utf16 ? name == "UTF-16" || sameByteOrder : name == "UTF-8") return;
-    TextPlace const place = TextPosition::of(declaration, at);
-    std::string const quoted =
-        "\"" + std::string(declared.substr(0, 64)) + (declared.size() > 64 ? "...\"" : "\"");
+    if (utf16 ? name == "UTF-16" || sameByteOrder : name == "UTF-8") return false;
+    // US-ASCII's registered names that an XML declaration can carry.
+    bool const ascii = name == "US-ASCII" || name == "ASCII" || name == "ANSI_X3.4-1968" || name == "ANSI_X3.4-1986" ||
+                       name == "ISO646-US" || name == "US" || name == "IBM367" || name == "CP367" || name == "CSASCII";
+    if (ascii && !utf16 && m_markSize == 0) return true;
+    std::string const quoted = "\"" + std::string(declared.substr(0, 64)) + (declared.size() > 64 ? "...\"" : "\"");
     if (m_markSize > 0) {
-        faultAt(kParseError, place,
-                std::string("the byte order mark says ") + nameOf(m_encoding) + " but the declaration says " +
-                    quoted);
+        faultAt(Refusal::Undecodable, {},
+                std::string("the byte order mark says ") + nameOf(m_encoding) + " but the declaration says " + quoted);
     }
-    if (name == "UTF-8" || name == "UTF-16" || name == "UTF-16LE" || name == "UTF-16BE") {
-        faultAt(kParseError, place,
-                std::string("the text is ") + nameOf(m_encoding) + " (as its first bytes show) but the declaration says " +
-                    quoted);
+    if (ascii || name == "UTF-8" || name == "UTF-16" || name == "UTF-16LE" || name == "UTF-16BE") {
+        faultAt(Refusal::Undecodable, {},
+                std::string("the text is ") + nameOf(m_encoding) +
+                    " (as its first bytes show) but the declaration says " + quoted);
     }
-    faultAt(kRefused, place, "encoding " + quoted + " is not accepted: send UTF-8 or UTF-16");
+    faultAt(Refusal::Encoding, {}, "encoding " + quoted + " is not accepted: send UTF-8, UTF-16 or US-ASCII");
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

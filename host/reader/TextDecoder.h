@@ -5,8 +5,10 @@
 // the parser UTF-8 alone, so that the limits are checked on exactly the
 // characters the parser reads.
 
+#include "host/reader/Refusal.h"
 #include "host/reader/TextPosition.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -26,7 +28,7 @@ protected:
 // Why the text cannot be read: thrown by the decoder, placed by its caller
 // when `placed` is false (then at `offset` of the output of the failed read).
 struct TextFault {
-    char const* what;
+    Refusal kind;
     std::string reason;
     std::size_t offset = 0;
     bool placed = false;
@@ -39,7 +41,9 @@ struct TextFault {
 // declaration names must agree with it: "UTF-8" for UTF-8, "UTF-16" (or
 // "UTF-16LE"/"UTF-16BE" in that byte order) for UTF-16, in any case. Any
 // other name is refused, and so is a name that contradicts the byte order
-// mark. The byte order mark is not handed on.
+// mark, but for US-ASCII (or one of its other names) on a text without one:
+// read as UTF-8, which it is while every byte is ASCII (TextInput refuses
+// the first that is not). The byte order mark is not handed on.
 class TextDecoder {
 public:
     enum class Encoding { Unknown, Utf8, Utf16LittleEndian, Utf16BigEndian };
@@ -50,20 +54,24 @@ public:
     std::size_t read(RawText& raw, char* out, std::size_t size);
 
     // For a text held whole in memory, instead of read(): tells its encoding
-    // from its first bytes, and when that is UTF-8, checks the declaration
-    // (the text is then read in place, after markSize() bytes). Throws
-    // TextFault. A text in UTF-16 is read by a new decoder.
+    // from its first bytes (a text in UTF-8 is then read in place, after
+    // markSize() bytes). Throws TextFault. A text in UTF-16 is read by a new
+    // decoder.
     void tellInMemory(std::string_view text);
 
-    // The memory for the raw bytes and the declaration it holds, lent by
-    // whoever keeps it from one text to the next: swapped in before reading,
-    // and back after.
-    void swapMemory(std::string& raw, std::string& declaration) noexcept {
-        m_raw.swap(raw);
-        m_declaration.swap(declaration);
-    }
+    // Refuses the encoding that the XML declaration names (a valid name),
+    // unless it is this text's: throws TextFault, which the caller places.
+    // Whether it names US-ASCII: then every byte of the text must be ASCII.
+    bool checkDeclared(std::string_view declared) const;
+
+    // The memory for the raw bytes, lent by whoever keeps it from one text
+    // to the next: swapped in before reading, and back after.
+    void swapMemory(std::string& raw) noexcept { m_raw.swap(raw); }
 
     Encoding encoding() const noexcept { return m_encoding; }
+    // Raw bytes taken from the source and not handed on yet: of a UTF-8
+    // text, what follows the text decoded so far.
+    std::string_view held() const noexcept { return std::string_view(m_raw).substr(std::min(m_rawAt, m_raw.size())); }
     // Bytes of the raw text before the first character handed on (a byte order mark).
     std::size_t markSize() const noexcept { return m_markSize; }
 
@@ -71,9 +79,6 @@ private:
     void start(RawText& raw);
     void tell(std::string_view first);
     std::size_t fromUtf16(char* out, std::size_t size, bool ended);
-    void checkStart(std::string_view out) const;
-    void followDeclaration(std::string_view out);
-    void checkDeclaration(std::string_view declaration) const;
 
     Encoding m_encoding = Encoding::Unknown;
     std::size_t m_markSize = 0;
@@ -81,9 +86,6 @@ private:
     std::size_t m_rawAt = 0;
     bool m_started = false;  // the first bytes were handed on
     bool m_ended = false;    // the raw text has ended
-    // The XML declaration, while it is being read: the check waits for its end.
-    enum class Declaration { Undecided, Reading, Done } m_declarationState = Declaration::Undecided;
-    std::string m_declaration;
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -12,18 +12,18 @@ namespace {
 
 // The window's first size: a small message fits it whole, and a stream is
 // read no further ahead of the tokenizer than this.
-constexpr std::size_t kWindowBytes = std::size_t{16} * 1024;
+constexpr std::size_t kWindowBytes = std::size_t{64} * 1024;
 
 }  // namespace
 
 TextInput::TextInput(TextSource& source, XmlReadLimits const& limits, WindowMemory& window)
-    : m_source(source), m_maxBytes(limits.maxBytes), m_window(window) {
+    : m_source(source), m_limits(limits), m_window(window) {
     std::string_view const* const memory = source.memory();
-    if (memory != nullptr && memory->size() <= m_maxBytes) {
+    if (memory != nullptr && memory->size() <= m_limits.maxBytes) {
         try {
             m_decoder.tellInMemory(*memory);
         } catch (TextFault const& fault) {
-            throw errorAt(fault.what, fault.place, fault.reason);
+            throw errorAt(fault.kind, fault.place, fault.reason);
         }
         if (m_decoder.encoding() == TextDecoder::Encoding::Utf8) {
             m_begin = memory->data() + m_decoder.markSize();
@@ -38,14 +38,33 @@ TextInput::TextInput(TextSource& source, XmlReadLimits const& limits, WindowMemo
         m_window.bytes.reset(new char[kWindowBytes]);
         m_window.capacity = kWindowBytes;
     }
-    m_window.raw.clear();
-    m_window.declaration.clear();
-    m_decoder.swapMemory(m_window.raw, m_window.declaration);
+    m_decoder.swapMemory(m_window.raw);
     m_loan.decoder = &m_decoder;
     m_loan.memory = &m_window;
     m_begin = m_end = m_window.bytes.get();
     m_position.startAt(m_begin);
     fill(wanted(1));
+}
+
+void TextInput::checkDeclared(std::string_view encoding, char const* at) {
+    try {
+        if (!m_decoder.checkDeclared(encoding)) return;
+    } catch (TextFault const& fault) {
+        throw errorAt(fault.kind, m_position.at(at), fault.reason);
+    }
+    m_ascii = encoding;
+    checkAscii(at, m_end);
+}
+
+// Refuses the first byte in [from, to) that is not ASCII, in a text
+// declared US-ASCII.
+void TextInput::checkAscii(char const* from, char const* to) {
+    if (m_ascii.empty()) return;
+    char const* const p = std::find_if(from, to, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (p == to) return;
+    throw errorAt(Refusal::Undecodable, m_position.at(p),
+                  "the text declares the encoding " + quoted(m_ascii) + " but holds the byte " +
+                      detail::byteNotation(static_cast<unsigned char>(*p)) + ", which is not ASCII");
 }
 
 // How much more to decode: text in memory as much as fits, a stream no more
@@ -55,7 +74,7 @@ std::size_t TextInput::wanted(std::size_t needed) const noexcept {
 }
 
 std::size_t TextInput::pull(char* buffer, std::size_t size) {
-    std::size_t const room = m_maxBytes - m_pulled;
+    std::size_t const room = m_limits.maxBytes - m_pulled;
     if (room == 0) {
         // The end of the text, as the decoder sees it; fill() tells why.
         m_overMaxBytes = m_overMaxBytes || m_source.more();
@@ -95,25 +114,25 @@ void TextInput::fill(std::size_t wanted) {
     char* const bytes = m_window.bytes.get();
     std::size_t const before = static_cast<std::size_t>(m_end - bytes);
     std::size_t size = before;
-    while (!m_decoded && !m_overMaxBytes && m_window.capacity - size >= 4 && size - before < wanted) {
+    while (!m_decoded && !m_overMaxBytes && m_window.capacity - size >= 4 && size - before < wanted &&
+           (size == before || (m_source.ready() && (!m_source.message() || m_pulled < m_limits.maxBytes)))) {
         std::size_t more = 0;
         try {
             more = m_decoder.read(*this, bytes + size, m_window.capacity - size);
         } catch (TextFault const& fault) {
             // The decoder has written the text before the fault.
             TextPlace const place = fault.placed ? fault.place : m_position.at(bytes + size + fault.offset);
-            if (!m_overMaxBytes) throw errorAt(fault.what, place, fault.reason);
+            if (!m_overMaxBytes) throw errorAt(fault.kind, place, fault.reason);
             more = fault.offset;  // cut short by the limit, not broken
         }
         m_decoded = more == 0;
+        checkAscii(bytes + size, bytes + size + more);
         size += more;
     }
     m_end = bytes + size;
     m_final = m_decoded;
     if (m_overMaxBytes) {
-        throw errorAt("XML document refused", m_position.at(m_end),
-                      "the XML text is larger than XmlReadLimits::maxBytes (" + std::to_string(m_maxBytes) +
-                          " bytes)");
+        throw errorAt(Refusal::Limit, m_position.at(m_end), pastLimit(Limit::Bytes, m_limits));
     }
 }
 

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
@@ -22,20 +23,22 @@ namespace Kestrune::Soa::Common::Xml::Reader {
 struct WindowMemory {
     std::unique_ptr<char[]> bytes;
     std::size_t capacity = 0;
-    std::string raw;          // the decoder's raw bytes not yet decoded
-    std::string declaration;  // and the XML declaration, while it is read
+    std::string raw;  // the decoder's raw bytes not yet decoded
 
     std::size_t keptBytes() const noexcept {
-        auto const heap = [](std::string const& s) { return s.capacity() > std::string().capacity() ? s.capacity() : 0; };
-        return capacity + heap(raw) + heap(declaration);
+        return capacity + (raw.capacity() > std::string().capacity() ? raw.capacity() : 0);
+    }
+    void release() noexcept {
+        WindowMemory released;
+        std::swap(*this, released);
     }
 };
 
 class TextInput final : private RawText {
 public:
-    // Takes the first piece of the text. Throws DomException: an encoding
-    // that is not accepted, a text that cannot be decoded, a stream that
-    // fails, a text over maxBytes.
+    // Takes the first piece of the text; `limits` outlive the input. Throws
+    // DomException: an encoding that is not accepted, a text that cannot be
+    // decoded, a stream that fails, a text over maxBytes.
     TextInput(TextSource& source, XmlReadLimits const& limits, WindowMemory& window);
     TextInput(TextInput const&) = delete;
     TextInput& operator=(TextInput const&) = delete;
@@ -54,18 +57,30 @@ public:
     // Where places are counted: every place asked for is at or after the
     // last one counted to (and the text before `keep` is counted by more()).
     TextPosition& position() noexcept { return m_position; }
-    // Bytes of UTF-8 text before `p`, from the start of the document.
-    std::size_t offsetOf(char const* p) const noexcept {
-        return m_dropped + static_cast<std::size_t>(p - m_begin);
+    // Refuses the encoding that the XML declaration names at `at` (a valid
+    // name), unless it is the text's (see TextDecoder); a text declared
+    // US-ASCII is refused from then on at its first byte that is not.
+    void checkDeclared(std::string_view encoding, char const* at);
+
+    // Whether the text is UTF-8 (or US-ASCII), read as it came.
+    bool utf8() const noexcept { return m_decoder.encoding() == TextDecoder::Encoding::Utf8; }
+    // What the source gave after `p` that was not read: the text from `p`
+    // to end(), and what the decoder holds after it. For a UTF-8 text.
+    std::string unread(char const* p) const {
+        return std::string(p, static_cast<std::size_t>(m_end - p)) + std::string(m_decoder.held());
     }
+
+    // Bytes of UTF-8 text before `p`, from the start of the document.
+    std::size_t offsetOf(char const* p) const noexcept { return m_dropped + static_cast<std::size_t>(p - m_begin); }
 
 private:
     std::size_t pull(char* buffer, std::size_t size) override;
     std::size_t wanted(std::size_t needed) const noexcept;
     void fill(std::size_t wanted);
+    void checkAscii(char const* from, char const* to);
 
     TextSource& m_source;
-    std::size_t m_maxBytes;
+    XmlReadLimits const& m_limits;
     WindowMemory& m_window;
     TextDecoder m_decoder;
     // The window's memory for the decoder, lent to it and given back with
@@ -77,7 +92,7 @@ private:
         Loan(Loan const&) = delete;
         Loan& operator=(Loan const&) = delete;
         ~Loan() {
-            if (decoder != nullptr) decoder->swapMemory(memory->raw, memory->declaration);
+            if (decoder != nullptr) decoder->swapMemory(memory->raw);
         }
     } m_loan;
     TextPosition m_position;
@@ -88,6 +103,7 @@ private:
     std::size_t m_pulled = 0;   // raw bytes taken from the source
     bool m_overMaxBytes = false;
     bool m_decoded = false;  // the decoder has handed on the whole text
+    std::string m_ascii;     // the name of US-ASCII that the declaration gives, or empty
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -21,22 +21,32 @@ bool continues(char c) noexcept { return (static_cast<unsigned char>(c) & 0xC0) 
 
 TextPlace TextPosition::advanceTo(char const* p, char const* readable) noexcept {
     char const* q = m_at;
+    std::size_t line = m_line, column = m_column;
+    bool afterReturn = m_afterReturn;
 #if defined(__SSE2__)
-    // Line feeds and the bytes that begin a character (all but 10xxxxxx,
-    // which are below -64 as signed bytes), sixteen at a time; the last
-    // sixteen, when they may be read past `p`, with the bytes after it masked.
-    auto const count = [this](char const* block, unsigned mask, unsigned size) {
+    // Line ends (a line feed, a carriage return, or the two together) and
+    // the bytes that begin a character (all but 10xxxxxx, which are below
+    // -64 as signed bytes), sixteen at a time; the last sixteen, when they
+    // may be read past `p`, with the bytes after it masked.
+    auto const count = [&](char const* block, unsigned mask, unsigned size) {
         __m128i const v = _mm_loadu_si128(reinterpret_cast<__m128i const*>(block));
-        unsigned const feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')))) & mask;
-        unsigned const continuing = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(-64)))) & mask;
-        if (feeds == 0) {
-            m_column += size - (continuing == 0 ? 0 : ones(continuing));  // ASCII, mostly
-        } else {
-            unsigned const starts = ~continuing & mask;
-            m_line += ones(feeds);
-            unsigned const last = 31 - static_cast<unsigned>(__builtin_clz(feeds));  // the last line feed
-            m_column = ones(starts >> last >> 1);
+        __m128i const returns = _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'));
+        __m128i const feeds = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
+        unsigned const breaks = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(feeds, returns))) & mask;
+        unsigned const continuing =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(-64)))) & mask;
+        if (breaks == 0) {
+            column += size - (continuing == 0 ? 0 : ones(continuing));  // ASCII, mostly
+            afterReturn = false;
+            return;
         }
+        unsigned const cr = static_cast<unsigned>(_mm_movemask_epi8(returns)) & mask;
+        unsigned ends = breaks;
+        if (cr != 0 || afterReturn) ends &= ~(breaks & ~cr & (cr << 1 | (afterReturn ? 1U : 0U)));  // but a CR's LF
+        line += ones(ends);
+        unsigned const last = 31 - static_cast<unsigned>(__builtin_clz(breaks));
+        column = ones((~continuing & mask) >> last >> 1);
+        afterReturn = (cr >> (size - 1) & 1) != 0;
     };
     for (; p - q >= 16; q += 16) count(q, 0xFFFF, 16);
     if (q < p && readable - q >= 16) {
@@ -48,24 +58,22 @@ TextPlace TextPosition::advanceTo(char const* p, char const* readable) noexcept 
     (void)readable;
 #endif
     for (; q < p; ++q) {
-        if (*q == '\n') {
-            ++m_line;
-            m_column = 0;
+        if (*q == '\n' || *q == '\r') {
+            if (*q == '\r' || !afterReturn) ++line;
+            column = 0;
         } else if (!continues(*q)) {
-            ++m_column;
+            ++column;
         }
+        afterReturn = *q == '\r';
     }
     m_at = p;
-    return {m_line, m_column + 1};
+    m_line = line;
+    m_column = column;
+    m_afterReturn = afterReturn;
+    return {line, column + 1};
 }
 
-TextPlace TextPosition::of(std::string_view text, std::size_t offset) noexcept {
-    TextPosition position;
-    position.startAt(text.data());
-    return position.advanceTo(text.data() + offset, text.data() + offset);
-}
-
-Exceptions::DomException errorAt(char const* what, TextPlace place, std::string const& reason) {
+Exceptions::DomException errorAt(Refusal kind, TextPlace place, std::string const& reason) {
     // A reason quotes names and values whole; a message stays one that a
     // person reads: past 200 bytes it is cut, at a character.
     constexpr std::size_t kLongest = 200;
@@ -75,10 +83,8 @@ Exceptions::DomException errorAt(char const* what, TextPlace place, std::string 
         while (cut > kLongest - 3 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;
         shown = shown.substr(0, cut);
     }
-    return Exceptions::DomException(std::string(what) + " at line " + std::to_string(place.line) + ", column " +
-                                        std::to_string(place.column) + ": " + std::string(shown) +
-                                        (shown.size() < reason.size() ? "..." : ""),
-                                    place.line, place.column);
+    return Exceptions::DomException(std::string(shown) + (shown.size() < reason.size() ? "..." : ""), place.line,
+                                    place.column, kindOf(kind));
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -2,10 +2,13 @@
 
 // Line and column of places in the text the tokenizer reads (UTF-8, without
 // a byte order mark), as a person counts them: a line ends at a line feed, a
-// column is a character. Counted forward only, from the last place asked
+// carriage return, or the two together (as XML reads them); a column is a
+// character. Counted forward only, from the last place asked
 // for, so that the places of every element of a document cost one pass.
 
 #include "host/DomException.h"
+#include "host/XmlCharacters.h"
+#include "host/reader/Refusal.h"
 
 #include <cstddef>
 #include <string>
@@ -35,20 +38,19 @@ public:
     // The text moved in memory: the place counted to is now at `p`.
     void movedTo(char const* p) noexcept { m_at = p; }
 
-    // The place of the byte at `offset` of `text`, a text that starts the document.
-    static TextPlace of(std::string_view text, std::size_t offset) noexcept;
-
 private:
     char const* m_at = nullptr;  // the place counted to
     std::size_t m_line = 1;
     std::size_t m_column = 0;    // characters of the current line before m_at
+    bool m_afterReturn = false;  // the byte before m_at is a carriage return
 };
 
-// The error of something found at `place`: "<what> at line L, column C:
-// <reason>", carrying the line and column for callers that point at them.
-Exceptions::DomException errorAt(char const* what, TextPlace place, std::string const& reason);
+// The refusal of something found at `place`: the reason is the message, and
+// the line and column are the error's place (what() shows them after it).
+Exceptions::DomException errorAt(Refusal kind, TextPlace place, std::string const& reason);
 
-// A name or a text as a refusal quotes it: 'text'.
-inline std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+// A name or a text of the input as a refusal quotes it: 'text', every byte
+// visible (see detail::quotedInput).
+inline std::string quoted(std::string_view text) { return detail::quotedInput(text); }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -1,6 +1,7 @@
 #include "host/reader/TextSource.h"
 
 #include "host/DomException.h"
+#include "host/reader/Refusal.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,6 +16,23 @@ std::size_t MemorySource::read(char* buffer, std::size_t size) {
     if (got > 0) std::memcpy(buffer, m_text.data() + m_at, got);
     m_at += got;
     return got;
+}
+
+// Setting a mask throws when the stream's state is in it (a stream bad
+// already, or at its end with eofbit in the caller's mask): the mask is set
+// all the same, and the state is the reader's to tell.
+StreamSource::StreamSource(std::istream& in) noexcept : m_in(in), m_exceptions(in.exceptions()) {
+    try {
+        m_in.exceptions(m_exceptions & std::ios_base::badbit);
+    } catch (...) {
+    }
+}
+
+StreamSource::~StreamSource() {
+    try {
+        m_in.exceptions(m_exceptions);
+    } catch (...) {
+    }
 }
 
 std::size_t StreamSource::read(char* buffer, std::size_t size) {
@@ -60,19 +78,21 @@ bool StreamSource::more() {
         if (m_in.bad()) fail(nullptr);
         return false;
     }
+    bool follows = false;
     try {
-        bool const follows = m_in.peek() != std::istream::traits_type::eof();
-        if (m_in.bad()) fail(nullptr);
-        return follows;
+        follows = m_in.peek() != std::istream::traits_type::eof();
     } catch (std::exception const& e) {
         fail(e.what());
     }
+    if (m_in.bad()) fail(nullptr);
+    return follows;
 }
 
 void StreamSource::fail(char const* why, bool atLeast) const {
-    throw Exceptions::DomException("XML input could not be read: the stream failed after " +
-                                   std::string(atLeast ? "at least " : "") + std::to_string(m_total) + " bytes" +
-                                   (why != nullptr ? std::string(" (") + why + ")" : std::string()));
+    throw Exceptions::DomException("the input stream failed after " + std::string(atLeast ? "at least " : "") +
+                                       std::to_string(m_total) + " bytes" +
+                                       (why != nullptr ? std::string(" (") + why + ")" : std::string()),
+                                   Exceptions::ErrorKind::Unreadable);
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -3,7 +3,7 @@
 // Where the raw text comes from: a caller's memory or a std::istream.
 
 #include <cstddef>
-#include <iosfwd>
+#include <ios>
 #include <string_view>
 
 namespace Kestrune::Soa::Common::Xml::Reader {
@@ -15,6 +15,14 @@ public:
     virtual std::size_t read(char* buffer, std::size_t size) = 0;
     // Whether a byte follows what was read, without taking it.
     virtual bool more() = 0;
+    // Whether bytes can be read now without waiting for them: a source that
+    // says no is read no further than the bytes the reader needs (a message
+    // on a connection, whose peer may send nothing more until answered).
+    virtual bool ready() { return true; }
+    // Whether the text is one message of several on the input, which ends
+    // at its root's end tag, not at the input's end: maxBytes is then passed
+    // only when the reader needs a byte past it.
+    virtual bool message() const noexcept { return false; }
     // The whole text, when it is in memory; null otherwise.
     virtual std::string_view const* memory() const noexcept { return nullptr; }
 
@@ -39,10 +47,15 @@ private:
 // before: "XML input could not be read: the stream failed after N bytes", or
 // "after at least N bytes" when it failed in the middle of a read that the
 // stream could not serve from its buffer (the bytes that read gave are not
-// known).
+// known). The end of the text is no failure, whatever exceptions the caller
+// asked the stream for: while it is read, only a bad stream throws, and the
+// caller's mask is the stream's again after.
 class StreamSource final : public TextSource {
 public:
-    explicit StreamSource(std::istream& in) noexcept : m_in(in) {}
+    explicit StreamSource(std::istream& in) noexcept;
+    ~StreamSource();
+    StreamSource(StreamSource const&) = delete;
+    StreamSource& operator=(StreamSource const&) = delete;
     std::size_t read(char* buffer, std::size_t size) override;
     bool more() override;
 
@@ -50,6 +63,7 @@ private:
     [[noreturn]] void fail(char const* why, bool atLeast = false) const;
 
     std::istream& m_in;
+    std::ios_base::iostate m_exceptions;  // the caller's
     std::size_t m_total = 0;
 };
 

@@ -5,15 +5,11 @@
 #include "host/reader/TextPosition.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
 namespace {
-
-char const* const kParseError = "XML parse error";
-char const* const kRefused = "XML document refused";
 
 // The length of the UTF-8 sequence that `lead` begins (1 for a byte that
 // begins none: decodeUtf8 refuses it).
@@ -27,12 +23,11 @@ char32_t decoded(char const* p, char const* end) noexcept {
 // broken: up to the first byte that does not continue it.
 std::string brokenBytes(char const* p, char const* end) {
     unsigned char const lead = static_cast<unsigned char>(*p);
-    std::size_t const length = lead < 0xC2 || lead > 0xF4 ? 1 : sequenceLength(lead);  // a byte no character begins with
+    std::size_t const length =
+        lead < 0xC2 || lead > 0xF4 ? 1 : sequenceLength(lead);  // a byte no character begins with
     std::string out;
-    char hex[8];
     for (std::size_t i = 0; i < length && p + i < end; ++i) {
-        std::snprintf(hex, sizeof hex, "%s0x%02X", i == 0 ? "" : " ", static_cast<unsigned char>(p[i]));
-        out += hex;
+        out += (i == 0 ? "" : " ") + detail::byteNotation(static_cast<unsigned char>(p[i]));
         if (i > 0 && (static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) break;
     }
     return out;
@@ -53,23 +48,32 @@ void Tokenizer::start(TextInput& input, Guesses guesses) noexcept {
     m_cdataEnd = nullptr;
 }
 
-void Tokenizer::fail(char const* at, std::string const& reason) const {
-    throw errorAt(kParseError, m_input->position().at(at), reason);
+void Tokenizer::fail(char const* at, std::string const& reason) const { refuse(at, Refusal::NotWellFormed, reason); }
+
+void Tokenizer::refuse(char const* at, Refusal kind, std::string const& reason) const {
+    throw errorAt(kind, m_input->position().at(at), reason);
 }
 
-void Tokenizer::refuse(char const* at, std::string const& reason) const {
-    throw errorAt(kRefused, m_input->position().at(at), reason);
+void Tokenizer::overLimit(char const* at, Limit limit, char const* what) const {
+    refuse(at, Refusal::Limit, pastLimit(limit, *m_limits, what));
 }
 
-// `p` is at the end of the window: read the token again with more text, or,
-// at the end of the text, fail inside it.
-void Tokenizer::need(char const* p) const {
-    if (p < m_end) return;
+// The token goes on at the end of the text at hand: read it again with
+// more text, or, at the end of the text, fail inside it. While a reference
+// is read, the text at hand ends where its token passes maxTokenBytes (see
+// reference()): there the token is refused.
+void Tokenizer::atEnd() const {
+    if (m_end != m_input->end()) overLimit(m_end, Limit::TokenBytes);
     if (!m_final) throw NeedMore{};
     endsInside();
 }
 
 void Tokenizer::endsInside() const { fail(m_end, std::string("the document ends inside ") + m_inside); }
+
+void Tokenizer::outsideTheRoot(char const* at) const {
+    fail(at, m_where == Where::BeforeRoot ? "the root element's start tag is expected here"
+                                          : "the document goes on after its root element ends");
+}
 
 Tokenizer::Token Tokenizer::next() {
     for (;;) {
@@ -115,19 +119,19 @@ void Tokenizer::outside() {
     countText(m_cur, p);
     m_cur = p;
     if (p == m_end || *p == '<') return;
-    if (m_where == Where::BeforeRoot) fail(p, "Start tag expected, '<' not found");
-    fail(p, "Extra content at the end of the document");
+    outsideTheRoot(p);
+}
+
+// What is left of maxTokenBytes for the run of character data being read.
+std::size_t Tokenizer::textRoom() const noexcept {
+    return m_limits->maxTokenBytes - std::min(m_textBytes, m_limits->maxTokenBytes);
 }
 
 // Counts a run of character data, as written, against maxTokenBytes.
 void Tokenizer::countText(char const* from, char const* to) {
     std::size_t const run = static_cast<std::size_t>(to - from);
-    std::size_t const room = m_limits->maxTokenBytes - std::min(m_textBytes, m_limits->maxTokenBytes);
-    if (run > room) {
-        refuse(from + room, "a token (text, attribute value, comment, CDATA section or processing instruction) is "
-                            "longer than XmlReadLimits::maxTokenBytes (" +
-                                std::to_string(m_limits->maxTokenBytes) + " bytes)");
-    }
+    std::size_t const room = textRoom();
+    if (run > room) overLimit(from + room, Limit::TokenBytes);
     m_textBytes += run;
 }
 
@@ -142,17 +146,20 @@ void Tokenizer::tokenTooLong(char const* content, char mark, std::size_t marks) 
         while (run < marks && p - run >= content && p[-static_cast<std::ptrdiff_t>(run)] == mark) ++run;
         if (static_cast<std::size_t>(p - content) + 1 - run > m_limits->maxTokenBytes) break;
     }
-    refuse(p, "a token (text, attribute value, comment, CDATA section or processing instruction) is longer than "
-              "XmlReadLimits::maxTokenBytes (" +
-                  std::to_string(m_limits->maxTokenBytes) + " bytes)");
+    overLimit(p, Limit::TokenBytes);
+}
+
+// `bytes` past `from`, or the end of the window when that comes first: no
+// sum is made that could wrap, whatever the limit `bytes` is.
+char const* Tokenizer::bounded(char const* from, std::size_t bytes) const noexcept {
+    return static_cast<std::size_t>(m_end - from) > bytes ? from + bytes : m_end;
 }
 
 // Where to stop looking for the end mark (of `markBytes`) of a token whose
 // content starts at `content`: past the longest content allowed and its
 // mark, or at the end of the window.
 char const* Tokenizer::tokenLimit(char const* content, std::size_t markBytes) const noexcept {
-    std::size_t const longest = m_limits->maxTokenBytes + markBytes;
-    return static_cast<std::size_t>(m_end - content) > longest ? content + longest : m_end;
+    return bounded(bounded(content, m_limits->maxTokenBytes), markBytes);
 }
 
 // `p` reached the limit that tokenLimit() set: the token is too long, or
@@ -167,31 +174,37 @@ void Tokenizer::atLimit(char const* p, char const* limit, char const* content, c
 // hand ends for the caller.
 char const* Tokenizer::character(char const* p, char const* limit) {
     unsigned char const lead = static_cast<unsigned char>(*p);
-    if (lead < 0x80) {
-        fail(p, "the text holds the character " + detail::codePointNotation(lead) + ", which XML does not allow");
-    }
+    if (lead < 0x80)
+        fail(p, "the text holds the character " + quoted(std::string_view(p, 1)) + ", which XML does not allow");
     std::size_t const length = sequenceLength(lead);
     if (lead >= 0xC2 && lead <= 0xF4 && static_cast<std::size_t>(limit - p) < length) {
-        // Cut by the end of the window: read again with the rest, unless
-        // what is there already shows it is broken.
+        // Cut by the end of the text at hand: read again with the rest (or
+        // refused with its token), unless what is there already shows it is
+        // broken.
         bool continues = true;
-        for (char const* q = p + 1; q < limit; ++q) continues = continues && (static_cast<unsigned char>(*q) & 0xC0) == 0x80;
-        if (continues && limit == m_end && !m_final) throw NeedMore{};
+        for (char const* q = p + 1; q < limit; ++q)
+            continues = continues && (static_cast<unsigned char>(*q) & 0xC0) == 0x80;
+        if (continues && limit == m_end && !(m_final && m_end == m_input->end())) atEnd();
     }
     detail::Utf8Sequence const sequence =
         detail::decodeUtf8(std::string_view(p, static_cast<std::size_t>(limit - p)), 0);
-    if (sequence.length == 0) fail(p, "Input is not proper UTF-8, indicate encoding ! Bytes: " + brokenBytes(p, m_end));
+    if (sequence.length == 0) {
+        refuse(p, Refusal::Undecodable, "the bytes " + brokenBytes(p, m_end) + " are not UTF-8");
+    }
     if (!detail::isXmlChar(sequence.codePoint)) {
-        fail(p, "the text holds the character " + detail::codePointNotation(sequence.codePoint) +
+        fail(p, "the text holds the character " + quoted(std::string_view(p, sequence.length)) +
                     ", which XML does not allow");
     }
     return p + sequence.length;
 }
 
-char const* Tokenizer::spaces(char const* p) {
-    while (p < m_end && (classOf(*p) & kSpace)) ++p;
-    need(p);
-    return p;
+// The run of white space [from, to) in a tag, at least maxTokenBytes long
+// or going on at the end of the text at hand.
+void Tokenizer::longSpaces(char const* from, char const* to) const {
+    if (static_cast<std::size_t>(to - from) > m_limits->maxTokenBytes) {
+        overLimit(from + m_limits->maxTokenBytes, Limit::TokenBytes, "white space in a tag is longer");
+    }
+    need(to);
 }
 
 // The name that starts at `p`, up to the first byte that cannot continue
@@ -207,10 +220,8 @@ char const* Tokenizer::scanName(char const* p, Name& name, char const* missing) 
     std::uint64_t colons = 0;
     for (;;) {
         p = skipAsciiName(p, m_end, start, colons);
-        if (static_cast<std::size_t>(p - start) > m_limits->maxNameBytes) {
-            refuse(start + m_limits->maxNameBytes, "a name is longer than XmlReadLimits::maxNameBytes (" +
-                                                      std::to_string(m_limits->maxNameBytes) + " bytes)");
-        }
+        if (static_cast<std::size_t>(p - start) > m_limits->maxNameBytes)
+            overLimit(start + m_limits->maxNameBytes, Limit::NameBytes);
         need(p);
         if (static_cast<unsigned char>(*p) < 0x80) break;
         char const* const after = character(p, m_end);
@@ -223,7 +234,8 @@ char const* Tokenizer::scanName(char const* p, Name& name, char const* missing) 
     // beginning with a colon, or holding one past 2^32 bytes, is not one).
     name.colon = static_cast<std::uint32_t>(colons);
     bool const first = *start == ':';
-    name.qualified = !first && (colons == 0 || (colons >> 32 == 0 && name.colon != 0 && startsName(start + name.colon + 1, p)));
+    name.qualified =
+        !first && (colons == 0 || (colons >> 32 == 0 && name.colon != 0 && startsName(start + name.colon + 1, p)));
     if (first) name.colon = 0;
     return p;
 }
@@ -262,7 +274,7 @@ Tokenizer::Token Tokenizer::markup() {
 }
 
 void Tokenizer::startTag() {
-    if (m_where == Where::AfterRoot) fail(m_cur, "Extra content at the end of the document");
+    if (m_where == Where::AfterRoot) outsideTheRoot(m_cur);
     std::uint32_t const guess = m_depth < m_guesses.atDepth->size() ? (*m_guesses.atDepth)[m_depth] : kUnknown;
     char const* p = guessedName(m_cur + 1, guess, m_name);
     KnownName const* const known = p != nullptr ? &(*m_guesses.names)[guess] : nullptr;
@@ -284,7 +296,7 @@ void Tokenizer::startTag() {
             need(name + 1);
             if (name[1] != '>') fail(name + 1, "'/' in a start tag is not followed by '>'");
             m_emptyElement = true;
-            m_at = name;
+            m_at = name + 1;  // the end of the start tag, its '>', as for an element with content
             m_cur = name + 2;
             break;
         }
@@ -308,10 +320,7 @@ void Tokenizer::startTag() {
         if (*p != '=') {
             fail(p, "attribute " + quoted(attribute.name.whole()) + " has no value ('=' and a quoted value expected)");
         }
-        if (m_attributes.size() > m_limits->maxAttributes) {
-            refuse(p, "an element has more attributes than XmlReadLimits::maxAttributes (" +
-                          std::to_string(m_limits->maxAttributes) + ")");
-        }
+        if (m_attributes.size() > m_limits->maxAttributes) overLimit(p, Limit::Attributes);
         p = spaces(p + 1);
         if (*p != '"' && *p != '\'') {
             fail(p, "the value of attribute " + quoted(attribute.name.whole()) + " is not in quotes");
@@ -338,8 +347,7 @@ char const* Tokenizer::value(char const* p, Attribute& attribute) {
     char const* const start = p;
     attribute.valueAt = start;
     // A value longer than the limit is refused at its first byte past it.
-    char const* const limit =
-        static_cast<std::size_t>(m_end - start) > m_limits->maxTokenBytes ? start + m_limits->maxTokenBytes : m_end;
+    char const* const limit = bounded(start, m_limits->maxTokenBytes);
     p = skipValue(p, limit);
     if (p < limit && *p == quote) {
         attribute.value = std::string_view(start, static_cast<std::size_t>(p - start));
@@ -351,11 +359,7 @@ char const* Tokenizer::value(char const* p, Attribute& attribute) {
     for (;;) {
         if (p >= limit) {
             if (limit == m_end) need(p);
-            if (p > limit || *p != quote) {
-                refuse(limit, "a token (text, attribute value, comment, CDATA section or processing instruction) is "
-                          "longer than XmlReadLimits::maxTokenBytes (" +
-                              std::to_string(m_limits->maxTokenBytes) + " bytes)");
-            }
+            if (p > limit || *p != quote) overLimit(limit, Limit::TokenBytes);
         }
         char const c = *p;
         if (c == quote) break;
@@ -365,7 +369,7 @@ char const* Tokenizer::value(char const* p, Attribute& attribute) {
             case '&': {
                 char decoded[4];
                 std::size_t length = 0;
-                p = reference(p, decoded, length);
+                p = reference(p, decoded, length, limit);
                 m_values.append(decoded, length);
                 break;
             }
@@ -405,6 +409,9 @@ Tokenizer::Token Tokenizer::piece(char const* from, char const* to) {
 // Character data of the open element, up to the next markup, in pieces: a
 // run as written, a reference's character, a line end made one line feed.
 Tokenizer::Token Tokenizer::characterData() {
+    // A run already past the limit is refused for it before the character
+    // (or "]]>") that ends it is judged, as in pieces of any size.
+    auto const runPastLimit = [this](char const* p) { return static_cast<std::size_t>(p - m_cur) > textRoom(); };
     char const* p = m_cur;
     for (;;) {
         p = skipText(p, m_end);
@@ -418,7 +425,7 @@ Tokenizer::Token Tokenizer::characterData() {
             case '&': {
                 if (p > m_cur) return piece(m_cur, p);
                 std::size_t length = 0;
-                char const* const after = reference(p, m_character, length);
+                char const* const after = reference(p, m_character, length, bounded(p, textRoom()));
                 countText(p, after);
                 m_text = std::string_view(m_character, length);
                 m_cur = after;
@@ -429,7 +436,10 @@ Tokenizer::Token Tokenizer::characterData() {
                     if (p > m_cur) return piece(m_cur, p);
                     throw NeedMore{};
                 }
-                if (startsWith(p, m_end, "]]>")) fail(p, "the sequence ']]>' is not allowed in character data");
+                if (startsWith(p, m_end, "]]>")) {
+                    if (runPastLimit(p)) return piece(m_cur, p);
+                    fail(p, "the sequence ']]>' is not allowed in character data");
+                }
                 ++p;
                 continue;
             case '\r':
@@ -447,6 +457,7 @@ Tokenizer::Token Tokenizer::characterData() {
             default: {
                 if (static_cast<unsigned char>(*p) >= 0x80 && m_end - p < 4 && !m_final && p > m_cur)
                     return piece(m_cur, p);  // a character cut by the window: the rest after it
+                if (runPastLimit(p)) return piece(m_cur, p);
                 p = character(p, m_end);
             }
         }
@@ -456,8 +467,8 @@ Tokenizer::Token Tokenizer::characterData() {
 void Tokenizer::endTag() {
     m_inside = "an end tag";
     if (m_depth == 0) {
-        fail(m_cur, m_where == Where::AfterRoot ? "Extra content at the end of the document"
-                                                : "an end tag comes before any start tag");
+        if (m_where == Where::AfterRoot) outsideTheRoot(m_cur);
+        fail(m_cur, "an end tag comes before any start tag");
     }
     char const* p = m_cur + 2;
     // Mostly the name of the open element, as the EventReader said: taken
@@ -474,19 +485,15 @@ void Tokenizer::endTag() {
         m_endMatches = false;
     }
     p = spaces(p);
-    if (*p != '>') fail(p, "an end tag holds " + quoted(std::string_view(p, 1)) + " after its name, not '>'");
+    if (*p != '>') {
+        // A character beyond ASCII is taken whole (read on when the window
+        // cuts it), so that the message is the same however the text came.
+        char const* const after = static_cast<unsigned char>(*p) < 0x80 ? p + 1 : character(p, m_end);
+        fail(p, "an end tag holds " + quoted(std::string_view(p, static_cast<std::size_t>(after - p))) +
+                    " after its name, not '>'");
+    }
     m_at = m_cur = p + 1;
     if (--m_depth == 0) m_where = Where::AfterRoot;
-}
-
-std::size_t Tokenizer::keptBytes() const noexcept {
-    std::size_t const values = m_values.capacity() > std::string().capacity() ? m_values.capacity() : 0;
-    return m_attributes.capacity() * sizeof(Attribute) + values;
-}
-
-void Tokenizer::release() noexcept {
-    std::vector<Attribute>().swap(m_attributes);
-    std::string().swap(m_values);
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

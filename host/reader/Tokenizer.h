@@ -9,6 +9,7 @@
 
 #include "host/XmlReadLimits.h"
 #include "host/reader/ByteClasses.h"
+#include "host/reader/Refusal.h"
 #include "host/reader/TextInput.h"
 
 #include <cstddef>
@@ -58,7 +59,6 @@ public:
         bool decoded = false;
     };
 
-    // `limits` outlives the tokenizer.
     // A qualified name of an element or attribute met before in the
     // document, as the EventReader keeps them, with the names of the
     // attributes the element had the last time.
@@ -77,7 +77,8 @@ public:
         std::vector<std::uint32_t> const* attributes = nullptr;  // runs of KnownName numbers (kUnknown: none)
     };
 
-    explicit Tokenizer(XmlReadLimits const& limits) : m_limits(&limits) {}
+    // `limits` outlives the tokenizer.
+    explicit Tokenizer(XmlReadLimits const& limits) : m_limits(&limits), m_maxTokenBytes(limits.maxTokenBytes) {}
     Tokenizer(Tokenizer const&) = delete;
     Tokenizer& operator=(Tokenizer const&) = delete;
 
@@ -88,6 +89,10 @@ public:
 
     Name const& name() const noexcept { return m_name; }
     std::vector<Attribute> const& attributes() const noexcept { return m_attributes; }
+    // The memory it reads start tags into, which its owner keeps from one
+    // document to the next (and forgets, counts and gives back).
+    std::vector<Attribute>& attributeMemory() noexcept { return m_attributes; }
+    std::string& valueMemory() noexcept { return m_values; }
     bool emptyElement() const noexcept { return m_emptyElement; }
     char const* at() const noexcept { return m_at; }
     std::string_view text() const noexcept { return m_text; }
@@ -97,14 +102,15 @@ public:
     bool endTagMatches() const noexcept { return m_endMatches; }
     // Where the tokenizer is: after the last token.
     char const* here() const noexcept { return m_cur; }
+    // Whether the root element has ended.
+    bool afterRoot() const noexcept { return m_where == Where::AfterRoot; }
 
     TextInput& input() noexcept { return *m_input; }
+    // Refuses the text at `at`: not well-formed (fail), for another
+    // reason, or past a limit.
     [[noreturn]] void fail(char const* at, std::string const& reason) const;
-    [[noreturn]] void refuse(char const* at, std::string const& reason) const;
-
-    // What it keeps between documents, in bytes; and giving it back.
-    std::size_t keptBytes() const noexcept;
-    void release() noexcept;
+    [[noreturn]] void refuse(char const* at, Refusal kind, std::string const& reason) const;
+    [[noreturn]] void overLimit(char const* at, Limit limit, char const* what = nullptr) const;
 
 private:
     enum class Where : unsigned char { BeforeRoot, InRoot, AfterRoot };
@@ -120,12 +126,14 @@ private:
     void startTag();
     void endTag();
     Token processingInstruction();
+    template <ByteClass Ends>
+    char const* untilMark(char const* content, char const* p, std::string_view mark, char const* doubled = nullptr);
     void declaration(char const* content);
     void comment();
     Token cdata();
     void doctype();
     char const* value(char const* p, Attribute& attribute);
-    char const* reference(char const* p, char* out, std::size_t& length);
+    char const* reference(char const* p, char* out, std::size_t& length, char const* limit);
     char const* scanName(char const* p, Name& name, char const* missing);
     // The name at `p` when it is the KnownName numbered `guess`, whole: then
     // what follows it; else null.
@@ -146,25 +154,48 @@ private:
     bool startsName(char const* p) { return startsName(p, m_end); }
     bool startsName(char const* p, char const* end);
     char const* character(char const* p, char const* limit);
-    char const* spaces(char const* p);
-    void need(char const* p) const;
+    // White space in a tag, a token of its own: refused at its first byte
+    // past maxTokenBytes (a long run, or one at the end of the text at hand,
+    // is looked at apart).
+    char const* spaces(char const* p) {
+        if (p < m_end && !(classOf(*p) & kSpace)) return p;  // none, mostly
+        char const* q = p;
+        while (q < m_end && (classOf(*q) & kSpace)) ++q;
+        if (q == m_end || static_cast<std::size_t>(q - p) >= m_maxTokenBytes) longSpaces(p, q);
+        return q;
+    }
+    void longSpaces(char const* from, char const* to) const;
+    // `p` is at the end of the text at hand, or not (see atEnd()).
+    void need(char const* p) const {
+        if (p >= m_end) atEnd();
+    }
+    [[noreturn]] void atEnd() const;
     [[noreturn]] void endsInside() const;
+    // Refuses markup or text at `at` that is not the root element, where
+    // nothing but it (and white space, comments, processing instructions)
+    // may be: before the root element or after it.
+    [[noreturn]] void outsideTheRoot(char const* at) const;
+    std::size_t textRoom() const noexcept;
     void countText(char const* from, char const* to);
+    char const* bounded(char const* from, std::size_t bytes) const noexcept;
     char const* tokenLimit(char const* content, std::size_t markBytes) const noexcept;
     void atLimit(char const* p, char const* limit, char const* content, char mark, std::size_t marks) const;
     [[noreturn]] void tokenTooLong(char const* content, char mark, std::size_t marks) const;
 
     XmlReadLimits const* m_limits;
+    // Of m_limits, at hand where white space is read: a shorter run is taken
+    // at once, a longer one looked at (see spaces()).
+    std::size_t m_maxTokenBytes = 0;
     TextInput* m_input = nullptr;
     char const* m_cur = nullptr;
     char const* m_end = nullptr;
     bool m_final = false;
-    char const* m_token = nullptr;    // where the token being read starts
-    char const* m_inside = "";        // what it is, for an end of text inside it
+    char const* m_token = nullptr;  // where the token being read starts
+    char const* m_inside = "";      // what it is, for an end of text inside it
     Where m_where = Where::BeforeRoot;
     std::size_t m_depth = 0;
-    std::size_t m_textBytes = 0;      // of the run of character data being read
-    char const* m_cdataEnd = nullptr; // the rest of a CDATA section to hand on: [m_cur, m_cdataEnd)
+    std::size_t m_textBytes = 0;       // of the run of character data being read
+    char const* m_cdataEnd = nullptr;  // the rest of a CDATA section to hand on: [m_cur, m_cdataEnd)
 
     Guesses m_guesses;
     Name m_name;

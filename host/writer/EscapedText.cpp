@@ -1,7 +1,7 @@
 #include "host/writer/EscapedText.h"
 
 #include "host/XmlCharacters.h"
-#include "host/writer/Misuse.h"
+#include "host/writer/Refusal.h"
 
 #include <algorithm>
 #include <array>
@@ -11,9 +11,10 @@ namespace Kestrune::Soa::Common::Xml::Writer {
 
 void checkTokenLength(std::size_t length, std::size_t maxTokenBytes, char const* what) {
     if (length <= maxTokenBytes) return;
-    misuse(std::string(what) + " of " + std::to_string(length) +
-           " bytes as escaped is longer than XmlReadLimits::maxTokenBytes (" + std::to_string(maxTokenBytes) +
-           " bytes), which a reader with that limit refuses; raise it on both sides (XmlStream::setMaxTokenBytes)");
+    refuse(Exceptions::ErrorKind::Limit,
+           std::string(what) + " of " + std::to_string(length) +
+               " bytes as escaped is longer than XmlReadLimits::maxTokenBytes (" + std::to_string(maxTokenBytes) +
+               " bytes), which a reader with that limit refuses; raise it on both sides (XmlStream::setMaxTokenBytes)");
 }
 
 namespace {
@@ -63,8 +64,9 @@ void checkEscaped(std::string_view name, std::string_view value) {
             if (!bad) i += sequence.length - 1;
         }
         if (bad)
-            misuse("the value of attribute \"" + std::string(name) + "\" is not escaped (byte offset " +
-                   std::to_string(i) + "); pass it through toXmlString");
+            refuse(Exceptions::ErrorKind::Unwritable, "the value of attribute \"" + std::string(name) +
+                                                          "\" is not escaped (byte offset " + std::to_string(i) +
+                                                          "); pass it through toXmlString");
     }
 }
 

@@ -1,21 +1,23 @@
 #include "host/writer/Names.h"
 
 #include "host/XmlCharacters.h"
-#include "host/writer/Misuse.h"
+#include "host/writer/Refusal.h"
 
 namespace Kestrune::Soa::Common::Xml::Writer {
 
 void checkBindable(std::string_view uri) {
-    if (uri.empty()) misuse("an empty namespace URI cannot be bound to a prefix");
+    if (uri.empty()) refuse(Exceptions::ErrorKind::Unwritable, "an empty namespace URI cannot be bound to a prefix");
     if (uri == xmlNamespace || uri == xmlnsNamespace)
-        misuse("the reserved namespace \"" + std::string(uri) + "\" cannot be bound to a prefix");
+        refuse(Exceptions::ErrorKind::Unwritable,
+               "the reserved namespace \"" + std::string(uri) + "\" cannot be bound to a prefix");
 }
 
 void checkNameLength(std::size_t length, std::size_t maxNameBytes, char const* what) {
     if (length <= maxNameBytes) return;
-    misuse(std::string(what) + " of " + std::to_string(length) + " bytes is longer than XmlReadLimits::maxNameBytes (" +
-           std::to_string(maxNameBytes) +
-           " bytes), which a reader with that limit refuses; raise it on both sides (XmlStream::setMaxNameBytes)");
+    refuse(Exceptions::ErrorKind::Limit,
+           std::string(what) + " of " + std::to_string(length) + " bytes is longer than XmlReadLimits::maxNameBytes (" +
+               std::to_string(maxNameBytes) +
+               " bytes), which a reader with that limit refuses; raise it on both sides (XmlStream::setMaxNameBytes)");
 }
 
 QualifiedName splitName(std::string_view name, bool checked) {
@@ -24,7 +26,7 @@ QualifiedName splitName(std::string_view name, bool checked) {
     if (colon != std::string_view::npos) split = {name.substr(0, colon), name.substr(colon + 1)};
     bool const valid = checked || (detail::isNCName(split.local) &&
                                    (colon == std::string_view::npos || detail::isNCName(split.prefix)));
-    if (!valid) misuse("\"" + std::string(name) + "\" is not a valid element name");
+    if (!valid) refuse(Exceptions::ErrorKind::Unwritable, detail::quotedInput(name) + " is not a valid element name");
     return split;
 }
 

@@ -45,10 +45,14 @@ std::streamsize Output::xsputn(char const* s, std::streamsize n) {
     return put(s, n);
 }
 
+// Hands on what is held and syncs the caller's buffer; a buffer that cannot
+// sync (its device refused the bytes) fails the write as a short take does.
 int Output::sync() {
     if (m_target == nullptr) return 0;
     handOn();
-    return m_target->pubsync();
+    if (m_target->pubsync() == -1)
+        throw std::ios_base::failure("XmlStream: the caller's buffer could not send on the bytes it took");
+    return 0;
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Writer

@@ -24,9 +24,16 @@ public:
     std::string& text() noexcept { return m_text; }
     bool ownsText() const noexcept { return m_target == nullptr; }
 
-    // After an append: a full piece, or the end of the document, goes on.
+    // After an append: a full piece goes on; at the end of the document the
+    // rest goes on and the caller's buffer is synced, so that a message
+    // written onto a connection reaches the peer when it ends.
     void appended(bool documentEnds) {
-        if (m_target != nullptr && (documentEnds || m_text.size() >= pieceBytes)) handOn();
+        if (m_target == nullptr) return;
+        if (documentEnds) {
+            sync();
+        } else if (m_text.size() >= pieceBytes) {
+            handOn();
+        }
     }
 
     // Gives the caller's buffer what this one holds; throws

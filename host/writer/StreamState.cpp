@@ -3,6 +3,7 @@
 namespace Kestrune::Soa::Common::Xml {
 
 using namespace Writer;
+using Exceptions::ErrorKind;
 
 namespace {
 
@@ -12,27 +13,28 @@ std::string const emptyElementEnd = "/>";
 }  // namespace
 
 void XmlStream::State::open(std::string& out, std::string_view uri, std::string_view name, bool local) {
-    bool const known = elementNames.contains(name);
-    QualifiedName const split = splitName(name, known);
-    if (startTagOpen) misuse("cannot open element \"" + std::string(name) + "\" inside an unclosed start tag");
-    if (depth == 0 && rootWritten)
-        misuse("cannot write element \"" + std::string(name) + "\": the document already has its root element");
-    if (split.prefix == "xmlns" || split.prefix == "xml")
-        misuse("element \"" + std::string(name) + "\" uses a reserved prefix");
-    if (!known) elementNames.add(name);
-    checkBindable(uri);
-
     // What a refused element would leave behind, to undo: the declarations
     // and prefixes it made, its text, and the URIs that were to be declared
-    // on it.
+    // on it; refused at the root, the stream is as it was before the message.
     std::size_t const mark = scopeSize;
     std::size_t const assignedMark = assignedCount;
     unsigned const numberMark = nextPrefixNumber;
     std::size_t const textMark = out.size();
-    if (elements.size() == depth) elements.emplace_back();  // before any view into the open elements
-    OpenElement& element = elements[depth];  // in use from ++depth on
     std::string_view elementNamespace = uri;
     try {
+        bool const known = elementNames.contains(name);
+        QualifiedName const split = splitName(name, known);
+        if (startTagOpen)
+            refuse(ErrorKind::Misuse, "cannot open element \"" + std::string(name) + "\" inside an unclosed start tag");
+        if (depth == 0 && rootWritten)
+            refuse(ErrorKind::Misuse,
+                   "cannot write element \"" + std::string(name) + "\": the document already has its root element");
+        if (split.prefix == "xmlns" || split.prefix == "xml")
+            refuse(ErrorKind::Unwritable, "element \"" + std::string(name) + "\" uses a reserved prefix");
+        if (!known) elementNames.add(name);
+        checkBindable(uri);
+        if (elements.size() == depth) elements.emplace_back();  // before any view into the open elements
+        OpenElement& element = elements[depth];                 // in use from ++depth on
         // Declarations this element needs, in a fixed order: the URIs handed
         // to addNamespaces, then the one its name needs, each only when not
         // in scope.
@@ -86,6 +88,7 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
     }
     if (!pending.empty()) pending.clear();
     gatheredCount = 0;
+    OpenElement& element = elements[depth];
     if (element.uri != uri) element.uri.assign(uri);
     if (element.elementNamespace != elementNamespace) element.elementNamespace.assign(elementNamespace);
     element.bindingsMark = mark;
@@ -95,9 +98,10 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
 }
 
 void XmlStream::State::attribute(std::string& out, std::string_view name, std::string_view value, bool escapeValue) {
-    if (!startTagOpen) misuse("attribute \"" + std::string(name) + "\" written outside a start tag");
+    if (!startTagOpen) refuse(ErrorKind::Misuse, "attribute \"" + std::string(name) + "\" written outside a start tag");
     if (!attributeNames.contains(name)) {
-        if (!detail::isNCName(name)) misuse("\"" + std::string(name) + "\" is not a valid attribute name");
+        if (!detail::isNCName(name))
+            refuse(ErrorKind::Unwritable, "\"" + std::string(name) + "\" is not a valid attribute name");
         attributeNames.add(name);
     }
     checkNameLength(name.size(), maxNameBytes, "an attribute name");
@@ -124,10 +128,11 @@ void XmlStream::State::attribute(std::string& out, std::string_view name, std::s
 }
 
 std::string const& XmlStream::State::closeStartTag(std::string_view uri, bool empty) {
-    if (!startTagOpen) misuse("no start tag is open to close");
+    if (!startTagOpen) refuse(ErrorKind::Misuse, "no start tag is open to close");
     OpenElement const& element = elements[depth - 1];
     if (element.uri != uri)
-        misuse("the start tag of \"" + element.qualifiedName + "\" is closed with another namespace URI");
+        refuse(ErrorKind::Misuse,
+               "the start tag of \"" + element.qualifiedName + "\" is closed with another namespace URI");
     startTagOpen = false;
     if (!empty) return startTagEnd;
     scopeSize = element.bindingsMark;
@@ -136,8 +141,9 @@ std::string const& XmlStream::State::closeStartTag(std::string_view uri, bool em
 }
 
 void XmlStream::State::close(std::string& out, std::string_view uri, std::string_view name) {
-    if (depth == 0) misuse("cannot close \"" + std::string(name) + "\": no element is open");
-    if (startTagOpen) misuse("cannot close \"" + std::string(name) + "\" before its start tag is closed");
+    if (depth == 0) refuse(ErrorKind::Misuse, "cannot close \"" + std::string(name) + "\": no element is open");
+    if (startTagOpen)
+        refuse(ErrorKind::Misuse, "cannot close \"" + std::string(name) + "\" before its start tag is closed");
     OpenElement const& element = elements[depth - 1];
     std::string_view const qualified = element.qualifiedName;
     // A name given without prefix was qualified when the element was opened.
@@ -146,8 +152,8 @@ void XmlStream::State::close(std::string& out, std::string_view uri, std::string
                               qualified[qualified.size() - name.size() - 1] == ':' &&
                               qualified.substr(qualified.size() - name.size()) == name);
     if (!sameName || element.uri != uri)
-        misuse("cannot close \"" + std::string(name) + "\": the innermost open element is \"" + element.qualifiedName +
-               "\"");
+        refuse(ErrorKind::Misuse, "cannot close \"" + std::string(name) + "\": the innermost open element is \"" +
+                                      element.qualifiedName + "\"");
     out.append("</", 2).append(qualified).push_back('>');
     scopeSize = element.bindingsMark;
     --depth;

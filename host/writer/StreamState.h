@@ -9,9 +9,9 @@
 #include "host/XmlStream.h"
 #include "host/XmlString.h"
 #include "host/writer/EscapedText.h"
-#include "host/writer/Misuse.h"
 #include "host/writer/Names.h"
 #include "host/writer/Output.h"
+#include "host/writer/Refusal.h"
 
 #include <algorithm>
 #include <deque>

@@ -16,22 +16,22 @@ namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
 class ExportToApplicationInputImpl;
 
-// The export request: an ordered list of export records.
+/// The export request: an ordered list of export records.
 class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationInput
     : public Kestrune::Soa::Common::Xml::Handle<ExportToApplicationInputImpl> {
 public:
     ExportToApplicationInput();
 
-    // One "inputs" child per record. The list holds the caller's records
-    // (handles), so a later change to one of them shows in the request.
+    /// One "inputs" child per record. The list holds the caller's records
+    /// (handles), so a later change to one of them shows in the request.
     std::vector<ExportToApplicationInputData> const& getInputArray() const;
     void setInputArray(std::vector<ExportToApplicationInputData> const& inputs);
     void addInput(ExportToApplicationInputData const& input);
 
-    // Appends the records it reads; never clears the list.
+    /// Appends the records it reads; never clears the list.
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
-    // The request's namespace and those of its first record only.
+    /// The request's namespace and those of its first record only.
     void getNamespaces(std::set<std::string>& namespaces) const;
 
     KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInput)
@@ -49,9 +49,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInputImpl)

@@ -1,7 +1,7 @@
 #include "importexport/2007_06/ExportToApplicationInputData.h"
 
 #include "importexport/2007_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
@@ -17,7 +17,7 @@ struct ExportToApplicationInputDataImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(ExportToApplicationInputData,
                           "Kestrune::Schemas::Importexport::_2007_06::Fileimportexport::ExportToApplicationInputData",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 ExportToApplicationInputData::ExportToApplicationInputData(std::string const& applicationFormat,
                                                            std::string const& templateId)

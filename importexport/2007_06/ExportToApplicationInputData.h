@@ -18,35 +18,35 @@ class ExportToApplicationInputDataImpl;
 
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 
-// One export record: the application format to produce, the template to
-// export with, the business objects to export and the attribute names to
-// export. All business objects are written before all attribute names,
-// whatever order they were added in.
+/// One export record: the application format to produce, the template to
+/// export with, the business objects to export and the attribute names to
+/// export. All business objects are written before all attribute names,
+/// whatever order they were added in.
 class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationInputData
     : public Kestrune::Soa::Common::Xml::Handle<ExportToApplicationInputDataImpl> {
 public:
     ExportToApplicationInputData();
-    // Both lists start empty.
+    /// Both lists start empty.
     ExportToApplicationInputData(std::string const& applicationFormat, std::string const& templateId);
 
-    // Attribute "applicationFormat".
+    /// Attribute "applicationFormat".
     std::string& getApplicationFormat();
     std::string const& getApplicationFormat() const;
     void setApplicationFormat(std::string const& applicationFormat);
-    // Attribute "templateId".
+    /// Attribute "templateId".
     std::string& getTemplateId();
     std::string const& getTemplateId() const;
     void setTemplateId(std::string const& templateId);
-    // One "objectsToExport" child per business object.
+    /// One "objectsToExport" child per business object.
     std::vector<ModelObject> const& getObjectsToExportArray() const;
     void setObjectsToExportArray(std::vector<ModelObject> const& objectsToExport);
     void addObjectsToExport(ModelObject const& objectToExport);
-    // One "attributesToExport" child per name, holding the name as text.
+    /// One "attributesToExport" child per name, holding the name as text.
     std::vector<std::string> const& getAttributesToExportArray() const;
     void setAttributesToExportArray(std::vector<std::string> const& attributesToExport);
     void addAttributesToExport(std::string const& attributeToExport);
 
-    // Appends to both lists; never clears them.
+    /// Appends to both lists; never clears them.
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
@@ -82,9 +82,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInputDataImpl)

@@ -1,7 +1,7 @@
 #include "importexport/2007_06/ExportToApplicationResponse.h"
 
 #include "importexport/2007_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
@@ -15,7 +15,7 @@ struct ExportToApplicationResponseImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(ExportToApplicationResponse,
                           "Kestrune::Schemas::Importexport::_2007_06::Fileimportexport::ExportToApplicationResponse",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 ExportToApplicationResponse::ExportToApplicationResponse(ServiceData const& serviceData)
     : Handle(binding::newObject<ExportToApplicationResponseImpl>(serviceData)) {}

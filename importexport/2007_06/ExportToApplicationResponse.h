@@ -18,26 +18,26 @@ class ExportToApplicationResponseImpl;
 
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
 
-// The answer to an export: the read tickets of the transient files that hold
-// the exported data, and the call's service data.
+/// The answer to an export: the read tickets of the transient files that hold
+/// the exported data, and the call's service data.
 class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationResponse
     : public Kestrune::Soa::Common::Xml::Handle<ExportToApplicationResponseImpl> {
 public:
     ExportToApplicationResponse();
-    // The list starts empty; the service data is shared with the caller's.
+    /// The list starts empty; the service data is shared with the caller's.
     explicit ExportToApplicationResponse(ServiceData const& serviceData);
 
-    // One "transientFileReadTickets" child per ticket, holding the ticket as text.
+    /// One "transientFileReadTickets" child per ticket, holding the ticket as text.
     std::vector<std::string> const& getTransientFileReadTicketArray() const;
     void setTransientFileReadTicketArray(std::vector<std::string> const& transientFileReadTickets);
     void addTransientFileReadTicket(std::string const& transientFileReadTicket);
-    // The "ServiceData" child, written last and without prefix.
+    /// The "ServiceData" child, written last and without prefix.
     ServiceData& getServiceData();
     ServiceData const& getServiceData() const;
     void setServiceData(ServiceData const& serviceData);
 
-    // Appends the tickets it reads and parses "ServiceData" into the service
-    // data it holds; never clears.
+    /// Appends the tickets it reads and parses "ServiceData" into the service
+    /// data it holds; never clears.
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
@@ -65,9 +65,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ExportToApplicationResponseImpl)

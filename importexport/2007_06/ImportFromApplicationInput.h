@@ -16,19 +16,19 @@ namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
 class ImportFromApplicationInputImpl;
 
-// The import request: an ordered list of import records.
+/// The import request: an ordered list of import records.
 class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationInput
     : public Kestrune::Soa::Common::Xml::Handle<ImportFromApplicationInputImpl> {
 public:
     ImportFromApplicationInput();
 
-    // One "inputs" child per record. The list holds the caller's records
-    // (handles), so a later change to one of them shows in the request.
+    /// One "inputs" child per record. The list holds the caller's records
+    /// (handles), so a later change to one of them shows in the request.
     std::vector<ImportFromApplicationInputData> const& getInputArray() const;
     void setInputArray(std::vector<ImportFromApplicationInputData> const& inputs);
     void addInput(ImportFromApplicationInputData const& input);
 
-    // Appends the records it reads; never clears the list.
+    /// Appends the records it reads; never clears the list.
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
@@ -48,9 +48,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationInputImpl)

@@ -1,7 +1,7 @@
 #include "importexport/2007_06/ImportFromApplicationInputData.h"
 
 #include "importexport/2007_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
@@ -17,7 +17,7 @@ struct ImportFromApplicationInputDataImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(ImportFromApplicationInputData,
                           "Kestrune::Schemas::Importexport::_2007_06::Fileimportexport::ImportFromApplicationInputData",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 ImportFromApplicationInputData::ImportFromApplicationInputData(std::string const& applicationFormat,
                                                                std::string const& createSpecElementType,

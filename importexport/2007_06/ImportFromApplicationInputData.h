@@ -14,9 +14,9 @@ namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
 class ImportFromApplicationInputDataImpl;
 
-// One import record: which application produced the data, what kind of
-// element to create from it, and the write ticket of the transient file that
-// holds the data. Written as one empty element carrying three attributes.
+/// One import record: which application produced the data, what kind of
+/// element to create from it, and the write ticket of the transient file that
+/// holds the data. Written as one empty element carrying three attributes.
 class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationInputData
     : public Kestrune::Soa::Common::Xml::Handle<ImportFromApplicationInputDataImpl> {
 public:
@@ -24,20 +24,20 @@ public:
     ImportFromApplicationInputData(std::string const& applicationFormat, std::string const& createSpecElementType,
                                    std::string const& transientFileWriteTicket);
 
-    // Attribute "applicationFormat".
+    /// Attribute "applicationFormat".
     std::string& getApplicationFormat();
     std::string const& getApplicationFormat() const;
     void setApplicationFormat(std::string const& applicationFormat);
-    // Attribute "createSpecElementType".
+    /// Attribute "createSpecElementType".
     std::string& getCreateSpecElementType();
     std::string const& getCreateSpecElementType() const;
     void setCreateSpecElementType(std::string const& createSpecElementType);
-    // Attribute "transientFileWriteTicket".
+    /// Attribute "transientFileWriteTicket".
     std::string& getTransientFileWriteTicket();
     std::string const& getTransientFileWriteTicket() const;
     void setTransientFileWriteTicket(std::string const& transientFileWriteTicket);
 
-    // Reads the three attributes; child elements are ignored.
+    /// Reads the three attributes; child elements are ignored.
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
@@ -69,9 +69,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationInputDataImpl)

@@ -1,7 +1,7 @@
 #include "importexport/2007_06/ImportFromApplicationResponse.h"
 
 #include "importexport/2007_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2007_06::Fileimportexport {
 
@@ -15,7 +15,7 @@ struct ImportFromApplicationResponseImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(ImportFromApplicationResponse,
                           "Kestrune::Schemas::Importexport::_2007_06::Fileimportexport::ImportFromApplicationResponse",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 ImportFromApplicationResponse::ImportFromApplicationResponse(ServiceData const& serviceData)
     : Handle(binding::newObject<ImportFromApplicationResponseImpl>(serviceData)) {}

@@ -20,29 +20,29 @@ class ImportFromApplicationResponseImpl;
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
 
-// The answer to an import: the business objects it produced and the call's
-// service data.
+/// The answer to an import: the business objects it produced and the call's
+/// service data.
 class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationResponse
     : public Kestrune::Soa::Common::Xml::Handle<ImportFromApplicationResponseImpl> {
 public:
     ImportFromApplicationResponse();
-    // The list starts empty; the service data is shared with the caller's.
+    /// The list starts empty; the service data is shared with the caller's.
     explicit ImportFromApplicationResponse(ServiceData const& serviceData);
 
-    // One "resultObjects" child per business object.
+    /// One "resultObjects" child per business object.
     std::vector<ModelObject> const& getResultObjectArray() const;
     void setResultObjectArray(std::vector<ModelObject> const& resultObjects);
     void addResultObject(ModelObject const& resultObject);
-    // The "ServiceData" child, written last and without prefix.
+    /// The "ServiceData" child, written last and without prefix.
     ServiceData& getServiceData();
     ServiceData const& getServiceData() const;
     void setServiceData(ServiceData const& serviceData);
 
-    // Appends the business objects it reads and parses "ServiceData" into the
-    // service data it holds; never clears.
+    /// Appends the business objects it reads and parses "ServiceData" into the
+    /// service data it holds; never clears.
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
-    // The response's namespace, the first business object's and the service data's.
+    /// The response's namespace, the first business object's and the service data's.
     void getNamespaces(std::set<std::string>& namespaces) const;
 
     KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationResponse)
@@ -64,9 +64,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationResponseImpl)

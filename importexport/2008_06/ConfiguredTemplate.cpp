@@ -1,7 +1,7 @@
 #include "importexport/2008_06/ConfiguredTemplate.h"
 
 #include "importexport/2008_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
@@ -16,7 +16,7 @@ struct ConfiguredTemplateImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(ConfiguredTemplate,
                           "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::ConfiguredTemplate",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 ConfiguredTemplate::ConfiguredTemplate(std::string const& businessObjectType, std::string const& templateName,
                                        std::string const& templateType)

@@ -14,21 +14,21 @@ namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
 class ConfiguredTemplateImpl;
 
-// One configured export template of the template query's response, written
-// as one empty element.
+/// One configured export template of the template query's response, written
+/// as one empty element.
 class KXSOAIMPORTEXPORT_EXPORT ConfiguredTemplate : public Kestrune::Soa::Common::Xml::Handle<ConfiguredTemplateImpl> {
 public:
     ConfiguredTemplate();
     ConfiguredTemplate(std::string const& businessObjectType, std::string const& templateName,
                        std::string const& templateType);
 
-    std::string& getBusinessObjectType();  // "businessObjectType"
+    std::string& getBusinessObjectType();  ///< "businessObjectType"
     std::string const& getBusinessObjectType() const;
     void setBusinessObjectType(std::string const& businessObjectType);
-    std::string& getTemplateName();  // "templateName"
+    std::string& getTemplateName();  ///< "templateName"
     std::string const& getTemplateName() const;
     void setTemplateName(std::string const& templateName);
-    std::string& getTemplateType();  // "templateType"
+    std::string& getTemplateType();  ///< "templateType"
     std::string const& getTemplateType() const;
     void setTemplateType(std::string const& templateType);
 
@@ -59,9 +59,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ConfiguredTemplateImpl)

@@ -1,7 +1,7 @@
 #include "importexport/2008_06/ExportTemplateInput.h"
 
 #include "importexport/2008_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
@@ -18,7 +18,7 @@ struct ExportTemplateInputImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(ExportTemplateInput,
                           "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::ExportTemplateInput",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 ExportTemplateInput::ExportTemplateInput(bool getObjectTemplates, bool getSpecTemplates,
                                          bool getConfiguredObjectTemplate, bool getConfiguredSpecTemplate,

@@ -14,9 +14,9 @@ namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
 class ExportTemplateInputImpl;
 
-// Which kinds of export templates a template query asks for: one flag per
-// template list of the response. Written as one empty element; a default
-// filter asks for nothing (all five flags false).
+/// Which kinds of export templates a template query asks for: one flag per
+/// template list of the response. Written as one empty element; a default
+/// filter asks for nothing (all five flags false).
 class KXSOAIMPORTEXPORT_EXPORT ExportTemplateInput
     : public Kestrune::Soa::Common::Xml::Handle<ExportTemplateInputImpl> {
 public:
@@ -24,15 +24,15 @@ public:
     ExportTemplateInput(bool getObjectTemplates, bool getSpecTemplates, bool getConfiguredObjectTemplate,
                         bool getConfiguredSpecTemplate, bool getExcelTemplates);
 
-    bool getGetObjectTemplates() const;  // "getObjectTemplates"
+    bool getGetObjectTemplates() const;  ///< "getObjectTemplates"
     void setGetObjectTemplates(bool getObjectTemplates);
-    bool getGetSpecTemplates() const;  // "getSpecTemplates"
+    bool getGetSpecTemplates() const;  ///< "getSpecTemplates"
     void setGetSpecTemplates(bool getSpecTemplates);
-    bool getGetConfiguredObjectTemplate() const;  // "getConfiguredObjectTemplate"
+    bool getGetConfiguredObjectTemplate() const;  ///< "getConfiguredObjectTemplate"
     void setGetConfiguredObjectTemplate(bool getConfiguredObjectTemplate);
-    bool getGetConfiguredSpecTemplate() const;  // "getConfiguredSpecTemplate"
+    bool getGetConfiguredSpecTemplate() const;  ///< "getConfiguredSpecTemplate"
     void setGetConfiguredSpecTemplate(bool getConfiguredSpecTemplate);
-    bool getGetExcelTemplates() const;  // "getExcelTemplates"
+    bool getGetExcelTemplates() const;  ///< "getExcelTemplates"
     void setGetExcelTemplates(bool getExcelTemplates);
 
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
@@ -67,9 +67,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ExportTemplateInputImpl)

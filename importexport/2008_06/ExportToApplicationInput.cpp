@@ -1,7 +1,7 @@
 #include "importexport/2008_06/ExportToApplicationInput.h"
 
 #include "importexport/2008_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
@@ -14,7 +14,7 @@ struct ExportToApplicationInputImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(ExportToApplicationInput,
                           "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::ExportToApplicationInput",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 std::vector<ExportToApplicationInputData1> const& ExportToApplicationInput::getInputArray() const {
     return getHandleObject().getInputArray();

@@ -16,16 +16,16 @@ namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
 class ExportToApplicationInputImpl;
 
-// The export request: an ordered list of export records.
+/// The export request: an ordered list of export records.
 class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationInput
     : public Kestrune::Soa::Common::Xml::Handle<ExportToApplicationInputImpl> {
 public:
     ExportToApplicationInput();
 
-    // One "inputs" child per record; the records are shared with the caller's handles.
+    /// One "inputs" child per record; the records are shared with the caller's handles.
     std::vector<ExportToApplicationInputData1> const& getInputArray() const;
     void setInputArray(std::vector<ExportToApplicationInputData1> const& inputs);
-    void addInput(ExportToApplicationInputData1 const& input);  // appends; never clears
+    void addInput(ExportToApplicationInputData1 const& input);  ///< appends; never clears
 
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
@@ -46,9 +46,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInputImpl)

@@ -1,7 +1,7 @@
 #include "importexport/2008_06/ExportToApplicationInputData1.h"
 
 #include "importexport/2008_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
@@ -19,7 +19,7 @@ struct ExportToApplicationInputData1Impl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(ExportToApplicationInputData1,
                           "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::ExportToApplicationInputData1",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 ExportToApplicationInputData1::ExportToApplicationInputData1(std::string const& applicationFormat,
                                                              std::string const& templateType,

@@ -19,36 +19,36 @@ class ExportToApplicationInputData1Impl;
 
 using Kestrune::Schemas::Soa::_2006_03::Base::ModelObject;
 
-// One export record: the format and template to export with, the business
-// objects and attributes to export, and per-type template overrides. Its
-// children are written list by list in member order, whatever order entries
-// were added in.
+/// One export record: the format and template to export with, the business
+/// objects and attributes to export, and per-type template overrides. Its
+/// children are written list by list in member order, whatever order entries
+/// were added in.
 class KXSOAIMPORTEXPORT_EXPORT ExportToApplicationInputData1
     : public Kestrune::Soa::Common::Xml::Handle<ExportToApplicationInputData1Impl> {
 public:
     ExportToApplicationInputData1();
-    // The three lists start empty.
+    /// The three lists start empty.
     ExportToApplicationInputData1(std::string const& applicationFormat, std::string const& templateType,
                                   std::string const& templateId);
 
-    std::string& getApplicationFormat();  // "applicationFormat"
+    std::string& getApplicationFormat();  ///< "applicationFormat"
     std::string const& getApplicationFormat() const;
     void setApplicationFormat(std::string const& applicationFormat);
-    std::string& getTemplateType();  // "templateType"
+    std::string& getTemplateType();  ///< "templateType"
     std::string const& getTemplateType() const;
     void setTemplateType(std::string const& templateType);
-    std::string& getTemplateId();  // "templateId"
+    std::string& getTemplateId();  ///< "templateId"
     std::string const& getTemplateId() const;
     void setTemplateId(std::string const& templateId);
-    // "objectsToExport"; entries are shared with the caller's handles.
+    /// "objectsToExport"; entries are shared with the caller's handles.
     std::vector<ModelObject> const& getObjectsToExportArray() const;
     void setObjectsToExportArray(std::vector<ModelObject> const& objectsToExport);
-    void addObjectsToExport(ModelObject const& objectToExport);  // appends one object
-    // "attributesToExport"
+    void addObjectsToExport(ModelObject const& objectToExport);  ///< appends one object
+    /// "attributesToExport"
     std::vector<std::string> const& getAttributesToExportArray() const;
     void setAttributesToExportArray(std::vector<std::string> const& attributesToExport);
-    void addAttributesToExport(std::string const& attributeToExport);  // appends one name
-    // "objectTemplateOverride", one child per override; entries are shared with the caller's handles.
+    void addAttributesToExport(std::string const& attributeToExport);  ///< appends one name
+    /// "objectTemplateOverride", one child per override; entries are shared with the caller's handles.
     std::vector<TemplateOverride> const& getObjectTemplateOverrideArray() const;
     void setObjectTemplateOverrideArray(std::vector<TemplateOverride> const& objectTemplateOverrides);
     void addObjectTemplateOverride(TemplateOverride const& objectTemplateOverride);
@@ -99,9 +99,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ExportToApplicationInputData1Impl)

@@ -1,7 +1,7 @@
 #include "importexport/2008_06/GetExportTemplateResponse.h"
 
 #include "importexport/2008_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
@@ -19,7 +19,7 @@ struct GetExportTemplateResponseImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(GetExportTemplateResponse,
                           "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::GetExportTemplateResponse",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 GetExportTemplateResponse::GetExportTemplateResponse(ServiceData const& serviceData)
     : Handle(binding::newObject<GetExportTemplateResponseImpl>(serviceData)) {}

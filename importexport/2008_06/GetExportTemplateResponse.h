@@ -19,34 +19,34 @@ class GetExportTemplateResponseImpl;
 
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
 
-// The answer to the export template query: template names in three lists,
-// configured templates in two, and the service data. Children are written
-// list by list in member order, whatever order entries were added in.
+/// The answer to the export template query: template names in three lists,
+/// configured templates in two, and the service data. Children are written
+/// list by list in member order, whatever order entries were added in.
 class KXSOAIMPORTEXPORT_EXPORT GetExportTemplateResponse
     : public Kestrune::Soa::Common::Xml::Handle<GetExportTemplateResponseImpl> {
 public:
     GetExportTemplateResponse();
-    // Shares `serviceData` with the caller (a handle copy); the lists start empty.
+    /// Shares `serviceData` with the caller (a handle copy); the lists start empty.
     explicit GetExportTemplateResponse(ServiceData const& serviceData);
 
-    std::vector<std::string> const& getSpecTemplateArray() const;  // "specTemplates"
+    std::vector<std::string> const& getSpecTemplateArray() const;  ///< "specTemplates"
     void setSpecTemplateArray(std::vector<std::string> const& specTemplates);
-    void addSpecTemplate(std::string const& specTemplate);          // appends; never clears
-    std::vector<std::string> const& getObjectTemplatArray() const;  // "objectTemplats"
+    void addSpecTemplate(std::string const& specTemplate);          ///< appends; never clears
+    std::vector<std::string> const& getObjectTemplatArray() const;  ///< "objectTemplats"
     void setObjectTemplatArray(std::vector<std::string> const& objectTemplats);
     void addObjectTemplat(std::string const& objectTemplat);
-    std::vector<std::string> const& getExcelTemplateArray() const;  // "excelTemplates"
+    std::vector<std::string> const& getExcelTemplateArray() const;  ///< "excelTemplates"
     void setExcelTemplateArray(std::vector<std::string> const& excelTemplates);
     void addExcelTemplate(std::string const& excelTemplate);
-    // "configuredSpecTemplates"; entries are shared with the caller's handles.
+    /// "configuredSpecTemplates"; entries are shared with the caller's handles.
     std::vector<ConfiguredTemplate> const& getConfiguredSpecTemplateArray() const;
     void setConfiguredSpecTemplateArray(std::vector<ConfiguredTemplate> const& configuredSpecTemplates);
     void addConfiguredSpecTemplate(ConfiguredTemplate const& configuredSpecTemplate);
-    // "configuredObjectTemplates"; entries are shared with the caller's handles.
+    /// "configuredObjectTemplates"; entries are shared with the caller's handles.
     std::vector<ConfiguredTemplate> const& getConfiguredObjectTemplateArray() const;
     void setConfiguredObjectTemplateArray(std::vector<ConfiguredTemplate> const& configuredObjectTemplates);
     void addConfiguredObjectTemplate(ConfiguredTemplate const& configuredObjectTemplate);
-    // "ServiceData", without prefix; always written.
+    /// "ServiceData", without prefix; always written.
     ServiceData& getServiceData();
     ServiceData const& getServiceData() const;
     void setServiceData(ServiceData const& serviceData);
@@ -96,9 +96,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(GetExportTemplateResponseImpl)

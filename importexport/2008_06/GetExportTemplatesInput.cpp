@@ -1,7 +1,7 @@
 #include "importexport/2008_06/GetExportTemplatesInput.h"
 
 #include "importexport/2008_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
@@ -14,7 +14,7 @@ struct GetExportTemplatesInputImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(GetExportTemplatesInput,
                           "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::GetExportTemplatesInput",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 GetExportTemplatesInput::GetExportTemplatesInput(ExportTemplateInput const& filter)
     : Handle(binding::newObject<GetExportTemplatesInputImpl>(filter)) {}

@@ -15,20 +15,20 @@ namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
 class GetExportTemplatesInputImpl;
 
-// The export template query: one filter saying which templates are wanted.
+/// The export template query: one filter saying which templates are wanted.
 class KXSOAIMPORTEXPORT_EXPORT GetExportTemplatesInput
     : public Kestrune::Soa::Common::Xml::Handle<GetExportTemplatesInputImpl> {
 public:
-    // Holds a new default filter of its own.
+    /// Holds a new default filter of its own.
     GetExportTemplatesInput();
-    // Shares `filter` with the caller.
+    /// Shares `filter` with the caller.
     explicit GetExportTemplatesInput(ExportTemplateInput const& filter);
 
-    // The "filter" child; parse reads it in place, so whoever shares this
-    // filter object sees the flags read.
+    /// The "filter" child; parse reads it in place, so whoever shares this
+    /// filter object sees the flags read.
     ExportTemplateInput& getFilter();
     ExportTemplateInput const& getFilter() const;
-    void setFilter(ExportTemplateInput const& filter);  // shares `filter`
+    void setFilter(ExportTemplateInput const& filter);  ///< shares `filter`
 
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
@@ -50,9 +50,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(GetExportTemplatesInputImpl)

@@ -1,7 +1,7 @@
 #include "importexport/2008_06/ImportFromApplicationInput.h"
 
 #include "importexport/2008_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
@@ -14,7 +14,7 @@ struct ImportFromApplicationInputImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(ImportFromApplicationInput,
                           "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::ImportFromApplicationInput",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 std::vector<ImportFromApplicationInputData1> const& ImportFromApplicationInput::getInputArray() const {
     return getHandleObject().getInputArray();

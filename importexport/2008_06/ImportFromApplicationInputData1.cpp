@@ -1,7 +1,7 @@
 #include "importexport/2008_06/ImportFromApplicationInputData1.h"
 
 #include "importexport/2008_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
@@ -20,7 +20,8 @@ struct ImportFromApplicationInputData1Impl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(
     ImportFromApplicationInputData1,
-    "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::ImportFromApplicationInputData1", schemaNamespaceURI)
+    "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::ImportFromApplicationInputData1", schemaVersion,
+    schemaNamespaceURI)
 
 ImportFromApplicationInputData1::ImportFromApplicationInputData1(std::string const& applicationFormat,
                                                                  std::string const& specificationType,

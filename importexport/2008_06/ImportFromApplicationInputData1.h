@@ -14,8 +14,8 @@ namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
 class ImportFromApplicationInputData1Impl;
 
-// One import record: what the data in the transient file is and what to make
-// of it. Written as one empty element; children of its element are ignored.
+/// One import record: what the data in the transient file is and what to make
+/// of it. Written as one empty element; children of its element are ignored.
 class KXSOAIMPORTEXPORT_EXPORT ImportFromApplicationInputData1
     : public Kestrune::Soa::Common::Xml::Handle<ImportFromApplicationInputData1Impl> {
 public:
@@ -24,18 +24,18 @@ public:
                                     std::string const& createSpecElementType, bool isLive,
                                     std::string const& transientFileWriteTicket);
 
-    std::string& getApplicationFormat();  // "applicationFormat"
+    std::string& getApplicationFormat();  ///< "applicationFormat"
     std::string const& getApplicationFormat() const;
     void setApplicationFormat(std::string const& applicationFormat);
-    std::string& getSpecificationType();  // "specificationType"
+    std::string& getSpecificationType();  ///< "specificationType"
     std::string const& getSpecificationType() const;
     void setSpecificationType(std::string const& specificationType);
-    std::string& getCreateSpecElementType();  // "createSpecElementType"
+    std::string& getCreateSpecElementType();  ///< "createSpecElementType"
     std::string const& getCreateSpecElementType() const;
     void setCreateSpecElementType(std::string const& createSpecElementType);
-    bool getIsLive() const;  // "isLive"; false by default
+    bool getIsLive() const;  ///< "isLive"; false by default
     void setIsLive(bool isLive);
-    std::string& getTransientFileWriteTicket();  // "transientFileWriteTicket"
+    std::string& getTransientFileWriteTicket();  ///< "transientFileWriteTicket"
     std::string const& getTransientFileWriteTicket() const;
     void setTransientFileWriteTicket(std::string const& transientFileWriteTicket);
 
@@ -76,9 +76,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(ImportFromApplicationInputData1Impl)

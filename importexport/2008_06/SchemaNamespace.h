@@ -4,9 +4,11 @@
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
-// The XML namespace URI of every 2008-06 message: "http://", the namespace host
-// the library was built with ("kestrune.com" unless configured otherwise), then
-// "/Schemas/ImportExport/2008-06/FileImportExport".
+/// The label of this schema version, "2008-06", and the XML namespace URI of
+/// every 2008-06 message: "http://", the namespace host the library was built
+/// with ("kestrune.com" unless configured otherwise), then
+/// "/Schemas/ImportExport/", the label and "/FileImportExport".
+extern KXSOAIMPORTEXPORT_EXPORT char const schemaVersion[];
 extern KXSOAIMPORTEXPORT_EXPORT char const schemaNamespaceURI[];
 
 }  // namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport

@@ -1,7 +1,7 @@
 #include "importexport/2008_06/TemplateOverride.h"
 
 #include "importexport/2008_06/SchemaNamespace.h"
-#include "xml/Binding.h"
+#include "xml/internal/Binding.h"
 
 namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
@@ -16,7 +16,7 @@ struct TemplateOverrideImpl::Members {
 
 KXSOA_DEFINE_PAIRED_CLASS(TemplateOverride,
                           "Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::TemplateOverride",
-                          schemaNamespaceURI)
+                          schemaVersion, schemaNamespaceURI)
 
 TemplateOverride::TemplateOverride(std::string const& businessObjectType, std::string const& templateType,
                                    std::string const& templateId)

@@ -14,22 +14,22 @@ namespace Kestrune::Schemas::Importexport::_2008_06::Fileimportexport {
 
 class TemplateOverrideImpl;
 
-// Within one export record, the template (type and id) to use for the
-// business objects of one type instead of the record's own. Written as one
-// empty element; children of its element are ignored.
+/// Within one export record, the template (type and id) to use for the
+/// business objects of one type instead of the record's own. Written as one
+/// empty element; children of its element are ignored.
 class KXSOAIMPORTEXPORT_EXPORT TemplateOverride : public Kestrune::Soa::Common::Xml::Handle<TemplateOverrideImpl> {
 public:
     TemplateOverride();
     TemplateOverride(std::string const& businessObjectType, std::string const& templateType,
                      std::string const& templateId);
 
-    std::string& getBusinessObjectType();  // "businessObjectType"
+    std::string& getBusinessObjectType();  ///< "businessObjectType"
     std::string const& getBusinessObjectType() const;
     void setBusinessObjectType(std::string const& businessObjectType);
-    std::string& getTemplateType();  // "templateType"
+    std::string& getTemplateType();  ///< "templateType"
     std::string const& getTemplateType() const;
     void setTemplateType(std::string const& templateType);
-    std::string& getTemplateId();  // "templateId"
+    std::string& getTemplateId();  ///< "templateId"
     std::string const& getTemplateId() const;
     void setTemplateId(std::string const& templateId);
 
@@ -60,9 +60,9 @@ public:
     void parse(Kestrune::Soa::Common::Xml::XMLNode const& node);
     void outputXML(Kestrune::Soa::Common::Xml::XmlStream& stream, std::string const& elementName) const;
     void getNamespaces(std::set<std::string>& namespaces) const;
-    // How its element is read, straight from a reader's events too.
+    /// How its element is read, straight from a reader's events too.
     static Kestrune::Soa::Common::Xml::XmlElementType const& xmlElementType();
-    // Its members by XML name, for what works on two types at once.
+    /// Its members by XML name, for what works on two types at once.
     static Kestrune::Soa::Common::Xml::TypeMembers const& members();
 
     KXSOA_CONTENT_FUNCTIONS(TemplateOverrideImpl)

@@ -13,7 +13,7 @@
 #include "host/XmlReader.h"
 #include "importexport/2008_06/ExportToApplicationInput.h"
 #include "importexport/2008_06/GetExportTemplateResponse.h"
-#include "tools/ie/Samples.h"
+#include "xml/Sample.h"
 
 #include <gtest/gtest.h>
 
@@ -138,18 +138,18 @@ long expectCleanAtEveryFailure(Fault& fault, Make const& make, std::string const
     }
 }
 
-// The tool's full samples of a 2008-06 export request (two records, each
+// The library's full samples of a 2008-06 export request (two records, each
 // with business objects, attribute names and template overrides) and of a
 // template response, with text that needs escaping added to their lists.
 ExportToApplicationInput exportRequest() {
-    ExportToApplicationInput request = kxsoa_ie::makeSample<ExportToApplicationInput>(2);
+    ExportToApplicationInput request = Kestrune::Soa::Common::Xml::makeSample<ExportToApplicationInput>(2);
     // Each copy of a record's handle shares the record the request holds.
     for (ExportToApplicationInputData1 record : request.getInputArray()) record.addAttributesToExport(troublesome);
     return request;
 }
 
 GetExportTemplateResponse templateResponse() {
-    GetExportTemplateResponse response = kxsoa_ie::makeSample<GetExportTemplateResponse>(2);
+    GetExportTemplateResponse response = Kestrune::Soa::Common::Xml::makeSample<GetExportTemplateResponse>(2);
     response.addObjectTemplat(troublesome);
     response.getServiceData().addPartialError(troublesome);
     return response;

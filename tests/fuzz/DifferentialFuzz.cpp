@@ -2,8 +2,12 @@
 // libxml2's SAX2 pass (tests/support/Judge.h), which must both refuse or
 // both read the same events; and read again by the library from a stream
 // in pieces of several sizes, which must give exactly what the read from
-// memory gave. One reader reads every input, as a server's does. Any
-// difference aborts, printing both readings. Build with the fuzz preset and run
+// memory gave. One reader reads every input, as a server's does. An input
+// may end with limits to read it with as well (kxsoa_test::FuzzInput: each
+// field of XmlReadLimits at 0, 1, small, large, the judged value or near
+// and at SIZE_MAX), read by a reader of its own: as with the judged limits
+// but for refusals of a limit the text passes. Any difference aborts,
+// printing both readings. Build with the fuzz preset and run
 //   build/fuzz/tests/fuzz/fuzz_differential -max_total_time=60 <corpus folder>
 
 #include "support/Judge.h"
@@ -26,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     static bool const quieted = (xmlSetGenericErrorFunc(nullptr, &quiet), true);
     (void)quieted;
     std::size_t const pieces[] = {1, 2, 3, 5, 8, 13, 64, 1 + size / 2};
-    std::string_view const text(reinterpret_cast<char const*>(data), size);
-    std::string const disagreement = kxsoa_test::disagreement(reader, text, pieces);
+    std::string_view const input(reinterpret_cast<char const*>(data), size);
+    std::string const disagreement = kxsoa_test::fuzzDisagreement(reader, input, pieces);
     if (disagreement.empty()) return 0;
     std::fprintf(stderr, "%s\n", disagreement.c_str());
     std::abort();

@@ -14,8 +14,7 @@
 
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
-#include "tools/ie/MessageTypes.h"
-#include "xml/AnyMessage.h"
+#include "importexport/AnyMessage.h"
 #include "xml/Message.h"
 #include "xml/MessageReader.h"
 
@@ -93,6 +92,20 @@ std::string outcome(Read&& read) {
     }
 }
 
+// `root` read as Message through its tree, and the text read straight into
+// Message, each written back under the root's name.
+template <class Message>
+std::string throughTree(XMLNode const& root) {
+    Message message;
+    message.parse(root);
+    return writeMessage(message, std::string(root.name));
+}
+template <class Message>
+std::string straight(std::string const& text, std::string const& rootName, XmlReadLimits const& limits) {
+    // As parse(node), which takes any root: the root check is a read's own, tested apart.
+    return writeMessage(MessageReader(limits, RootName::unchecked()).read<Message>(text), rootName);
+}
+
 // The same for reading as any type, the message written back under `rootName`.
 template <class Read>
 std::string readAsAny(Read&& read, std::string const& rootName) {
@@ -125,16 +138,18 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     try {
         XmlDocument const document = XmlDocument::parse(in, limits);
         describe(document.root(), fromStream);
-        for (kxsoa_ie::MessageType const& type : kxsoa_ie::messageTypes()) {
-            std::string const written = outcome([&] { return type.bind(document.root()).written; });
-            if (outcome([&] { return type.read(text, rootName, limits).written; }) != written) std::abort();
-            if (written.rfind("refused: ", 0) == 0) continue;  // not a document of this type
+        forEachMessageType([&](auto listed) {
+            using Message = typename decltype(listed)::Type;
+            std::string const written = outcome([&] { return throughTree<Message>(document.root()); });
+            if (outcome([&] { return straight<Message>(text, rootName, limits); }) != written) std::abort();
+            if (written.rfind("refused: ", 0) == 0) return;  // not a document of this type
             // Whatever a type accepts it writes as text that reads back to the
             // same object: parsed text is always writable, no exception expected.
-            if (type.bind(XmlDocument::parse(written).root()).written != written) std::abort();
-        }
+            if (throughTree<Message>(XmlDocument::parse(written).root()) != written) std::abort();
+        });
         // As any type, straight from the text and from the tree: alike.
-        if (readAsAny([&] { return MessageReader(limits).readAny(text); }, rootName) !=
+        MessageReader reader(limits);
+        if (readAsAny([&] { return readAny(reader, text); }, rootName) !=
             readAsAny([&] { return parseAnyMessage(document.root()); }, rootName))
             std::abort();
     } catch (DomException const& e) {
@@ -142,11 +157,17 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     }
     if (fromMemory != fromStream) std::abort();
     if (!treeRefusal.empty()) {
-        // Straight into a message, the text is refused alike, whatever the type.
-        kxsoa_ie::MessageType const& type = kxsoa_ie::messageTypes()[size % kxsoa_ie::messageTypes().size()];
-        if (outcome([&] { return type.read(text, "r", limits).written; }) != "refused: " + treeRefusal) std::abort();
-        if (readAsAny([&] { return MessageReader(limits).readAny(text); }, "r") != "refused: " + treeRefusal)
-            std::abort();
+        // Straight into a message, the text is refused alike, whatever the
+        // type (one of them, picked by the input's size).
+        std::size_t index = 0;
+        forEachMessageType([&](auto listed) {
+            if (index++ != size % std::variant_size_v<AnyMessage>) return;
+            if (outcome([&] { return straight<typename decltype(listed)::Type>(text, "r", limits); }) !=
+                "refused: " + treeRefusal)
+                std::abort();
+        });
+        MessageReader reader(limits);
+        if (readAsAny([&] { return readAny(reader, text); }, "r") != "refused: " + treeRefusal) std::abort();
     }
     return 0;
 }

@@ -41,10 +41,11 @@ Left run(Calls const& calls) {
         if (call.rfind("end ", 0) == 0) Monitor::markEnd(probe);
         if (call.rfind("abandoned ", 0) == 0) Monitor::markAbandoned(probe);
         if (call.rfind("completed ", 0) == 0) Monitor::markCompleted(probe, 5000);
-        if (call.rfind("thread ", 0) == 0) std::thread([&] {
-            Monitor::markStart(probe);
-            Monitor::markEnd(probe);
-        }).join();
+        if (call.rfind("thread ", 0) == 0)
+            std::thread([&] {
+                Monitor::markStart(probe);
+                Monitor::markEnd(probe);
+            }).join();
         if (call == "wait") std::this_thread::sleep_for(std::chrono::milliseconds(250));
     }
     Left left{{}, recorder.events};

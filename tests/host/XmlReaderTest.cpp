@@ -1,4 +1,5 @@
 #include "support/HeapInUse.h"
+#include "support/Judge.h"
 
 #include "host/DomException.h"
 #include "host/XMLNode.h"
@@ -7,10 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <sstream>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -81,7 +83,7 @@ std::string refusalOf(XmlReader& reader, std::string const& xml) {
     try {
         eventsOfText(reader, xml);
     } catch (DomException const& e) {
-        return e.getMessage();
+        return kxsoa_test::refusalText(e);
     }
     return "(read)";
 }
@@ -108,7 +110,7 @@ struct Handler : Recorder {
             reader->read("<inner/>", innerRecorder);
         } catch (DomException const& refusal) {
             if (via == Via::Reentering) throw;
-            inner.push_back(refusal.getMessage());
+            inner.push_back(kxsoa_test::refusalText(refusal));
         }
     }
     std::string path() const override { return via == Via::PlacingHandler ? "/a/b" : Recorder::path(); }
@@ -126,7 +128,7 @@ std::string outcomeOf(XmlReader& reader, std::string const& xml, Via via) {
     } catch (Thrown const&) {
         return "thrown by the handler";
     } catch (DomException const& e) {
-        return e.getMessage() + " at '" + e.path() + "'";
+        return kxsoa_test::refusalText(e) + " at '" + e.path() + "'";
     }
     return joined(handler.lines) + joined(handler.inner);
 }
@@ -149,29 +151,38 @@ TEST(XmlReaderTest, AReusedReaderReadsEachDocumentAsAFreshOne) {
     for (int i = 0; i < 3000; ++i) big += "<e n='" + std::to_string(i) + "'>caf\xC3\xA9 au lait<f/>then</e>\n";
     big += "</r>";
     std::string const reentered =
-        "XmlReader: a read was started while this reader is reading (from one of its own handlers); a reader reads "
+        "misuse: XmlReader: a read was started while this reader is reading (from one of its own handlers); a reader "
+        "reads "
         "one document at a time: read the inner document with a reader of its own";
     struct Step {
         std::string xml;
         Via via;
         std::string expected;  // empty: the tree's events
     };
+    std::string emptyElements = "<r>";
+    for (int i = 0; i < 1023; ++i) emptyElements += "<a/>";
+    emptyElements += "</r>";
     std::vector<Step> steps{
         {big, Via::Text, ""},
+        // What the elements may need starts from nothing again, not from what the big text allowed.
+        {emptyElements, Via::Text,
+         "limit at line 1, column 4095: the document's elements need more memory than "
+         "XmlReadLimits::maxTreeBytesPerByte allows (8 bytes per byte of text) at ''"},
         {documents[0], Via::ThrowingHandler, "thrown by the handler"},
         {"<a v='0' w='1' x='2' y='3' z='4'/>", Via::Text,
-         "XML document refused at line 1, column 29: an element has more attributes than XmlReadLimits::maxAttributes "
+         "limit at line 1, column 29: an element has more attributes than XmlReadLimits::maxAttributes "
          "(4) at ''"},
-        {"<a><b></a>", Via::Text, "XML parse error at line 1, column 11: Opening and ending tag mismatch: b line 1 and a at ''"},
+        {"<a><b></a>", Via::Text,
+         "not well-formed at line 1, column 11: the end tag 'a' does not match the start tag 'b' of line 1 at ''"},
         {"<a><b></a>", Via::PlacingHandler,
-         "XML parse error at line 1, column 11: Opening and ending tag mismatch: b line 1 and a at '/a/b'"},
+         "not well-formed at line 1, column 11: the end tag 'a' does not match the start tag 'b' of line 1 at '/a/b'"},
         {documents[0], Via::Stream, ""},
         {documents[1], Via::Reentering, reentered + " at ''"},
         {documents[1], Via::ReenteringGoesOn, joined(eventsOfTree(documents[1])) + joined({3, reentered})},
         {withNames('n', 600), Via::Text, ""},
         {withNames('m', 600), Via::Text, ""},
         {withNames('n', 601), Via::Text,
-         "XML document refused at line 1, column 4095: the document uses more distinct names than "
+         "limit at line 1, column 4096: the document uses more distinct names than "
          "XmlReadLimits::maxNames (600) at ''"},
     };
     for (std::string const& xml : documents) steps.push_back({xml, Via::Text, ""});
@@ -187,8 +198,9 @@ TEST(XmlReaderTest, AReusedReaderReadsEachDocumentAsAFreshOne) {
     }
 
     XmlReader moved(std::move(reader));
+    EXPECT_EQ(reader.keptBytes(), 0u);  // NOLINT(bugprone-use-after-move): it holds nothing
     EXPECT_EQ(refusalOf(reader, documents[2]),
-              "XmlReader: this reader was moved from; read with the reader it was moved to");
+              "misuse: XmlReader: this reader was moved from; read with the reader it was moved to");
     EXPECT_EQ(eventsOfText(moved, documents[2]), eventsOfTree(documents[2]));
     reader = std::move(moved);
     EXPECT_EQ(eventsOfText(reader, documents[2]), eventsOfTree(documents[2]));
@@ -223,7 +235,7 @@ std::string countOf(XmlReader& reader, std::string const& xml) {
     try {
         reader.read(xml, counter);
     } catch (DomException const& e) {
-        return e.getMessage();
+        return kxsoa_test::refusalText(e);
     }
     return std::to_string(counter.events) + " events, digest " + std::to_string(counter.digest);
 }
@@ -246,8 +258,8 @@ TEST(XmlReaderTest, WhatAReusedReaderKeepsIsBoundedAndChangesNoOutcome) {
     auto const longName = [](int i) { return "n" + std::to_string(i) + std::string(500 * 1000, 'x'); };
     std::vector<std::string> sequence{documents[0], many};
     for (int i = 0; i < 8; ++i) {
-        sequence.push_back("<r " + longName(i) + "='1'><e/></r>");            // read
-        sequence.push_back("<" + longName(100 + i) + ">");                    // refused: not closed
+        sequence.push_back("<r " + longName(i) + "='1'><e/></r>");           // read
+        sequence.push_back("<" + longName(100 + i) + ">");                   // refused: not closed
         sequence.push_back("<r xmlns:z='urn:" + longName(200 + i) + "'/>");  // read
         // over the name limit
         sequence.push_back("<r><" + longName(300 + i) + "x" + std::string(200 * 1000, 'y') + "/></r>");
@@ -262,7 +274,7 @@ TEST(XmlReaderTest, WhatAReusedReaderKeepsIsBoundedAndChangesNoOutcome) {
     // A fresh reader's memory, after a refusal too (libxml2 makes a thread's
     // error state at the first).
     EXPECT_EQ(countOf(reader, "<r>"),
-              "XML parse error at line 1, column 4: the document ends before element 'r' is closed");
+              "not well-formed at line 1, column 4: the document ends before element 'r' is closed");
     EXPECT_EQ(countOf(reader, "<r a='1'><b/></r>"), ofFresh("<r a='1'><b/></r>"));
     // libxml2's own per-thread state moves by a few kilobytes from error to error.
     std::size_t const fresh = kxsoa_test::heapInUse() - base + 16 * 1024;
@@ -288,7 +300,7 @@ TEST(XmlReaderTest, WhatAReusedReaderKeepsIsBoundedAndChangesNoOutcome) {
     EXPECT_LE(kxsoa_test::heapInUse() - base, fresh);
     reader.setMaxKeptBytes(4096);
     EXPECT_EQ(countOf(reader, "\xFF\xFE" + std::string(20000, 'x')),
-              "XML parse error at line 1, column 1: Start tag expected, '<' not found");
+              "not well-formed at line 1, column 1: the root element's start tag is expected here");
     EXPECT_LE(reader.keptBytes(), 4096u);
 }
 
@@ -298,7 +310,7 @@ TEST(XmlReaderTest, WhatAReusedReaderKeepsIsBoundedAndChangesNoOutcome) {
 // namespace, the first as well as the last after the set has grown.
 TEST(XmlReaderTest, AttributesAreUniqueByExpandedNameAmongMany) {
     auto const twice = [](std::size_t column, std::string const& name) {
-        return "XML parse error at line 1, column " + std::to_string(column) + ": attribute '" + name +
+        return "not well-formed at line 1, column " + std::to_string(column) + ": attribute '" + name +
                "' on element 'r' has the namespace and local name of another of its attributes";
     };
     XmlReadLimits limits;
@@ -325,6 +337,123 @@ TEST(XmlReaderTest, AttributesAreUniqueByExpandedNameAmongMany) {
         std::string const start = "<r xmlns:again='urn:" + std::to_string(again) + "'" + declarations + attributes;
         XmlReader fresh(limits);  // whose set grows while this element is read
         EXPECT_EQ(refusalOf(fresh, start + " again:x='y'/>"), twice(start.size() + 2, "again:x"));
+    }
+}
+
+// Each limit at 0, 1, one below the document's need N, N, N + 1, SIZE_MAX - 1
+// and SIZE_MAX (no limit): below N the document is refused at the place
+// that passes the limit, from N on it is read; from memory and from streams
+// in pieces of 1 to 7 bytes alike. A reused reader keeps at most what it is
+// allowed, at each of those values, and reads each document as a new one.
+TEST(XmlReaderTest, EveryLimitHoldsAtEveryValueFromMemoryAndFromStreamsInPieces) {
+    std::size_t const most = std::numeric_limits<std::size_t>::max();
+    struct Row {
+        std::size_t XmlReadLimits::*field;
+        std::string xml;
+        std::size_t need;           // the least value that reads it
+        std::size_t column, step;   // at value L below `need`: refused at column + L * step
+        std::string before, after;  // the reason: before + L + after
+    };
+    std::string const refused = "limit at line 1, column ";
+    std::string const tokens = "<?p abc?><!--abc--><r a='abc'>abc<![CDATA[abc]]></r>";
+    Row const rows[] = {
+        {&XmlReadLimits::maxBytes, "<r/>", 4, 1, 1, "the XML text is larger than XmlReadLimits::maxBytes (", " bytes)"},
+        {&XmlReadLimits::maxDepth, "<a><a><a></a></a></a>", 3, 3, 3,
+         "elements are nested deeper than XmlReadLimits::maxDepth (", " levels)"},
+        {&XmlReadLimits::maxAttributes, "<a b='1' c='2' d='3'/>", 3, 5, 6,
+         "an element has more attributes than XmlReadLimits::maxAttributes (", ")"},
+        {&XmlReadLimits::maxNames, "<a><b><c></c></b></a>", 3, 3, 3,
+         "the document uses more distinct names than XmlReadLimits::maxNames (", ")"},
+        // The processing instruction's "p abc" is the longest token; past
+        // every token, the limit plus a token's end mark is past what a size holds.
+        {&XmlReadLimits::maxTokenBytes, tokens, 5, 3, 1,
+         "a token (text, attribute value, comment, CDATA section or processing instruction) is longer than "
+         "XmlReadLimits::maxTokenBytes (",
+         " bytes)"},
+        {&XmlReadLimits::maxTokenBytes, "<r   a='b'/>", 3, 3, 1,
+         "white space in a tag is longer than XmlReadLimits::maxTokenBytes (", " bytes)"},
+        {&XmlReadLimits::maxNameBytes, "<abc/>", 3, 2, 1, "a name is longer than XmlReadLimits::maxNameBytes (",
+         " bytes)"},
+    };
+    for (Row const& row : rows) {
+        XmlReader fresh;
+        std::string const events = kxsoa_test::readWithLibrary(fresh, row.xml).events;
+        for (std::size_t const value :
+             {std::size_t{0}, std::size_t{1}, row.need - 1, row.need, row.need + 1, most - 1, most}) {
+            XmlReadLimits limits;
+            limits.*row.field = value;
+            XmlReader reader(limits);
+            std::string const expected = value >= row.need ? events
+                                                           : refused + std::to_string(row.column + value * row.step) +
+                                                                 ": " + row.before + std::to_string(value) + row.after;
+            for (std::size_t piece = 0; piece <= 7; ++piece) {
+                kxsoa_test::Reading const reading = kxsoa_test::readWithLibrary(reader, row.xml, piece);
+                EXPECT_EQ(reading.refused ? reading.refusal : reading.events, expected)
+                    << row.before << value << " in pieces of " << piece;
+            }
+        }
+    }
+    // A run of text past the limit is refused for it, whatever fault ends it.
+    XmlReadLimits shortTokens;
+    shortTokens.maxTokenBytes = 3;
+    XmlReader shortReader(shortTokens);
+    for (char const* fault : {"]]>", "\x01", "\xff"}) {
+        for (std::size_t piece = 0; piece <= 7; ++piece) {
+            EXPECT_EQ(
+                kxsoa_test::readWithLibrary(shortReader, std::string("<r>abcdef") + fault + "</r>", piece).refusal,
+                refused + "7: " + rows[4].before + "3" + rows[4].after)
+                << fault << " in pieces of " << piece;
+        }
+    }
+    // Past 64 KiB of elements, each byte of text allows that many more.
+    std::string elements = "<r>";
+    for (int i = 0; i < 1022; ++i) elements += "<a/>";
+    elements += "</r>";
+    for (std::size_t const value : {std::size_t{0}, std::size_t{1}, std::size_t{8}, most - 1, most}) {
+        XmlReadLimits limits;
+        limits.maxTreeBytesPerByte = value;
+        XmlReader reader(limits);
+        std::string const column = value == 0 ? "2731" : value == 1 ? "2851" : "";
+        std::string const expected = column.empty() ? std::to_string(2 * 1023 + 1) + " events"
+                                                    : refused + column +
+                                                          ": the document's elements need more memory than "
+                                                          "XmlReadLimits::maxTreeBytesPerByte allows (" +
+                                                          std::to_string(value) + " bytes per byte of text)";
+        for (std::size_t piece = 0; piece <= 7; piece += 7) {
+            kxsoa_test::Reading const reading = kxsoa_test::readWithLibrary(reader, elements, piece);
+            std::string const events = std::to_string(std::count(reading.events.begin(), reading.events.end(), '\n'));
+            EXPECT_EQ(reading.refused ? reading.refusal : events + " events", expected) << value << " " << piece;
+        }
+    }
+    // A piece of text that passes the limit is refused before the handler has it.
+    struct Characters : XmlEventHandler {
+        std::size_t bytes = 0;
+        void startElement(XmlElementStart const&) override {}
+        void characters(std::string_view text) override { bytes += text.size(); }
+        void endElement() override {}
+    } characters;
+    XmlReadLimits none;
+    none.maxTreeBytesPerByte = 0;
+    XmlReader noTree(none);
+    EXPECT_EQ(refusalOf(noTree, "<r>" + std::string(70000, 'x') + "</r>"),
+              "limit at line 1, column 70004: the document's elements need more memory than "
+              "XmlReadLimits::maxTreeBytesPerByte allows (0 bytes per byte of text)");
+    try {
+        noTree.read("<r>" + std::string(70000, 'x') + "</r>", characters);
+    } catch (DomException const&) {
+    }
+    EXPECT_EQ(characters.bytes, 0u);
+    // What a reused reader keeps, after the documents above, at each bound.
+    for (std::size_t const value : {std::size_t{0}, std::size_t{1}, most - 1, most}) {
+        XmlReader reader;
+        reader.setMaxKeptBytes(value);
+        for (Row const& row : rows) {
+            XmlReader fresh;
+            EXPECT_EQ(kxsoa_test::readWithLibrary(reader, row.xml, 3).events,
+                      kxsoa_test::readWithLibrary(fresh, row.xml, 3).events);
+            EXPECT_LE(reader.keptBytes(), value);
+            EXPECT_EQ(reader.keptBytes() > 0, value > 1);
+        }
     }
 }
 

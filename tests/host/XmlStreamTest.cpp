@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <ios>
+#include <limits>
 #include <sstream>
+#include <vector>
 
 using namespace Kestrune::Soa::Common::Xml;
 using Kestrune::Schemas::Soa::_2006_03::Base::ServiceData;
@@ -121,20 +124,78 @@ TEST(XmlStream, ACallersBufferThatTakesTooLittleStopsTheWrite) {
     XmlStream own;
     object.outputXML(own, "o");
     EXPECT_EQ(small.text, own.str());
+    // A buffer that says it took less than nothing took nothing: all is held back.
+    struct Broken : std::streambuf {
+        std::streamsize xsputn(char const*, std::streamsize) override { return -1; }
+    } broken;
+    XmlStream onBroken(&broken);
+    std::string const size = std::to_string(own.str().size());
+    try {
+        object.outputXML(onBroken, "o");
+        ADD_FAILURE() << "written onto a broken buffer";
+    } catch (std::ios_base::failure const& e) {
+        EXPECT_EQ(std::string(e.what()), std::ios_base::failure("XmlStream: the caller's buffer took -1 of " + size +
+                                                                " bytes; " + size + " are not written")
+                                             .what());
+    }
+    EXPECT_EQ(onBroken.bytesHandedOn(), 0u);
+}
+
+// A message reaches the caller's buffer whole, and the buffer is synced,
+// when its root element ends (a peer on a connection has it then), not
+// before; a buffer that cannot sync fails the write.
+TEST(XmlStream, EachMessageReachesTheCallersBufferSyncedWhenItsRootEnds) {
+    struct Recorder : std::streambuf {
+        std::string text;
+        std::vector<std::string> synced;  // what it had taken at each sync
+        int result = 0;
+        std::streamsize xsputn(char const* s, std::streamsize n) override {
+            text.append(s, static_cast<std::size_t>(n));
+            return n;
+        }
+        int sync() override {
+            synced.push_back(text);
+            return result;
+        }
+    } target;
+    Kestrune::Schemas::Soa::_2006_03::Base::ModelObject const object("u", "t");
+    ServiceData data;  // more than a piece: handed on in pieces, synced at its end only
+    for (int i = 0; i < 2000; ++i) data.addPartialError(std::string(100, 'x'));
+    XmlStream own;
+    object.outputXML(own, "o");
+    std::string const first = own.str();
+    own.reset();
+    data.outputXML(own, "data");
+    std::string const second = own.str();
+    XmlStream stream(&target);
+    object.outputXML(stream, "o");
+    EXPECT_EQ(target.synced, std::vector<std::string>{first});
+    stream.reset();
+    data.outputXML(stream, "data");
+    EXPECT_EQ(target.synced, (std::vector<std::string>{first, first + second}));
+    target.result = -1;
+    stream.reset();
+    EXPECT_THROW(object.outputXML(stream, "o"), std::ios_base::failure);
+    EXPECT_EQ(target.text, first + second + first);
 }
 
 TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
     auto refused = [](std::function<void(XmlStream&)> const& misuse) {
         XmlStream stream;
-        return domExceptionMessage([&] { misuse(stream); });
+        return kxsoa_test::refusalThrownBy([&] { misuse(stream); });
     };
-    for (char const* name : {"", "a:b:c"})
+    // A name is quoted with every byte visible: a control character by its code point, a byte that is not UTF-8 in hex.
+    for (auto const& [name, quoted] : {std::pair<char const*, char const*>{"", "''"},
+                                       {"a:b:c", "'a:b:c'"},
+                                       {"a\x1B[31mRED", "'a' U+001B '[31mRED'"},
+                                       {"\x1B", "U+001B"},
+                                       {"\xC3(\n", "0xC3 '(' U+000A"}})
         EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement("urn:a", name); }),
-                  "XmlStream: \"" + std::string(name) + "\" is not a valid element name");
+                  "unwritable: XmlStream: " + std::string(quoted) + " is not a valid element name");
     EXPECT_EQ(refused([](XmlStream& s) { s.writeOpenElement("", "e"); }),
-              "XmlStream: an empty namespace URI cannot be bound to a prefix");
+              "unwritable: XmlStream: an empty namespace URI cannot be bound to a prefix");
     EXPECT_EQ(refused([](XmlStream& s) { s.writeAttribute("a", "v"); }),
-              "XmlStream: attribute \"a\" written outside a start tag");
+              "misuse: XmlStream: attribute \"a\" written outside a start tag");
     struct Unescaped {
         char const* value;
         int offset;
@@ -147,27 +208,27 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
                       s.writeOpenElement("urn:a", "e");
                       s.writeAttribute("a", c.value);
                   }),
-                  "XmlStream: the value of attribute \"a\" is not escaped (byte offset " + std::to_string(c.offset) +
-                      "); pass it through toXmlString");
+                  "unwritable: XmlStream: the value of attribute \"a\" is not escaped (byte offset " +
+                      std::to_string(c.offset) + "); pass it through toXmlString");
     EXPECT_EQ(refused([](XmlStream& s) {
                   s.writeOpenElement("urn:a", "item");
                   s.writeOpenElementClose("urn:a", false);
                   s.writeCloseElement("urn:a", "tem");  // only a suffix of the name
               }),
-              "XmlStream: cannot close \"tem\": the innermost open element is \"ns1:item\"");
+              "misuse: XmlStream: cannot close \"tem\": the innermost open element is \"ns1:item\"");
     EXPECT_EQ(refused([](XmlStream& s) { s.writeCloseElement("urn:a", "e"); }),
-              "XmlStream: cannot close \"e\": no element is open");
+              "misuse: XmlStream: cannot close \"e\": no element is open");
     EXPECT_EQ(refused([](XmlStream& s) {
                   writeEmpty(s, "urn:a", "first");
                   s.writeOpenElement("urn:a", "second");
               }),
-              "XmlStream: cannot write element \"second\": the document already has its root element");
+              "misuse: XmlStream: cannot write element \"second\": the document already has its root element");
     for (char const* reserved : {"xml:e", "xmlns:e"})
         EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement("urn:a", reserved); }),
-                  "XmlStream: element \"" + std::string(reserved) + "\" uses a reserved prefix");
+                  "unwritable: XmlStream: element \"" + std::string(reserved) + "\" uses a reserved prefix");
     for (char const* reserved : {"http://www.w3.org/XML/1998/namespace", "http://www.w3.org/2000/xmlns/"}) {
-        std::string const message =
-            "XmlStream: the reserved namespace \"" + std::string(reserved) + "\" cannot be bound to a prefix";
+        std::string const message = "unwritable: XmlStream: the reserved namespace \"" + std::string(reserved) +
+                                    "\" cannot be bound to a prefix";
         EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement(reserved, "e"); }), message);
         EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement(reserved, "p:e"); }), message);
         EXPECT_EQ(refused([&](XmlStream& s) { s.getNamespacePrefix(reserved); }), message);
@@ -176,8 +237,9 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
     // element declares what it uses.
     XmlStream stream;
     stream.addNamespaces({"urn:a"});
-    EXPECT_EQ(domExceptionMessage([&] { stream.writeOpenElement("urn:b\x07", "root"); }),
-              "toXmlString: the control character U+0007 at byte offset 5 of a 6-byte text cannot be carried by XML 1.0");
+    EXPECT_EQ(
+        domExceptionMessage([&] { stream.writeOpenElement("urn:b\x07", "root"); }),
+        "toXmlString: the control character U+0007 at byte offset 5 of a 6-byte text cannot be carried by XML 1.0");
     writeEmpty(stream, "urn:a", "root");
     EXPECT_EQ(stream.str(), "<ns1:root xmlns:ns1=\"urn:a\" attr=\"value\"/>");
 }
@@ -190,7 +252,7 @@ TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
            << stream.writeOpenElementClose("urn:a", false);
     // Names of the same length as names already written, but invalid (for the attribute, by one byte).
     EXPECT_EQ(domExceptionMessage([&] { stream.writeOpenElement("urn:a", "1oot"); }),
-              "XmlStream: \"1oot\" is not a valid element name");
+              "XmlStream: '1oot' is not a valid element name");
     stream << stream.writeOpenElement("urn:a", "item");
     EXPECT_EQ(domExceptionMessage([&] { stream.writeAttribute("x,y", "v"); }),
               "XmlStream: \"x,y\" is not a valid attribute name");
@@ -207,4 +269,104 @@ TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
     EXPECT_EQ(stream.str(),
               "<ns1:root xmlns:ns1=\"urn:a\" x-y=\"a&lt;b\"><ns1:item x-y=\"x&amp;y\" "
               "b=\"&#x41;&#00065;&#x10FFFF;&#9;&#xa;&lt;&apos;\t\x7F\xC3\xA9\"/>");
+}
+
+// A write refused before it wrote anything leaves the stream as it was: a
+// new stream stays one for the next message, whatever namespaces the
+// refused message had gathered or been handed, refusal after refusal, with
+// a reset between them or without. One refused in the middle of a message
+// leaves its text cut short, and reset() makes the stream new again.
+TEST(XmlStream, ARefusedWriteLeavesTheStreamAsNew) {
+    Kestrune::Schemas::Soa::_2006_03::Base::ModelObject const object("u", "t");
+    auto const message = [](XmlStream& s) {
+        s << s.writeOpenElement("urn:m", "m") << s.writeAttribute("a", "1") << s.writeOpenElementClose("urn:m", true);
+    };
+    std::string const fresh = [&] {
+        XmlStream s;
+        message(s);
+        return s.str();
+    }();
+    struct Refused {
+        std::function<void(XmlStream&)> write;
+        std::string message;
+        bool middle;  // in the middle of a message
+    };
+    std::vector<Refused> const refusals{
+        {[&](XmlStream& s) { object.outputXML(s, "1o"); }, "XmlStream: '1o' is not a valid element name", false},
+        {[&](XmlStream& s) { object.outputXML(s, "xml:o"); }, "XmlStream: element \"xml:o\" uses a reserved prefix",
+         false},
+        {[](XmlStream& s) {
+             s.addNamespaces({"urn:x"});
+             s.writeOpenElement("", "e");
+         },
+         "XmlStream: an empty namespace URI cannot be bound to a prefix", false},
+        {[](XmlStream& s) {
+             s.addNamespace("urn:y");
+             s.writeOpenElement("urn:a\x01", "e");
+         },
+         "toXmlString: the control character U+0001 at byte offset 5 of a 6-byte text cannot be carried by XML 1.0",
+         false},
+        {[](XmlStream& s) { s.writeCloseElement("urn:a", "e"); }, "XmlStream: cannot close \"e\": no element is open",
+         false},
+        {[](XmlStream& s) {
+             s.addNamespace("urn:z");
+             s.writeOpenElement("urn:a", "r");
+             s.writeOpenElement("urn:a", "e");
+         },
+         "XmlStream: cannot open element \"e\" inside an unclosed start tag", true},
+    };
+    // Each refusal after those before it, on a stream of its own string and
+    // on a caller's buffer, with a reset after each or without one.
+    for (std::size_t last = 0; last < refusals.size(); ++last) {
+        for (bool const resets : {false, true}) {
+            if (refusals[last].middle && !resets) continue;
+            std::ostringstream target;
+            XmlStream own, onBuffer(target.rdbuf());
+            for (XmlStream* stream : {&own, &onBuffer}) {
+                for (std::size_t i = 0; i <= last; ++i) {
+                    Refused const& refused = refusals[i];
+                    if (refused.middle && !resets) continue;
+                    EXPECT_EQ(domExceptionMessage([&] { refused.write(*stream); }), refused.message);
+                    EXPECT_EQ(stream->isRootElement(), !refused.middle) << refused.message;
+                    EXPECT_EQ(stream->bytesHandedOn(), 0u);
+                    if (resets) stream->reset();
+                }
+                message(*stream);
+                stream->flush();
+            }
+            EXPECT_EQ(own.str(), fresh) << refusals[last].message << " " << resets;
+            EXPECT_EQ(target.str(), fresh) << refusals[last].message << " " << resets;
+        }
+    }
+}
+
+// Each bound of the writer at 0, 1, one below what a write needs (N), N,
+// N + 1, SIZE_MAX - 1 and SIZE_MAX: below N the write is refused naming
+// the bound, from N on it is written.
+TEST(XmlStream, EachBoundHoldsAtEveryValue) {
+    std::size_t const most = std::numeric_limits<std::size_t>::max();
+    auto const values = [&](std::size_t need) {
+        return std::vector<std::size_t>{0, 1, need - 1, need, need + 1, most - 1, most};
+    };
+    auto const refusal = [](std::string const& what, std::size_t value, char const* setter) {
+        return "limit: XmlStream: " + what + " is longer than XmlReadLimits::" + setter + " (" + std::to_string(value) +
+               " bytes), which a reader with that limit refuses; raise it on both sides (XmlStream::set" +
+               static_cast<char>(setter[0] - 'a' + 'A') + (setter + 1) + ")";
+    };
+    for (std::size_t const value : values(10)) {
+        XmlStream stream;
+        stream.setMaxNameBytes(value);
+        // The URI (5 bytes) is checked before the element's name (10).
+        std::string const what = value < 5 ? "a namespace URI of 5 bytes" : "an element name of 10 bytes";
+        EXPECT_EQ(kxsoa_test::refusalThrownBy([&] { stream << stream.writeOpenElement("urn:a", "p:abcdefgh"); }),
+                  value >= 10 ? "(no DomException)" : refusal(what, value, "maxNameBytes"));
+        EXPECT_EQ(stream.str(), value >= 10 ? "<p:abcdefgh xmlns:p=\"urn:a\"" : "");
+    }
+    for (std::size_t const value : values(5)) {
+        XmlStream stream;
+        stream.setMaxTokenBytes(value);
+        EXPECT_EQ(kxsoa_test::refusalThrownBy([&] { stream << stream.escape("a<b"); }),
+                  value >= 6 ? "(no DomException)" : refusal("a text of 6 bytes as escaped", value, "maxTokenBytes"));
+        EXPECT_EQ(stream.str(), value >= 6 ? "a&lt;b" : "");
+    }
 }

@@ -22,26 +22,28 @@ TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
     struct Case {
         std::string text, what;
     };
-    for (Case const& c : {Case{"x\x80", "invalid UTF-8 byte 0x80"}, Case{"x\xFF", "invalid UTF-8 byte 0xFF"},
-                          Case{"x\xC3+", "invalid UTF-8 byte 0xC3"}, Case{"x\xC1\xBF", "invalid UTF-8 byte 0xC1"},
-                          Case{"x\xE0\x9F\xBF", "invalid UTF-8 byte 0xE0"},
-                          Case{"x\xF0\x8F\xBF\xBF", "invalid UTF-8 byte 0xF0"},
-                          Case{"x\xED\xA0\x80", "invalid UTF-8 byte 0xED"}, Case{"x\xED\xBF\xBF", "invalid UTF-8 byte 0xED"},
-                          Case{"x\xE2\x82", "invalid UTF-8 byte 0xE2"},
-                          Case{"x\xF4\x90\x80\x80", "invalid UTF-8 byte 0xF4"}, Case{"x\xEF\xBF\xBF", "character U+FFFF"}})
+    for (Case const& c :
+         {Case{"x\x80", "invalid UTF-8 byte 0x80"}, Case{"x\xFF", "invalid UTF-8 byte 0xFF"},
+          Case{"x\xC3+", "invalid UTF-8 byte 0xC3"}, Case{"x\xC1\xBF", "invalid UTF-8 byte 0xC1"},
+          Case{"x\xE0\x9F\xBF", "invalid UTF-8 byte 0xE0"}, Case{"x\xF0\x8F\xBF\xBF", "invalid UTF-8 byte 0xF0"},
+          Case{"x\xED\xA0\x80", "invalid UTF-8 byte 0xED"}, Case{"x\xED\xBF\xBF", "invalid UTF-8 byte 0xED"},
+          Case{"x\xE2\x82", "invalid UTF-8 byte 0xE2"}, Case{"x\xF4\x90\x80\x80", "invalid UTF-8 byte 0xF4"},
+          Case{"x\xEF\xBF\xBF", "character U+FFFF"}})
         EXPECT_EQ(domExceptionMessage([&] { toXmlString(c.text); }),
                   "toXmlString: the " + c.what + " at byte offset 1 of a " + std::to_string(c.text.size()) +
                       "-byte text cannot be carried by XML 1.0");
     // Appending, a refused text leaves the output as it was: nothing of it is kept.
     std::string out = "kept:";
-    EXPECT_EQ(domExceptionMessage([&] { appendXmlString(out, "a&b\x01"); }),
-              "toXmlString: the control character U+0001 at byte offset 3 of a 4-byte text cannot be carried by XML 1.0");
+    EXPECT_EQ(
+        domExceptionMessage([&] { appendXmlString(out, "a&b\x01"); }),
+        "toXmlString: the control character U+0001 at byte offset 3 of a 4-byte text cannot be carried by XML 1.0");
     EXPECT_EQ(out, "kept:");
     // A view ends where it ends, whatever bytes follow it in memory: a sequence cut short there is refused.
     XmlStream stream;
     EXPECT_EQ(stream.escape(std::string_view("abcd", 3)), "abc");
-    EXPECT_EQ(domExceptionMessage([&] { stream.escape(std::string_view("x\xE2\x82\xAC", 3)); }),
-              "toXmlString: the invalid UTF-8 byte 0xE2 at byte offset 1 of a 3-byte text cannot be carried by XML 1.0");
+    EXPECT_EQ(
+        domExceptionMessage([&] { stream.escape(std::string_view("x\xE2\x82\xAC", 3)); }),
+        "toXmlString: the invalid UTF-8 byte 0xE2 at byte offset 1 of a 3-byte text cannot be carried by XML 1.0");
 }
 
 // The writer and the reader take a name exactly where XML 1.0 does: for the
@@ -69,10 +71,10 @@ TEST(XmlCharacters, TheWriterAndTheReaderTakeANameOrAReferenceExactlyWhereXmlDoe
         EXPECT_EQ(taken(c + std::string("x"), "v") + taken("x" + std::string(c), "v"), "111111") << c;
     for (char const* c : {"-", ".", "0", "9", "\u00B7", "\u0300", "\u036F", "\u203F", "\u2040"})
         EXPECT_EQ(taken(c + std::string("x"), "v") + taken("x" + std::string(c), "v"), "000111") << c;
-    for (char const* c : {"@",      "[",      "`",      "{",      "/",      ":",      ";",      "\x7F",   "\u00B6",
-                          "\u00B8", "\u00BF", "\u00D7", "\u00F7", "\u037E", "\u2000", "\u200B", "\u200E", "\u203E",
-                          "\u2041", "\u206F", "\u2190", "\u2BFF", "\u2FF0", "\u3000", "\uE000", "\uF8FF", "\uFDD0",
-                          "\uFDEF", "\U000F0000", "\xC3",  "\x80"})
+    for (char const* c : {"@",      "[",      "`",      "{",      "/",          ":",      ";",      "\x7F",
+                          "\u00B6", "\u00B8", "\u00BF", "\u00D7", "\u00F7",     "\u037E", "\u2000", "\u200B",
+                          "\u200E", "\u203E", "\u2041", "\u206F", "\u2190",     "\u2BFF", "\u2FF0", "\u3000",
+                          "\uE000", "\uF8FF", "\uFDD0", "\uFDEF", "\U000F0000", "\xC3",   "\x80"})
         EXPECT_EQ(taken(c + std::string("x"), "v") + taken("x" + std::string(c), "v"), "000000") << c;
     // Tab, LF, CR, and the edges of U+0020-U+D7FF, U+E000-U+FFFD, U+10000-U+10FFFF, and their neighbours.
     for (unsigned const c : {0x9u, 0xAu, 0xDu, 0x20u, 0xD7FFu, 0xE000u, 0xFFFDu, 0x10000u, 0x10FFFFu})

@@ -21,8 +21,8 @@ public:
     int deallocations = 0;
     int placementAllocations = 0;
     int placementDeallocations = 0;
-    int refuseFrom = -1;            // allocations with this ordinal and later return null; -1: never
-    bool placementThrows = false;   // the placement forms throw std::bad_alloc
+    int refuseFrom = -1;           // allocations with this ordinal and later return null; -1: never
+    bool placementThrows = false;  // the placement forms throw std::bad_alloc
     int refusals = 0;
 
     void* allocate(std::size_t size, char const* typeName) override {

@@ -4,8 +4,9 @@
 // paired class.
 
 #include "support/ProbeRecorder.h"
+#include "support/Refusal.h"
+#include "support/SchemaValidation.h"
 #include "support/WellFormed.h"
-#include "validate/SchemaValidation.h"
 
 #include "host/DomException.h"
 #include "host/ModelObject.h"

@@ -9,7 +9,7 @@
 #include "host/XmlDocument.h"
 #include "importexport/2008_06/ExportToApplicationInput.h"
 #include "importexport/2008_06/GetExportTemplateResponse.h"
-#include "tools/ie/Samples.h"
+#include "xml/Sample.h"
 
 #include <gtest/gtest.h>
 
@@ -45,9 +45,9 @@ public:
     void placementdeallocate(void*, void*) override {}
 };
 
-// The tool's sample, with the thread's number and text that needs escaping.
+// The library's full sample, with the thread's number and text that needs escaping.
 v8::ExportToApplicationInput exportRequest(int thread) {
-    v8::ExportToApplicationInput request = kxsoa_ie::makeSample<v8::ExportToApplicationInput>(1);
+    v8::ExportToApplicationInput request = Kestrune::Soa::Common::Xml::makeSample<v8::ExportToApplicationInput>(1);
     v8::ExportToApplicationInputData1 record = request.getInputArray()[0];  // shares the request's record
     record.setTemplateId("template-" + std::to_string(thread));
     record.addAttributesToExport(troublesome);
@@ -64,7 +64,8 @@ TEST(Threads, WriteAndReadOnSeveralThreadsWithAManagerAndAnObserver) {
     ProbeRecorder probes;  // the monitor calls it under its own lock: no race unless that lock is missing
     std::atomic<int> mismatches{0};
     {
-        v8::GetExportTemplateResponse sharedResponse = kxsoa_ie::makeSample<v8::GetExportTemplateResponse>(1);
+        v8::GetExportTemplateResponse sharedResponse =
+            Kestrune::Soa::Common::Xml::makeSample<v8::GetExportTemplateResponse>(1);
         sharedResponse.addSpecTemplate(troublesome);
         std::string const responseText = written(sharedResponse, "response");
         XmlDocument const sharedDocument = XmlDocument::parse(responseText);

@@ -4,12 +4,12 @@
 // kind of member. (The tool's convert tests carry every pair both ways.)
 
 #include "2008_06/Fixtures.h"
-#include "tools/ie/Samples.h"
 
 #include "importexport/2008_06/ConfiguredTemplate.h"
 #include "importexport/2008_06/GetExportTemplateResponse.h"
 #include "importexport/2008_06/GetExportTemplatesInput.h"
-#include "xml/Conversion.h"
+#include "importexport/VersionPairs.h"
+#include "xml/Sample.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +21,10 @@ namespace v08 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
 using Kestrune::Soa::Common::Xml::carry;
 using Kestrune::Soa::Common::Xml::downgrade;
 using Kestrune::Soa::Common::Xml::HandleAccess;
+using Kestrune::Soa::Common::Xml::makeSample;
 using Kestrune::Soa::Common::Xml::Unmatched;
 using Kestrune::Soa::Common::Xml::UnmatchedMembers;
 using Kestrune::Soa::Common::Xml::upgrade;
-using kxsoa_ie::makeSample;
 
 namespace {
 

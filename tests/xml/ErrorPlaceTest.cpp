@@ -52,24 +52,18 @@ std::string changed(std::string text, std::string const& where, std::size_t nth,
     return text.replace(nthOf(text, where, nth), where.size(), what);
 }
 
-// Where an element of `text` is, as the reader places it: the end of its
-// start tag (its '>', or the '/' of "/>"), the start tag that begins at the
-// `nth` `needle`; then its path.
-std::string placeOf(std::string const& text, std::string const& needle, std::size_t nth, std::string const& path) {
-    std::size_t end = text.find('>', nthOf(text, needle, nth));
-    if (text[end - 1] == '/') --end;
-    std::size_t const lineStart = text.rfind('\n', end) == std::string::npos ? 0 : text.rfind('\n', end) + 1;
-    return " (line " + std::to_string(1 + std::count(text.begin(), text.begin() + static_cast<long>(end), '\n')) +
-           ", column " + std::to_string(end - lineStart + 1) + ", at " + path + ")";
+// The place of byte `at` of `text` (all ASCII), and `path`.
+std::string placeAt(std::string const& text, std::size_t at, std::string const& path) {
+    std::size_t const lineStart = text.rfind('\n', at) == std::string::npos ? 0 : text.rfind('\n', at) + 1;
+    return " (line " + std::to_string(1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n')) +
+           ", column " + std::to_string(at - lineStart + 1) + ", at " + path + ")";
 }
 
-// The message of a refusal of the text itself, `refusal` (placed or not),
-// placed where the message says, with `path`.
-std::string placedAsItSays(std::string const& refusal, std::string const& path) {
-    std::string const message = refusal.substr(0, refusal.find(" (line"));
-    std::size_t const line = message.find(" at line ") + 9, comma = message.find(", column ", line);
-    return message + " (line " + message.substr(line, comma - line) + ", column " +
-           message.substr(comma + 9, message.find(':', comma) - comma - 9) + ", at " + path + ")";
+// Where an element of `text` is, as the reader places it: the end of its
+// start tag (its '>', with content or without), the start tag that begins at
+// the `nth` `needle`; then its path.
+std::string placeOf(std::string const& text, std::string const& needle, std::size_t nth, std::string const& path) {
+    return placeAt(text, text.find('>', nthOf(text, needle, nth)), path);
 }
 
 // The refusal of `text`: the same read straight, record by record from a
@@ -103,7 +97,7 @@ TEST(ErrorPlace, ARefusalNamesItsElementOrAttributeByPathLineAndColumn) {
               notThere);
     std::string const filter = "<q xmlns='" + schemaURI + "'>\n  <filter getSpecTemplates='yes'/></q>";
     EXPECT_EQ(domExceptionPlace([&] { readBack<v08::GetExportTemplatesInput>(filter); }),
-              "lexical_cast: \"yes\" is not a boolean (expected true, false, 1 or 0)" +
+              "lexical_cast: 'yes' is not a boolean (expected true, false, 1 or 0)" +
                   placeOf(filter, "<filter", 0, "/q/filter/@getSpecTemplates"));
 }
 
@@ -114,22 +108,38 @@ TEST(ErrorPlace, ARefusalOfTheTextHasThePathOfTheElementTheReaderWasIn) {
     shallow.maxDepth = 2;
     few.maxAttributes = 2;
     std::istringstream in(request);
+    std::string const name = changed(request, ">n2<", 2, ">n&2<");
+    std::string const tree = changed(request, "<ns1:objectTemplateOverride", 5, "<a><");
+    std::size_t const firstInputs = request.find("<ns1:inputs");
+    std::string const misplaced = "a start tag holds '=' where '>', '/>' or an attribute name is expected";
     std::pair<std::string, std::string> const cases[] = {
-        {refusalOf(broken), "/ExportToApplicationInput/inputs[2]"},
+        {refusalOf(broken),
+         misplaced + placeAt(broken, broken.find(" =''") + 1, "/ExportToApplicationInput/inputs[2]")},
         // In the text of the third record's second name.
-        {refusalOf(changed(request, ">n2<", 2, ">n&2<")), "/ExportToApplicationInput/inputs[3]/attributesToExport[2]"},
-        {domExceptionPlace([&] { readMessage<Request>(in, shallow); }), "/ExportToApplicationInput/inputs[1]"},
-        // A start tag refused before its element opens: the element it is in.
-        {domExceptionPlace([&] { readMessage<Request>(request, few); }), "/ExportToApplicationInput"},
+        {refusalOf(name),
+         "'&' does not begin a reference (write '&amp;' for '&')" +
+             placeAt(name, name.find(">n&2<") + 3, "/ExportToApplicationInput/inputs[3]/attributesToExport[2]")},
+        // At the end of the start tag that is one too deep.
+        {domExceptionPlace([&] { readMessage<Request>(in, shallow); }),
+         "elements are nested deeper than XmlReadLimits::maxDepth (2 levels)" +
+             placeAt(request, request.find('>', request.find('<', firstInputs + 1)),
+                     "/ExportToApplicationInput/inputs[1]")},
+        // A start tag refused before its element opens (at its third
+        // attribute's '='): the element it is in.
+        {domExceptionPlace([&] { readMessage<Request>(request, few); }),
+         "an element has more attributes than XmlReadLimits::maxAttributes (2)" +
+             placeAt(request, request.find('=', request.find('=', request.find('=', firstInputs) + 1) + 1),
+                     "/ExportToApplicationInput")},
         // A tree, which knows no types, numbers every element but the root.
-        {domExceptionPlace([&] { XmlDocument::parse(changed(request, "<ns1:objectTemplateOverride", 5, "<a><")); }),
-         "/ExportToApplicationInput/inputs[3]/a[1]"},
+        {domExceptionPlace([&] { XmlDocument::parse(tree); }),
+         "'<' is not followed by an element name (write '&lt;' for '<')" +
+             placeAt(tree, tree.find("<a><") + 4, "/ExportToApplicationInput/inputs[3]/a[1]")},
     };
-    for (auto const& [refusal, path] : cases) EXPECT_EQ(refusal, placedAsItSays(refusal, path));
+    for (auto const& [refusal, expected] : cases) EXPECT_EQ(refusal, expected);
     // The first after a refusal of a binding step in the first record, which
     // the text's own refusal goes before: the elements read after the first
     // refusal are no entries of a list any more, and have no number.
     std::string const both = changed(broken, "</ns1:inputs>", 0, "<x/></ns1:inputs>");
     EXPECT_EQ(domExceptionPlace([&] { MessageReader().read<Request>(both); }),
-              placedAsItSays(cases[0].first, "/ExportToApplicationInput/inputs"));
+              misplaced + placeAt(broken, broken.find(" =''") + 1, "/ExportToApplicationInput/inputs"));
 }

@@ -94,7 +94,8 @@ TEST(Allocation, PlacementForms) {
     placementDelete(place, place);
     EXPECT_EQ(manager.placementAllocations, 1);
     EXPECT_EQ(manager.placementDeallocations, 1);
-    EXPECT_EQ(TemplateOverrideImpl::operator new[](sizeof(TemplateOverrideImpl), place), place);  // the manager is not asked
+    EXPECT_EQ(TemplateOverrideImpl::operator new[](sizeof(TemplateOverrideImpl), place),
+              place);  // the manager is not asked
     EXPECT_EQ(manager.placementAllocations, 1);
     // A manager that throws has no place to give either; its throw from a release goes no further.
     manager.placementThrows = true;

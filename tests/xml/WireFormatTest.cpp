@@ -4,7 +4,7 @@
 #include "host/XmlDocument.h"
 #include "importexport/2007_06/ImportFromApplicationResponse.h"
 #include "support/RoundTrip.h"
-#include "validate/SchemaValidation.h"
+#include "support/SchemaValidation.h"
 
 #include <gtest/gtest.h>
 

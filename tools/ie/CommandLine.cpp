@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include "importexport/2007_06/SchemaNamespace.h"
+#include "importexport/2008_06/SchemaNamespace.h"
+
 #include <getopt.h>
 
 #include <algorithm>
@@ -50,22 +53,31 @@ OptionSpec const optionSpecs[] = {
      "elements that\nhold elements, which no member reads",
      [](Invocation& in, char const*) { in.format = true; }},
     {"no-validate", 0, nullptr, validateOption,
-     "read as the library reads, without\nthe schemas (a document in an older\nform, for instance); the "
-     "summary\nsays so",
+     "read leniently, as the library reads\nby default, not held to the schemas\n(a document in an older form, for\n"
+     "instance); the summary says so",
      [](Invocation& in, char const*) { in.validate = false; }},
     {"stats", 0, nullptr, statsOption,
      "allocations per type name, and the\ncalls and total time of each timing\nprobe, on standard error",
      [](Invocation& in, char const*) { in.stats = true; }},
     {"to", 0, "VERSION", toOption, "the version to carry the message to:\n2007-06 or 2008-06",
      [](Invocation& in, char const* value) {
-         if (std::string(value) != "2007-06" && std::string(value) != "2008-06")
-             throw UsageError{"--to takes 2007-06 or 2008-06, not \"" + std::string(value) + "\""};
+         namespace v07 = Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;
+         namespace v08 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
+         if (std::string(value) != v07::schemaVersion && std::string(value) != v08::schemaVersion)
+             throw UsageError{"--to takes " + std::string(v07::schemaVersion) + " or " + v08::schemaVersion +
+                              ", not \"" + value + "\""};
          in.to = value;
      }},
     {"drop-added", 0, nullptr, dropOption,
      "drops what the members that 2008-06\nadded hold, which 2007-06 has no\nmember for (without it, such a value\n"
      "is refused)",
      [](Invocation& in, char const*) { in.dropAdded = true; }},
+    {"output", 'o', "FILE", outputOption,
+     "writes FILE, whole or not at all: as\nit comes to a file beside it, renamed\nto FILE once all is written",
+     [](Invocation& in, char const* value) {
+         if (*value == '\0') throw UsageError{"--output takes a file name"};
+         in.output = value;
+     }},
     {"all", 'a', nullptr, allOption, "every difference, a line each, not\nonly the first",
      [](Invocation& in, char const*) { in.all = true; }},
 };
@@ -259,11 +271,14 @@ void printHelp(std::ostream& out, Command const* only) {
     option("    --", 0, "ends the options: every word after it\nis an argument");
     out << "\nTYPE is 2007-06/Name or 2008-06/Name; a bare Name will do where only one version\n"
            "has it. A FILE named like a type is written ./Name.\n\n"
+           "An error in a file is a line on standard error, FILE:LINE:COLUMN: PATH: MESSAGE\n"
+           "(FILE: MESSAGE where there is no place), as compilers write them, so that\n"
+           "an editor goes to it; the tool's other errors begin with \"kxsoa-ie: \".\n\n"
            "Exit status (check: the worst over its files):\n"
            "  0   success: every message valid (check), the same content (diff),\n"
            "      carried (convert)\n"
-           "  1   check: XML, but not a valid message of the type (the library's or the\n"
-           "      schema's error, where it is); diff: the two differ (the first\n"
+           "  1   check: XML, but not a valid message of the type (every error, where\n"
+           "      it is); diff: the two differ (the first\n"
            "      difference, or all); convert: members that 2007-06 does not have hold\n"
            "      values\n"
            "  2   not acceptable XML (where it is), a limit passed included\n"

@@ -52,6 +52,7 @@ enum OptionGroup : unsigned {
     toOption = 64,
     dropOption = 128,
     allOption = 256,
+    outputOption = 512,
 };
 
 struct Command;
@@ -69,7 +70,8 @@ struct Invocation {
     bool format = false;
     std::string to;  // convert: the version to carry the message to
     bool dropAdded = false;
-    bool all = false;  // diff: every difference
+    bool all = false;    // diff: every difference
+    std::string output;  // convert: the file to write, empty for standard output
     Kestrune::Soa::Common::Xml::XmlReadLimits limits;
 };
 

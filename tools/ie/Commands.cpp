@@ -7,14 +7,15 @@
 #include "Reading.h"
 
 #include "host/DomException.h"
-#include "validate/EmbeddedSchemas.h"
-#include "validate/SchemaValidation.h"
+#include "schemas/EmbeddedSchemas.h"
+#include "xml/MessageReader.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <regex>
@@ -22,8 +23,10 @@
 namespace kxsoa_ie {
 
 using Kestrune::Soa::Common::Exceptions::DomException;
-using Kestrune::Soa::Common::Xml::XmlDocument;
-using Kestrune::Soa::Common::Xml::XMLNode;
+using Kestrune::Soa::Common::Exceptions::ErrorKind;
+using Kestrune::Soa::Common::Xml::MessageReader;
+using Kestrune::Soa::Common::Xml::ReadPolicy;
+using Kestrune::Soa::Common::Xml::roleName;
 
 void report(std::string const& line) { std::cerr << "kxsoa-ie: " << line << '\n'; }
 
@@ -35,9 +38,12 @@ void flushStandardOutput() {
 
 namespace {
 
-std::size_t countElements(XMLNode const& node) {
-    std::size_t count = 1;
-    for (XMLNode const& child : node.children) count += countElements(child);
+// The elements of a message as the library writes it: a start tag each, and
+// no markup but elements.
+std::size_t countElements(std::string const& written) {
+    std::size_t count = 0;
+    for (std::size_t at = written.find('<'); at != std::string::npos; at = written.find('<', at + 1))
+        count += written.compare(at, 2, "</") != 0;
     return count;
 }
 
@@ -62,24 +68,10 @@ MessageType const* leadingType(std::string const& word) {
                            : "\"" + word + "\" is neither a type (kxsoa-ie types lists the fifteen) nor a file"};
 }
 
-int statusOf(Problem problem, int notTheMessageStatus) {
-    switch (problem) {
-        case Problem::unreadable:
-            return noInput;
-        case Problem::notXml:
-            return notXml;
-        case Problem::notTheMessage:
-            return notTheMessageStatus;
-        case Problem::none:
-            break;
-    }
-    return success;
-}
-
 int types(Invocation const&) {
     for (MessageType const& type : messageTypes()) {
-        std::cout << type.version << "  " << std::left << std::setw(32) << type.name << std::setw(21) << type.role
-                  << type.namespaceURI << '\n';
+        std::cout << type.version << "  " << std::left << std::setw(32) << type.name << std::setw(21)
+                  << roleName(type.role) << type.namespaceURI << '\n';
     }
     return success;
 }
@@ -90,35 +82,30 @@ int sample(Invocation const& in) {
     return success;
 }
 
+// One file checked: read as a stream, its records one by one (and none kept)
+// with --quiet, every error a line of its own.
 int checkOne(std::string const& file, MessageType const* type, Invocation const& in) {
-    Reading const reading = readMessageFile(file, type, in.limits);
-    auto const refuse = [&](int status, std::string const& message) {
-        report(reading.source + ": " + message);
-        return status;
-    };
-    if (reading.problem != Problem::none) return refuse(statusOf(reading.problem, notTheMessage), reading.error);
-    MessageType const& as = *reading.type;
-    XMLNode const& root = reading.document->root();
-    std::string const invalid = in.validate ? kxsoa::validation::messageError(reading.text, as.name) : "";
+    std::string const source = file == "-" ? "<stdin>" : file;
+    std::ifstream stream;
+    if (std::string const why = openInput(file, stream); !why.empty()) {
+        std::cerr << errorLine(source, {ErrorKind::Unreadable, "cannot be read: " + why, 0, 0, {}}) << '\n';
+        return noInput;
+    }
+    MessageReader reader(in.limits, in.validate ? ReadPolicy::Validate : ReadPolicy::Lenient);
+    std::istream& input = file == "-" ? std::cin : stream;
     Bound bound;
     try {
-        bound = as.bind(root);
+        bound = type ? type->read(input, reader, !in.quiet) : readTypeOfRoot(input, reader, !in.quiet, type);
     } catch (DomException const& e) {
-        if (invalid.empty()) return refuse(notTheMessage, e.getMessage() + located(e));
-    }
-    if (!invalid.empty()) {
-        return refuse(notTheMessage,
-                      invalid + " (not a valid " + as.fullName() +
-                          (bound.message ? "; the library reads it: --no-validate skips the schemas)" : ")"));
+        reportErrors(source, e);
+        return statusOf(e.kind(), notTheMessage);
     }
     if (in.quiet) return success;
     errno = 0;
     std::cout << (in.format ? indented(bound.written) : bound.written) << '\n';
     flushStandardOutput();
-    std::cerr << reading.source << ": a " << (in.validate ? "valid " : "") << as.fullName()
-              << (in.validate ? "" : " (not validated)")
-              << (root.name == as.name ? "" : ", its root named " + std::string(root.name)) << ", "
-              << reading.text.size() << " bytes, " << countElements(root) << " elements\n"
+    std::cerr << source << ": a " << (in.validate ? "valid " : "") << type->fullName()
+              << (in.validate ? "" : " (not validated)") << ", " << countElements(bound.written) << " elements\n"
               << bound.dump;
     return success;
 }
@@ -143,18 +130,15 @@ int diff(Invocation const& in) {
     Bound bound[2];
     std::string sources[2];
     for (int i = 0; i < 2; ++i) {
-        Reading const reading = readMessageFile(files[i], type, in.limits);
+        Reading const reading = readMessageFile(files[i], type, in.limits, notTheType);
         sources[i] = reading.source;
-        if (reading.problem != Problem::none) {
-            report(reading.source + ": " + reading.error);
-            return statusOf(reading.problem, notTheType);
-        }
+        if (reading.status != success) return reading.status;
         type = reading.type;
         try {
             bound[i] = type->bind(reading.document->root());
         } catch (DomException const& e) {
-            report(reading.source + ": " + e.getMessage() + located(e));
-            return notTheType;
+            reportErrors(reading.source, e);
+            return statusOf(e.kind(), notTheType);
         }
     }
     std::vector<std::string> const differences = type->differences(bound[0], bound[1]);
@@ -166,14 +150,14 @@ int diff(Invocation const& in) {
 }
 
 // "2008-06" for ImportExport-2008-06-FileImportExport.xsd
-std::string versionOf(kxsoa::validation::EmbeddedSchema const& schema) {
+std::string versionOf(kxsoa::schemas::EmbeddedSchema const& schema) {
     std::cmatch match;
     std::regex_search(schema.fileName, match, std::regex("[0-9]{4}-[0-9]{2}"));
     return match.str();
 }
 
 int schema(Invocation const& in) {
-    for (kxsoa::validation::EmbeddedSchema const& schema : kxsoa::validation::embeddedSchemas) {
+    for (kxsoa::schemas::EmbeddedSchema const& schema : kxsoa::schemas::embeddedSchemas) {
         if (in.arguments.empty()) {
             std::cout << versionOf(schema) << "  " << schema.fileName << '\n';
         } else if (in.arguments[0] == versionOf(schema)) {
@@ -183,7 +167,7 @@ int schema(Invocation const& in) {
     }
     if (in.arguments.empty()) return success;
     std::string versions;
-    for (auto const& schema : kxsoa::validation::embeddedSchemas) versions += ' ' + versionOf(schema);
+    for (auto const& schema : kxsoa::schemas::embeddedSchemas) versions += ' ' + versionOf(schema);
     throw UsageError{"no schema of version \"" + in.arguments[0] + "\": there are" + versions};
 }
 
@@ -197,8 +181,8 @@ int demo(Invocation const&) {
         RoundTrip const trip = type.roundTrip(type, 2);
         std::string problem = trip.difference;
         if (problem.empty() && trip.first != trip.second) problem = "the second writing differs from the first";
-        std::string const invalid = kxsoa::validation::messageError(trip.first, type.name);
-        std::size_t const elements = countElements(XmlDocument::parse(trip.first).root());
+        std::string const& invalid = trip.invalid;
+        std::size_t const elements = countElements(trip.first);
         std::cout << std::left << std::setw(9) << type.version << std::setw(33) << type.name << std::right
                   << std::setw(7) << trip.first.size() << std::setw(10) << elements << "  " << std::left
                   << std::setw(12) << (problem.empty() ? "ok" : "FAILED") << (invalid.empty() ? "yes" : "NO") << '\n';
@@ -225,12 +209,14 @@ std::vector<Command> const& commands() {
         {"sample", "TYPE", "a fully populated TYPE on standard output, its root named after the type\n", recordsOption,
          1, 1, &sample},
         {"check", "[TYPE] [FILE...]",
-         "reads each FILE (standard input when there is none, or for -) as TYPE:\n"
-         "refuses a root element that is not in TYPE's namespace, or that is named\n"
-         "after another type; validates it against the schemas; reads it as TYPE;\n"
-         "writes it back on standard output and a summary line and the dump on\n"
-         "standard error. Without TYPE, the root's namespace gives the version and\n"
-         "its name the type. A file's errors are one line on standard error.\n",
+         "reads each FILE (standard input when there is none, or for -) as TYPE,\n"
+         "from TYPE's own root element (in its namespace, named after it), or\n"
+         "without TYPE as the type the root's namespace and name give, validating\n"
+         "as it reads (the library's validating read); writes it back on standard\n"
+         "output and a summary line and the dump on standard error, holding the\n"
+         "message for that. With --quiet a request is read record by record and\n"
+         "none is kept. Every error of a file is a line: FILE:LINE:COLUMN: PATH:\n"
+         "MESSAGE\n",
          quietOption | formatOption | validateOption | statsOption | limitOptions, 0, any, &check},
         {"diff", "[TYPE] A B",
          "reads A and B as TYPE (without TYPE, as the type A's root names) and\n"
@@ -239,21 +225,23 @@ std::vector<Command> const& commands() {
          allOption | limitOptions, 2, 3, &diff},
         {"convert", "--to VERSION [FILE]",
          "reads FILE (standard input when there is none, or for -) as the type its\n"
-         "root names and writes it on standard output in VERSION: a 2007-06 request\n"
-         "or record as its 2008-06 counterpart, the members 2008-06 added at their\n"
-         "defaults, and back; a message already in VERSION as it is. A request goes\n"
-         "record by record, whatever its size; after a refusal, what had gone to\n"
-         "standard output before it (in pieces of 64 KiB) stays there, cut short\n",
-         toOption | dropOption | limitOptions, 0, 1, &convert},
+         "root names and writes it on standard output (or --output) in VERSION: a\n"
+         "2007-06 request or record as its 2008-06 counterpart, the members 2008-06\n"
+         "added at their defaults, and back; a message already in VERSION as it is.\n"
+         "A request goes record by record, whatever its size; after a refusal, what\n"
+         "had gone to standard output before it (in pieces of 64 KiB) stays there,\n"
+         "cut short, and --output leaves no file. Members that 2007-06 has no\n"
+         "member for are named for every record\n",
+         toOption | dropOption | outputOption | limitOptions, 0, 1, &convert},
         {"schema", "[VERSION]",
          "the schema of VERSION (2006-03 for the base types, 2007-06, 2008-06), as\n"
-         "the tool validates with it, with the configured namespace host; without\n"
+         "the validating read follows it, with the configured namespace host; without\n"
          "VERSION, the list of the schemas and their file names, as they import\n"
          "each other\n",
          0, 0, 1, &schema},
         {"demo", "",
-         "writes, reads, writes again, compares and validates a sample of each\n"
-         "type; one table row per type\n",
+         "writes, reads, writes again, compares and validates (with the library's\n"
+         "validating read) a sample of each type; one table row per type\n",
          statsOption, 0, 0, &demo},
         {"help", "[COMMAND]", "the help text, or one command's\n", 0, 0, 1, &help},
     };
@@ -262,7 +250,7 @@ std::vector<Command> const& commands() {
 
 void printVersion(std::ostream& out) {
     out << "kxsoa-ie " KXSOA_VERSION " (libkxsoaimportexporttypes " KXSOA_VERSION ")\nschema versions:";
-    for (auto const& schema : kxsoa::validation::embeddedSchemas) out << ' ' << versionOf(schema);
+    for (auto const& schema : kxsoa::schemas::embeddedSchemas) out << ' ' << versionOf(schema);
     out << ", namespace host " KXSOA_NAMESPACE_HOST "\n";
 }
 

@@ -1,27 +1,24 @@
 #include "MessageTypes.h"
 
-#include "Samples.h"
-
-#include "importexport/2007_06/ExportToApplicationInput.h"
-#include "importexport/2007_06/ExportToApplicationResponse.h"
-#include "importexport/2007_06/ImportFromApplicationInput.h"
-#include "importexport/2007_06/ImportFromApplicationResponse.h"
-#include "importexport/2007_06/SchemaNamespace.h"
-#include "importexport/2008_06/ExportToApplicationInput.h"
-#include "importexport/2008_06/GetExportTemplateResponse.h"
-#include "importexport/2008_06/GetExportTemplatesInput.h"
-#include "importexport/2008_06/ImportFromApplicationInput.h"
-#include "importexport/2008_06/SchemaNamespace.h"
+#include "host/DomException.h"
 #include "xml/Message.h"
+#include "xml/MessageReader.h"
+#include "xml/Sample.h"
 
 #include <memory>
+#include <variant>
 
 namespace kxsoa_ie {
 
-namespace v2007 = Kestrune::Schemas::Importexport::_2007_06::Fileimportexport;
-namespace v2008 = Kestrune::Schemas::Importexport::_2008_06::Fileimportexport;
+using Kestrune::Soa::Common::Exceptions::DomException;
+using Kestrune::Soa::Common::Xml::AnyMessage;
+using Kestrune::Soa::Common::Xml::isRequest;
+using Kestrune::Soa::Common::Xml::makeSample;
 using Kestrune::Soa::Common::Xml::MessageReader;
+using Kestrune::Soa::Common::Xml::messageType;
+using Kestrune::Soa::Common::Xml::MessageTypeInfo;
 using Kestrune::Soa::Common::Xml::readMessage;
+using Kestrune::Soa::Common::Xml::ReadPolicy;
 using Kestrune::Soa::Common::Xml::writeMessage;
 using Kestrune::Soa::Common::Xml::XMLNode;
 using Kestrune::Soa::Common::Xml::XmlReadLimits;
@@ -41,9 +38,20 @@ Bound bind(XMLNode const& root) {
 }
 
 template <class Message>
-Bound read(std::string_view xml, std::string const& elementName, XmlReadLimits const& limits) {
-    auto message = std::make_shared<Message>(MessageReader(limits).read<Message>(xml));
-    return {writeMessage(*message, elementName), message->dump(), message};
+Bound written(Message const& message) {
+    return {writeMessage(message, messageType<Message>().name), message.dump(), nullptr};
+}
+
+template <class Message>
+Bound read(std::istream& in, MessageReader& reader, bool keep) {
+    if constexpr (isRequest<Message>) {
+        if (!keep) {
+            reader.readEach<Message>(in, [](auto const&) {});
+            return {};
+        }
+    }
+    Message const message = reader.read<Message>(in);
+    return keep ? written(message) : Bound();
 }
 
 template <class Message>
@@ -59,47 +67,38 @@ RoundTrip roundTrip(MessageType const& type, std::size_t entries) {
     Message const copy = readMessage<Message>(result.first);
     result.second = writeMessage(copy, type.name);
     result.difference = original.difference(copy);
+    try {
+        MessageReader(XmlReadLimits(), ReadPolicy::Validate).read<Message>(result.first);
+    } catch (DomException const& e) {
+        result.invalid = e.what();
+    }
     return result;
 }
 
 template <class Message>
-MessageType entry(char const* version, char const* name, char const* role, char const* namespaceURI) {
-    return {version,
-            name,
-            role,
-            namespaceURI,
-            &sample<Message>,
-            &bind<Message>,
-            &read<Message>,
-            &roundTrip<Message>,
-            &differences<Message>};
+MessageType entry(MessageTypeInfo const& info) {
+    return {info, &sample<Message>, &bind<Message>, &read<Message>, &roundTrip<Message>, &differences<Message>};
 }
 
 }  // namespace
 
 std::vector<MessageType> const& messageTypes() {
-    char const* const v7 = "2007-06";
-    char const* const v8 = "2008-06";
-    char const* const uri7 = v2007::schemaNamespaceURI;
-    char const* const uri8 = v2008::schemaNamespaceURI;
-    static std::vector<MessageType> const types = {
-        entry<v2007::ImportFromApplicationInputData>(v7, "ImportFromApplicationInputData", "record", uri7),
-        entry<v2007::ImportFromApplicationInput>(v7, "ImportFromApplicationInput", "request", uri7),
-        entry<v2007::ImportFromApplicationResponse>(v7, "ImportFromApplicationResponse", "response", uri7),
-        entry<v2007::ExportToApplicationInputData>(v7, "ExportToApplicationInputData", "record", uri7),
-        entry<v2007::ExportToApplicationInput>(v7, "ExportToApplicationInput", "request", uri7),
-        entry<v2007::ExportToApplicationResponse>(v7, "ExportToApplicationResponse", "response", uri7),
-        entry<v2008::ImportFromApplicationInputData1>(v8, "ImportFromApplicationInputData1", "record", uri8),
-        entry<v2008::ImportFromApplicationInput>(v8, "ImportFromApplicationInput", "request", uri8),
-        entry<v2008::TemplateOverride>(v8, "TemplateOverride", "override", uri8),
-        entry<v2008::ExportToApplicationInputData1>(v8, "ExportToApplicationInputData1", "record", uri8),
-        entry<v2008::ExportToApplicationInput>(v8, "ExportToApplicationInput", "request", uri8),
-        entry<v2008::ExportTemplateInput>(v8, "ExportTemplateInput", "filter", uri8),
-        entry<v2008::GetExportTemplatesInput>(v8, "GetExportTemplatesInput", "request", uri8),
-        entry<v2008::ConfiguredTemplate>(v8, "ConfiguredTemplate", "configured template", uri8),
-        entry<v2008::GetExportTemplateResponse>(v8, "GetExportTemplateResponse", "response", uri8),
-    };
+    static std::vector<MessageType> const types = [] {
+        std::vector<MessageType> all;
+        Kestrune::Soa::Common::Xml::forEachMessageType([&all](auto listed) {
+            all.push_back(entry<typename decltype(listed)::Type>(Kestrune::Soa::Common::Xml::messageType(all.size())));
+        });
+        return all;
+    }();
     return types;
+}
+
+Bound readTypeOfRoot(std::istream& in, MessageReader& reader, bool keep, MessageType const*& type) {
+    Bound bound;
+    AnyMessage const message = keep ? readAny(reader, in) : readEachAny(reader, in, [](auto const&) {});
+    type = &messageTypes().at(message.index());
+    if (keep) bound = std::visit([](auto const& read) { return written(read); }, message);
+    return bound;
 }
 
 MessageType const* findMessageType(std::string_view name, std::string& error) {

@@ -1,139 +1,128 @@
 #include "Reading.h"
 
-#include "host/DomException.h"
-#include "validate/SchemaValidation.h"
-#include "xml/AnyMessage.h"
+#include "CommandLine.h"
+
+#include "importexport/AnyMessage.h"
 #include "xml/Message.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
+#include <iostream>
 #include <vector>
 
 namespace kxsoa_ie {
 
 using Kestrune::Soa::Common::Exceptions::DomException;
+using Kestrune::Soa::Common::Exceptions::ErrorKind;
+using Kestrune::Soa::Common::Exceptions::XmlError;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 using Kestrune::Soa::Common::Xml::XMLNode;
 using Kestrune::Soa::Common::Xml::XmlReadLimits;
 
 namespace {
 
-// Up to `most` bytes of the file (or standard input) into `text`; the
-// reason when it cannot be read.
-std::string readBytes(std::string const& path, std::size_t most, std::string& text) {
-    int const fd = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
-    int error = 0;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) error = EISDIR;
-    std::size_t constexpr piece = 64 * 1024;
-    while (error == 0 && text.size() < most) {
-        std::size_t const size = text.size();
-        text.resize(size + std::min(piece, most - size));
-        ssize_t const got = ::read(fd, &text[size], text.size() - size);
-        text.resize(size + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-        if (got == 0) break;
-        if (got < 0 && errno != EINTR) error = errno;
-    }
-    if (fd != STDIN_FILENO) ::close(fd);
-    return error ? std::strerror(error) : "";
-}
-
-std::string quoted(std::string_view text) { return '"' + std::string(text) + '"'; }
-
-// "A, B or C"
-std::string alternatives(std::vector<std::string> const& names) {
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
-    }
-    return text;
-}
-
-// The refusal of the root element `root` with its place.
-std::string refusalAt(XMLNode const& root, DomException error) {
+// `error` placed at the root element `root`.
+DomException atRoot(XMLNode const& root, DomException error) {
     error.setPlace(root.line, root.column);
     error.setPath('/' + std::string(root.name));
-    return error.getMessage() + located(error);
+    return error;
 }
 
-// The type that the root's namespace and name give, or null with the
-// library's error and, in a version's namespace, the types the document is
-// valid as.
-MessageType const* typeOfRoot(Reading const& reading, std::string& error) {
-    using namespace Kestrune::Soa::Common::Xml;
-    XMLNode const& root = reading.document->root();
+// The type that the root's namespace and name give; the library's
+// DomException when they give none.
+MessageType const& typeOfRoot(XMLNode const& root) {
     try {
-        MessageTypeInfo const& found = messageType(messageIndex(root.namespaceURI, root.name));
-        return findMessageType(std::string(found.version) + '/' + found.name, error);
+        // The table is in the library's order.
+        return messageTypes().at(Kestrune::Soa::Common::Xml::messageIndex(root.namespaceURI, root.name));
     } catch (DomException const& e) {
-        error = refusalAt(root, e);
+        throw atRoot(root, e);
     }
-    if (schemaVersionOf(root.namespaceURI) == nullptr) return nullptr;
-    std::vector<std::string> valid;
-    for (MessageType const& type : messageTypes()) {
-        if (root.namespaceURI == type.namespaceURI && kxsoa::validation::messageError(reading.text, type.name).empty())
-            valid.push_back(type.fullName());
-    }
-    error += valid.empty() ? "; it is valid as none of them" : "; give TYPE: it is valid as " + alternatives(valid);
-    return nullptr;
 }
 
-// Empty when the root may be read as `type`: in its namespace, and named
-// after it unless named after none of its version's types.
-std::string rootMismatch(XMLNode const& root, MessageType const& type) {
+// Refuses a root that may not be read as `type`: one in another namespace,
+// or named after another type of its version.
+void checkRoot(XMLNode const& root, MessageType const& type) {
     try {
         Kestrune::Soa::Common::Xml::checkRootNamespace(root, type.namespaceURI);
     } catch (DomException const& e) {
-        return e.getMessage() + " of " + type.fullName() + located(e);
+        throw atRoot(root, DomException(e.getMessage() + " of " + type.fullName(), ErrorKind::WrongRoot));
     }
     for (MessageType const& other : messageTypes()) {
         if (&other != &type && other.namespaceURI == std::string_view(type.namespaceURI) && root.name == other.name)
-            return refusalAt(root, DomException("the root element " + quoted(root.name) + " names " + other.fullName() +
-                                                ", not " + type.fullName()));
+            throw atRoot(root, DomException("the root element \"" + std::string(root.name) + "\" names " +
+                                                other.fullName() + ", not " + type.fullName(),
+                                            ErrorKind::WrongRoot));
     }
-    return {};
 }
 
 }  // namespace
 
-std::string located(DomException const& error) {
-    std::string const& message = error.getMessage();
-    std::vector<std::string> parts;
-    bool const placed = message.find(" at line " + std::to_string(error.line()) + ", column ") != std::string::npos;
-    if (error.line() > 0 && !placed) parts.push_back("line " + std::to_string(error.line()));
-    if (error.column() > 0 && !placed) parts.push_back("column " + std::to_string(error.column()));
-    if (!error.path().empty()) parts.push_back("at " + error.path());
-    std::string text;
-    for (std::string const& part : parts) text += (text.empty() ? " (" : ", ") + part;
-    return parts.empty() ? text : text + ')';
+std::string errorLine(std::string const& source, XmlError const& error) {
+    std::string line = source;
+    if (error.line > 0) line += ':' + std::to_string(error.line);
+    if (error.line > 0 && error.column > 0) line += ':' + std::to_string(error.column);
+    line += ": ";
+    if (!error.path.empty()) line += error.path + ": ";
+    return line + error.message;
 }
 
-Reading readMessageFile(std::string const& path, MessageType const* type, XmlReadLimits const& limits) {
+void reportErrors(std::string const& source, DomException const& refusal) {
+    for (XmlError const& error : refusal.errors()) std::cerr << errorLine(source, error) << '\n';
+}
+
+int statusOf(ErrorKind kind, int notTheMessageStatus) {
+    switch (kind) {
+        case ErrorKind::Unreadable:
+            return noInput;
+        case ErrorKind::Encoding:
+        case ErrorKind::Limit:
+        case ErrorKind::NotWellFormed:
+        case ErrorKind::Unsupported:
+            return notXml;
+        case ErrorKind::WrongRoot:
+        case ErrorKind::Unexpected:
+        case ErrorKind::Invalid:
+        case ErrorKind::Value:
+            return notTheMessageStatus;
+        case ErrorKind::Unwritable:
+        case ErrorKind::Unmatched:
+        case ErrorKind::Misuse:
+            break;
+    }
+    return software;  // a refusal that reading a message does not give
+}
+
+std::string openInput(std::string const& path, std::ifstream& file) {
+    struct stat info {};
+    bool const standard = path == "-";
+    if ((standard ? ::fstat(STDIN_FILENO, &info) : ::stat(path.c_str(), &info)) != 0) return std::strerror(errno);
+    if (S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
+    if (!standard) file.open(path, std::ios::binary);
+    return standard || file ? "" : std::strerror(errno);
+}
+
+Reading readMessageFile(std::string const& path, MessageType const* type, XmlReadLimits const& limits,
+                        int notTheMessageStatus) {
     Reading reading;
     reading.source = path == "-" ? "<stdin>" : path;
-    std::size_t const enoughToRefuse = limits.maxBytes + (limits.maxBytes < SIZE_MAX ? 1 : 0);
-    if (std::string const reason = readBytes(path, enoughToRefuse, reading.text); !reason.empty()) {
-        reading.problem = Problem::unreadable;
-        reading.error = "cannot be read: " + reason;
+    std::ifstream file;
+    if (std::string const why = openInput(path, file); !why.empty()) {
+        std::cerr << errorLine(reading.source, {ErrorKind::Unreadable, "cannot be read: " + why, 0, 0, {}}) << '\n';
+        reading.status = noInput;
         return reading;
     }
     try {
-        reading.document.emplace(XmlDocument::parse(reading.text, limits));
+        reading.document.emplace(XmlDocument::parse(path == "-" ? std::cin : file, limits));
+        XMLNode const& root = reading.document->root();
+        reading.type = type ? type : &typeOfRoot(root);
+        checkRoot(root, *reading.type);
     } catch (DomException const& e) {
-        reading.problem = Problem::notXml;
-        reading.error = e.getMessage() + located(e);
-        return reading;
+        reportErrors(reading.source, e);
+        reading.status = statusOf(e.kind(), notTheMessageStatus);
     }
-    reading.type = type ? type : typeOfRoot(reading, reading.error);
-    if (reading.type) reading.error = rootMismatch(reading.document->root(), *reading.type);
-    if (!reading.error.empty()) reading.problem = Problem::notTheMessage;
     return reading;
 }
 

@@ -1,0 +1,84 @@
+#include "host/reader/MessageSource.h"
+
+#include "host/DomException.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+namespace Kestrune::Soa::Common::Xml::Reader {
+
+namespace {
+
+bool isSpace(char c) noexcept { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+}  // namespace
+
+std::size_t MessageSource::read(char* buffer, std::size_t size) {
+    if (m_keptAt < m_kept.size()) {
+        std::size_t const got = std::min(size, m_kept.size() - m_keptAt);
+        std::memcpy(buffer, m_kept.data() + m_keptAt, got);
+        m_keptAt += got;
+        return got;
+    }
+    return readInput(buffer, size);
+}
+
+std::size_t MessageSource::readInput(char* buffer, std::size_t size) {
+    if (m_in != nullptr) {
+        StreamSource stream(*m_in);
+        return stream.read(buffer, size);
+    }
+    for (;;) {
+        ssize_t const got = ::read(m_fd, buffer, size);
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno == EINTR) continue;
+        throw Exceptions::DomException("the input could not be read: " + std::system_category().message(errno),
+                                       Exceptions::ErrorKind::Unreadable);
+    }
+}
+
+bool MessageSource::ready() {
+    if (m_keptAt < m_kept.size()) return true;
+    if (m_in != nullptr) return *m_in && m_in->rdbuf()->in_avail() > 0;
+    pollfd waiting{m_fd, POLLIN, 0};
+    return ::poll(&waiting, 1, 0) > 0;
+}
+
+bool MessageSource::atEnd() {
+    if (m_inMessage) begin();  // refused: says why
+    for (;;) {
+        while (m_keptAt < m_kept.size() && isSpace(m_kept[m_keptAt])) ++m_keptAt;
+        if (m_keptAt < m_kept.size()) return false;
+        m_kept.clear();
+        m_keptAt = 0;
+        char bytes[512];
+        std::size_t const got = readInput(bytes, ready() ? sizeof bytes : 1);
+        if (got == 0) return true;
+        m_kept.assign(bytes, got);
+    }
+}
+
+void MessageSource::begin() {
+    if (m_inMessage) {
+        throw Exceptions::DomException(
+            "the message before on this input was refused before its end, and what follows cannot be told apart "
+            "from it: read no more messages from this input",
+            Exceptions::ErrorKind::Misuse);
+    }
+    m_inMessage = true;
+}
+
+void MessageSource::ended(std::string unread) {
+    unread.append(m_kept, m_keptAt, std::string::npos);
+    m_kept = std::move(unread);
+    m_keptAt = 0;
+    m_inMessage = false;
+    ++m_messages;
+}
+
+}  // namespace Kestrune::Soa::Common::Xml::Reader
