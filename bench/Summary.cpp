@@ -420,6 +420,21 @@ void printSummary(std::ostream& out) {
         judge("round_trip", "W1-small", NAN);
     }
 
+    // A connection's messages, read back to back from one stream: the time per
+    // message against the reused reader's from memory, as messages per second.
+    std::optional<double> const stream = cpu("W1-small/direct_next_stream");
+    std::optional<double> const inStream = counter("W1-small/direct_next_stream", "messages_per_op");
+    if (stream && inStream && read) {
+        double const each = *stream / *inStream;
+        out << format(
+            "\nW1-small read back to back from one std::istream: %s per message (a reused reader from memory: "
+            "%s) = %.2f  %s\n",
+            duration(each).c_str(), duration(*read).c_str(), *read / each,
+            judge("next_stream", "W1-small", *read / each).c_str());
+    } else {
+        judge("next_stream", "W1-small", NAN);
+    }
+
     out << "\nScaling: time per record at 100k records over that at 1k\n";
     scaling(out, "W1", "write", "write");
     scaling(out, "W1", "write_stream_reused", "write, reset");  // without growing a buffer: the writer alone

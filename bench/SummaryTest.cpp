@@ -54,6 +54,7 @@ Case const cases[] = {
     {"W1-small/direct_any", 1.25, {}},
     {"W1-small/direct_refused", 4.0, {}},
     {"W1-small/sax2_reused", 1.0, {}},
+    {"W1-small/direct_next_stream", 1250.0, {{"messages_per_op", 1000}}},
     {"W1-small/write_stream_reused", 1.0, {{"allocs_per_message", 0}}},
     {"W1-small/write_hand_reused", 0.5, {}},
     {"W1-small/threads/threads:1", 1, {{"items_per_second", 100}}},

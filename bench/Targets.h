@@ -33,6 +33,8 @@ inline constexpr Target kTargets[] = {
     {"parse_sax2", "XmlDocument::parse, over the SAX2 pass", true, 0.74},
     {"parse_bind_sax2", "parse + bind, over the SAX2 pass", true, 0.6},
     {"round_trip", "write on a reset stream + direct read by a reused reader, in SAX2 passes", false, 2.0},
+    {"next_stream", "messages per second read back to back from one stream, over a reused reader from memory", true,
+     0.8},
     // Memory, per byte of text or per record.
     {"direct_peak", "peak heap of the direct read without the text, per byte of text", false, 1.44},
     {"bound_objects", "the bound objects alone, per byte of text", false, 1.5},
