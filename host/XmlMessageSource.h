@@ -17,7 +17,8 @@ class MessageSource;
 /// socket, a file): each read of a message from it (XmlReader::read,
 /// MessageReader::readNext) returns as soon as the message's root element
 /// ends, without asking the input for more, and what follows stays for the
-/// next read.
+/// next read. What it reads past a message's end and keeps for the next is
+/// at most 8 KiB, or the message's size for a larger one.
 ///
 /// What frames a message: it is one XML document in UTF-8 (or US-ASCII),
 /// from its first byte to its root's end tag, which may begin with its own

@@ -18,14 +18,24 @@ bool isSpace(char c) noexcept { return c == ' ' || c == '\t' || c == '\n' || c =
 
 }  // namespace
 
+// A message's first read from the input asks for this much at most, and
+// each later one for no more than the message has had so far: what is read
+// past a message's end, and carried to the next, stays within the order of
+// the message's own size (a window's worth read past each small message
+// would be copied out and in again for every one).
+constexpr std::size_t kFirstRead = 4096;
+
 std::size_t MessageSource::read(char* buffer, std::size_t size) {
+    std::size_t got = 0;
     if (m_keptAt < m_kept.size()) {
-        std::size_t const got = std::min(size, m_kept.size() - m_keptAt);
+        got = std::min(size, m_kept.size() - m_keptAt);
         std::memcpy(buffer, m_kept.data() + m_keptAt, got);
         m_keptAt += got;
-        return got;
+    } else {
+        got = readInput(buffer, std::min(size, std::max(kFirstRead, m_given)));
     }
-    return readInput(buffer, size);
+    m_given += got;
+    return got;
 }
 
 std::size_t MessageSource::readInput(char* buffer, std::size_t size) {
@@ -71,6 +81,7 @@ void MessageSource::begin() {
             Exceptions::ErrorKind::Misuse);
     }
     m_inMessage = true;
+    m_given = 0;
 }
 
 void MessageSource::ended(std::string unread) {

@@ -51,6 +51,7 @@ private:
     std::string m_kept;  // bytes read past the last message's end, from m_keptAt
     std::size_t m_keptAt = 0;
     bool m_inMessage = false;  // a message began and has not ended
+    std::size_t m_given = 0;   // bytes read() gave since the message began
     std::size_t m_messages = 0;
 };
 

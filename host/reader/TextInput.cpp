@@ -13,6 +13,8 @@ namespace {
 // The window's first size: a small message fits it whole, and a stream is
 // read no further ahead of the tokenizer than this.
 constexpr std::size_t kWindowBytes = std::size_t{64} * 1024;
+// What a fill of a stream reads at least, of the bytes it has ready.
+constexpr std::size_t kReadAhead = 4096;
 
 }  // namespace
 
@@ -67,10 +69,12 @@ void TextInput::checkAscii(char const* from, char const* to) {
                       detail::byteNotation(static_cast<unsigned char>(*p)) + ", which is not ASCII");
 }
 
-// How much more to decode: text in memory as much as fits, a stream no more
-// than `needed`.
+// How much more to decode: text in memory as much as fits; a stream at least
+// `needed`, read on while it has bytes ready up to kReadAhead, so that the
+// tokenizer does not stop for more inside a small message (a stop costs
+// more than the message), and never waiting for bytes past the first.
 std::size_t TextInput::wanted(std::size_t needed) const noexcept {
-    return m_source.memory() != nullptr ? m_window.capacity : needed;
+    return m_source.memory() != nullptr ? m_window.capacity : std::max(needed, kReadAhead);
 }
 
 std::size_t TextInput::pull(char* buffer, std::size_t size) {

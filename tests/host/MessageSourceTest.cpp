@@ -13,8 +13,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -160,6 +162,25 @@ TEST(MessageSource, AReadReturnsAtItsRootsEndWithoutWaitingForMore) {
     close(ends[1]);
     EXPECT_TRUE(piped.atEnd());
     close(ends[0]);
+}
+
+// What a read takes from the input past its message, and the source keeps
+// for the next, is at most 8 KiB or the message's size: a small message
+// does not draw a window's worth of what follows, nor a large one without
+// bound; the next message is read whole all the same.
+TEST(MessageSource, WhatIsReadPastAMessageIsBoundedByItsSize) {
+    XmlReader reader(kxsoa_test::judgedLimits());
+    std::string const after = "<n>" + std::string(300000, 'x') + "</n>";
+    for (std::size_t const size : {20, 4000, 5000, 9000, 100000, 1000000}) {
+        std::string const first = "<m>" + std::string(size - 7, 'y') + "</m>";
+        std::istringstream in(first + after);
+        XmlMessageSource source(in);
+        EXPECT_EQ(next(reader, source), kxsoa_test::shown(kxsoa_test::readWithLibrary(reader, first)));
+        std::size_t const taken = static_cast<std::size_t>(in.tellg());
+        EXPECT_LE(taken - first.size(), std::max<std::size_t>(8192, first.size())) << size;
+        EXPECT_EQ(next(reader, source), kxsoa_test::shown(kxsoa_test::readWithLibrary(reader, after))) << size;
+        EXPECT_TRUE(source.atEnd());
+    }
 }
 
 // The limits and the places of a message count from its first byte: a
