@@ -450,6 +450,16 @@ TEST(XmlDocumentTest, MemoryPerByteIsBoundedByItsLimit) {
         raised.maxTreeBytesPerByte = perByte;
         EXPECT_EQ(XmlDocument::parse(emptyElements(100000), raised).root().children.size(), 100000u) << perByte;
     }
+    // A root whose node and attributes need a block of their own, as the
+    // document's first, and a child after it.
+    XmlReadLimits wide;
+    wide.maxAttributes = wide.maxNames = 20000;
+    std::string attributes;
+    for (std::size_t i = 0; i < 12000; ++i) attributes += " a" + std::to_string(i) + "='" + std::to_string(i) + "'";
+    XmlDocument const doc = XmlDocument::parse("<r" + attributes + "><c/></r>", wide);
+    EXPECT_EQ(doc.root().attributesEnd() - doc.root().attributesBegin(), 12000);
+    EXPECT_EQ(doc.root().getAttr("a11999"), "11999");
+    EXPECT_EQ(doc.root().children.size(), 1u);
     // Attribute values and text count with their bytes: at one byte per byte,
     // elements that hold 200 bytes need more than their text.
     XmlReadLimits lowered;
