@@ -3,7 +3,7 @@
 # includes all the others. The binding's own headers are in xml/internal/,
 # a folder of no installed interface.
 set(KXSOA_HEADER_FOLDERS host xml importexport importexport/2007_06 importexport/2008_06)
-set(KXSOA_INTERNAL_HEADERS host/NamespaceHost.h host/XmlCharacters.h)
+set(KXSOA_INTERNAL_HEADERS host/NamespaceHost.h host/SchemaNames.h host/XmlCharacters.h)
 set(KXSOA_INTERNAL_HEADER_FOLDERS xml/internal)
 
 # Sets `out` to the public headers of `folder`, relative to the source root.

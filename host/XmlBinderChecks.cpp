@@ -9,6 +9,7 @@
 
 #include "host/XmlBinder.h"
 
+#include "host/SchemaNames.h"
 #include "host/XmlCharacters.h"
 
 #include <algorithm>
@@ -61,28 +62,6 @@ std::string inNamespace(std::string_view name, std::string_view uri) {
     return quoted(name) + (uri.empty() ? " in no namespace" : " in namespace " + quoted(uri));
 }
 
-bool isName(std::string_view text) {
-    bool first = true;
-    for (std::size_t at = 0; at < text.size();) {
-        detail::Utf8Sequence const sequence = detail::decodeUtf8(text, at);
-        if (sequence.length == 0) return false;
-        if (!(first ? detail::isNameStartChar(sequence.codePoint) : detail::isNameChar(sequence.codePoint)))
-            return false;
-        first = false;
-        at += sequence.length;
-    }
-    return !first;
-}
-
-bool isNmtoken(std::string_view text) {
-    for (std::size_t at = 0; at < text.size();) {
-        detail::Utf8Sequence const sequence = detail::decodeUtf8(text, at);
-        if (sequence.length == 0 || !detail::isNameChar(sequence.codePoint)) return false;
-        at += sequence.length;
-    }
-    return !text.empty();
-}
-
 // [a-zA-Z]{1,8}(-[a-zA-Z0-9]{1,8})*
 bool isLanguage(std::string_view text) {
     std::size_t part = 0, length = 0;
@@ -104,7 +83,8 @@ bool isLanguage(std::string_view text) {
 // The types derived from xs:string that xsi:type may give a text element
 // (Frame::textType: 0 for its own, else the place in kDerivedFromString
 // from 1), each with what its value must be after its white space is
-// collapsed (xs:normalizedString and xs:token take any text).
+// collapsed (xs:normalizedString and xs:token take any text); names and
+// name tokens of XML Schema's own name characters (SchemaNames.h).
 enum class Lexical : unsigned char { AnyText, Language, Nmtoken, Name, NCName };
 enum class Identity : unsigned char { None, Id, IdRef, Entity };
 
@@ -132,13 +112,13 @@ bool isOf(Lexical lexical, std::string const& value) {
         case Lexical::Language:
             return isLanguage(value);
         case Lexical::Nmtoken:
-            return isNmtoken(value);
+            return detail::isSchemaNmtoken(value);
         case Lexical::Name:
-            return isName(value);
+            return detail::isSchemaName(value);
         case Lexical::NCName:
             break;
     }
-    return detail::isNCName(value);
+    return detail::isSchemaNCName(value);
 }
 
 }  // namespace
@@ -334,7 +314,7 @@ void XmlBinder::checkXsiType(XmlElementRules const& rules, XmlElementStart const
     std::string_view const whole = qualifiedName;
     std::string_view const prefix = colon == std::string::npos ? std::string_view() : whole.substr(0, colon);
     std::string_view const local = colon == std::string::npos ? whole : whole.substr(colon + 1);
-    if ((colon != std::string::npos && !detail::isNCName(prefix)) || !detail::isNCName(local)) {
+    if ((colon != std::string::npos && !detail::isSchemaNCName(prefix)) || !detail::isSchemaNCName(local)) {
         invalid("xsi:type " + shown(value) + " is not a qualified name", line, column, "@type");
         return;
     }

@@ -1,14 +1,19 @@
-// What the escaping refuses, and where the writer and the reader end a name
-// or a reference.
+// What the escaping refuses, where the writer and the reader end a name or
+// a reference, and which characters make the names of the schema types.
 
 #include "host/XmlString.h"
 
 #include "host/DomException.h"
+#include "host/SchemaNames.h"
+#include "host/XmlCharacters.h"
 #include "host/XmlDocument.h"
 #include "host/XmlStream.h"
 #include "support/RoundTrip.h"
 
 #include <gtest/gtest.h>
+#include <libxml/chvalid.h>
+
+#include <cstdio>
 
 using namespace Kestrune::Soa::Common::Xml;
 using kxsoa_test::domExceptionMessage;
@@ -81,4 +86,46 @@ TEST(XmlCharacters, TheWriterAndTheReaderTakeANameOrAReferenceExactlyWhereXmlDoe
         EXPECT_EQ(taken("a", "&#" + std::to_string(c) + ";"), "111") << c;
     for (unsigned const c : {0x8u, 0xBu, 0xCu, 0xEu, 0x1Fu, 0xD800u, 0xDFFFu, 0xFFFEu, 0xFFFFu, 0x110000u})
         EXPECT_EQ(taken("a", "&#" + std::to_string(c) + ";"), "100") << c;
+}
+
+// The name characters of the schema types (SchemaNames.h) are XML 1.0's
+// classes before its fifth edition, which libxml2 keeps and judges them by:
+// on every code point, each of the five classes holds it exactly when
+// libxml2's does. And each character that starts or continues such a name
+// starts or continues a name of the reader's too, the schema types being
+// the narrower.
+TEST(XmlCharacters, TheSchemaTypesTakeTheNameCharactersOfLibxml2OnEveryCodePoint) {
+    using namespace Kestrune::Soa::Common::Xml::detail;
+    struct Class {
+        char const* name;
+        bool (*ours)(char32_t);
+        int (*libxml2)(unsigned int);
+    };
+    Class const classes[] = {{"BaseChar", isSchemaBaseChar, xmlIsBaseChar},
+                             {"Ideographic", isSchemaIdeographic, xmlIsIdeographic},
+                             {"CombiningChar", isSchemaCombiningChar, xmlIsCombining},
+                             {"Digit", isSchemaDigit, xmlIsDigit},
+                             {"Extender", isSchemaExtender, xmlIsExtender}};
+    auto notation = [](char32_t c) {
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
+        return std::string(buffer);
+    };
+    std::size_t parted = 0, wider = 0;
+    std::string shown, shownWider;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        for (Class const& each : classes) {
+            bool const ours = each.ours(c), judged = each.libxml2(c) != 0;
+            if (ours != judged && ++parted <= 8)
+                shown += notation(c) + ' ' + each.name + ": ours " + (ours ? "yes" : "no") + ", libxml2 " +
+                         (judged ? "yes" : "no") + '\n';
+        }
+        bool const startsOnlyHere = isSchemaNameStartChar(c) && !isNameStartChar(c);
+        bool const continuesOnlyHere = isSchemaNameChar(c) && !isNameChar(c);
+        if ((startsOnlyHere || continuesOnlyHere) && ++wider <= 8)
+            shownWider += notation(c) + (startsOnlyHere ? " starts" : " continues") + " only a schema name\n";
+    }
+    EXPECT_EQ(shown, "") << parted << " disagreements";
+    EXPECT_EQ(shownWider, "") << wider << " characters";
 }
