@@ -176,6 +176,11 @@ TEST(XmlReaderTest, AReusedReaderReadsEachDocumentAsAFreshOne) {
          "not well-formed at line 1, column 11: the end tag 'a' does not match the start tag 'b' of line 1 at ''"},
         {"<a><b></a>", Via::PlacingHandler,
          "not well-formed at line 1, column 11: the end tag 'a' does not match the start tag 'b' of line 1 at '/a/b'"},
+        // A prefix bound where a document was refused is not bound in the next.
+        {"<p:a xmlns:p='urn:p'><b></a>", Via::Text,
+         "not well-formed at line 1, column 29: the end tag 'a' does not match the start tag 'b' of line 1 at ''"},
+        {"<p:a/>", Via::Text,
+         "not well-formed at line 1, column 6: the prefix 'p' of element 'p:a' is not declared at ''"},
         {documents[0], Via::Stream, ""},
         {documents[1], Via::Reentering, reentered + " at ''"},
         {documents[1], Via::ReenteringGoesOn, joined(eventsOfTree(documents[1])) + joined({3, reentered})},
