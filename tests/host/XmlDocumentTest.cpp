@@ -184,6 +184,9 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
          unsupported + "line 2, column 13: a document type declaration (DOCTYPE) is not accepted"},
         {"truncated", "<a>\n<b>\n  <c/>",
          parseError + "line 3, column 7: the document ends before element 'b' is closed"},
+        // Cut where "]]>" could begin: the text ends, it is not asked for more.
+        {"cut after ']'", "<a>x]", parseError + "line 1, column 6: the document ends before element 'a' is closed"},
+        {"cut after ']]'", "<a>]]", parseError + "line 1, column 6: the document ends before element 'a' is closed"},
         {"empty", "", parseError + "line 1, column 1: the document has no root element"},
         {"only a comment", "<!-- c -->\n", parseError + "line 2, column 1: the document has no root element"},
         {"cut in the root tag", "<a", parseError + "line 1, column 3: the document ends inside a start tag"},
