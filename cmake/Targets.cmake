@@ -5,6 +5,9 @@ target_compile_options(kxsoa_build_flags INTERFACE
 if(KXSOA_WARNINGS_AS_ERRORS)
   target_compile_options(kxsoa_build_flags INTERFACE -Werror)
 endif()
+# A debug build checks every index into the standard containers: a fault
+# that reads or writes past a vector's end stops the program there.
+target_compile_definitions(kxsoa_build_flags INTERFACE $<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>)
 if(KXSOA_SANITIZE)
   target_compile_options(kxsoa_build_flags INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
