@@ -57,6 +57,20 @@ TEST(XmlDocumentTest, BuildsElementsWithNamespacesParentsOwnTextAndLinesInOrder)
               "{urn:a}z 5:3 '' ({urn:p}w 5:9 '' ()))");
 }
 
+// Text at every depth, past the depths the builder makes room for at first.
+TEST(XmlDocumentTest, EachElementKeepsItsOwnTextAtEveryDepth) {
+    std::string xml, expected;
+    for (int depth = 0; depth < 40; ++depth) xml += "<e>" + std::to_string(depth);
+    for (int depth = 39; depth >= 0; --depth) xml += "-" + std::to_string(depth) + "</e>";
+    XmlDocument const doc = XmlDocument::parse(xml);
+    int depth = 0;
+    for (XMLNode const* node = &doc.root(); node != nullptr; ++depth) {
+        EXPECT_EQ(node->text, std::to_string(depth) + "-" + std::to_string(depth)) << depth;
+        node = node->children.size() == 1 ? &*node->children.begin() : nullptr;
+    }
+    EXPECT_EQ(depth, 40);
+}
+
 TEST(XmlDocumentTest, DecodesEntitiesCharacterReferencesCdataAndLineEnds) {
     XmlDocument const doc =
         XmlDocument::parse("<a>&lt;&gt;&amp;&apos;&quot;&#x41;&#66;<![CDATA[<&]]>]]&gt;\r\nx\ry&#13;</a>");
@@ -283,6 +297,10 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
          parseError + "line 1, column 7: the prefix 'x' of element 'x:bad' is not declared"},
         {"US-ASCII declared, a byte that is not", declaration("US-ASCII") + "<r>caf\xC3\xA9</r>",
          encodingError + "line 1, column 48: the text declares the encoding 'US-ASCII' but holds the byte 0xC3, which "
+                         "is not ASCII"},
+        // The first byte past ASCII, which UTF-8 has only inside a character.
+        {"US-ASCII declared, the byte 0x80", declaration("US-ASCII") + "<r>caf\x80</r>",
+         encodingError + "line 1, column 48: the text declares the encoding 'US-ASCII' but holds the byte 0x80, which "
                          "is not ASCII"},
         {"US-ASCII in UTF-16", encoded({"", "US-ASCII", "", 2}, "<r/>"),
          encodingError + "line 1, column 31: the text is UTF-16BE (as its first bytes show) but the declaration says "
