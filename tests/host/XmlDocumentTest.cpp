@@ -454,6 +454,18 @@ TEST(XmlDocumentTest, EachLimitAcceptsItsValueAndRefusesOneMoreInEveryFormNaming
             }
         }
     }
+    // In UTF-16, a limit that cuts a code unit in two: the half unit is no
+    // fault of the text, and the refusal is the limit's, at the same place.
+    for (Form const& form : forms) {
+        if (form.utf16 == 0) continue;
+        XmlReadLimits limits;
+        limits.maxBytes = encoded(form, "<r>ab</r >").size() + 1;
+        EXPECT_EQ(refusalOf(encoded(form, "<r>abc</r >"), limits),
+                  limitError + placeOf(declared(form, "<r>abc</r >"), ">") +
+                      ": the XML text is larger than XmlReadLimits::maxBytes (" + std::to_string(limits.maxBytes) +
+                      " bytes)")
+            << form.what;
+    }
 }
 
 // The document's elements may need up to 64 KiB, then 8 bytes per byte of
