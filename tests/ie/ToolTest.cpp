@@ -283,6 +283,9 @@ TEST(Tool, EveryErrorIsOneLineWithItsStatus) {
                      "bytes per byte of text)")},
              Case{"check -q " + export2008 + " - /no/such/file", sample, 66, noFile},
              Case{"check " + testing::TempDir(), "", 66, testing::TempDir() + ": cannot be read: Is a directory"},
+             // Words not shaped like a type are files, whatever they hold.
+             Case{"check 2009-1/Nothing", "", 66, "2009-1/Nothing: cannot be read: No such file or directory"},
+             Case{"check 9Nothing", "", 66, "9Nothing: cannot be read: No such file or directory"},
              Case{"diff " + export2008 + " - " + response, sample, 65,
                   response + ":1:" + std::to_string(fileText(response).find('>') + 1) +
                       ": /GetExportTemplateResponse: the root element \"GetExportTemplateResponse\" names "
@@ -372,6 +375,8 @@ TEST(Tool, UsageErrorsExitWith64AndHelpShowsEveryStatus) {
              {"check --max-bytes=18446744073709551616",
               "--max-bytes takes a whole number, not \"18446744073709551616\""},
              {"check Nothing", "\"Nothing\" is neither a type (kxsoa-ie types lists the fifteen) nor a file"},
+             {"check 2009-01/Nothing1",
+              "\"2009-01/Nothing1\" is neither a type (kxsoa-ie types lists the fifteen) nor a file"},
              {"diff a", "diff needs [TYPE] A B"},
              {"schema 1999-01", "no schema of version \"1999-01\": there are 2006-03 2007-06 2008-06"},
          })

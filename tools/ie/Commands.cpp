@@ -54,14 +54,26 @@ MessageType const& typeNamed(std::string const& name) {
     return *type;
 }
 
+// Whether `word` is shaped like a type: a name of ASCII letters and digits
+// that begins with a letter, after an optional "YYYY-MM/". (A check by hand:
+// compiling a std::regex cost more than the start of the tool.)
+bool typeShaped(std::string_view word) {
+    auto const digit = [](char c) { return c >= '0' && c <= '9'; };
+    auto const letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (word.size() > 8 && word[4] == '-' && word[7] == '/' &&
+        std::all_of(word.begin(), word.begin() + 4, digit) && digit(word[5]) && digit(word[6]))
+        word.remove_prefix(8);
+    return !word.empty() && letter(word[0]) &&
+           std::all_of(word.begin() + 1, word.end(), [&](char c) { return letter(c) || digit(c); });
+}
+
 // The TYPE that the first argument of check names, or null when it is a
 // file: a word shaped like a type that names none is a usage error unless
 // a file of that name exists.
 MessageType const* leadingType(std::string const& word) {
     std::string error;
     if (MessageType const* type = findMessageType(word, error)) return type;
-    static std::regex const typeShape("([0-9]{4}-[0-9]{2}/)?[A-Za-z][A-Za-z0-9]*");
-    if (!std::regex_match(word, typeShape) || ::access(word.c_str(), F_OK) == 0) return nullptr;
+    if (!typeShaped(word) || ::access(word.c_str(), F_OK) == 0) return nullptr;
     bool const known = std::any_of(messageTypes().begin(), messageTypes().end(),
                                    [&](MessageType const& type) { return word == type.name; });
     throw UsageError{known ? error
