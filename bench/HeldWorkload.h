@@ -9,6 +9,8 @@
 #include "host/XmlReadLimits.h"
 #include "xml/Message.h"
 
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -63,6 +65,10 @@ Built<Message> const& get(Workload<Message> const& workload) {
         held::name = workload.name;
     }
     return static_cast<HeldBuilt<Message>&>(*held::built).built;
+}
+
+inline void setBytes(benchmark::State& state, std::string const& text) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
 inline XmlReadLimits limitsFor(std::string const& text) {

@@ -3,6 +3,7 @@
 //
 //   scripts/bench                     builds and runs it all
 //   bench_readwrite --benchmark_filter=W1/1k   one workload (the summary shows what ran)
+//   bench_readwrite --kxsoa_write=W1/1k        that workload's text on standard output
 
 #include "CountingAllocator.h"
 #include "Summary.h"
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
     char const measure[] = "--kxsoa_measure_memory=";
     if (argc == 2 && std::strncmp(argv[1], measure, sizeof measure - 1) == 0)
         return kxsoa_bench::measureMemory(argv[1] + sizeof measure - 1);
+    char const write[] = "--kxsoa_write=";
+    if (argc == 2 && std::strncmp(argv[1], write, sizeof write - 1) == 0)
+        return kxsoa_bench::writeWorkload(argv[1] + sizeof write - 1);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     kxsoa_bench::registerWorkloadCases(std::filesystem::read_symlink("/proc/self/exe").string());

@@ -1,19 +1,19 @@
-// The timed cases of the workloads, each beside its baselines: writing
-// against the hand writer, reading against libxml2's SAX2 pass over the
-// same text; and their registration. A "memory" case per workload takes
+// The timed cases of the workloads, each beside its baselines: reading
+// against libxml2's SAX2 pass and pugixml over the same text (writing is in
+// WriteCases.h); and their registration. A "memory" case per workload takes
 // the heap figures (HeapFigures.h) in a process of its own. The workload
 // the cases run on is held in HeldWorkload.h.
 
 #include "WorkloadCases.h"
 #include "CountingAllocator.h"
 #include "EventsPass.h"
-#include "HandWriter.h"
 #include "HeapFigures.h"
 #include "HeldWorkload.h"
 #include "PugixmlPass.h"
 #include "Sax2Pass.h"
 #include "Summary.h"
 #include "Workloads.h"
+#include "WriteCases.h"
 
 #include "host/DomException.h"
 #include "host/XmlDocument.h"
@@ -22,7 +22,6 @@
 #include "importexport/AnyMessage.h"
 #include "xml/Message.h"
 #include "xml/MessageReader.h"
-#include "xml/RequestWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -49,160 +48,16 @@ using Kestrune::Soa::Common::Xml::isRequest;  // their records can be read and w
 using Kestrune::Soa::Common::Xml::MessageReader;
 using Kestrune::Soa::Common::Xml::readAny;
 using Kestrune::Soa::Common::Xml::ReadPolicy;
-using Kestrune::Soa::Common::Xml::RequestWriter;
 using Kestrune::Soa::Common::Xml::writeMessage;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 using Kestrune::Soa::Common::Xml::XmlMessageSource;
 using Kestrune::Soa::Common::Xml::XmlReadLimits;
-using Kestrune::Soa::Common::Xml::XmlStream;
 
 namespace {
 
 char const e1[] = "ExportToApplicationInput";
 char const e2[] = "GetExportTemplateResponse";
 char const e3[] = "ImportFromApplicationInput";
-
-template <class Message>
-std::string handWritten(Message const& message, std::string const& elementName) {
-    std::string out;
-    handWrite(out, message, elementName);
-    return out;
-}
-
-// Where the hand writer's bytes first differ from the library's, or empty.
-std::string difference(std::string const& library, std::string const& hand) {
-    if (library == hand) return {};
-    std::size_t const at = static_cast<std::size_t>(
-        std::mismatch(library.begin(),
-                      library.begin() + static_cast<std::ptrdiff_t>(std::min(library.size(), hand.size())),
-                      hand.begin())
-            .first -
-        library.begin());
-    auto const around = [at](std::string const& s) { return s.substr(at < 40 ? 0 : at - 40, 100); };
-    return "differs at byte " + std::to_string(at) + ":\n    library: " + around(library) +
-           "\n    by hand: " + around(hand);
-}
-
-void setBytes(benchmark::State& state, std::string const& text) {
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
-}
-
-template <class Message>
-void write(benchmark::State& state, Workload<Message> const& workload) {
-    Built<Message> const& built = get(workload);
-    for (auto _ : state) {
-        XmlStream stream;
-        built.message.outputXML(stream, workload.elementName);
-        benchmark::DoNotOptimize(stream.str().data());
-    }
-    setBytes(state, built.text);
-}
-
-template <class Message>
-void writeByHand(benchmark::State& state, Workload<Message> const& workload) {
-    Built<Message> const& built = get(workload);
-    std::string const differs = difference(built.text, handWritten(built.message, workload.elementName));
-    if (!differs.empty()) note(workload.name + "/write_hand", "THE HAND WRITER WRITES OTHER BYTES: " + differs);
-    for (auto _ : state) {
-        std::string out;
-        handWrite(out, built.message, workload.elementName);
-        benchmark::DoNotOptimize(out.data());
-    }
-    setBytes(state, built.text);
-    state.counters["same_bytes"] = differs.empty() ? 1 : 0;
-}
-
-// Both writers again, into a buffer whose memory is reused: the formatting
-// work alone, without growing a string and touching fresh pages.
-template <class Message>
-void writeReused(benchmark::State& state, Workload<Message> const& workload) {
-    Built<Message> const& built = get(workload);
-    ReusedString target;
-    for (auto _ : state) {
-        target.text.clear();
-        XmlStream stream(&target);
-        built.message.outputXML(stream, workload.elementName);
-        benchmark::DoNotOptimize(target.text.data());
-    }
-    setBytes(state, built.text);
-}
-
-template <class Message>
-void writeByHandReused(benchmark::State& state, Workload<Message> const& workload) {
-    Built<Message> const& built = get(workload);
-    std::string out;
-    for (auto _ : state) {
-        out.clear();
-        handWrite(out, built.message, workload.elementName);
-        benchmark::DoNotOptimize(out.data());
-    }
-    setBytes(state, built.text);
-}
-
-// One stream written again and again, reset between messages, as a server
-// writes its answers: its buffers keep their memory. Counter
-// allocs_per_message: the allocations of the timed messages, after one
-// untimed message.
-template <class Message>
-void writeReusedStream(benchmark::State& state, Workload<Message> const& workload) {
-    Built<Message> const& built = get(workload);
-    XmlStream stream;
-    built.message.outputXML(stream, workload.elementName);
-    HeapScope const scope;
-    for (auto _ : state) {
-        stream.reset();
-        built.message.outputXML(stream, workload.elementName);
-        benchmark::DoNotOptimize(stream.str().data());
-    }
-    state.counters["allocs_per_message"] =
-        static_cast<double>(scope.allocations()) / static_cast<double>(state.iterations());
-    if (stream.str() != built.text) note(workload.name + "/write_stream_reused", "the reused stream wrote other bytes");
-    setBytes(state, built.text);
-}
-
-// A caller's buffer that takes every byte and keeps none: a pipe whose
-// reader keeps up.
-class Discarding : public std::streambuf {
-public:
-    std::size_t bytes = 0;
-
-protected:
-    int_type overflow(int_type c) override {
-        ++bytes;
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(char const*, std::streamsize n) override {
-        bytes += static_cast<std::size_t>(n);
-        return n;
-    }
-};
-
-// A request written onto a caller's buffer whole (outputXML), or record by
-// record as the records come (RequestWriter; here from the built request).
-// Counter peak_MB: the most heap the writing held at once.
-template <class Message, bool EachRecord>
-void writeOntoBuffer(benchmark::State& state, Workload<Message> const& workload) {
-    Built<Message> const& built = get(workload);
-    Discarding target;
-    std::size_t peak = 0;
-    for (auto _ : state) {
-        HeapScope const scope;
-        XmlStream stream(&target);
-        if constexpr (EachRecord) {
-            RequestWriter<Message> writer(stream);
-            writer.open(workload.elementName);
-            for (auto const& record : built.message.getInputArray()) writer.write(record);
-            writer.close();
-        } else {
-            built.message.outputXML(stream, workload.elementName);
-        }
-        peak = std::max(peak, scope.peakAbove());
-    }
-    if (target.bytes != built.text.size() * state.iterations())
-        note(workload.name + (EachRecord ? "/write_each" : "/write_onto_buffer"), "bytes lost");
-    setBytes(state, built.text);
-    state.counters["peak_MB"] = static_cast<double>(peak) / 1e6;
-}
 
 template <class Message>
 void parse(benchmark::State& state, Workload<Message> const& workload) {
@@ -416,6 +271,7 @@ struct Entry {
     std::string name;
     std::function<void()> registerCases;
     std::function<Figures()> measure;
+    std::function<std::string()> text;
 };
 
 template <class Message>
@@ -475,7 +331,8 @@ Entry entry(Workload<Message> const& workload, bool large) {
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
     };
-    return {workload.name, registerCases, [workload, large] { return heapFigures(workload, large); }};
+    return {workload.name, registerCases, [workload, large] { return heapFigures(workload, large); },
+            [workload] { return writeMessage(workload.build(), workload.elementName); }};
 }
 
 std::vector<Entry> workloads() {
@@ -511,14 +368,32 @@ void registerWorkloadCases(std::string const& program) {
     for (Entry const& e : workloads()) e.registerCases();
 }
 
-int measureMemory(std::string const& name) {
+namespace {
+
+// Runs `use` on the workload named `name`; nonzero if there is none.
+int withWorkload(std::string const& name, std::function<void(Entry const&)> const& use) {
     for (Entry const& e : workloads()) {
         if (e.name != name) continue;
-        for (auto const& [key, value] : e.measure()) std::printf("%s %.17g\n", key.c_str(), value);
+        use(e);
         return 0;
     }
     std::fprintf(stderr, "no workload named %s\n", name.c_str());
     return 1;
+}
+
+}  // namespace
+
+int measureMemory(std::string const& name) {
+    return withWorkload(name, [](Entry const& e) {
+        for (auto const& [key, value] : e.measure()) std::printf("%s %.17g\n", key.c_str(), value);
+    });
+}
+
+int writeWorkload(std::string const& name) {
+    return withWorkload(name, [](Entry const& e) {
+        std::string const text = e.text();
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    });
 }
 
 }  // namespace kxsoa_bench

@@ -14,6 +14,11 @@ void registerWorkloadCases(std::string const& program);
 // "name value" per line; nonzero if there is no such workload.
 int measureMemory(std::string const& workload);
 
+// Writes the text of one workload on standard output, as the library writes
+// it (for measuring other programs on the same bytes); nonzero if there is
+// no such workload.
+int writeWorkload(std::string const& workload);
+
 // Registers the cases of the hostile shapes.
 void registerHostileCases();
 
