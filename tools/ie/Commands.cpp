@@ -60,8 +60,8 @@ MessageType const& typeNamed(std::string const& name) {
 bool typeShaped(std::string_view word) {
     auto const digit = [](char c) { return c >= '0' && c <= '9'; };
     auto const letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    if (word.size() > 8 && word[4] == '-' && word[7] == '/' &&
-        std::all_of(word.begin(), word.begin() + 4, digit) && digit(word[5]) && digit(word[6]))
+    if (word.size() > 8 && word[4] == '-' && word[7] == '/' && std::all_of(word.begin(), word.begin() + 4, digit) &&
+        digit(word[5]) && digit(word[6]))
         word.remove_prefix(8);
     return !word.empty() && letter(word[0]) &&
            std::all_of(word.begin() + 1, word.end(), [&](char c) { return letter(c) || digit(c); });
