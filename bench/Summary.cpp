@@ -152,7 +152,10 @@ void workload(std::ostream& out, std::string const& group, bool targets) {
     compare(out, "write, fresh stream", group, "write", "hand writer", "write_hand", *bytes, targeted("write_fresh"));
     if (counter(group + "/write_hand", "same_bytes").value_or(1) == 0)
         out << "  ^ THE HAND WRITER WROTE OTHER BYTES THAN THE LIBRARY: see the notes\n";
-    compare(out, "write, reused buffer", group, "write_reused", "hand writer", "write_hand_reused", *bytes);
+    compare(out, "write, reused buffer", group, "write_reused", "hand writer", "write_hand_reused", *bytes,
+            targeted("write_reused"));
+    if (targets || cpu(group + "/pugixml_write"))
+        compare(out, "write, reused buffer", group, "write_reused", "pugixml", "pugixml_write", *bytes);
     compare(out, "reader to events", group, "events", "SAX2 pass", "sax2", *bytes, targeted("events_sax2"));
     compare(out, "reader to events", group, "events", "pugixml", "pugixml", *bytes, targeted("events_pugixml"));
     compare(out, "direct read", group, "direct", "SAX2 pass", "sax2", *bytes, targeted("direct_sax2"));
@@ -164,6 +167,10 @@ void workload(std::ostream& out, std::string const& group, bool targets) {
             out << format("  %-22s %.2f x the direct read before (%.2f of the SAX2 pass)  %s\n", "direct read",
                           overBefore, kDirectReadOnLibxml2, verdict.c_str());
         }
+    }
+    if (targets || cpu(group + "/pugixml_bind")) {
+        compare(out, "direct read", group, "direct", "pugixml bind", "pugixml_bind", *bytes,
+                targeted("direct_pugixml"));
     }
     compare(out, "direct, reused reader", group, "direct", "SAX2 reused", "sax2_reused", *bytes,
             group == "W1-small" ? "direct_reused" : nullptr);
@@ -418,6 +425,17 @@ void printSummary(std::ostream& out) {
             judge("round_trip", "W1-small", ratio).c_str());
     } else {
         judge("round_trip", "W1-small", NAN);
+    }
+    // The same round trip against what a programmer writes by hand on pugixml.
+    std::optional<double> const pugixmlWrite = cpu("W1-small/pugixml_write"),
+                                pugixmlBind = cpu("W1-small/pugixml_bind");
+    if (write && read && pugixmlWrite && pugixmlBind) {
+        double const ratio = (*pugixmlWrite + *pugixmlBind) / (*write + *read);
+        out << format("W1-small: (pugixml hand write %s + load and hand binding %s) / the same round trip = %.2f  %s\n",
+                      duration(*pugixmlWrite).c_str(), duration(*pugixmlBind).c_str(), ratio,
+                      judge("round_trip_pugixml", "W1-small", ratio).c_str());
+    } else {
+        judge("round_trip_pugixml", "W1-small", NAN);
     }
 
     // A connection's messages, read back to back from one stream: the time per

@@ -39,6 +39,9 @@ Case const cases[] = {
     {"W1/1k/sax2", 2.5, {}},
     {"W1/1k/direct", 2.5, {}},
     {"W1/1k/direct_validate", 2.75, {}},
+    {"W1/1k/pugixml_bind", 2.0, {}},
+    {"W1/1k/write_reused", 1.0, {}},
+    {"W1/1k/write_hand_reused", 0.8, {}},
     {"W1/1k/parse", 5.0, {}},
     {"W1/1k/parse_bind", 2.0, {}},
     {"W1/1k/threads/threads:1", 1, {{"items_per_second", 100}}},
@@ -57,6 +60,8 @@ Case const cases[] = {
     {"W1-small/direct_next_stream", 1250.0, {{"messages_per_op", 1000}}},
     {"W1-small/write_stream_reused", 1.0, {{"allocs_per_message", 0}}},
     {"W1-small/write_hand_reused", 0.5, {}},
+    {"W1-small/pugixml_write", 0.5, {}},
+    {"W1-small/pugixml_bind", 1.5, {}},
     {"W1-small/threads/threads:1", 1, {{"items_per_second", 100}}},
     {"W1-small/threads/threads:2", 1, {{"items_per_second", 180}}},
     // Fewer records than the workload's name says: the summary counts them.

@@ -2,12 +2,14 @@
 
 // The timed cases of writing a workload, each beside its baselines: the
 // library's stream, fresh and reused, against the hand writer (HandWriter.h)
-// into a fresh and a reused string; and a request written onto a caller's
-// buffer, whole or record by record. Registered by WorkloadCases.cpp.
+// into a fresh and a reused string, and against a hand write through
+// pugixml; and a request written onto a caller's buffer, whole or record by
+// record. Registered by WorkloadCases.cpp.
 
 #include "CountingAllocator.h"
 #include "HandWriter.h"
 #include "HeldWorkload.h"
+#include "PugixmlBinding.h"
 #include "Summary.h"
 
 #include "host/XmlStream.h"
@@ -95,6 +97,20 @@ void writeByHandReused(benchmark::State& state, Workload<Message> const& workloa
         handWrite(out, built.message, workload.elementName);
         benchmark::DoNotOptimize(out.data());
     }
+    setBytes(state, built.text);
+}
+
+// The request written through pugixml by hand (PugixmlBinding.h) into a
+// reused string, from plain structs copied once, untimed (W1 only).
+inline void pugixmlWritten(benchmark::State& state, Workload<ie08::ExportToApplicationInput> const& workload) {
+    Built<ie08::ExportToApplicationInput> const& built = get(workload);
+    PlainExportRequest const request = plainOf(built.message);
+    std::string out;
+    for (auto _ : state) {
+        pugixmlWrite(request, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    if (out != built.text) note(workload.name + "/pugixml_write", "pugixml wrote other bytes");
     setBytes(state, built.text);
 }
 
