@@ -262,7 +262,8 @@ TEST(Validate, AValidatingReadReportsEveryErrorUpToItsCountAndStopsAtTextThatIsN
 TEST(Validate, TextWhereNoneMayBeIsQuotedAlikeHoweverTheTextIsCut) {
     std::string const text = exportRequest(
         "\n  0n" + std::string(50, 'x') +
-        "<q:attributesToExport>a</q:attributesToExport>\n <q:objectTemplateOverride businessObjectType='b' "
+        // One error for an element's text: the run after its next child is not another.
+        "<q:attributesToExport>a</q:attributesToExport>z\n <q:objectTemplateOverride businessObjectType='b' "
         "templateType='t' templateId='i'> \n<![CDATA[c]]>d</q:objectTemplateOverride>");
     auto const read = [&text](std::istream* in) {
         return outcomeOf([&] {
@@ -292,6 +293,37 @@ TEST(Validate, TextWhereNoneMayBeIsQuotedAlikeHoweverTheTextIsCut) {
         std::istream in(&pieces);
         ASSERT_EQ(read(&in), expected) << "in pieces of " << piece;
     }
+    // Forty characters are quoted, however many bytes each takes.
+    std::string fourBytes;
+    for (int i = 0; i < 50; ++i) fourBytes += "\xF0\x90\x80\x80";  // U+10000
+    std::string const wide =
+        exportRequest("<q:objectTemplateOverride businessObjectType='b' templateType='t' templateId='i'>" + fourBytes +
+                      "</q:objectTemplateOverride>");
+    EXPECT_EQ(outcomeOf([&] {
+                  return writeMessage(readMessage<v08::ExportToApplicationInput>(wide, {}, ReadPolicy::Validate), "r");
+              }),
+              "invalid 1:" + std::to_string(wide.find('>', wide.find("<q:objectTemplateOverride")) + 1) +
+                  " /ExportToApplicationInput/inputs[1]/objectTemplateOverride[1]: text '" +
+                  fourBytes.substr(0, 4 * 40) + "'... is not allowed here: the element holds attributes only\n");
+}
+
+// The values of xs:ID that a validating read met stay until the reader's
+// next read: they count in the memory it keeps.
+TEST(Validate, TheIdsAReadMetCountInWhatItsReaderKeeps) {
+    auto const kept = [](char const* type) {
+        std::string inside;
+        for (int i = 0; i < 200; ++i) {
+            inside +=
+                "<q:attributesToExport xmlns:i='http://www.w3.org/2001/XMLSchema-instance' "
+                "xmlns:xs='http://www.w3.org/2001/XMLSchema' i:type='" +
+                std::string(type) + "'>id" + std::to_string(i) + "</q:attributesToExport>";
+        }
+        MessageReader reader(XmlReadLimits(), ReadPolicy::Validate);
+        reader.read<v08::ExportToApplicationInput>(exportRequest(inside));
+        EXPECT_LE(reader.keptBytes(), reader.maxKeptBytes());
+        return reader.keptBytes();
+    };
+    EXPECT_GE(kept("xs:ID"), kept("xs:string") + 200 * sizeof(std::string));
 }
 
 // The lexical forms of the types derived from xs:string that xsi:type may
