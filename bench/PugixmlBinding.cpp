@@ -1,4 +1,5 @@
 #include "PugixmlBinding.h"
+#include "TextDifference.h"
 
 #include "xml/Message.h"
 
@@ -80,18 +81,6 @@ void keepOpen(pugi::xml_node node) { node.append_child(pugi::node_pcdata); }
 bool inReference(std::string const& text, std::size_t at) {
     std::size_t const ampersand = text.rfind('&', at);
     return ampersand != std::string::npos && text.find(';', ampersand) >= at;
-}
-
-// Up to 24 bytes of `text` from `from`, line breaks and tabs shown as escapes.
-std::string excerpt(std::string const& text, std::size_t from) {
-    std::string shown;
-    for (char c : text.substr(from, 24)) {
-        if (c == '\n' || c == '\r' || c == '\t')
-            shown += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
-        else
-            shown += c;
-    }
-    return shown;
 }
 
 }  // namespace
@@ -186,14 +175,11 @@ std::string checkPugixmlBinding(ie08::ExportToApplicationInput const& request) {
             return "pugixmlBind reads record " + std::to_string(i) + " otherwise than the request has it";
     std::string written;
     pugixmlWrite(plain, written);
-    if (written == library) return {};
-    std::size_t const at = static_cast<std::size_t>(
-        std::mismatch(library.begin(), library.end(), written.begin(), written.end()).first - library.begin());
-    std::size_t const from = at < 12 ? 0 : at - 12;
+    std::string const differs = difference(library, written, "pugixml");
+    if (differs.empty()) return {};
+    std::size_t const at = firstDifference(library, written);
     bool const escaping = inReference(library, at) || inReference(written, at);
-    return "pugixmlWrite differs from the library's bytes at byte " + std::to_string(at) +
-           (escaping ? " (pugixml escapes otherwise)" : "") + ": library \"" + excerpt(library, from) +
-           "\", pugixml \"" + excerpt(written, from) + "\"";
+    return "pugixmlWrite " + differs + (escaping ? "\n    (pugixml escapes otherwise)" : "");
 }
 
 }  // namespace kxsoa_bench

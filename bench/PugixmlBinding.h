@@ -70,7 +70,7 @@ PlainExportRequest plainOf(ie08::ExportToApplicationInput const& request);
 
 // Empty when both baselines agree with the library on `request`: pugixmlBind
 // of the library's text gives plainOf(request), and pugixmlWrite of that
-// gives the library's bytes. Else what differs first, in one line.
+// gives the library's bytes. Else what differs first (difference() of TextDifference.h for the bytes).
 std::string checkPugixmlBinding(ie08::ExportToApplicationInput const& request);
 
 }  // namespace kxsoa_bench

@@ -375,7 +375,7 @@ std::vector<Entry> workloads() {
 
 // Of each shape, a small instance: the hand writer must write the library's bytes.
 void checkHandWriter(std::string const& name, std::string const& library, std::string const& hand) {
-    std::string const differs = difference(library, hand);
+    std::string const differs = difference(library, hand, "by hand");
     if (differs.empty()) return;
     note(name, "THE HAND WRITER WRITES OTHER BYTES: " + differs);
     std::fprintf(stderr, "%s: THE HAND WRITER WRITES OTHER BYTES: %s\n", name.c_str(), differs.c_str());

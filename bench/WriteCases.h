@@ -11,6 +11,7 @@
 #include "HeldWorkload.h"
 #include "PugixmlBinding.h"
 #include "Summary.h"
+#include "TextDifference.h"
 
 #include "host/XmlStream.h"
 #include "xml/RequestWriter.h"
@@ -34,20 +35,6 @@ std::string handWritten(Message const& message, std::string const& elementName) 
     return out;
 }
 
-// Where the hand writer's bytes first differ from the library's, or empty.
-inline std::string difference(std::string const& library, std::string const& hand) {
-    if (library == hand) return {};
-    std::size_t const at = static_cast<std::size_t>(
-        std::mismatch(library.begin(),
-                      library.begin() + static_cast<std::ptrdiff_t>(std::min(library.size(), hand.size())),
-                      hand.begin())
-            .first -
-        library.begin());
-    auto const around = [at](std::string const& s) { return s.substr(at < 40 ? 0 : at - 40, 100); };
-    return "differs at byte " + std::to_string(at) + ":\n    library: " + around(library) +
-           "\n    by hand: " + around(hand);
-}
-
 template <class Message>
 void write(benchmark::State& state, Workload<Message> const& workload) {
     Built<Message> const& built = get(workload);
@@ -62,7 +49,7 @@ void write(benchmark::State& state, Workload<Message> const& workload) {
 template <class Message>
 void writeByHand(benchmark::State& state, Workload<Message> const& workload) {
     Built<Message> const& built = get(workload);
-    std::string const differs = difference(built.text, handWritten(built.message, workload.elementName));
+    std::string const differs = difference(built.text, handWritten(built.message, workload.elementName), "by hand");
     if (!differs.empty()) note(workload.name + "/write_hand", "THE HAND WRITER WRITES OTHER BYTES: " + differs);
     for (auto _ : state) {
         std::string out;
