@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -43,7 +44,8 @@ void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options
     m_element = XmlChild::inPlace(object, type);
     m_options = options;
     m_failure = nullptr;
-    m_probe = nullptr;  // until the root's start tag is read
+    m_probe = nullptr;                                       // until the root's start tag is read
+    for (Frame& frame : m_frames) frame.numbered = nullptr;  // the numbers of another document
     m_handedOn.clear();
     m_errors.clear();
     m_counts.clear();
@@ -162,20 +164,68 @@ XmlBinder::Frame& XmlBinder::push(XmlChild const& child, std::string_view name, 
     frame.name = name;
     frame.rules = rules;
     frame.place = 0;
+    if (frame.numbered != rules) {
+        frame.numbered = rules;
+        frame.childNumber = XmlName::kUncounted;
+        std::fill(std::begin(frame.attributeNumbers), std::end(frame.attributeNumbers), XmlName::kUncounted);
+    }
     return frame;
 }
 
-// The values of the attributes of `rules` on `element`, in their order: in
-// a lenient read, the first attribute of each local name, whatever its
-// namespace. Returns how many the rules have.
+// The index of the child rule of `parent`'s rules that `name` has, or
+// childCount, with its rules in parent.childRules: the last child's when it
+// has the same number.
+inline std::size_t XmlBinder::childIndex(Frame& parent, XmlName name) {
+    if (name.number != XmlName::kUncounted && name.number == parent.childNumber) return parent.childIndex;
+    XmlElementRules const& rules = *parent.rules;
+    std::size_t const index = rules.childNamed(name.text);
+    parent.childNumber = name.number;
+    parent.childIndex = static_cast<std::uint32_t>(index);
+    parent.childRules = index < rules.childCount ? &rules.children[index].rules() : nullptr;
+    return index;
+}
+
+// The values of the attributes of `rules` on `element`, the innermost open
+// element, in their order: in a lenient read, the first attribute of each
+// local name, whatever its namespace. Returns how many the rules have.
 std::size_t XmlBinder::attributeValues(XmlElementRules const& rules, XmlElementStart const& element,
                                        std::string_view* values) {
+    Frame& frame = m_frames[m_depth - 1];  // whose names are numbered by `rules`
+    std::size_t const count = rules.attributeCount;
     if (validating()) {
         checkAttributes(rules, element, values);
-    } else if (rules.attributeCount > 0) {
-        for (std::size_t i = 0; i < rules.attributeCount; ++i) values[i] = element.getAttr(rules.attributes[i].name);
+        return count;
     }
-    return rules.attributeCount;
+    if (count == 0) return 0;
+    // Mostly, the attributes are the rules' own, in their order, as met before.
+    std::size_t same = 0;
+    if (element.attributeCount == count) {
+        while (same < count && frame.attributeNumbers[same] != XmlName::kUncounted &&
+               element.attributes[same].name.number == frame.attributeNumbers[same])
+            ++same;
+    }
+    if (same == count) {
+        for (std::size_t index = 0; index < count; ++index) values[index] = element.attributes[index].value;
+        return count;
+    }
+    std::fill_n(values, count, std::string_view());
+    std::uint32_t given = 0;  // bit i: the rule of index i has its value
+    for (std::size_t at = 0; at < element.attributeCount; ++at) {
+        XmlEventAttribute const& attribute = element.attributes[at];
+        std::uint32_t const number = attribute.name.number;
+        std::size_t index = 0;
+        if (number != XmlName::kUncounted)
+            while (index < count && frame.attributeNumbers[index] != number) ++index;
+        if (index == count || number == XmlName::kUncounted) {
+            index = rules.attributeNamed(attribute.name.text);
+            if (index < count && number != XmlName::kUncounted) frame.attributeNumbers[index] = number;
+        }
+        if (index < count && (given >> index & 1U) == 0) {
+            given |= 1U << index;
+            values[index] = attribute.value;
+        }
+    }
+    return count;
 }
 
 void XmlBinder::openRoot(XmlElementStart const& element) {
@@ -204,33 +254,38 @@ void XmlBinder::openRoot(XmlElementStart const& element) {
 void XmlBinder::openChild(XmlElementStart const& element) {
     Frame& parent = m_frames[m_depth - 1];
     XmlElementRules const* const parentRules = parent.rules;
-    std::size_t index = parentRules == nullptr ? 0 : parentRules->childCount;
     if (parentRules == nullptr) {
-    } else if (validating()) {
-        endText(parent);
-        index = checkChild(parent, element);
-    } else {
-        index = parentRules->childNamed(element.name.text);
-        if (index == parentRules->childCount && parentRules->childCount > 0 &&
-            m_options.policy == ReadPolicy::Lenient) {
-            throw Exceptions::DomException("Unexpected node name: " + std::string(element.name.text), element.line);
-        }
-    }
-    if (parentRules == nullptr || index == parentRules->childCount) {
         push(XmlChild::skipped(), element.name.text, nullptr);
         return;
     }
-    XmlChild const parentChild = parent.child;  // push may move the frames
-    XmlElementRules const& rules = parentRules->children[index].rules();
-    Frame& frame = push(XmlChild::skipped(), element.name.text, &rules);
+    std::size_t index = 0;
+    XmlElementRules const* rules = nullptr;
+    if (validating()) {
+        endText(parent);
+        index = checkChild(parent, element);
+        if (index < parentRules->childCount) rules = &parentRules->children[index].rules();
+    } else {
+        index = childIndex(parent, element.name);
+        rules = parent.childRules;
+        if (rules == nullptr && parentRules->childCount > 0 && m_options.policy == ReadPolicy::Lenient)
+            throw Exceptions::DomException("Unexpected node name: " + std::string(element.name.text), element.line);
+    }
+    if (rules == nullptr) {
+        push(XmlChild::skipped(), element.name.text, nullptr);
+        return;
+    }
+    // What the parent is read into, as push may move the frames.
+    bool const intoObject = parent.child.m_kind == XmlChild::Kind::Object;
+    BaseObject* const object = parent.child.m_object;
+    XmlElementType const* const type = parent.child.m_type;
+    Frame& frame = push(XmlChild::skipped(), element.name.text, rules);
     if (validating()) enter(frame, element);
     std::string_view* const values = m_values;
-    attributeValues(rules, element, values);
+    attributeValues(*rules, element, values);
     // Not read into its parent's object after an error of a validating read.
-    if (parentChild.m_kind != XmlChild::Kind::Object || m_frames[m_depth - 2].child.m_kind != parentChild.m_kind)
-        return;
+    if (!intoObject || m_frames[m_depth - 2].child.m_kind != XmlChild::Kind::Object) return;
     XmlChild& open = m_frames[m_depth - 1].child;
-    open = parentChild.m_type->child(*parentChild.m_object, index, values, m_room);
+    open = type->child(*object, index, values, m_room);
     if (open.m_kind == XmlChild::Kind::Object) open.m_type->start(*open.m_object, element, values);
 }
 

@@ -216,12 +216,24 @@ private:
         std::size_t scopeAt;     ///< m_scope's size before its namespace declarations
         unsigned char textType;  ///< the type its text has by xsi:type (XmlBinderChecks.cpp); 0: its own
         bool textRefused;        ///< an error about its text was reported
+        /// What a lenient read learnt of the names of `numbered`'s elements
+        /// by their numbers (XmlName::number), kept in the frame from one
+        /// element to the next at its depth, and forgotten at each read:
+        /// numbers count a document's names, and mean nothing in the next.
+        /// Siblings of one kind find their children and attributes by a
+        /// number compared, not by their names.
+        XmlElementRules const* numbered;
+        std::uint32_t childNumber;  ///< the last child's name, found as child rule childIndex
+        std::uint32_t childIndex;
+        XmlElementRules const* childRules;                ///< that rule's rules; null for none
+        std::uint32_t attributeNumbers[kMostAttributes];  ///< of each attribute rule's name, once met
     };
 
     void openRoot(XmlElementStart const& element);
     void openChild(XmlElementStart const& element);
     Frame& push(XmlChild const& child, std::string_view name, XmlElementRules const* rules);
     std::size_t attributeValues(XmlElementRules const& rules, XmlElementStart const& element, std::string_view* values);
+    std::size_t childIndex(Frame& parent, XmlName name);
     void takeBackOpenEntries() noexcept;
     void keepOpen(std::size_t outer, XmlElementStart const& element);
     void handOn(XmlChild const& entry);

@@ -207,6 +207,48 @@ TEST(DirectRead, AReusedReaderReadsEachMessageAsANewOne) {
     }
 }
 
+// A reused reader finds each member by its name in the document read, not
+// by where it found it in the last one: the same names, met in another
+// order (attributes and children), number otherwise. In a lenient read the
+// first attribute of a local name counts, whatever its namespace.
+TEST(DirectRead, AReusedReaderFindsMembersByTheirNamesWhateverTheirOrderBefore) {
+    std::string const open = std::string("<ns1:ExportToApplicationInput xmlns:ns1='") +
+                             Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::schemaNamespaceURI + "'>";
+    std::string const close = "</ns1:ExportToApplicationInput>";
+    std::string const object = "<ns1:objectsToExport uid='u1' type='t1'/>";
+    std::string const swapped = "<ns1:objectsToExport type='t2' uid='u2'/>";
+    std::string const sequence[] = {
+        open + "<ns1:inputs applicationFormat='f' templateType='y' templateId='i'>" + object +
+            "<ns1:attributesToExport>a</ns1:attributesToExport></ns1:inputs>" + close,
+        open + "<ns1:inputs templateId='i' templateType='y' applicationFormat='f'>" +
+            "<ns1:attributesToExport>a</ns1:attributesToExport>" + swapped + object + "</ns1:inputs>" + close,
+        open + "<ns1:inputs xmlns:o='urn:o' o:templateType='z' templateType='y' applicationFormat='f' templateId='i'>" +
+            swapped + "</ns1:inputs>" + close,
+        open + "<ns1:inputs applicationFormat='f' templateType='y' templateId='i'>" + object + swapped + object +
+            "</ns1:inputs>" + close,
+    };
+    MessageReader reused(XmlReadLimits(), RootName::anyName());
+    for (std::string const& text : sequence) {
+        MessageReader fresh(XmlReadLimits(), RootName::anyName());
+        auto const outcome = [&text](MessageReader& reader) {
+            try {
+                return writeMessage(reader.read<v08::ExportToApplicationInput>(text), "r");
+            } catch (DomException const& e) {
+                return e.getMessage();
+            }
+        };
+        EXPECT_EQ(outcome(reused), outcome(fresh)) << text;
+    }
+    // The record read whole, each value in its member.
+    v08::ExportToApplicationInput const read = reused.read<v08::ExportToApplicationInput>(sequence[1]);
+    v08::ExportToApplicationInputData1 const& record = read.getInputArray().at(0);
+    EXPECT_EQ(record.getApplicationFormat() + "|" + record.getTemplateType() + "|" + record.getTemplateId(), "f|y|i");
+    ASSERT_EQ(record.getObjectsToExportArray().size(), 2u);
+    EXPECT_EQ(record.getObjectsToExportArray()[0].getUid() + "|" + record.getObjectsToExportArray()[0].getType() + "|" +
+                  record.getObjectsToExportArray()[1].getUid() + "|" + record.getObjectsToExportArray()[1].getType(),
+              "u2|t2|u1|t1");
+}
+
 std::vector<std::string> handed;  // the dumps of the records handed on
 void keep(v08::ExportToApplicationInputData1 const& record) { handed.push_back(record.dump()); }
 
