@@ -10,6 +10,7 @@ namespace Kestrune::Schemas::Soa::_2006_03::Base {
 
 using Kestrune::Soa::Common::Xml::BaseObject;
 using Kestrune::Soa::Common::Xml::readTree;
+using Kestrune::Soa::Common::Xml::readValue;
 using Kestrune::Soa::Common::Xml::XmlAttributeRule;
 using Kestrune::Soa::Common::Xml::XmlChild;
 using Kestrune::Soa::Common::Xml::XmlContent;
@@ -69,7 +70,7 @@ XmlElementType const& ModelObjectImpl::xmlElementType() {
         nullptr, &rules,
         [](BaseObject& object, XmlElementStart const&, std::string_view const* values) {
             ModelObjectImpl& self = static_cast<ModelObjectImpl&>(object);
-            for (std::size_t i = 0; i < std::size(members); ++i) (self.*members[i].second).assign(values[i]);
+            for (std::size_t i = 0; i < std::size(members); ++i) readValue(self.*members[i].second, values[i]);
         },
         [](BaseObject&, std::size_t, std::string_view const*, XmlListRoom const&) { return XmlChild::skipped(); }};
     return type;

@@ -115,6 +115,14 @@ struct XmlElementType {
     XmlChild (*child)(BaseObject& object, std::size_t index, std::string_view const* values, XmlListRoom const& room);
 };
 
+/// An attribute's value read into a string member: what a type's start
+/// function does with each of `values`. The member of a new object is empty,
+/// and an append into it is cheaper than an assign, which looks for overlap.
+inline void readValue(std::string& member, std::string_view value) {
+    member.clear();
+    member.append(value);
+}
+
 /// How an XmlBinder reads an element: how strictly, and which root it takes.
 struct XmlBinderOptions {
     /// The most errors a validating read collects unless told otherwise.

@@ -57,7 +57,7 @@ struct StringAttribute {
 
     XmlAttributeRule rule() const { return {xmlName, XmlValueType::String}; }
     void write(C const& self, XmlStream& stream) const { stream.attribute(xmlName, self.*field); }
-    void read(C& self, std::string_view value) const { (self.*field).assign(value); }
+    void read(C& self, std::string_view value) const { readValue(self.*field, value); }
 };
 
 template <class C>
