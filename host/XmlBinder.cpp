@@ -138,6 +138,21 @@ void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* con
     m_sinkContext = context;
 }
 
+inline XmlBinder::Frame& XmlBinder::push(XmlChild const& child, std::string_view name, XmlElementRules const* rules) {
+    if (m_depth == m_frames.size()) m_frames.emplace_back();
+    Frame& frame = m_frames[m_depth++];
+    frame.child = child;
+    frame.name = name;
+    frame.rules = rules;
+    frame.place = 0;
+    if (frame.numbered != rules) {
+        frame.numbered = rules;
+        frame.childNumber = XmlName::kUncounted;
+        std::fill(std::begin(frame.attributeNumbers), std::end(frame.attributeNumbers), XmlName::kUncounted);
+    }
+    return frame;
+}
+
 // The open elements stay, passed over, for the path of a later error.
 void XmlBinder::takeBackOpenEntries() noexcept {
     for (std::size_t depth = m_depth; depth > 0; --depth) {  // the innermost first: it may live in an outer one
@@ -157,25 +172,10 @@ void XmlBinder::keepOpen(std::size_t outer, XmlElementStart const& element) {
     if (m_depth == outer) push(XmlChild::skipped(), element.name.text, nullptr);
 }
 
-XmlBinder::Frame& XmlBinder::push(XmlChild const& child, std::string_view name, XmlElementRules const* rules) {
-    if (m_depth == m_frames.size()) m_frames.emplace_back();
-    Frame& frame = m_frames[m_depth++];
-    frame.child = child;
-    frame.name = name;
-    frame.rules = rules;
-    frame.place = 0;
-    if (frame.numbered != rules) {
-        frame.numbered = rules;
-        frame.childNumber = XmlName::kUncounted;
-        std::fill(std::begin(frame.attributeNumbers), std::end(frame.attributeNumbers), XmlName::kUncounted);
-    }
-    return frame;
-}
-
 // The index of the child rule of `parent`'s rules that `name` has, or
 // childCount, with its rules in parent.childRules: the last child's when it
 // has the same number.
-inline std::size_t XmlBinder::childIndex(Frame& parent, XmlName name) {
+std::size_t XmlBinder::childIndex(Frame& parent, XmlName name) {
     if (name.number != XmlName::kUncounted && name.number == parent.childNumber) return parent.childIndex;
     XmlElementRules const& rules = *parent.rules;
     std::size_t const index = rules.childNamed(name.text);
@@ -190,7 +190,6 @@ inline std::size_t XmlBinder::childIndex(Frame& parent, XmlName name) {
 // local name, whatever its namespace. Returns how many the rules have.
 std::size_t XmlBinder::attributeValues(XmlElementRules const& rules, XmlElementStart const& element,
                                        std::string_view* values) {
-    Frame& frame = m_frames[m_depth - 1];  // whose names are numbered by `rules`
     std::size_t const count = rules.attributeCount;
     if (validating()) {
         checkAttributes(rules, element, values);
@@ -198,16 +197,25 @@ std::size_t XmlBinder::attributeValues(XmlElementRules const& rules, XmlElementS
     }
     if (count == 0) return 0;
     // Mostly, the attributes are the rules' own, in their order, as met before.
+    Frame& frame = m_frames[m_depth - 1];  // whose names are numbered by `rules`
     std::size_t same = 0;
     if (element.attributeCount == count) {
         while (same < count && frame.attributeNumbers[same] != XmlName::kUncounted &&
                element.attributes[same].name.number == frame.attributeNumbers[same])
             ++same;
     }
-    if (same == count) {
-        for (std::size_t index = 0; index < count; ++index) values[index] = element.attributes[index].value;
+    if (same < count) {
+        valuesByName(frame, element, values);
         return count;
     }
+    for (std::size_t index = 0; index < count; ++index) values[index] = element.attributes[index].value;
+    return count;
+}
+
+// The same, each attribute found by its number, else by its name.
+void XmlBinder::valuesByName(Frame& frame, XmlElementStart const& element, std::string_view* values) {
+    XmlElementRules const& rules = *frame.rules;
+    std::size_t const count = rules.attributeCount;
     std::fill_n(values, count, std::string_view());
     std::uint32_t given = 0;  // bit i: the rule of index i has its value
     for (std::size_t at = 0; at < element.attributeCount; ++at) {
@@ -225,7 +233,6 @@ std::size_t XmlBinder::attributeValues(XmlElementRules const& rules, XmlElementS
             values[index] = attribute.value;
         }
     }
-    return count;
 }
 
 void XmlBinder::openRoot(XmlElementStart const& element) {

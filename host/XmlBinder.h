@@ -239,9 +239,12 @@ private:
 
     void openRoot(XmlElementStart const& element);
     void openChild(XmlElementStart const& element);
-    Frame& push(XmlChild const& child, std::string_view name, XmlElementRules const* rules);
-    std::size_t attributeValues(XmlElementRules const& rules, XmlElementStart const& element, std::string_view* values);
-    std::size_t childIndex(Frame& parent, XmlName name);
+    /// The three steps of every element, defined in XmlBinder.cpp alone.
+    inline Frame& push(XmlChild const& child, std::string_view name, XmlElementRules const* rules);
+    inline std::size_t childIndex(Frame& parent, XmlName name);
+    inline std::size_t attributeValues(XmlElementRules const& rules, XmlElementStart const& element,
+                                       std::string_view* values);
+    void valuesByName(Frame& frame, XmlElementStart const& element, std::string_view* values);
     void takeBackOpenEntries() noexcept;
     void keepOpen(std::size_t outer, XmlElementStart const& element);
     void handOn(XmlChild const& entry);
