@@ -13,7 +13,7 @@ namespace {
 // with. A type passes the same few URIs for every object it makes, so the
 // set stays small; it is never destroyed, so objects released during static
 // destruction still point at live strings.
-std::string const* sharedNamespaceURI(char const* text) {
+std::string const* oneCopyOf(char const* text) {
     static std::mutex* const mutex = new std::mutex;
     static std::unordered_set<std::string>* const uris = new std::unordered_set<std::string>;
     std::lock_guard<std::mutex> const lock(*mutex);
@@ -34,7 +34,7 @@ std::string const* namespaceURIFor(char const* text) {
     if (text == nullptr) text = "";
     RecentURI& recent = recentURIs[(reinterpret_cast<std::uintptr_t>(text) >> 3) % kRecentURIs];
     if (recent.text == text && std::strcmp(recent.shared->c_str(), text) == 0) return recent.shared;
-    std::string const* const shared = sharedNamespaceURI(text);
+    std::string const* const shared = oneCopyOf(text);
     recent = RecentURI{text, shared};
     return shared;
 }
@@ -42,6 +42,10 @@ std::string const* namespaceURIFor(char const* text) {
 }  // namespace
 
 BaseObject::BaseObject(char const* namespaceURI) : m_namespaceURI(namespaceURIFor(namespaceURI)) {}
+
+std::string const* BaseObject::shareNamespaceURI(char const* namespaceURI) {
+    return oneCopyOf(namespaceURI == nullptr ? "" : namespaceURI);
+}
 
 BaseObject::BaseObject(BaseObject const& other) : m_namespaceURI(other.m_namespaceURI) {}
 

@@ -37,6 +37,23 @@ protected:
     /// Takes the process's one copy of the URI's text (a null URI is empty);
     /// the first object with a given URI makes that copy.
     explicit BaseObject(char const* namespaceURI);
+    /// A URI's text as the process's one copy of it. A type whose objects
+    /// are made by the thousand takes it once, with sharedNamespaceURI(),
+    /// and builds each object with it, not looking the text up each time.
+    struct SharedNamespaceURI {
+        std::string const* text;
+    };
+    explicit BaseObject(SharedNamespaceURI namespaceURI) noexcept : m_namespaceURI(namespaceURI.text) {}
+    /// The one copy of `namespaceURI`'s text (an array of static storage),
+    /// taken at the first call.
+    template <char const* namespaceURI>
+    static SharedNamespaceURI sharedNamespaceURI() {
+        static SharedNamespaceURI const shared{shareNamespaceURI(namespaceURI)};
+        return shared;
+    }
+    /// The one copy of a URI's text (a null URI is empty), made at the first
+    /// call with that text.
+    static std::string const* shareNamespaceURI(char const* namespaceURI);
     /// Shares the URI; the copy is held by nobody yet, so its count is 0.
     BaseObject(BaseObject const& other);
     BaseObject& operator=(BaseObject const&) = delete;

@@ -44,7 +44,7 @@ void ModelObject::getNamespaces(std::set<std::string>& namespaces) const {
     getHandleObject().getNamespaces(namespaces);
 }
 
-ModelObjectImpl::ModelObjectImpl() : BaseObject(baseNamespaceURI) {}
+ModelObjectImpl::ModelObjectImpl() : BaseObject(sharedNamespaceURI<baseNamespaceURI>()) {}
 
 ModelObjectImpl::ModelObjectImpl(std::string const& uid, std::string const& type)
     : BaseObject(baseNamespaceURI), m_uid(uid), m_type(type) {}

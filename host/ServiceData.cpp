@@ -41,7 +41,7 @@ void ServiceData::getNamespaces(std::set<std::string>& namespaces) const {
     getHandleObject().getNamespaces(namespaces);
 }
 
-ServiceDataImpl::ServiceDataImpl() : BaseObject(baseNamespaceURI) {}
+ServiceDataImpl::ServiceDataImpl() : BaseObject(sharedNamespaceURI<baseNamespaceURI>()) {}
 
 ServiceDataImpl::ServiceDataImpl(ServiceDataImpl const& other) = default;
 

@@ -4,9 +4,11 @@
 #include "2008_06/Fixtures.h"
 #include "support/CountingMemoryManager.h"
 
+#include "host/BaseNamespace.h"
 #include "importexport/2008_06/ExportToApplicationInputData1.h"
 #include "importexport/2008_06/GetExportTemplateResponse.h"
 #include "importexport/2008_06/GetExportTemplatesInput.h"
+#include "importexport/2008_06/SchemaNamespace.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +79,23 @@ TEST(Handle, CopiesShareOneObjectUntilEnsureUnSharedGivesOneAPrivateShallowCopy)
     EXPECT_EQ((Strings{objectCopy.getUid(), objectCopy.getType()}), (Strings{"u", "T"}));
     EXPECT_EQ(dataCopy.getPartialErrors(), data.getPartialErrors());
     EXPECT_EQ(dataCopy.getUpdatedObjects().size(), 2u);
+}
+
+// Every object of a namespace holds the process's one copy of its URI,
+// whether made empty (as a read makes it), with values, or copied.
+TEST(Handle, ObjectsOfANamespaceShareOneCopyOfItsUri) {
+    TemplateOverride const empty, valued("b", "t", "i");
+    TemplateOverride copied(valued);
+    copied.ensureUnShared();
+    std::string const& uri = objectOf(empty)->getNamespaceURI();
+    EXPECT_EQ(uri, Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::schemaNamespaceURI);
+    EXPECT_EQ(&objectOf(valued)->getNamespaceURI(), &uri);
+    EXPECT_EQ(&objectOf(copied)->getNamespaceURI(), &uri);
+    ModelObject const object, objectValued("u", "T");
+    std::string const& base = objectOf(object)->getNamespaceURI();
+    EXPECT_EQ(base, Kestrune::Schemas::Soa::_2006_03::Base::baseNamespaceURI);
+    EXPECT_EQ(&objectOf(objectValued)->getNamespaceURI(), &base);
+    EXPECT_EQ(&objectOf(ServiceData())->getNamespaceURI(), &base);
 }
 
 TEST(Allocation, PlacementForms) {

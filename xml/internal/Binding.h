@@ -213,7 +213,7 @@ using ClassAllocation::newObject;
     void Public::getNamespaces(std::set<std::string>& namespaces) const {                                            \
         getHandleObject().getNamespaces(namespaces);                                                                 \
     }                                                                                                                \
-    Public##Impl::Public##Impl() : BaseObject(namespaceURI) {}                                                       \
+    Public##Impl::Public##Impl() : BaseObject(sharedNamespaceURI<namespaceURI>()) {}                                 \
     Public##Impl* Public##Impl::reallyClone() const {                                                                \
         return ::Kestrune::Soa::Common::Xml::Binding::newObject<Public##Impl>(*this);                                \
     }                                                                                                                \
