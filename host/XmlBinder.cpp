@@ -148,6 +148,7 @@ inline XmlBinder::Frame& XmlBinder::push(XmlChild const& child, std::string_view
     if (frame.numbered != rules) {
         frame.numbered = rules;
         frame.childNumber = XmlName::kUncounted;
+        frame.namespaceNumber = XmlName::kUncounted;
         std::fill(std::begin(frame.attributeNumbers), std::end(frame.attributeNumbers), XmlName::kUncounted);
     }
     return frame;
@@ -214,25 +215,30 @@ std::size_t XmlBinder::attributeValues(XmlElementRules const& rules, XmlElementS
 
 // The same, each attribute found by its number, else by its name.
 void XmlBinder::valuesByName(Frame& frame, XmlElementStart const& element, std::string_view* values) {
-    XmlElementRules const& rules = *frame.rules;
-    std::size_t const count = rules.attributeCount;
+    std::size_t const count = frame.rules->attributeCount;
     std::fill_n(values, count, std::string_view());
     std::uint32_t given = 0;  // bit i: the rule of index i has its value
     for (std::size_t at = 0; at < element.attributeCount; ++at) {
-        XmlEventAttribute const& attribute = element.attributes[at];
-        std::uint32_t const number = attribute.name.number;
-        std::size_t index = 0;
-        if (number != XmlName::kUncounted)
-            while (index < count && frame.attributeNumbers[index] != number) ++index;
-        if (index == count || number == XmlName::kUncounted) {
-            index = rules.attributeNamed(attribute.name.text);
-            if (index < count && number != XmlName::kUncounted) frame.attributeNumbers[index] = number;
-        }
+        std::size_t const index = attributeIndex(frame, element.attributes[at].name);
         if (index < count && (given >> index & 1U) == 0) {
             given |= 1U << index;
-            values[index] = attribute.value;
+            values[index] = element.attributes[at].value;
         }
     }
+}
+
+// The index of the attribute rule of `frame`'s rules that `name` has, or
+// attributeCount: found by the name's number once it was met.
+std::size_t XmlBinder::attributeIndex(Frame& frame, XmlName name) {
+    XmlElementRules const& rules = *frame.rules;
+    std::size_t index = 0;
+    if (name.number != XmlName::kUncounted) {
+        while (index < rules.attributeCount && frame.attributeNumbers[index] != name.number) ++index;
+        if (index < rules.attributeCount) return index;
+    }
+    index = rules.attributeNamed(name.text);
+    if (index < rules.attributeCount) frame.attributeNumbers[index] = name.number;
+    return index;
 }
 
 void XmlBinder::openRoot(XmlElementStart const& element) {
@@ -267,12 +273,12 @@ void XmlBinder::openChild(XmlElementStart const& element) {
     }
     std::size_t index = 0;
     XmlElementRules const* rules = nullptr;
+    index = childIndex(parent, element.name);
     if (validating()) {
         endText(parent);
-        index = checkChild(parent, element);
-        if (index < parentRules->childCount) rules = &parentRules->children[index].rules();
+        index = checkChild(parent, element, index);
+        if (index < parentRules->childCount) rules = parent.childRules;
     } else {
-        index = childIndex(parent, element.name);
         rules = parent.childRules;
         if (rules == nullptr && parentRules->childCount > 0 && m_options.policy == ReadPolicy::Lenient)
             throw Exceptions::DomException("Unexpected node name: " + std::string(element.name.text), element.line);

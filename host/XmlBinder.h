@@ -224,7 +224,7 @@ private:
         std::size_t scopeAt;     ///< m_scope's size before its namespace declarations
         unsigned char textType;  ///< the type its text has by xsi:type (XmlBinderChecks.cpp); 0: its own
         bool textRefused;        ///< an error about its text was reported
-        /// What a lenient read learnt of the names of `numbered`'s elements
+        /// What a read learnt of the names of `numbered`'s elements
         /// by their numbers (XmlName::number), kept in the frame from one
         /// element to the next at its depth, and forgotten at each read:
         /// numbers count a document's names, and mean nothing in the next.
@@ -234,6 +234,7 @@ private:
         std::uint32_t childNumber;  ///< the last child's name, found as child rule childIndex
         std::uint32_t childIndex;
         XmlElementRules const* childRules;                ///< that rule's rules; null for none
+        std::uint32_t namespaceNumber;                    ///< a namespace URI met that is the rules' own
         std::uint32_t attributeNumbers[kMostAttributes];  ///< of each attribute rule's name, once met
     };
 
@@ -245,6 +246,7 @@ private:
     inline std::size_t attributeValues(XmlElementRules const& rules, XmlElementStart const& element,
                                        std::string_view* values);
     void valuesByName(Frame& frame, XmlElementStart const& element, std::string_view* values);
+    std::size_t attributeIndex(Frame& frame, XmlName name);
     void takeBackOpenEntries() noexcept;
     void keepOpen(std::size_t outer, XmlElementStart const& element);
     void handOn(XmlChild const& entry);
@@ -253,7 +255,7 @@ private:
 
     /// A validating read's checks (XmlBinderChecks.cpp).
     bool validating() const noexcept { return m_options.policy == ReadPolicy::Validate; }
-    std::size_t checkChild(Frame& parent, XmlElementStart const& element);
+    std::size_t checkChild(Frame& parent, XmlElementStart const& element, std::size_t index);
     void checkAttributes(XmlElementRules const& rules, XmlElementStart const& element, std::string_view* values);
     void checkXsiType(XmlElementRules const& rules, XmlElementStart const& element, std::string_view value);
     void checkText(Frame& frame, std::string_view text);

@@ -194,10 +194,11 @@ bool XmlBinder::resolve(std::string_view prefix, std::string_view& uri) const no
     return prefix.empty();
 }
 
-// A child of `parent` (whose rules are of element content or none): the
-// index of its rule, or the rules' child count when it has none that it
-// may be read by.
-std::size_t XmlBinder::checkChild(Frame& parent, XmlElementStart const& element) {
+// A child of `parent` (whose rules are of element content or none), named
+// as the rule of `index` (or none, at the rules' child count): the index of
+// its rule, or the rules' child count when it has none that it may be read
+// by.
+std::size_t XmlBinder::checkChild(Frame& parent, XmlElementStart const& element, std::size_t index) {
     XmlElementRules const& rules = *parent.rules;
     std::string_view const name = element.name.text;
     std::uint32_t const line = element.line, column = element.column;
@@ -208,12 +209,14 @@ std::size_t XmlBinder::checkChild(Frame& parent, XmlElementStart const& element)
                 line, column, name);
         return rules.childCount;
     }
-    std::size_t const index = rules.childNamed(name);
     if (index == rules.childCount) {
         invalid("element " + quoted(name) + " is not allowed here", line, column, name);
         return index;
     }
-    if (element.namespaceURI.text != rules.namespaceURI) {
+    XmlName const uri = element.namespaceURI;
+    bool const known = uri.number != XmlName::kUncounted && uri.number == parent.namespaceNumber;
+    if (!known && uri.text == rules.namespaceURI) parent.namespaceNumber = uri.number;
+    if (!known && uri.text != rules.namespaceURI) {
         invalid("element " + inNamespace(name, element.namespaceURI.text) + " is not in namespace " +
                     quoted(rules.namespaceURI),
                 line, column, name);
@@ -271,7 +274,8 @@ void XmlBinder::checkAttributes(XmlElementRules const& rules, XmlElementStart co
         XmlEventAttribute const& attribute = element.attributes[i];
         std::string_view const name = attribute.name.text, uri = attribute.namespaceURI.text;
         auto const step = [name] { return '@' + std::string(name); };  // built for an error only
-        std::size_t const index = uri.empty() ? rules.attributeNamed(name) : rules.attributeCount;
+        std::size_t const index =
+            uri.empty() ? attributeIndex(m_frames[m_depth - 1], attribute.name) : rules.attributeCount;
         if (index < rules.attributeCount) {
             seen |= 1U << index;
             values[index] = attribute.value;

@@ -168,6 +168,47 @@ TEST(Validate, EachPolicyReadsOrRefusesAsItSays) {
     }
 }
 
+// A reused validating reader judges each document by its own names: a
+// namespace or an attribute met in one document under a number does not
+// stand for what has that number in the next.
+TEST(Validate, AReusedReaderJudgesEachDocumentByItsOwnNames) {
+    std::string const read = "read <ns1:r xmlns:ns1=\"V8\" xmlns:ns2=\"http://" KXSOA_NAMESPACE_HOST
+                             "/Schemas/Soa/2006-03/Base\"><ns1:inputs applicationFormat=\"a\" templateType=\"t\" "
+                             "templateId=\"i\"><ns1:objectsToExport uid=\"u\" type=\"t\"/></ns1:inputs></ns1:r>";
+    std::string const elsewhere = "element \"objectsToExport\" in namespace \"urn:other\" is not in namespace \"V8\"\n";
+    struct Case {
+        std::string text, outcome;
+    } const sequence[] = {
+        {exportRequest("<q:objectsToExport uid='u' type='t'/>"), read},
+        {"<q:ExportToApplicationInput xmlns:o='urn:other' xmlns:q='" + v08Uri +
+             "'><q:inputs applicationFormat='a' templateType='t' templateId='i'><o:objectsToExport uid='u' type='t'/>"
+             "<o:objectsToExport uid='u' type='t'/><q:objectsToExport uid='u' type='t'/></q:inputs>"
+             "</q:ExportToApplicationInput>",
+         "invalid 1:225 /ExportToApplicationInput/inputs[1]/objectsToExport: " + elsewhere +
+             "invalid 1:262 /ExportToApplicationInput/inputs[1]/objectsToExport: " + elsewhere},
+        {exportRequest("<q:objectsToExport type='t' uid='u'/><q:objectsToExport type='t' o='u'/>"),
+         "invalid 1:240 /ExportToApplicationInput/inputs[1]/objectsToExport[2]/@o: attribute \"o\" is not allowed "
+         "here\ninvalid 1:240 /ExportToApplicationInput/inputs[1]/objectsToExport[2]: required attribute \"uid\" is "
+         "missing\n"},
+        {exportRequest("<q:objectsToExport uid='u' type='t'/>"), read},
+    };
+    ReadOptions options;
+    options.policy = ReadPolicy::Validate;
+    MessageReader reused(XmlReadLimits(), options);
+    for (Case const& c : sequence) {
+        auto const outcome = [&c](MessageReader& reader) {
+            std::string outcome =
+                outcomeOf([&] { return writeMessage(reader.read<v08::ExportToApplicationInput>(c.text), "r"); });
+            for (std::size_t at = outcome.find(v08Uri); at != std::string::npos; at = outcome.find(v08Uri))
+                outcome.replace(at, v08Uri.size(), "V8");
+            return outcome;
+        };
+        MessageReader fresh(XmlReadLimits(), options);
+        EXPECT_EQ(outcome(fresh), c.outcome) << c.text;
+        EXPECT_EQ(outcome(reused), c.outcome) << c.text;
+    }
+}
+
 // A validating read reports every error, up to the most asked for, in one
 // exception; a text that is not XML ends it at once with that error alone.
 TEST(Validate, AValidatingReadReportsEveryErrorUpToItsCountAndStopsAtTextThatIsNotXml) {
