@@ -197,11 +197,11 @@ TEST(Validate, AReusedReaderJudgesEachDocumentByItsOwnNames) {
     MessageReader reused(XmlReadLimits(), options);
     for (Case const& c : sequence) {
         auto const outcome = [&c](MessageReader& reader) {
-            std::string outcome =
+            std::string shown =
                 outcomeOf([&] { return writeMessage(reader.read<v08::ExportToApplicationInput>(c.text), "r"); });
-            for (std::size_t at = outcome.find(v08Uri); at != std::string::npos; at = outcome.find(v08Uri))
-                outcome.replace(at, v08Uri.size(), "V8");
-            return outcome;
+            for (std::size_t at = shown.find(v08Uri); at != std::string::npos; at = shown.find(v08Uri))
+                shown.replace(at, v08Uri.size(), "V8");
+            return shown;
         };
         MessageReader fresh(XmlReadLimits(), options);
         EXPECT_EQ(outcome(fresh), c.outcome) << c.text;
