@@ -67,6 +67,9 @@ TEST(ErrorKind, EachRefusalHasItsKind) {
          "wrong root: the root element is \"q\" in namespace \"urn:x\", not \"GetExportTemplatesInput\" in namespace "
          "\"" +
              schemaURI + "\" (line 1, column 18, at /q)"},
+        {[] { readMessage<v08::GetExportTemplatesInput>("<q/>"); },
+         "wrong root: the root element is \"q\" in no namespace, not \"GetExportTemplatesInput\" in namespace \"" +
+             schemaURI + "\" (line 1, column 4, at /q)"},
         {[] { readAnyMessage("<r/>"); },
          "wrong root: the root element \"r\" is in no namespace, " + versions + " (line 1, column 4, at /r)"},
         {[&] { readMessage<v08::GetExportTemplatesInput>(query); },
