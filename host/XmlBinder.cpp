@@ -271,9 +271,8 @@ void XmlBinder::openChild(XmlElementStart const& element) {
         push(XmlChild::skipped(), element.name.text, nullptr);
         return;
     }
-    std::size_t index = 0;
+    std::size_t index = childIndex(parent, element.name);
     XmlElementRules const* rules = nullptr;
-    index = childIndex(parent, element.name);
     if (validating()) {
         endText(parent);
         index = checkChild(parent, element, index);

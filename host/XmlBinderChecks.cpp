@@ -214,13 +214,13 @@ std::size_t XmlBinder::checkChild(Frame& parent, XmlElementStart const& element,
         return index;
     }
     XmlName const uri = element.namespaceURI;
-    bool const known = uri.number != XmlName::kUncounted && uri.number == parent.namespaceNumber;
-    if (!known && uri.text == rules.namespaceURI) parent.namespaceNumber = uri.number;
-    if (!known && uri.text != rules.namespaceURI) {
-        invalid("element " + inNamespace(name, element.namespaceURI.text) + " is not in namespace " +
-                    quoted(rules.namespaceURI),
-                line, column, name);
-        return rules.childCount;
+    if (uri.number == XmlName::kUncounted || uri.number != parent.namespaceNumber) {
+        if (uri.text != rules.namespaceURI) {
+            invalid("element " + inNamespace(name, uri.text) + " is not in namespace " + quoted(rules.namespaceURI),
+                    line, column, name);
+            return rules.childCount;
+        }
+        parent.namespaceNumber = uri.number;  // the rules' own: compared by number from now on
     }
     XmlChildRule const& rule = rules.children[index];
     std::uint32_t* const counts = &m_counts[parent.countsAt];
