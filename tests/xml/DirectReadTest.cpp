@@ -8,7 +8,9 @@
 #include "support/RoundTrip.h"
 
 #include "host/DomException.h"
+#include "host/XmlBinder.h"
 #include "host/XmlDocument.h"
+#include "host/XmlReader.h"
 #include "importexport/2007_06/SchemaNamespace.h"
 #include "importexport/2008_06/ExportToApplicationInput.h"
 #include "importexport/2008_06/SchemaNamespace.h"
@@ -205,6 +207,23 @@ TEST(DirectRead, AReusedReaderReadsEachMessageAsANewOne) {
         };
         EXPECT_EQ(outcome(reused), outcome(fresh)) << text;
     }
+}
+
+// A read whose text breaks off leaves in the object only what was read
+// whole: the entries whose elements had not ended, a record and a text
+// inside it, are taken off their lists again.
+TEST(DirectRead, ATextThatBreaksOffLeavesNoHalfReadEntry) {
+    std::string const good = writeMessage(requestOf(2, 2), "request");
+    std::string const broken = good.substr(0, good.rfind("<ns1:attributesToExport>") + 26);  // "a" of the second
+    v08::ExportToApplicationInput message;
+    auto& object = Kestrune::Soa::Common::Xml::HandleAccess::object(message);
+    Kestrune::Soa::Common::Xml::XmlBinder binder;
+    binder.readInto(object, Kestrune::Soa::Common::Xml::ImplOf<v08::ExportToApplicationInput>::xmlElementType());
+    Kestrune::Soa::Common::Xml::XmlReader reader;
+    EXPECT_THROW(reader.read(broken, binder), DomException);
+    binder.abandon();
+    ASSERT_EQ(message.getInputArray().size(), 1u);
+    EXPECT_EQ(message.getInputArray()[0].dump(), requestOf(1, 2).getInputArray()[0].dump());
 }
 
 // A reused reader finds each member by its name in the document read, not
