@@ -1,6 +1,7 @@
 #include "host/XmlBinder.h"
 
 #include "host/Monitor.h"
+#include "host/XmlCharacters.h"
 
 #include <algorithm>
 #include <chrono>
@@ -59,11 +60,6 @@ namespace {
 
 std::string quotedName(std::string_view name) { return '"' + std::string(name) + '"'; }
 
-// "\"name\" in namespace \"uri\"", or "in no namespace".
-std::string named(std::string_view name, std::string_view uri) {
-    return quotedName(name) + (uri.empty() ? " in no namespace" : " in namespace " + quotedName(uri));
-}
-
 std::int64_t now() noexcept {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -83,7 +79,8 @@ Exceptions::DomException wrongRoot(std::string_view name, std::string_view uri, 
     } else if (!otherNamespace) {
         message = "the root element is " + quotedName(name) + ", not " + quotedName(expectedName);
     } else {
-        message = "the root element is " + named(name, uri) + ", not " + named(expectedName, expectedNamespace);
+        message = "the root element is " + detail::inNamespace(name, uri) + ", not " +
+                  detail::inNamespace(expectedName, expectedNamespace);
     }
     return Exceptions::DomException(message, Exceptions::ErrorKind::WrongRoot);
 }

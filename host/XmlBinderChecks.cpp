@@ -57,11 +57,6 @@ std::string shown(std::string_view text) {
 
 std::string quoted(std::string_view name) { return '"' + std::string(name) + '"'; }
 
-// "\"name\" in namespace \"uri\"", or "in no namespace".
-std::string inNamespace(std::string_view name, std::string_view uri) {
-    return quoted(name) + (uri.empty() ? " in no namespace" : " in namespace " + quoted(uri));
-}
-
 // [a-zA-Z]{1,8}(-[a-zA-Z0-9]{1,8})*
 bool isLanguage(std::string_view text) {
     std::size_t part = 0, length = 0;
@@ -216,8 +211,9 @@ std::size_t XmlBinder::checkChild(Frame& parent, XmlElementStart const& element,
     XmlName const uri = element.namespaceURI;
     if (uri.number == XmlName::kUncounted || uri.number != parent.namespaceNumber) {
         if (uri.text != rules.namespaceURI) {
-            invalid("element " + inNamespace(name, uri.text) + " is not in namespace " + quoted(rules.namespaceURI),
-                    line, column, name);
+            invalid(
+                "element " + detail::inNamespace(name, uri.text) + " is not in namespace " + quoted(rules.namespaceURI),
+                line, column, name);
             return rules.childCount;
         }
         parent.namespaceNumber = uri.number;  // the rules' own: compared by number from now on
@@ -295,8 +291,8 @@ void XmlBinder::checkAttributes(XmlElementRules const& rules, XmlElementStart co
             // hints of where schemas are, which assessment may pass over
         } else {
             bool const nil = uri == kInstanceNamespace && name == "nil";
-            invalid("attribute " + (uri.empty() ? quoted(name) : inNamespace(name, uri)) + " is not allowed here" +
-                        (nil ? ": the element is not nillable" : ""),
+            invalid("attribute " + (uri.empty() ? quoted(name) : detail::inNamespace(name, uri)) +
+                        " is not allowed here" + (nil ? ": the element is not nillable" : ""),
                     line, column, step());
         }
     }
@@ -338,10 +334,11 @@ void XmlBinder::checkXsiType(XmlElementRules const& rules, XmlElementStart const
             }
         }
     }
-    invalid("xsi:type " + shown(value) + " names the type " + inNamespace(local, uri) +
-                (rules.typeName.empty() ? ", and the element's type has no name: no type is derived from it"
-                                        : ", which is not the element's type " +
-                                              inNamespace(rules.typeName, rules.namespaceURI) + " nor derived from it"),
+    invalid("xsi:type " + shown(value) + " names the type " + detail::inNamespace(local, uri) +
+                (rules.typeName.empty()
+                     ? ", and the element's type has no name: no type is derived from it"
+                     : ", which is not the element's type " + detail::inNamespace(rules.typeName, rules.namespaceURI) +
+                           " nor derived from it"),
             line, column, "@type");
 }
 

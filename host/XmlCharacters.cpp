@@ -102,6 +102,11 @@ bool named(char32_t c) noexcept {
 
 }  // namespace
 
+std::string inNamespace(std::string_view name, std::string_view uri) {
+    std::string const quotedName = '"' + std::string(name) + '"';
+    return quotedName + (uri.empty() ? " in no namespace" : " in namespace \"" + std::string(uri) + '"');
+}
+
 std::string quotedInput(std::string_view text) {
     std::string out;
     bool open = false;  // within a quoted run

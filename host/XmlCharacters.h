@@ -63,4 +63,8 @@ std::string byteNotation(unsigned char byte);
 // text as "''".
 std::string quotedInput(std::string_view text);
 
+// A name of the schemas' as a message gives it with its namespace:
+// "\"name\" in namespace \"uri\"", or "\"name\" in no namespace".
+std::string inNamespace(std::string_view name, std::string_view uri);
+
 }  // namespace Kestrune::Soa::Common::Xml::detail
