@@ -19,7 +19,7 @@ int main() {
         "</objectTemplateOverride>\n" +
         "  </inputs>\n" + "</ExportToApplicationInput>\n";
     try {
-        readMessage<ie::ExportToApplicationInput>(request, {}, ReadPolicy::Validate);
+        MessageReader().validate<ie::ExportToApplicationInput>(request);  // held to the schemas, nothing built
     } catch (DomException const& e) {
         for (auto const& error : e.errors())  // every error of the message, in the order of the text
             std::cout << error.line << ':' << error.column << ": " << error.path << ": " << kindName(error.kind) << ": "

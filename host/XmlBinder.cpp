@@ -42,7 +42,19 @@ XmlChild XmlChild::newText(std::vector<std::string>& list, XmlListRoom const& ro
 }
 
 void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options const& options) {
-    m_element = XmlChild::inPlace(object, type);
+    begin(XmlChild::inPlace(object, type), options);
+}
+
+void XmlBinder::validate(XmlElementType const& type, Options const& options) {
+    XmlChild nothing;  // passed over, with the type whose rules it is checked by
+    nothing.m_type = &type;
+    Options validating = options;
+    validating.policy = ReadPolicy::Validate;
+    begin(nothing, validating);
+}
+
+void XmlBinder::begin(XmlChild const& element, Options const& options) {
+    m_element = element;
     m_options = options;
     m_failure = nullptr;
     m_probe = nullptr;                                       // until the root's start tag is read
@@ -59,6 +71,31 @@ void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options
 namespace {
 
 std::string quotedName(std::string_view name) { return '"' + std::string(name) + '"'; }
+
+// An xs:boolean as writers write it, without white space around it.
+inline bool isPlainBoolean(std::string_view value) noexcept {
+    return value == "true" || value == "false" || value == "1" || value == "0";
+}
+
+// Whether the attributes of `element` are the rules' own, in their order,
+// with the names numbered as `numbers` (a frame's attributeNumbers) met them
+// before: mostly so. A validating read also wants each in no namespace and
+// each boolean in its plain form: any other element goes the whole way.
+template <bool Validating>
+inline bool inRulesOrder(std::uint32_t const* numbers, XmlElementRules const& rules,
+                         XmlElementStart const& element) noexcept {
+    std::size_t const count = rules.attributeCount;
+    if (element.attributeCount != count) return false;
+    for (std::size_t index = 0; index < count; ++index) {
+        XmlEventAttribute const& attribute = element.attributes[index];
+        if (numbers[index] == XmlName::kUncounted || attribute.name.number != numbers[index]) return false;
+        if constexpr (Validating) {
+            if (!attribute.namespaceURI.text.empty()) return false;
+            if (rules.attributes[index].type == XmlValueType::Boolean && !isPlainBoolean(attribute.value)) return false;
+        }
+    }
+    return true;
+}
 
 std::int64_t now() noexcept {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -185,29 +222,32 @@ std::size_t XmlBinder::childIndex(Frame& parent, XmlName name) {
 
 // The values of the attributes of `rules` on `element`, the innermost open
 // element, in their order: in a lenient read, the first attribute of each
-// local name, whatever its namespace. Returns how many the rules have.
+// local name, whatever its namespace; a validating read checks them.
+// Returns how many the rules have.
 std::size_t XmlBinder::attributeValues(XmlElementRules const& rules, XmlElementStart const& element,
                                        std::string_view* values) {
     std::size_t const count = rules.attributeCount;
     if (validating()) {
-        checkAttributes(rules, element, values);
+        checkedValues(rules, element, values);
         return count;
     }
     if (count == 0) return 0;
-    // Mostly, the attributes are the rules' own, in their order, as met before.
     Frame& frame = m_frames[m_depth - 1];  // whose names are numbered by `rules`
-    std::size_t same = 0;
-    if (element.attributeCount == count) {
-        while (same < count && frame.attributeNumbers[same] != XmlName::kUncounted &&
-               element.attributes[same].name.number == frame.attributeNumbers[same])
-            ++same;
-    }
-    if (same < count) {
+    if (!inRulesOrder<false>(frame.attributeNumbers, rules, element)) {
         valuesByName(frame, element, values);
         return count;
     }
     for (std::size_t index = 0; index < count; ++index) values[index] = element.attributes[index].value;
     return count;
+}
+
+// The same for a validating read, out of the lenient read's way.
+void XmlBinder::checkedValues(XmlElementRules const& rules, XmlElementStart const& element, std::string_view* values) {
+    if (!inRulesOrder<true>(m_frames[m_depth - 1].attributeNumbers, rules, element)) {
+        checkAttributes(rules, element, values);
+        return;
+    }
+    for (std::size_t index = 0; index < rules.attributeCount; ++index) values[index] = element.attributes[index].value;
 }
 
 // The same, each attribute found by its number, else by its name.
@@ -238,18 +278,42 @@ std::size_t XmlBinder::attributeIndex(Frame& frame, XmlName name) {
     return index;
 }
 
+// checkChild(), for the child a validating read mostly meets: in the
+// namespace of its parent's rules (the number met before), of the rule its
+// parent's content has reached, and either of a repeated rule or the first
+// of its rule. Any other child goes the whole way.
+inline std::size_t XmlBinder::nextChild(Frame& parent, XmlElementStart const& element, std::size_t index) {
+    XmlElementRules const& rules = *parent.rules;
+    std::uint32_t const uri = element.namespaceURI.number;
+    if (rules.content == XmlContent::Elements && index == parent.next && index < rules.childCount &&
+        uri != XmlName::kUncounted && uri == parent.namespaceNumber) {
+        std::uint32_t& count = m_counts[parent.countsAt + index];
+        if (rules.children[index].repeated) {
+            m_place = ++count;
+            return index;
+        }
+        if (count == 0) {
+            m_place = 0;
+            count = 1;
+            return index;
+        }
+    }
+    return checkChild(parent, element, index);
+}
+
 void XmlBinder::openRoot(XmlElementStart const& element) {
     std::string_view const uri = m_options.rootNamespace, name = m_options.rootName;
     if ((!uri.empty() && element.namespaceURI.text != uri) || (!name.empty() && element.name.text != name))
         throw wrongRoot(element.name.text, element.namespaceURI.text, uri, name);
     XmlElementType const& type = *m_element.m_type;
     Frame& frame = push(m_element, element.name.text, type.rules);
-    if (element.root && type.probe != nullptr) {
+    bool const intoObject = m_element.m_kind == XmlChild::Kind::Object;
+    if (element.root && type.probe != nullptr && intoObject) {
         m_probe = type.probe;
         m_started = now();
     }
-    if (type.rules == nullptr) {  // a type read by its start alone
-        type.start(*m_element.m_object, element, nullptr);
+    if (type.rules == nullptr) {  // a type read by its start alone, which has nothing to validate
+        if (intoObject) type.start(*m_element.m_object, element, nullptr);
         return;
     }
     if (validating()) enter(frame, element);
@@ -271,8 +335,8 @@ void XmlBinder::openChild(XmlElementStart const& element) {
     std::size_t index = childIndex(parent, element.name);
     XmlElementRules const* rules = nullptr;
     if (validating()) {
-        endText(parent);
-        index = checkChild(parent, element, index);
+        if (!m_text.empty()) endText(parent);  // a run of text before it
+        index = nextChild(parent, element, index);
         if (index < parentRules->childCount) rules = parent.childRules;
     } else {
         rules = parent.childRules;
@@ -334,7 +398,14 @@ void XmlBinder::endElement() {
         if (m_depth > 0) --m_depth;  // an element whose start found no memory to open it was never counted
         return;
     }
-    if (validating() && m_frames[m_depth - 1].rules != nullptr) checkEnd(m_frames[m_depth - 1]);
+    if (validating() && m_frames[m_depth - 1].rules != nullptr) {
+        Frame const& frame = m_frames[m_depth - 1];
+        // Mostly an element of attributes or text alone, which ends with
+        // nothing left to check: no run of text, no declaration, not the root.
+        if (frame.rules->content == XmlContent::Elements || frame.textType != 0 || !m_text.empty() || m_depth == 1 ||
+            frame.scopeAt != m_scope.size())
+            checkEnd(frame);
+    }
     if (m_failure) {  // the errors passed the most looked for
         --m_depth;
         return;

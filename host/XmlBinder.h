@@ -184,6 +184,12 @@ public:
 
     /// The next element reported is read into `object`.
     void readInto(BaseObject& object, XmlElementType const& type, Options const& options = Options());
+    /// The next element reported is held to `type`'s rules as a validating
+    /// read holds it (whatever options.policy says), and read into nothing:
+    /// no object is made and no probe reported. finish() throws what
+    /// readInto() with ReadPolicy::Validate would throw of the same events
+    /// (the same errors, places and paths), or nothing for a valid element.
+    void validate(XmlElementType const& type, Options const& options = Options());
     /// The events are over and the text was read whole: reports the probe and
     /// throws the failure of a binding step, or the errors a validating read
     /// found, if there are any.
@@ -238,6 +244,7 @@ private:
         std::uint32_t attributeNumbers[kMostAttributes];  ///< of each attribute rule's name, once met
     };
 
+    void begin(XmlChild const& element, Options const& options);
     void openRoot(XmlElementStart const& element);
     void openChild(XmlElementStart const& element);
     /// The three steps of every element, defined in XmlBinder.cpp alone.
@@ -256,7 +263,9 @@ private:
     /// A validating read's checks (XmlBinderChecks.cpp).
     bool validating() const noexcept { return m_options.policy == ReadPolicy::Validate; }
     std::size_t checkChild(Frame& parent, XmlElementStart const& element, std::size_t index);
+    inline std::size_t nextChild(Frame& parent, XmlElementStart const& element, std::size_t index);
     void checkAttributes(XmlElementRules const& rules, XmlElementStart const& element, std::string_view* values);
+    void checkedValues(XmlElementRules const& rules, XmlElementStart const& element, std::string_view* values);
     void checkXsiType(XmlElementRules const& rules, XmlElementStart const& element, std::string_view value);
     void checkText(Frame& frame, std::string_view text);
     void endText(Frame& frame);

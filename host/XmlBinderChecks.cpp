@@ -256,7 +256,8 @@ void XmlBinder::enter(Frame& frame, XmlElementStart const& element) {
     frame.countsAt = m_counts.size();
     if (frame.rules->content == XmlContent::Elements) m_counts.resize(frame.countsAt + frame.rules->childCount, 0);
     frame.scopeAt = m_scope.size();
-    m_scope.insert(m_scope.end(), element.declarations, element.declarations + element.declarationCount);
+    if (element.declarationCount > 0)
+        m_scope.insert(m_scope.end(), element.declarations, element.declarations + element.declarationCount);
 }
 
 // The attributes of the innermost open element, whose rules are `rules`:

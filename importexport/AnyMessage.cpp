@@ -62,6 +62,14 @@ AnyMessage readAny(MessageReader& reader, std::string_view xml) { return reader.
 
 AnyMessage readAny(MessageReader& reader, std::istream& in) { return reader.readOneOf<AnyMessage>(in); }
 
+MessageTypeInfo const& validateAny(MessageReader& reader, std::string_view xml) {
+    return messageType(reader.validateOneOf<AnyMessage>(xml));
+}
+
+MessageTypeInfo const& validateAny(MessageReader& reader, std::istream& in) {
+    return messageType(reader.validateOneOf<AnyMessage>(in));
+}
+
 std::optional<AnyMessage> readNextAny(MessageReader& reader, XmlMessageSource& source) {
     return reader.readNextOneOf<AnyMessage>(source);
 }

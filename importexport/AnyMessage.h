@@ -136,6 +136,12 @@ KXSOAIMPORTEXPORT_EXPORT AnyMessage readAny(MessageReader& reader, std::istream&
 /// (XmlMessageSource says what frames a message).
 KXSOAIMPORTEXPORT_EXPORT std::optional<AnyMessage> readNextAny(MessageReader& reader, XmlMessageSource& source);
 
+/// Holds the text to the schemas as the type its root names, as
+/// MessageReader::validate<Type>() does, building nothing; returns that
+/// type. A root that tells no type is refused as by readAny().
+KXSOAIMPORTEXPORT_EXPORT MessageTypeInfo const& validateAny(MessageReader& reader, std::string_view xml);
+KXSOAIMPORTEXPORT_EXPORT MessageTypeInfo const& validateAny(MessageReader& reader, std::istream& in);
+
 /// The same, a request's records handed on one by one as readEach() hands
 /// them: `onRecord` takes the record of any of the four requests (a generic
 /// lambda, say); any other message is read whole.

@@ -87,6 +87,20 @@ public:
         return readFrom<Message>(in);
     }
 
+    /// Holds the text to the schemas as read<Message>() holds it with
+    /// ReadPolicy::Validate, whatever this reader's policy, and builds
+    /// nothing: throws what that read throws (every error, with its place
+    /// and path), and returns when the text is a valid Message. A request of
+    /// any size is checked in the memory of the parser's window.
+    template <class Message>
+    void validate(std::string_view xml) {
+        validateFrom<Message>(xml);
+    }
+    template <class Message>
+    void validate(std::istream& in) {
+        validateFrom<Message>(in);
+    }
+
     /// The next message of `source`, of type Message, read as read<Message>()
     /// reads it and returned as soon as its root element ends; none when the
     /// input ends before another message begins (XmlMessageSource says what
@@ -150,6 +164,18 @@ public:
                                       handlerOf(onRecord));
     }
 
+    /// Holds the text to the schemas as validate<Type>() does, of the
+    /// alternative of Variant that its root names (refused as readOneOf()
+    /// refuses a root that names none); returns that alternative's index.
+    template <class Variant>
+    std::size_t validateOneOf(std::string_view xml) {
+        return validateOneOfFrom<Variant>(xml);
+    }
+    template <class Variant>
+    std::size_t validateOneOf(std::istream& in) {
+        return validateOneOfFrom<Variant>(in);
+    }
+
     /// What the reader holds now beyond a fresh one, in bytes, and the bound
     /// on it after a message (XmlReader::kDefaultMaxKeptBytes unless set).
     std::size_t keptBytes() const noexcept { return m_reader.keptBytes() + m_binder.keptBytes(); }
@@ -203,6 +229,13 @@ private:
         return std::move(*message);
     }
 
+    template <class Variant, class Input>
+    std::size_t validateOneOfFrom(Input& input) {
+        Reading const reading(*this);
+        return Detail::validateOneOf(m_reader, m_binder, m_options.binderOptions(nullptr), input,
+                                     alternativesOf<Variant>());
+    }
+
     // ---- Messages of a known type ----
 
     void refuseIfReading() const {
@@ -239,6 +272,14 @@ private:
         m_binder.readInto(object, type, m_options.binderOptions(type.rules));
         Detail::readBound(m_reader, m_binder, input, m_binder);
         return message;
+    }
+
+    template <class Message, class Input>
+    void validateFrom(Input& input) {
+        Reading const reading(*this);
+        XmlElementType const& type = ImplOf<Message>::xmlElementType();
+        m_binder.validate(type, m_options.binderOptions(type.rules));
+        Detail::readBound(m_reader, m_binder, input, m_binder);
     }
 
     template <class Request, class Input, class OnRecord>

@@ -93,7 +93,8 @@ XmlElementType const refusedRoot{
 
 // The events of a document whose type its root tells: at the root, a message
 // of that type is made (or the root is refused), and every event goes on to
-// the binder, which reads into it.
+// the binder, which reads into it; without a message to make, the binder
+// validates the document as that type's instead.
 class Dispatch final : public XmlEventHandler {
 public:
     Dispatch(XmlBinder& binder, XmlBinder::Options const& options, OneOfAlternatives const& alternatives, void* message,
@@ -113,6 +114,9 @@ public:
     void endElement() override { m_binder.endElement(); }
     std::string path() const override { return m_binder.path(); }
 
+    /// The alternative the root named, once the document was read whole.
+    std::size_t index() const noexcept { return m_index; }
+
 private:
     void choose(XmlElementStart const& root) {
         m_chosen = true;
@@ -122,7 +126,12 @@ private:
             m_binder.readInto(m_nothing.emplace(m_alternatives), refusedRoot, options);  // never written to
             return;
         }
+        m_index = index;
         OneOfAlternative const& chosen = m_alternatives.first[index];
+        if (m_message == nullptr) {
+            m_binder.validate(chosen.elementType(), options);
+            return;
+        }
         m_binder.readInto(chosen.emplace(m_message), chosen.elementType(), options);
         if (m_sinks != nullptr && m_sinks[index] != nullptr) m_binder.divertEntries(m_sinks[index], m_handler);
     }
@@ -134,15 +143,20 @@ private:
     Detail::RecordSink const* m_sinks;
     void* m_handler;
     std::optional<Nothing> m_nothing;
+    std::size_t m_index = 0;
     bool m_chosen = false;
 };
 
+// Reads the document, into `message` (or validated, when it is null):
+// the index of the alternative its root named.
 template <class Input>
-void readWith(XmlReader& reader, XmlBinder& binder, XmlBinder::Options const& options, Input& input,
-              OneOfAlternatives const& alternatives, void* message, Detail::RecordSink const* sinks, void* handler) {
+std::size_t readWith(XmlReader& reader, XmlBinder& binder, XmlBinder::Options const& options, Input& input,
+                     OneOfAlternatives const& alternatives, void* message, Detail::RecordSink const* sinks,
+                     void* handler) {
     Dispatch dispatch(binder, options, alternatives, message, sinks, handler);
     Detail::StopDiverting const stop{binder};
     Detail::readBound(reader, binder, input, dispatch);
+    return dispatch.index();
 }
 
 }  // namespace
@@ -168,6 +182,16 @@ void Detail::readOneOf(XmlReader& reader, XmlBinder& binder, XmlBinder::Options 
                        XmlMessageSource& source, OneOfAlternatives const& alternatives, void* message,
                        RecordSink const* sinks, void* handler) {
     readWith(reader, binder, options, source, alternatives, message, sinks, handler);
+}
+
+std::size_t Detail::validateOneOf(XmlReader& reader, XmlBinder& binder, XmlBinder::Options const& options,
+                                  std::string_view xml, OneOfAlternatives const& alternatives) {
+    return readWith(reader, binder, options, xml, alternatives, nullptr, nullptr, nullptr);
+}
+
+std::size_t Detail::validateOneOf(XmlReader& reader, XmlBinder& binder, XmlBinder::Options const& options,
+                                  std::istream& in, OneOfAlternatives const& alternatives) {
+    return readWith(reader, binder, options, in, alternatives, nullptr, nullptr, nullptr);
 }
 
 void Detail::parseOneOf(XMLNode const& element, OneOfAlternatives const& alternatives, void* message,

@@ -90,6 +90,14 @@ KXSOAIMPORTEXPORT_EXPORT void readOneOf(XmlReader& reader, XmlBinder& binder, Xm
 KXSOAIMPORTEXPORT_EXPORT void readOneOf(XmlReader& reader, XmlBinder& binder, XmlBinder::Options const& options,
                                         XmlMessageSource& source, OneOfAlternatives const& alternatives, void* message,
                                         RecordSink const* sinks, void* handler);
+/// Holds the document to the schemas, as the alternative its root names,
+/// building nothing (XmlBinder::validate): returns the alternative's index.
+KXSOAIMPORTEXPORT_EXPORT std::size_t validateOneOf(XmlReader& reader, XmlBinder& binder,
+                                                   XmlBinder::Options const& options, std::string_view xml,
+                                                   OneOfAlternatives const& alternatives);
+KXSOAIMPORTEXPORT_EXPORT std::size_t validateOneOf(XmlReader& reader, XmlBinder& binder,
+                                                   XmlBinder::Options const& options, std::istream& in,
+                                                   OneOfAlternatives const& alternatives);
 /// The same from a parsed element.
 KXSOAIMPORTEXPORT_EXPORT void parseOneOf(XMLNode const& element, OneOfAlternatives const& alternatives, void* message,
                                          XmlBinder::Options const& options);

@@ -1,7 +1,8 @@
 // The validating read against libxml2's schema validation, its judge
 // (tests/support/SchemaJudge.h), on documents made from a type's sample by
 // one to three mutations in a row, as the input picks them: both give the
-// same verdict, or the target stops.
+// same verdict, and validate() the validating read's errors, or the target
+// stops.
 
 #include "../support/SchemaJudge.h"
 
@@ -39,6 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     } catch (Kestrune::Soa::Common::Exceptions::DomException const&) {
         return 0;  // as above
     }
-    if (judged == kxsoa_test::readWithLibrary(reader, text, type).refused) std::abort();
+    kxsoa_test::LibraryReading const read = kxsoa_test::readWithLibrary(reader, text, type);
+    if (judged == read.refused) std::abort();
+    // validate(), which builds nothing, says what the validating read says.
+    if (kxsoa_test::readWithLibrary(reader, text, type, true).result != (read.refused ? read.result : "")) std::abort();
     return 0;
 }

@@ -345,20 +345,34 @@ std::string readAs(Kestrune::Soa::Common::Xml::MessageReader& reader, std::size_
     return out;
 }
 
-// What `reader` reads of `text` as `type`: the message written back, or
-// its errors, each on a line of its own as "PATH: MESSAGE".
+template <std::size_t... I>
+std::string validateAs(Kestrune::Soa::Common::Xml::MessageReader& reader, std::size_t index, std::string const& text,
+                       std::index_sequence<I...>) {
+    using namespace Kestrune::Soa::Common::Xml;
+    static_cast<void>(
+        ((index == I ? (reader.validate<std::variant_alternative_t<I, AnyMessage>>(text), true) : false) || ...));
+    return {};
+}
+
+// What `reader` reads of `text` as `type`: the message written back (with
+// `validateOnly`, nothing: MessageReader::validate), or its errors, each on
+// a line of its own as "LINE:COLUMN: PATH: MESSAGE".
 struct LibraryReading {
     bool refused = false;
     std::string result;
 };
 inline LibraryReading readWithLibrary(Kestrune::Soa::Common::Xml::MessageReader& reader, std::string const& text,
-                                      JudgedType const& type) {
+                                      JudgedType const& type, bool validateOnly = false) {
     using namespace Kestrune::Soa::Common::Xml;
+    auto const all = std::make_index_sequence<std::variant_size_v<AnyMessage>>();
     try {
-        return {false, readAs(reader, type.index, text, std::make_index_sequence<std::variant_size_v<AnyMessage>>())};
+        return {false,
+                validateOnly ? validateAs(reader, type.index, text, all) : readAs(reader, type.index, text, all)};
     } catch (Kestrune::Soa::Common::Exceptions::DomException const& e) {
         std::string lines;
-        for (auto const& error : e.errors()) lines += error.path + ": " + error.message + '\n';
+        for (auto const& error : e.errors())
+            lines += std::to_string(error.line) + ':' + std::to_string(error.column) + ": " + error.path + ": " +
+                     error.message + '\n';
         return {true, lines};
     }
 }

@@ -1,6 +1,7 @@
 // The validating read against libxml2's schema validation, its judge, on
 // documents made from every type's sample by mutation.
 
+#include "support/CountingMemoryManager.h"
 #include "support/InPieces.h"
 #include "support/SchemaJudge.h"
 
@@ -12,6 +13,7 @@
 #include "xml/MessageReader.h"
 #include "xml/OneOf.h"
 #include "xml/ReadOptions.h"
+#include "xml/Sample.h"
 
 #include <gtest/gtest.h>
 
@@ -27,12 +29,14 @@ namespace {
 using Kestrune::Soa::Common::Exceptions::DomException;
 using Kestrune::Soa::Common::Exceptions::kindName;
 using Kestrune::Soa::Common::Xml::AnyMessage;
+using Kestrune::Soa::Common::Xml::makeSample;
 using Kestrune::Soa::Common::Xml::MessageReader;
 using Kestrune::Soa::Common::Xml::readAnyMessage;
 using Kestrune::Soa::Common::Xml::readMessage;
 using Kestrune::Soa::Common::Xml::ReadOptions;
 using Kestrune::Soa::Common::Xml::ReadPolicy;
 using Kestrune::Soa::Common::Xml::RootName;
+using Kestrune::Soa::Common::Xml::validateAny;
 using Kestrune::Soa::Common::Xml::writeMessage;
 using Kestrune::Soa::Common::Xml::XmlDocument;
 using Kestrune::Soa::Common::Xml::XmlReadLimits;
@@ -120,6 +124,36 @@ TEST(Validate, ATypedReadTakesItsOwnRootOnlyUnlessToldOtherwise) {
          "\"ExportToApplicationInput\"\n"},
         {"one of several types: the root tells the type",
          [&] { return std::to_string(readAnyMessage(import07).index()); }, "read 1"},
+        // validate() and validateAny(), which build nothing, take the roots that read() and readAny() take.
+        {"an import request validated as an export request",
+         [&] {
+             MessageReader().validate<v07::ExportToApplicationInput>(import07);
+             return std::string("valid");
+         },
+         "wrong root 1:110 /ImportFromApplicationInput: the root element is \"ImportFromApplicationInput\", not "
+         "\"ExportToApplicationInput\"\n"},
+        {"records of a request under another name, validated from a stream, the name given",
+         [&] {
+             std::istringstream in(request);
+             MessageReader(XmlReadLimits(), RootName::named("request")).validate<Export>(in);
+             return std::string("valid");
+         },
+         "read valid"},
+        {"one of several types validated: the root tells the type",
+         [&] {
+             MessageReader reader;
+             return std::string(validateAny(reader, import07).name);
+         },
+         "read ImportFromApplicationInput"},
+        {"one of several types validated: a root that tells none",
+         [&] {
+             MessageReader reader;
+             std::istringstream in(elsewhere);
+             return std::string(validateAny(reader, in).name);
+         },
+         "wrong root 1:59 /ImportFromApplicationInput: the root element \"ImportFromApplicationInput\" is in "
+         "namespace \"urn:somebody-else\", which is no message version's: 2007-06 \"" +
+             v07Uri + "\" or 2008-06 \"" + v08Uri + "\"\n"},
     };
     for (Case const& c : cases) EXPECT_EQ(outcomeOf(c.read), c.outcome) << c.what;
 }
@@ -348,6 +382,23 @@ TEST(Validate, TextWhereNoneMayBeIsQuotedAlikeHoweverTheTextIsCut) {
                   fourBytes.substr(0, 4 * 40) + "'... is not allowed here: the element holds attributes only\n");
 }
 
+// validate() makes no object, however many records a request holds, and
+// keeps no more than a validating read keeps; read() makes them, so the
+// count counts.
+TEST(Validate, AValidatorBuildsNothing) {
+    using Export = v08::ExportToApplicationInput;
+    std::string const text = writeMessage(makeSample<Export>(200), "ExportToApplicationInput");
+    kxsoa_test::CountingMemoryManager manager;
+    kxsoa_test::ScopedMemoryManager const installed(manager);
+    MessageReader validator(XmlReadLimits(), ReadPolicy::Validate), reader(XmlReadLimits(), ReadPolicy::Validate);
+    validator.validate<Export>(text);
+    EXPECT_EQ(validateAny(validator, text).name, std::string("ExportToApplicationInput"));
+    EXPECT_EQ(manager.allocations, 0);
+    reader.read<Export>(text);
+    EXPECT_GT(manager.allocations, 200 * 4);
+    EXPECT_LE(validator.keptBytes(), reader.keptBytes());  // no room for lists it never made
+}
+
 // The values of xs:ID that a validating read met stay until the reader's
 // next read: they count in the memory it keeps.
 TEST(Validate, TheIdsAReadMetCountInWhatItsReaderKeeps) {
@@ -447,8 +498,10 @@ TEST(Validate, EveryTypeDerivedFromStringTakesTheLexicalFormsLibxml2Takes) {
 }
 
 // Every document gets the same verdict from both; what the validating read
-// accepts it reads as the lenient read does; and the judge's correction
-// changes libxml2's verdict on some of them.
+// accepts it reads as the lenient read does; validate(), which builds
+// nothing, says what the validating read says, error for error (even from a
+// lenient reader); and the judge's correction changes libxml2's verdict on
+// some of them.
 TEST(Validate, TheValidatingReadRefusesWhatLibxml2RefusesOnEveryMutationOfEverySample) {
     MessageReader validating(XmlReadLimits(), ReadPolicy::Validate), lenient;
     std::size_t documents = 0, valid = 0, parted = 0, corrected = 0;
@@ -460,6 +513,8 @@ TEST(Validate, TheValidatingReadRefusesWhatLibxml2RefusesOnEveryMutationOfEveryS
                 bool const judged = kxsoa_test::validByLibxml2(text, type);
                 corrected += judged != kxsoa_test::validByLibxml2(text, type, false);
                 kxsoa_test::LibraryReading const read = kxsoa_test::readWithLibrary(validating, text, type);
+                kxsoa_test::LibraryReading const checked = kxsoa_test::readWithLibrary(lenient, text, type, true);
+                EXPECT_EQ(checked.result, read.refused ? read.result : "") << text;
                 valid += judged;
                 if (judged == !read.refused) {
                     if (judged) {

@@ -27,6 +27,7 @@ using Kestrune::Soa::Common::Exceptions::ErrorKind;
 using Kestrune::Soa::Common::Xml::MessageReader;
 using Kestrune::Soa::Common::Xml::ReadPolicy;
 using Kestrune::Soa::Common::Xml::roleName;
+using Kestrune::Soa::Common::Xml::validateAny;
 
 void report(std::string const& line) { std::cerr << "kxsoa-ie: " << line << '\n'; }
 
@@ -107,6 +108,14 @@ int checkOne(std::string const& file, MessageType const* type, Invocation const&
     std::istream& input = file == "-" ? std::cin : stream;
     Bound bound;
     try {
+        if (in.quiet && in.validate && !in.stats) {  // nothing to write back or count: nothing is built
+            if (type) {
+                type->validate(input, reader);
+            } else {
+                validateAny(reader, input);
+            }
+            return success;
+        }
         bound = type ? type->read(input, reader, !in.quiet) : readTypeOfRoot(input, reader, !in.quiet, type);
     } catch (DomException const& e) {
         reportErrors(source, e);

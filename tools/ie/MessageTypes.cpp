@@ -55,6 +55,11 @@ Bound read(std::istream& in, MessageReader& reader, bool keep) {
 }
 
 template <class Message>
+void validate(std::istream& in, MessageReader& reader) {
+    reader.validate<Message>(in);
+}
+
+template <class Message>
 std::vector<std::string> differences(Bound const& a, Bound const& b) {
     return static_cast<Message const*>(a.message.get())->differences(*static_cast<Message const*>(b.message.get()));
 }
@@ -77,7 +82,13 @@ RoundTrip roundTrip(MessageType const& type, std::size_t entries) {
 
 template <class Message>
 MessageType entry(MessageTypeInfo const& info) {
-    return {info, &sample<Message>, &bind<Message>, &read<Message>, &roundTrip<Message>, &differences<Message>};
+    return {info,
+            &sample<Message>,
+            &bind<Message>,
+            &read<Message>,
+            &validate<Message>,
+            &roundTrip<Message>,
+            &differences<Message>};
 }
 
 }  // namespace

@@ -44,6 +44,8 @@ struct MessageType : Kestrune::Soa::Common::Xml::MessageTypeInfo {
     // dumped; without, a request's records go by one at a time and nothing is
     // kept. DomException when it is not one.
     Bound (*read)(std::istream& in, Kestrune::Soa::Common::Xml::MessageReader& reader, bool keep);
+    // `in` held to the schemas as this type, building nothing (MessageReader::validate).
+    void (*validate)(std::istream& in, Kestrune::Soa::Common::Xml::MessageReader& reader);
     RoundTrip (*roundTrip)(MessageType const& type, std::size_t entries);
     // Every difference of two messages that bind() read (see differences()), none when they hold the same content.
     std::vector<std::string> (*differences)(Bound const& a, Bound const& b);
