@@ -268,6 +268,24 @@ TEST(Validate, AValidatingReadReportsEveryErrorUpToItsCountAndStopsAtTextThatIsN
     // At least one is reported, whatever the count asked for.
     EXPECT_EQ(read(three, 0), lineOf(1, "businessObjectType", 212) + "limit 1:212" + rest +
                                   "1]: the read looked for no more errors after 1 (maxErrors)\n");
+    // A child out of its order, or a second of one that occurs once: the
+    // path numbers an entry of a repeated rule only.
+    std::string const late = exportRequest(
+        "<q:attributesToExport>a</q:attributesToExport><q:attributesToExport>b</q:attributesToExport>"
+        "<q:objectsToExport uid='u' type='t'/>");
+    EXPECT_EQ(read(late, 100), "invalid 1:" + std::to_string(late.find("/>") + 2) +
+                                   " /ExportToApplicationInput/inputs[1]/objectsToExport[1]: element "
+                                   "\"objectsToExport\" is not allowed after \"attributesToExport\"\n");
+    std::string const filterElement =
+        "<q:filter getObjectTemplates='1' getSpecTemplates='1' getConfiguredObjectTemplate='1' "
+        "getConfiguredSpecTemplate='1' getExcelTemplates='1'/>";
+    std::string const twice = "<q:GetExportTemplatesInput xmlns:q='" + v08Uri + "'>" + filterElement + filterElement +
+                              "</q:GetExportTemplatesInput>";
+    EXPECT_EQ(outcomeOf([&] {
+                  return writeMessage(readMessage<v08::GetExportTemplatesInput>(twice, {}, ReadPolicy::Validate), "r");
+              }),
+              "invalid 1:" + std::to_string(twice.rfind("/>") + 2) +
+                  " /GetExportTemplatesInput/filter: element \"filter\" may occur only once here\n");
     // xsi:type: a prefix it names must be declared; an IDREF may name an ID
     // that comes after it, as the document's end judges them.
     std::string const types =
