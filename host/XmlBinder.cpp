@@ -401,8 +401,10 @@ void XmlBinder::endElement() {
     if (validating() && m_frames[m_depth - 1].rules != nullptr) {
         Frame const& frame = m_frames[m_depth - 1];
         // Mostly an element of attributes or text alone, which ends with
-        // nothing left to check: no run of text, no declaration, not the root.
-        if (frame.rules->content == XmlContent::Elements || frame.textType != 0 || !m_text.empty() || m_depth == 1 ||
+        // nothing left to check: no run of text, no typed value, no
+        // declaration. (A document's IDREFs, judged at its root's end, are
+        // typed values in element content.)
+        if (frame.rules->content == XmlContent::Elements || frame.textType != 0 || !m_text.empty() ||
             frame.scopeAt != m_scope.size())
             checkEnd(frame);
     }
