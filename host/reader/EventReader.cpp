@@ -228,13 +228,19 @@ std::size_t XmlEventReader::eventAttributes(std::uint32_t element, bool declares
     std::vector<Tokenizer::Attribute> const& attributes = m_tokens.attributes();
     m_memory.attributes.clear();
     std::size_t valueBytes = 0;
+    // The element's run of names stays while each name is the one it holds,
+    // whether the tokenizer guessed it or not (it guesses only after a
+    // start tag of the same name at the same depth): a run is added only for
+    // names the element has not had before, not each time a sibling of
+    // another name came between.
     bool guessed = m_memory.known[element].attributeCount == attributes.size();
     std::size_t const runAt = m_memory.attributeNames.size();
     for (std::size_t i = 0; i < attributes.size(); ++i) {
         Tokenizer::Attribute const& attribute = attributes[i];
         std::uint32_t number = kNone;
         if (!declares || !isDeclaration(attribute.name)) number = qualify(attribute.name, at);
-        if (guessed && attribute.name.known == kNone) {
+        if (guessed && attribute.name.known == kNone &&
+            number != m_memory.attributeNames[m_memory.known[element].attributesAt + i]) {
             guessed = false;  // a new run, with the names before this one
             for (std::size_t k = 0; k < i; ++k) {
                 std::uint32_t const before = m_memory.attributeNames[m_memory.known[element].attributesAt + k];
