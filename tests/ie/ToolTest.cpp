@@ -282,6 +282,8 @@ TEST(Tool, EveryErrorIsOneLineWithItsStatus) {
                      "the document's elements need more memory than XmlReadLimits::maxTreeBytesPerByte allows (1 "
                      "bytes per byte of text)")},
              Case{"check -q " + export2008 + " - /no/such/file", sample, 66, noFile},
+             // The worst status over the files, whichever comes last.
+             Case{"check -q " + export2008 + " /no/such/file -", sample, 66, noFile},
              Case{"check " + testing::TempDir(), "", 66, testing::TempDir() + ": cannot be read: Is a directory"},
              // Words not shaped like a type are files, whatever they hold.
              Case{"check 2009-1/Nothing", "", 66, "2009-1/Nothing: cannot be read: No such file or directory"},
