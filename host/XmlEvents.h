@@ -16,8 +16,12 @@ namespace Kestrune::Soa::Common::Xml {
 class XMLNode;
 
 /// A name as the reader reports it: its text, valid for the whole read, and
-/// its number among the distinct names of the document (in the order they
-/// were met), or kUncounted for a name that has none.
+/// its number among the distinct names the reader has met (in the order it
+/// met them), or kUncounted for a name that has none. Within a read, two
+/// names have the same number exactly when they have the same text; a reader
+/// kept from one document to the next keeps the numbers too, until it gives
+/// back its memory (XmlReader::maxKeptBytes), so a handler can key what it
+/// learns by them only for the read it is in.
 struct XmlName {
     static constexpr std::uint32_t kUncounted = 0xFFFFFFFF;
     std::string_view text;

@@ -22,9 +22,11 @@ class TextSource;
 /// to a handler, as XmlDocument::parse reads them (the same encodings, limits
 /// and refusals) but without building a tree.
 ///
-/// What the reader needs (its table of names, its buffers and stacks) is kept
-/// from one document to the next, so that once it has read a document of a
-/// given shape, reading another of that shape allocates nothing. It is a
+/// What the reader needs (the names it has met, its buffers and stacks) is
+/// kept from one document to the next, so that once it has read a document
+/// of a given shape, reading another of that shape allocates nothing and
+/// learns no name again; each document still counts its own distinct names
+/// against XmlReadLimits::maxNames, as on a new reader. It is a
 /// cache: no outcome depends on it. It is bounded: after each document, when
 /// it holds more than maxKeptBytes() beyond a new reader, it is released.
 ///

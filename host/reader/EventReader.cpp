@@ -17,6 +17,12 @@ namespace {
 constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 
+// Room for one more element, so that the next push_back cannot throw.
+template <class T>
+void roomForOne(std::vector<T>& buffer) {
+    if (buffer.size() == buffer.capacity()) buffer.reserve(std::max<std::size_t>(16, 2 * buffer.size()));
+}
+
 bool isDeclaration(Tokenizer::Name const& name) noexcept {
     std::string_view const whole = name.whole();
     return whole.size() >= 5 && whole.compare(0, 5, "xmlns") == 0 && (whole.size() == 5 || name.colon == 5);
@@ -27,6 +33,7 @@ bool isDeclaration(Tokenizer::Name const& name) noexcept {
 void XmlEventReader::read(TextSource& source, XmlEventHandler& handler, MessageSource* message) {
     if (message != nullptr) message->begin();
     m_memory.forget();
+    newDocument();
     TextInput input(source, m_limits, m_memory.window);
     try {
         // What follows a message is the next one's, read as it came: the
@@ -83,30 +90,43 @@ void XmlEventReader::readDocument(TextInput& input, XmlEventHandler& handler, bo
 // Every name counts against the limit of distinct names.
 XmlName XmlEventReader::name(std::string_view text, char const* at) {
     XmlName const found = m_memory.names.intern(text);
-    if (found.number >= m_limits.maxNames) m_tokens.overLimit(at, Limit::Names);
+    count(found, at);
     return found;
 }
 
+void XmlEventReader::newDocument() noexcept {
+    m_documentNames = 0;
+    if (++m_document == 0) {  // after 2^32 documents: every stamp is old again
+        std::fill(m_memory.nameStamps.begin(), m_memory.nameStamps.end(), 0);
+        for (Parts& parts : m_memory.parts) parts.document = 0;
+        m_document = 1;
+    }
+}
+
 // The number of the name `written`, read as a qualified name the first time
-// it is met.
-std::uint32_t XmlEventReader::learn(Tokenizer::Name const& written, char const* at) {
+// the reader meets it (qualify counts its names).
+std::uint32_t XmlEventReader::learn(Tokenizer::Name const& written) {
     std::string_view const text = written.whole();
     if (!written.qualified) {
         m_tokens.fail(
             written.text,
             quoted(text) + " is not a qualified name (a prefix, a colon and a local name, or a local name alone)");
     }
+    XmlName const met = m_memory.qualifiedNames.find(text);
+    if (met.number != XmlName::kUncounted) return met.number;
+    // A new one: everything that can fail comes first, so that the tables,
+    // which stay for the next document, hold it whole or not at all.
+    Parts parts;
+    parts.local = m_memory.names.intern(written.local());
+    if (written.colon != 0) parts.prefix = m_memory.names.intern(written.prefix());
+    roomForOne(m_memory.parts);
+    roomForOne(m_memory.known);
     XmlName const found = m_memory.qualifiedNames.intern(text);
-    if (found.number == m_memory.known.size()) {
-        Parts parts;
-        parts.local = name(written.local(), at);
-        if (written.colon != 0) parts.prefix = name(written.prefix(), at);
-        Tokenizer::KnownName known;
-        known.text = found.text;
-        known.colon = written.colon;
-        m_memory.parts.push_back(parts);
-        m_memory.known.push_back(known);
-    }
+    Tokenizer::KnownName known;
+    known.text = found.text;
+    known.colon = written.colon;
+    m_memory.parts.push_back(parts);
+    m_memory.known.push_back(known);
     return found.number;
 }
 
@@ -287,7 +307,7 @@ bool XmlEventReader::declareAll(char const* at) {
     bool declares = false;
     for (Tokenizer::Attribute const& attribute : m_tokens.attributes()) {
         if (isDeclaration(attribute.name)) {
-            if (!attribute.name.qualified) learn(attribute.name, at);  // fails
+            if (!attribute.name.qualified) learn(attribute.name);  // fails
             declare(attribute, at);
             declares = true;
         }

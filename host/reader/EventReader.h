@@ -54,6 +54,7 @@ private:
     struct Parts {
         XmlName prefix;
         XmlName local;
+        std::uint32_t document = 0;  // the last document that counted them (m_document)
     };
     struct Open {
         std::uint32_t qualified;  // its name
@@ -78,11 +79,16 @@ private:
 
         std::vector<Tokenizer::Attribute>& tagAttributes;  // the tokenizer's, which it reads start tags into
         std::string& tagValues;
+        // The names, qualified names and guesses stay from one document to
+        // the next, so that a document of names read before learns none
+        // again; each document counts the names it uses (nameStamps), as a
+        // new reader would, and the whole is released past maxKeptBytes.
         NameTable names;
+        std::vector<std::uint32_t> nameStamps;  // by a name's number: the last document that counted it
         // The qualified names of elements and attributes (not declarations),
-        // as written: read once per document, then known by their text alone,
-        // and guessed by the tokenizer (see Tokenizer::Guesses). Their texts
-        // are not counted as names.
+        // as written: read once, then known by their text alone, and guessed
+        // by the tokenizer (see Tokenizer::Guesses). Their texts are not
+        // counted as names.
         NameTable qualifiedNames;
         std::vector<Tokenizer::KnownName> known;    // by their number in qualifiedNames
         std::vector<Parts> parts;                   // the same
@@ -106,8 +112,9 @@ private:
         template <class Self, class Each>
         static void forEach(Self& self, Each&& each) {
             each(self.tagAttributes, Forgotten()), each(self.tagValues, Forgotten());
-            each(self.names, Forgotten()), each(self.qualifiedNames, Forgotten()), each(self.known, Forgotten());
-            each(self.parts, Forgotten()), each(self.lastAtDepth, Forgotten()), each(self.attributeNames, Forgotten());
+            each(self.names, Stays()), each(self.nameStamps, Stays()), each(self.qualifiedNames, Stays());
+            each(self.known, Stays()), each(self.parts, Stays()), each(self.lastAtDepth, Stays());
+            each(self.attributeNames, Stays());
             each(self.namespaces, Forgotten()), each(self.window, Stays()), each(self.open, Forgotten());
             each(self.attributes, Forgotten()), each(self.declarations, Forgotten());
             each(self.localStamps, Stays()), each(self.prefixStamps, Stays()), each(self.expanded, Stays());
@@ -133,12 +140,29 @@ private:
     void declare(Tokenizer::Attribute const& attribute, char const* at);
     void endElement(XmlEventHandler& handler);
     XmlName name(std::string_view text, char const* at);
-    // The number of the qualified name `written`: as the tokenizer guessed
-    // it, or found.
-    std::uint32_t qualify(Tokenizer::Name const& written, char const* at) {
-        return written.known != kNone ? written.known : learn(written, at);
+    // Counts `name` against the limit of distinct names, once per document.
+    void count(XmlName name, char const* at) {
+        std::vector<std::uint32_t>& stamps = m_memory.nameStamps;
+        if (name.number >= stamps.size()) stamps.resize(std::max<std::size_t>(name.number + 1, 2 * stamps.size()), 0);
+        if (stamps[name.number] == m_document) return;
+        stamps[name.number] = m_document;
+        if (++m_documentNames > m_limits.maxNames) m_tokens.overLimit(at, Limit::Names);
     }
-    std::uint32_t learn(Tokenizer::Name const& written, char const* at);
+    // The number of the qualified name `written`, as the tokenizer guessed
+    // it or found, its names counted the first time the document has it.
+    std::uint32_t qualify(Tokenizer::Name const& written, char const* at) {
+        std::uint32_t const number = written.known != kNone ? written.known : learn(written);
+        Parts& parts = m_memory.parts[number];
+        if (parts.document != m_document) {
+            parts.document = m_document;
+            count(parts.local, at);
+            if (!parts.prefix.text.empty()) count(parts.prefix, at);
+        }
+        return number;
+    }
+    std::uint32_t learn(Tokenizer::Name const& written);
+    // A new document: its own stamp, and no name counted yet.
+    void newDocument() noexcept;
     XmlName namespaceOf(XmlName prefix, char const* at) {
         XmlName const bound = m_memory.namespaces.boundTo(prefix);
         return bound.text.data() != nullptr ? bound : xmlNamespaceOf(prefix, at);
@@ -159,6 +183,8 @@ private:
     Tokenizer m_tokens;  // reads m_limits
     Memory m_memory;
     std::size_t m_expandedCount = 0;
+    std::uint32_t m_document = 0;      // of the document being read
+    std::size_t m_documentNames = 0;   // the distinct names it has used
     std::uint32_t m_stamp = 0;         // of the start tag being read
     std::uint32_t m_defaultStamp = 0;  // of the last that declared the default namespace
     std::size_t m_treeBytes = 0;       // what the elements need so far, as XmlReadLimits::maxTreeBytesPerByte counts

@@ -53,23 +53,33 @@ std::uint64_t NameTable::hashOf(char const* text, std::size_t length) const noex
     return mix(h * 0x94D049BB133111EBULL);
 }
 
+NameTable::Slot const* NameTable::slotOf(std::string_view text, std::uint64_t hash) const noexcept {
+    std::size_t const mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        Slot const& slot = m_slots[i];
+        if (slot.text == nullptr) return nullptr;
+        if (slot.hash == hash && slot.length == text.size() && std::memcmp(slot.text, text.data(), text.size()) == 0)
+            return &slot;
+    }
+}
+
+XmlName NameTable::find(std::string_view text) const noexcept {
+    if (m_slots.empty()) return XmlName{};
+    Slot const* const slot = slotOf(text, hashOf(text.data(), text.size()));
+    return slot != nullptr ? XmlName{std::string_view(slot->text, slot->length), slot->number} : XmlName{};
+}
+
 XmlName NameTable::intern(std::string_view text) {
     if (m_slots.empty()) grow();
     std::uint64_t const hash = hashOf(text.data(), text.size());
-    std::size_t const mask = m_slots.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        Slot& slot = m_slots[i];
-        if (slot.generation != m_generation) break;
-        if (slot.hash == hash && slot.length == text.size() && std::memcmp(slot.text, text.data(), text.size()) == 0)
-            return {std::string_view(slot.text, slot.length), slot.number};
-    }
+    if (Slot const* const slot = slotOf(text, hash)) return {std::string_view(slot->text, slot->length), slot->number};
     if ((m_size + 1) * 2 > m_slots.size()) grow();
     char const* const own = copy(text);
-    std::size_t const mask2 = m_slots.size() - 1;
-    std::size_t i = hash & mask2;
-    while (m_slots[i].generation == m_generation) i = (i + 1) & mask2;
+    std::size_t const mask = m_slots.size() - 1;
+    std::size_t i = hash & mask;
+    while (m_slots[i].text != nullptr) i = (i + 1) & mask;
     std::uint32_t const number = static_cast<std::uint32_t>(m_size++);
-    m_slots[i] = Slot{hash, own, static_cast<std::uint32_t>(text.size()), number, m_generation};
+    m_slots[i] = Slot{hash, own, static_cast<std::uint32_t>(text.size()), number};
     return {std::string_view(own, text.size()), number};
 }
 
@@ -92,28 +102,15 @@ char const* NameTable::copy(std::string_view text) {
 }
 
 void NameTable::grow() {
-    std::vector<Slot> old(m_slots.empty() ? 64 : m_slots.size() * 2, Slot{0, nullptr, 0, 0, 0});
+    std::vector<Slot> old(m_slots.empty() ? 64 : m_slots.size() * 2, Slot{0, nullptr, 0, 0});
     old.swap(m_slots);
     std::size_t const mask = m_slots.size() - 1;
-    std::uint32_t const previous = m_generation;
-    m_generation = 1;
     for (Slot const& slot : old) {
-        if (slot.generation != previous) continue;
+        if (slot.text == nullptr) continue;
         std::size_t i = slot.hash & mask;
-        while (m_slots[i].generation == m_generation) i = (i + 1) & mask;
+        while (m_slots[i].text != nullptr) i = (i + 1) & mask;
         m_slots[i] = slot;
-        m_slots[i].generation = m_generation;
     }
-}
-
-void NameTable::clear() noexcept {
-    if (++m_generation == 0) {  // after 2^32 documents: every slot is marked free again
-        for (Slot& slot : m_slots) slot.generation = 0;
-        m_generation = 1;
-    }
-    m_size = 0;
-    m_block = 0;
-    m_used = 0;
 }
 
 std::size_t NameTable::keptBytes() const noexcept {
@@ -125,7 +122,6 @@ std::size_t NameTable::keptBytes() const noexcept {
 void NameTable::release() noexcept {
     std::vector<Slot>().swap(m_slots);
     std::vector<Block>().swap(m_blocks);
-    m_generation = 1;
     m_size = 0;
     m_block = 0;
     m_used = 0;

@@ -1,11 +1,11 @@
 #pragma once
 
-// Which name: the distinct names of one document (element and attribute
+// Which name: the distinct names a reader has met (element and attribute
 // names, prefixes, namespace names, processing instruction targets), each
 // with its own copy of the text and its number in the order the names were
 // met. A hash table over all of each name's bytes, seeded per table, so that
-// finding a name costs its length whatever names came before; forgetting
-// them all for the next document costs nothing, and their memory is kept.
+// finding a name costs its length whatever names came before. The names
+// stay from one document to the next until release().
 
 #include "host/XmlEvents.h"
 
@@ -22,14 +22,11 @@ public:
     NameTable() noexcept;
 
     // The name whose text is `text` (not empty): its own copy of the text,
-    // valid until clear(), and its number.
+    // valid until release(), and its number. A name is added whole or, when
+    // memory runs out, not at all.
     XmlName intern(std::string_view text);
-
-    // How many names there are.
-    std::size_t size() const noexcept { return m_size; }
-
-    // Forgets every name, keeping the memory.
-    void clear() noexcept;
+    // The same when the table has it, else a name numbered kUncounted.
+    XmlName find(std::string_view text) const noexcept;
 
     // What it keeps between documents, in bytes; and giving it back.
     std::size_t keptBytes() const noexcept;
@@ -38,10 +35,9 @@ public:
 private:
     struct Slot {
         std::uint64_t hash;
-        char const* text;
+        char const* text;  // nullptr: the slot is free
         std::uint32_t length;
         std::uint32_t number;
-        std::uint32_t generation;  // the slot is in use when this is the table's
     };
     struct Block {
         std::unique_ptr<char[]> bytes;
@@ -49,12 +45,13 @@ private:
     };
 
     std::uint64_t hashOf(char const* text, std::size_t length) const noexcept;
+    // The slot of `text`, whose hash is `hash`, or nullptr.
+    Slot const* slotOf(std::string_view text, std::uint64_t hash) const noexcept;
     char const* copy(std::string_view text);
     void grow();
 
     std::uint64_t m_seed;
     std::vector<Slot> m_slots;
-    std::uint32_t m_generation = 1;
     std::size_t m_size = 0;
     std::vector<Block> m_blocks;  // the copies of the names' text
     std::size_t m_block = 0;      // the block being filled

@@ -2,10 +2,12 @@
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
+// Undoing every binding in force (all of them when the last document broke
+// off) leaves each prefix bound to none again, at a cost of what was bound:
+// the prefixes' numbers stay from one document to the next.
 void Namespaces::clear() noexcept {
-    m_bound.clear();
+    close(0);
     m_default = XmlName{};
-    m_saved.clear();
 }
 
 void Namespaces::bind(XmlName prefix, XmlName uri) {

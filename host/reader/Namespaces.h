@@ -2,7 +2,7 @@
 
 // Which namespace a prefix stands for: the bindings that the open elements
 // declared, innermost first, found by the prefix's number among the
-// document's names, so that resolving a name costs the same however many
+// reader's names, so that resolving a name costs the same however many
 // bindings are in force.
 
 #include "host/XmlEvents.h"

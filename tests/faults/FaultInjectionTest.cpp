@@ -275,3 +275,44 @@ TEST(FaultInjection, MemoryGoesBackWhenAnImplementationConstructorThrows) {
     EXPECT_EQ(manager.live(), 1);
     EXPECT_EQ(copy.getBusinessObjectType(), longText);
 }
+
+// A reader keeps the names it has met for the next document. Whichever
+// allocation fails while it learns a document's new names, it keeps only
+// whole ones: the documents after the failure read as a fresh reader reads
+// each of them.
+TEST(FaultInjection, AReaderThatRanOutOfMemoryReadsTheNextDocumentsAsAFreshOne) {
+    using Kestrune::Soa::Common::Xml::XmlReader;
+    // Enough new names, and long enough, that each of the reader's tables grows.
+    std::string newNames = "<q:s xmlns:q='urn:q' xmlns:u='urn:u'>";
+    for (int i = 0; i < 60; ++i) {
+        std::string const name = std::string(40 + i, 'n') + std::to_string(i);
+        newNames += "<q:" + name + " u:" + name + "='1' " + name + "='2'/><u:" + name + "/>";
+    }
+    newNames += "</q:s>";
+    std::string const sequence[] = {newNames, readerTexts[0], newNames};
+    std::string expected;
+    for (std::string const& xml : sequence) {
+        XmlReader fresh;
+        Events events;
+        fresh.read(xml, events);
+        expected += events.lines;
+    }
+    GlobalNewFails fault;
+    long k = 1;
+    for (;; ++k) {
+        XmlReader reader;
+        Events events;
+        reader.read(readerTexts[0], events);
+        fault.arm(k);
+        try {
+            reader.read(newNames, events);
+        } catch (std::bad_alloc const&) {
+        }
+        bool const failed = fault.disarm();
+        events.lines.clear();
+        for (std::string const& xml : sequence) reader.read(xml, events);
+        ASSERT_EQ(events.lines, expected) << "with allocation " << k << " failing";
+        if (!failed) break;
+    }
+    EXPECT_GT(k, 1) << "learning the new names allocates";
+}

@@ -135,13 +135,6 @@ std::string outcomeOf(XmlReader& reader, std::string const& xml, Via via) {
     return joined(handler.lines) + joined(handler.inner);
 }
 
-// One reader reads a sequence twice over: documents read whole, from text
-// and from a stream, refused by the reader or cut short by its handler, read
-// again from one of its handlers; each step gives what it gives on a fresh
-// reader. Names met in one document are not known in the next: each counts
-// its own against maxNames, in a table grown large. A read started from a
-// handler of the same reader is refused before it changes anything. A
-// moved-from reader refuses to read.
 // Each element is placed (at the ">" ending its start tag) as a person
 // counts: a line ends at LF, CR, or the two together; a column is a
 // character of one to four bytes. Checked on texts of every mix, so that
@@ -179,6 +172,13 @@ TEST(XmlReaderTest, EachElementIsPlacedAsAPersonCountsLinesAndCharacters) {
     }
 }
 
+// One reader reads a sequence twice over: documents read whole, from text
+// and from a stream, refused by the reader or cut short by its handler, read
+// again from one of its handlers; each step gives what it gives on a fresh
+// reader. The reader keeps the names it has met, yet each document counts
+// its own against maxNames, however many the reader knows. A read started
+// from a handler of the same reader is refused before it changes anything. A
+// moved-from reader refuses to read.
 TEST(XmlReaderTest, AReusedReaderReadsEachDocumentAsAFreshOne) {
     auto const withNames = [](char letter, int count) {
         std::string const name(1, letter);
