@@ -210,7 +210,9 @@ void XmlEventReader::startElement(XmlEventHandler& handler) {
     bool const declares = declareAll(at);
     std::uint32_t const element = qualify(m_tokens.name(), at);
     if (depth >= m_memory.lastAtDepth.size()) m_memory.lastAtDepth.resize(depth + 1, kNone);
-    m_memory.lastAtDepth[depth] = element;
+    std::uint32_t& last = m_memory.lastAtDepth[depth];
+    if (last != kNone && last != element) m_memory.known[last].next = element;
+    last = element;
     XmlName const local = m_memory.parts[element].local;
     XmlName const uri = elementNamespace(element, at);
     std::size_t const valueBytes = eventAttributes(element, declares, at);

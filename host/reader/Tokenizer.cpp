@@ -275,8 +275,14 @@ Tokenizer::Token Tokenizer::markup() {
 
 void Tokenizer::startTag() {
     if (m_where == Where::AfterRoot) outsideTheRoot(m_cur);
-    std::uint32_t const guess = m_depth < m_guesses.atDepth->size() ? (*m_guesses.atDepth)[m_depth] : kUnknown;
-    char const* p = guessedName(m_cur + 1, guess, m_name);
+    // The last name at this depth, else the one that followed it the last
+    // time (one place that compares, kept inline).
+    std::uint32_t guess = m_depth < m_guesses.atDepth->size() ? (*m_guesses.atDepth)[m_depth] : kUnknown;
+    char const* p = nullptr;
+    for (int tries = 0; guess != kUnknown; guess = (*m_guesses.names)[guess].next) {
+        p = guessedName(m_cur + 1, guess, m_name);
+        if (p != nullptr || ++tries == 2) break;
+    }
     KnownName const* const known = p != nullptr ? &(*m_guesses.names)[guess] : nullptr;
     if (p == nullptr) {
         p = scanName(m_cur + 1, m_name, "'<' is not followed by an element name (write '&lt;' for '<')");

@@ -67,10 +67,13 @@ public:
         std::uint32_t colon = 0;
         std::uint32_t attributesAt = 0;  // in Guesses::attributes
         std::uint32_t attributeCount = 0;
+        std::uint32_t next = kUnknown;  // the name that followed it at its depth the last time another did
     };
     // What a start tag is likely to hold: the names of the last start tag at
-    // the same depth. A name that is there as guessed (followed by a byte
-    // that cannot continue it) is taken without being scanned.
+    // the same depth, or else of the one that followed it the last time (a
+    // record's children come in the same order in each). A name that is
+    // there as guessed (followed by a byte that cannot continue it) is taken
+    // without being scanned.
     struct Guesses {
         std::vector<KnownName> const* names = nullptr;
         std::vector<std::uint32_t> const* atDepth = nullptr;     // a KnownName's number by depth
