@@ -97,6 +97,12 @@ inline bool inRulesOrder(std::uint32_t const* numbers, XmlElementRules const& ru
     return true;
 }
 
+// The values of `element`'s first `count` attributes, which are those of
+// the rules in their order.
+void valuesInOrder(XmlElementStart const& element, std::size_t count, std::string_view* values) noexcept {
+    for (std::size_t index = 0; index < count; ++index) values[index] = element.attributes[index].value;
+}
+
 std::int64_t now() noexcept {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -237,7 +243,7 @@ std::size_t XmlBinder::attributeValues(XmlElementRules const& rules, XmlElementS
         valuesByName(frame, element, values);
         return count;
     }
-    for (std::size_t index = 0; index < count; ++index) values[index] = element.attributes[index].value;
+    valuesInOrder(element, count, values);
     return count;
 }
 
@@ -247,7 +253,7 @@ void XmlBinder::checkedValues(XmlElementRules const& rules, XmlElementStart cons
         checkAttributes(rules, element, values);
         return;
     }
-    for (std::size_t index = 0; index < rules.attributeCount; ++index) values[index] = element.attributes[index].value;
+    valuesInOrder(element, rules.attributeCount, values);
 }
 
 // The same, each attribute found by its number, else by its name.
