@@ -219,7 +219,8 @@ void XmlEventReader::startElement(XmlEventHandler& handler) {
     last = element;
     XmlName const local = m_memory.parts[element].local;
     XmlName const uri = elementNamespace(element, at);
-    std::size_t const valueBytes = eventAttributes(element, declares, at);
+    m_memory.attributes.clear();
+    std::size_t const valueBytes = m_tokens.attributes().empty() ? 0 : eventAttributes(element, declares, at);
     charge(sizeof(XMLNode) + m_memory.attributes.size() * sizeof(XMLAttribute) +
                m_memory.declarations.size() * sizeof(XMLNamespaceDeclaration) + valueBytes,
            at);
@@ -240,8 +241,10 @@ void XmlEventReader::startElement(XmlEventHandler& handler) {
     if (m_tokens.emptyElement()) close(handler);
 }
 
-// The start tag's attributes as reported, in m_memory.attributes (the
-// declarations are not); returns the bytes of their values. Two jobs for
+// The start tag's attributes (it has some) as reported, added to the empty
+// m_memory.attributes (the declarations are not); returns the bytes of
+// their values. An element without attributes leaves the run of names it
+// had for the tokenizer's next guess. Two jobs for
 // each attribute:
 // - its name's number, kept for the tokenizer to guess at the element's
 //   next start tag: while each name is the one it guessed (the name at the
@@ -252,7 +255,6 @@ void XmlEventReader::startElement(XmlEventHandler& handler) {
 //   namespace and local name (a hashed set).
 std::size_t XmlEventReader::eventAttributes(std::uint32_t element, bool declares, char const* at) {
     std::vector<Tokenizer::Attribute> const& attributes = m_tokens.attributes();
-    m_memory.attributes.clear();
     std::size_t valueBytes = 0;
     // The element's run of names stays while each name is the one it holds,
     // whether the tokenizer guessed it or not (it guesses only after a
