@@ -3,12 +3,10 @@
 namespace Kestrune::Soa::Common::Xml::Reader {
 
 // Undoing every binding in force (all of them when the last document broke
-// off) leaves each prefix bound to none again, at a cost of what was bound:
-// the prefixes' numbers stay from one document to the next.
-void Namespaces::clear() noexcept {
-    close(0);
-    m_default = XmlName{};
-}
+// off) leaves each prefix, and the default, bound to none again, at a cost
+// of what was bound: the prefixes' numbers stay from one document to the
+// next.
+void Namespaces::clear() noexcept { close(0); }
 
 void Namespaces::bind(XmlName prefix, XmlName uri) {
     if (prefix.number >= m_bound.size()) m_bound.resize(prefix.number + 1);

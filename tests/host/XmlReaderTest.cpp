@@ -342,6 +342,12 @@ TEST(XmlReaderTest, WhatAReusedReaderKeepsIsBoundedAndChangesNoOutcome) {
     reader.setMaxKeptBytes(0);
     EXPECT_EQ(countOf(reader, sequence.back()), ofFresh(sequence.back()));
     EXPECT_LE(kxsoa_test::heapInUse() - base, fresh);
+    // Once it has given back what it held after a large document, it keeps
+    // what a fresh reader keeps.
+    reader.setMaxKeptBytes(XmlReader::kDefaultMaxKeptBytes);
+    XmlReader freshReader(limits);
+    EXPECT_EQ(countOf(freshReader, documents[0]), countOf(reader, documents[0]));
+    EXPECT_EQ(reader.keptBytes(), freshReader.keptBytes());
     reader.setMaxKeptBytes(4096);
     EXPECT_EQ(countOf(reader, "\xFF\xFE" + std::string(20000, 'x')),
               "not well-formed at line 1, column 1: the root element's start tag is expected here");
