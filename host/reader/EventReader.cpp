@@ -197,7 +197,7 @@ void XmlEventReader::declare(Tokenizer::Attribute const& attribute, char const* 
     }
     XmlName const declared = name(prefix, at);
     XmlName const namespaceName = name(uri, at);
-    if (seenBefore(m_memory.prefixStamps, declared.number)) {
+    if (seenBefore(m_memory.prefixStamps, declared.number, m_stamp)) {
         m_tokens.fail(written, "attribute " + quoted(attribute.name.whole()) + " is given twice");
     }
     m_memory.namespaces.bind(declared, namespaceName);
@@ -280,7 +280,8 @@ std::size_t XmlEventReader::eventAttributes(std::uint32_t element, bool declares
         Parts const& name = m_memory.parts[number];
         XmlName attributeUri;
         if (name.prefix.text.empty()) {
-            if (seenBefore(m_memory.localStamps, name.local.number)) givenTwice(attribute, number, element, false);
+            if (seenBefore(m_memory.localStamps, name.local.number, m_stamp))
+                givenTwice(attribute, number, element, false);
         } else {
             attributeUri = namespaceOf(name.prefix, at);
             if (attributeUri.text.data() == nullptr) undeclared(name.prefix, name.local, element, at);

@@ -142,10 +142,7 @@ private:
     XmlName name(std::string_view text, char const* at);
     // Counts `name` against the limit of distinct names, once per document.
     void count(XmlName name, char const* at) {
-        std::vector<std::uint32_t>& stamps = m_memory.nameStamps;
-        if (name.number >= stamps.size()) stamps.resize(std::max<std::size_t>(name.number + 1, 2 * stamps.size()), 0);
-        if (stamps[name.number] == m_document) return;
-        stamps[name.number] = m_document;
+        if (seenBefore(m_memory.nameStamps, name.number, m_document)) return;
         if (++m_documentNames > m_limits.maxNames) m_tokens.overLimit(at, Limit::Names);
     }
     // The number of the qualified name `written`, as the tokenizer guessed
@@ -168,11 +165,12 @@ private:
         return bound.text.data() != nullptr ? bound : xmlNamespaceOf(prefix, at);
     }
     XmlName xmlNamespaceOf(XmlName prefix, char const* at);
-    // Whether `number` was met before in this start tag, marking it met.
-    bool seenBefore(std::vector<std::uint32_t>& stamps, std::uint32_t number) {
+    // Whether `number` was met before under `stamp` (this start tag's, or
+    // this document's), marking it met.
+    static bool seenBefore(std::vector<std::uint32_t>& stamps, std::uint32_t number, std::uint32_t stamp) {
         if (number >= stamps.size()) stamps.resize(std::max<std::size_t>(number + 1, 2 * stamps.size()), 0);
-        if (stamps[number] == m_stamp) return true;
-        stamps[number] = m_stamp;
+        if (stamps[number] == stamp) return true;
+        stamps[number] = stamp;
         return false;
     }
     bool expandedSeenBefore(XmlName uri, XmlName local);
