@@ -14,6 +14,7 @@
 #include <libxml/chvalid.h>
 
 #include <cstdio>
+#include <map>
 
 using namespace Kestrune::Soa::Common::Xml;
 using kxsoa_test::domExceptionMessage;
@@ -49,6 +50,35 @@ TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
     EXPECT_EQ(
         domExceptionMessage([&] { stream.escape(std::string_view("x\xE2\x82\xAC", 3)); }),
         "toXmlString: the invalid UTF-8 byte 0xE2 at byte offset 1 of a 3-byte text cannot be carried by XML 1.0");
+}
+
+// Every byte is escaped, kept or refused the same wherever it lies in a run
+// of plain text: the escaping takes plain text several bytes at a time.
+TEST(ToXmlString, EachByteIsTakenTheSameAtEveryOffsetOfARun) {
+    std::map<char, std::string> const references{{'&', "&amp;"},   {'<', "&lt;"},  {'>', "&gt;"},   {'"', "&quot;"},
+                                                 {'\'', "&apos;"}, {'\t', "&#9;"}, {'\n', "&#10;"}, {'\r', "&#13;"}};
+    for (std::size_t offset = 0; offset < 17; ++offset) {
+        std::string const before(offset, 'a'), after(16 - offset, 'z');
+        for (int b = 0; b < 0x80; ++b) {
+            std::string const text = before + static_cast<char>(b) + after;
+            if (b < 0x20 && b != '\t' && b != '\n' && b != '\r') {
+                char code[8];
+                std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(b));
+                EXPECT_EQ(domExceptionMessage([&] { toXmlString(text); }),
+                          "toXmlString: the control character " + std::string(code) + " at byte offset " +
+                              std::to_string(offset) + " of a 17-byte text cannot be carried by XML 1.0");
+            } else {
+                auto const reference = references.find(static_cast<char>(b));
+                std::string const expected =
+                    reference == references.end() ? std::string(1, static_cast<char>(b)) : reference->second;
+                EXPECT_EQ(toXmlString(text), before + expected + after) << b;
+            }
+        }
+        EXPECT_EQ(toXmlString(before + "\xC3\xA9" + after), before + "\xC3\xA9" + after);
+        EXPECT_EQ(domExceptionMessage([&] { toXmlString(before + "\xA9" + after); }),
+                  "toXmlString: the invalid UTF-8 byte 0xA9 at byte offset " + std::to_string(offset) +
+                      " of a 17-byte text cannot be carried by XML 1.0");
+    }
 }
 
 // The writer and the reader take a name exactly where XML 1.0 does: for the
