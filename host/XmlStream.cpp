@@ -88,7 +88,10 @@ std::string const& XmlStream::escape(std::string_view text) {
 
 void XmlStream::setMaxTokenBytes(std::size_t bytes) noexcept { m_state->maxTokenBytes = bytes; }
 
-void XmlStream::setMaxNameBytes(std::size_t bytes) noexcept { m_state->maxNameBytes = bytes; }
+void XmlStream::setMaxNameBytes(std::size_t bytes) noexcept {
+    m_state->maxNameBytes = bytes;
+    m_state->textNameInScope = nullptr;  // checked against the limit before
+}
 
 std::size_t XmlStream::maxNameBytes() const noexcept { return m_state->maxNameBytes; }
 
@@ -161,18 +164,19 @@ void XmlStream::textElement(std::string_view name, std::string_view text) {
     if (s.depth == 0 || s.startTagOpen)
         Writer::refuse(Exceptions::ErrorKind::Misuse,
                        "element \"" + std::string(name) + "\" of text written outside the content of an element");
-    Writer::checkNameLength(name.size(), s.maxNameBytes, "an element name");
+    Writer::KnownNames::Name const& known = s.textElementName(name);
     std::string& written = s.output.text();
     std::size_t const mark = written.size();
-    written.push_back('<');
-    written.append(name).push_back('>');
+    written.append(known.written);  // "<name>"
     try {
         s.appendEscaped(written, text);
     } catch (...) {
         written.resize(mark);
         throw;
     }
-    written.append("</").append(name).push_back('>');
+    written.push_back('<');
+    written.push_back('/');
+    written.append(known.written, 1);  // "name>"
     s.output.appended(false);
 }
 

@@ -9,8 +9,7 @@
 
 namespace Kestrune::Soa::Common::Xml::Writer {
 
-void checkTokenLength(std::size_t length, std::size_t maxTokenBytes, char const* what) {
-    if (length <= maxTokenBytes) return;
+void refuseTokenLength(std::size_t length, std::size_t maxTokenBytes, char const* what) {
     refuse(Exceptions::ErrorKind::Limit,
            std::string(what) + " of " + std::to_string(length) +
                " bytes as escaped is longer than XmlReadLimits::maxTokenBytes (" + std::to_string(maxTokenBytes) +

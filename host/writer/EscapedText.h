@@ -10,7 +10,10 @@ namespace Kestrune::Soa::Common::Xml::Writer {
 
 // A token that a reader with the same limit would refuse is not written:
 // `what` ("a text", "an attribute value") names it in the refusal.
-void checkTokenLength(std::size_t length, std::size_t maxTokenBytes, char const* what);
+[[noreturn]] void refuseTokenLength(std::size_t length, std::size_t maxTokenBytes, char const* what);
+inline void checkTokenLength(std::size_t length, std::size_t maxTokenBytes, char const* what) {
+    if (length > maxTokenBytes) refuseTokenLength(length, maxTokenBytes, what);
+}
 
 // True when `&name;` is a reference that a document without a DTD may hold:
 // one of the five entities XML predefines, or a character reference to a

@@ -16,21 +16,36 @@ constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace"
 constexpr std::string_view xmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 
 // An empty URI cannot be bound to a prefix, and the namespaces of the
-// reserved prefixes "xml" and "xmlns" are bound to no other.
-void checkBindable(std::string_view uri);
+// reserved prefixes "xml" and "xmlns" are bound to no other. Inline, as
+// every element asks it; the refusal is not.
+[[noreturn]] void refuseBinding(std::string_view uri);
+inline void checkBindable(std::string_view uri) {
+    if (uri.empty() || (uri.size() == xmlNamespace.size() && uri == xmlNamespace) ||
+        (uri.size() == xmlnsNamespace.size() && uri == xmlnsNamespace))
+        refuseBinding(uri);
+}
 
 // A name as written, or a namespace URI, that a reader with the same limit
 // would refuse is not written: `what` ("an element name", "a namespace URI")
 // names it in the refusal.
-void checkNameLength(std::size_t length, std::size_t maxNameBytes, char const* what);
+[[noreturn]] void refuseNameLength(std::size_t length, std::size_t maxNameBytes, char const* what);
+inline void checkNameLength(std::size_t length, std::size_t maxNameBytes, char const* what) {
+    if (length > maxNameBytes) refuseNameLength(length, maxNameBytes, what);
+}
 
 struct QualifiedName {
     std::string_view prefix;  // empty when the name has none
     std::string_view local;
 };
 
-// `name` split at its colon; `checked` tells that it is known to be valid.
-QualifiedName splitName(std::string_view name, bool checked);
+// `name` split at its colon, refused when it is no valid element name.
+QualifiedName splitName(std::string_view name);
+
+// `name`, known to be valid, split at `colon` (npos: it has none).
+inline QualifiedName splitAt(std::string_view name, std::size_t colon) noexcept {
+    if (colon == std::string_view::npos) return {{}, name};
+    return {name.substr(0, colon), name.substr(colon + 1)};
+}
 
 // True when `qualified` reads `prefix:local`, or `local` alone when `prefix`
 // is empty: a name written before that can be written again as it is.
@@ -50,14 +65,33 @@ inline void assignQualified(std::string& out, std::string_view prefix, std::stri
 // Names found valid, so that a name a message repeats is checked once and
 // afterwards only compared. A name has one slot, picked by where its text
 // lies (the writing procedures pass names that live as long as the program)
-// and its length; it takes the slot over from the name there.
+// and its length; it takes the slot over from the name there. The slot holds
+// the name as it is written where it is used (`lead`, the name, `trail`:
+// ` name="` for an attribute), so that a known name costs one comparison
+// and one append, and where its colon is.
 class KnownNames {
 public:
-    bool contains(std::string_view name) const noexcept {
-        std::string const& known = m_names[slot(name)];
-        return !name.empty() && known.size() == name.size() && std::memcmp(known.data(), name.data(), name.size()) == 0;
+    struct Name {
+        std::string written;                         // lead + name + trail
+        std::size_t colon = std::string_view::npos;  // in the name
+    };
+
+    KnownNames(std::string_view lead, std::string_view trail) noexcept : m_lead(lead), m_trail(trail) {}
+
+    // The slot of `name` if it is known, else null.
+    Name const* find(std::string_view name) const noexcept {
+        Name const& known = m_names[slot(name)];
+        bool const same = !name.empty() && known.written.size() == m_lead.size() + name.size() + m_trail.size() &&
+                          std::memcmp(known.written.data() + m_lead.size(), name.data(), name.size()) == 0;
+        return same ? &known : nullptr;
     }
-    void add(std::string_view name) { m_names[slot(name)].assign(name); }
+    // Learns `name`, found valid, whose colon is at `colon` (npos: none).
+    Name const& add(std::string_view name, std::size_t colon) {
+        Name& known = m_names[slot(name)];
+        known.written.assign(m_lead).append(name).append(m_trail);
+        known.colon = colon;
+        return known;
+    }
 
 private:
     static std::size_t slot(std::string_view name) noexcept {
@@ -66,7 +100,9 @@ private:
     }
 
     static constexpr std::size_t kSlots = 64;
-    std::array<std::string, kSlots> m_names;
+    std::string_view m_lead;
+    std::string_view m_trail;
+    std::array<Name, kSlots> m_names;
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Writer

@@ -22,8 +22,8 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
     std::size_t const textMark = out.size();
     std::string_view elementNamespace = uri;
     try {
-        bool const known = elementNames.contains(name);
-        QualifiedName const split = splitName(name, known);
+        KnownNames::Name const* const known = elementNames.find(name);
+        QualifiedName const split = known ? splitAt(name, known->colon) : splitName(name);
         if (startTagOpen)
             refuse(ErrorKind::Misuse, "cannot open element \"" + std::string(name) + "\" inside an unclosed start tag");
         if (depth == 0 && rootWritten)
@@ -31,7 +31,7 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
                    "cannot write element \"" + std::string(name) + "\": the document already has its root element");
         if (split.prefix == "xmlns" || split.prefix == "xml")
             refuse(ErrorKind::Unwritable, "element \"" + std::string(name) + "\" uses a reserved prefix");
-        if (!known) elementNames.add(name);
+        if (!known) elementNames.add(name, split.prefix.empty() ? std::string_view::npos : split.prefix.size());
         checkBindable(uri);
         if (elements.size() == depth) elements.emplace_back();  // before any view into the open elements
         OpenElement& element = elements[depth];                 // in use from ++depth on
@@ -78,7 +78,7 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
             out.push_back('"');
         }
     } catch (...) {
-        scopeSize = mark;
+        unbindTo(mark);
         assignedCount = assignedMark;
         nextPrefixNumber = numberMark;
         out.resize(textMark);
@@ -97,12 +97,28 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
     rootWritten = true;
 }
 
+Writer::KnownNames::Name const& XmlStream::State::textElementName(std::string_view name) {
+    KnownNames::Name const* known = textElementNames.find(name);
+    if (known != nullptr && known == textNameInScope && unbindings == textNameUnbindings) return *known;
+    QualifiedName const split = known ? splitAt(name, known->colon) : splitName(name);
+    if (!split.prefix.empty() && boundUri(split.prefix) == nullptr)
+        refuse(ErrorKind::Misuse, "element \"" + std::string(name) + "\" of text uses the prefix \"" +
+                                      std::string(split.prefix) + "\", which is not declared in scope");
+    checkNameLength(name.size(), maxNameBytes, "an element name");
+    if (!known)
+        known = &textElementNames.add(name, split.prefix.empty() ? std::string_view::npos : split.prefix.size());
+    textNameInScope = known;
+    textNameUnbindings = unbindings;
+    return *known;
+}
+
 void XmlStream::State::attribute(std::string& out, std::string_view name, std::string_view value, bool escapeValue) {
     if (!startTagOpen) refuse(ErrorKind::Misuse, "attribute \"" + std::string(name) + "\" written outside a start tag");
-    if (!attributeNames.contains(name)) {
+    KnownNames::Name const* known = attributeNames.find(name);
+    if (!known) {
         if (!detail::isNCName(name))
             refuse(ErrorKind::Unwritable, "\"" + std::string(name) + "\" is not a valid attribute name");
-        attributeNames.add(name);
+        known = &attributeNames.add(name, std::string_view::npos);
     }
     checkNameLength(name.size(), maxNameBytes, "an attribute name");
     // What escape returned is escaped already; anything else is checked.
@@ -112,8 +128,7 @@ void XmlStream::State::attribute(std::string& out, std::string_view name, std::s
         checkTokenLength(value.size(), maxTokenBytes, "an attribute value");
     }
     std::size_t const mark = out.size();
-    out.push_back(' ');
-    out.append(name).append("=\"", 2);
+    out.append(known->written);  // ` name="`
     if (escapeValue) {
         try {
             appendEscaped(out, value);
@@ -135,7 +150,7 @@ std::string const& XmlStream::State::closeStartTag(std::string_view uri, bool em
                "the start tag of \"" + element.qualifiedName + "\" is closed with another namespace URI");
     startTagOpen = false;
     if (!empty) return startTagEnd;
-    scopeSize = element.bindingsMark;
+    unbindTo(element.bindingsMark);
     --depth;
     return emptyElementEnd;
 }
@@ -155,7 +170,7 @@ void XmlStream::State::close(std::string& out, std::string_view uri, std::string
         refuse(ErrorKind::Misuse, "cannot close \"" + std::string(name) + "\": the innermost open element is \"" +
                                       element.qualifiedName + "\"");
     out.append("</", 2).append(qualified).push_back('>');
-    scopeSize = element.bindingsMark;
+    unbindTo(element.bindingsMark);
     --depth;
 }
 

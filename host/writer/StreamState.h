@@ -44,6 +44,7 @@ struct XmlStream::State {
     // scopeSize slots. Slots past it keep their strings' memory for reuse.
     std::vector<Binding> inScope;
     std::size_t scopeSize = 0;
+    std::size_t unbindings = 0;         // how often scopeSize went down: a prefix found in scope is while it has not
     std::vector<OpenElement> elements;  // slots reused, so their strings keep capacity
     std::size_t depth = 0;
     bool startTagOpen = false;
@@ -56,8 +57,15 @@ struct XmlStream::State {
     std::vector<std::string> gathered;
     std::size_t gatheredCount = 0;
     bool gathering = false;
-    Writer::KnownNames elementNames;
-    Writer::KnownNames attributeNames;
+    Writer::KnownNames elementNames{{}, {}};
+    Writer::KnownNames attributeNames{" ", "=\""};
+    Writer::KnownNames textElementNames{"<", ">"};
+    // The name of the last element of text, checked when `unbindings` was
+    // textNameUnbindings: a text element of the same name next needs no
+    // check again while no prefix has left scope since and the name limit
+    // is the same (setMaxNameBytes forgets it).
+    Writer::KnownNames::Name const* textNameInScope = nullptr;
+    std::size_t textNameUnbindings = 0;
     std::deque<std::string> qualifiedNames;  // entries never move
     std::string text;                        // what the last write... operation returned
     std::string escaped;                     // what escape returned
@@ -72,6 +80,11 @@ struct XmlStream::State {
         for (std::size_t i = scopeSize; i-- > 0;)
             if (inScope[i].prefix == prefix) return &inScope[i].uri;
         return nullptr;
+    }
+
+    void unbindTo(std::size_t mark) noexcept {
+        scopeSize = mark;
+        ++unbindings;
     }
 
     void bind(std::string_view prefix, std::string_view uri) {
@@ -147,6 +160,9 @@ struct XmlStream::State {
     std::string const& closeStartTag(std::string_view uri, bool empty);
     // Appends the end tag of the innermost open element.
     void close(std::string& out, std::string_view uri, std::string_view name);
+    // The slot of the name of an element of text (see textElement): a valid
+    // name within the name limit, whose prefix, if it has one, is in scope.
+    Writer::KnownNames::Name const& textElementName(std::string_view name);
 
     // Appends `text` escaped, refusing a token longer than maxTokenBytes.
     // On refusal `out` holds part of the text: the caller cuts it back.
@@ -180,7 +196,7 @@ struct XmlStream::State {
     void forget() noexcept {
         output.startDocument();
         assignedCount = 0;
-        scopeSize = 0;
+        unbindTo(0);
         depth = 0;
         startTagOpen = false;
         rootWritten = false;

@@ -223,6 +223,41 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
                   s.writeOpenElement("urn:a", "second");
               }),
               "misuse: XmlStream: cannot write element \"second\": the document already has its root element");
+    // An element of text is named as an element is, with its prefix in scope.
+    auto textNamed = [&](std::string_view name) {
+        return refused([&](XmlStream& s) {
+            s.openElement("urn:a", "r");
+            s.closeStartTag("urn:a", false);
+            s.textElement(name, "v");
+        });
+    };
+    EXPECT_EQ(textNamed("a b"), "unwritable: XmlStream: 'a b' is not a valid element name");
+    for (char const* unbound : {"ns2:t", "xml:t"})
+        EXPECT_EQ(textNamed(unbound), "misuse: XmlStream: element \"" + std::string(unbound) +
+                                          "\" of text uses the prefix \"" + std::string(unbound, 3) +
+                                          "\", which is not declared in scope");
+    // The same name again, once its prefix has left scope, and once the name limit is lower.
+    std::string const child = "ns2:t";
+    EXPECT_EQ(refused([&](XmlStream& s) {
+                  s.openElement("urn:a", "r");
+                  s.closeStartTag("urn:a", false);
+                  s.openElement("urn:b", "e");  // declares ns2
+                  s.closeStartTag("urn:b", false);
+                  s.textElement(child, "1");
+                  s.closeElement("urn:b", "e");
+                  s.textElement(child, "2");
+              }),
+              "misuse: XmlStream: element \"ns2:t\" of text uses the prefix \"ns2\", which is not declared in scope");
+    EXPECT_EQ(
+        refused([&](XmlStream& s) {
+            s.openElement("urn:b", "r");
+            s.closeStartTag("urn:b", false);
+            s.textElement("ns1:t", "1");
+            s.setMaxNameBytes(4);
+            s.textElement("ns1:t", "2");
+        }),
+        "limit: XmlStream: an element name of 5 bytes is longer than XmlReadLimits::maxNameBytes (4 bytes), which "
+        "a reader with that limit refuses; raise it on both sides (XmlStream::setMaxNameBytes)");
     for (char const* reserved : {"xml:e", "xmlns:e"})
         EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement("urn:a", reserved); }),
                   "unwritable: XmlStream: element \"" + std::string(reserved) + "\" uses a reserved prefix");
@@ -253,6 +288,12 @@ TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
     // Names of the same length as names already written, but invalid (for the attribute, by one byte).
     EXPECT_EQ(domExceptionMessage([&] { stream.writeOpenElement("urn:a", "1oot"); }),
               "XmlStream: '1oot' is not a valid element name");
+    // A caller's buffer that held a valid name holds an invalid one of the same length.
+    std::string name = "ns1:c";
+    stream.textElement(name, "1");
+    name = "ns1:<";
+    EXPECT_EQ(domExceptionMessage([&] { stream.textElement(name, "2"); }),
+              "XmlStream: 'ns1:<' is not a valid element name");
     stream << stream.writeOpenElement("urn:a", "item");
     EXPECT_EQ(domExceptionMessage([&] { stream.writeAttribute("x,y", "v"); }),
               "XmlStream: \"x,y\" is not a valid attribute name");
@@ -267,7 +308,7 @@ TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
            << stream.writeAttribute("b", "&#x41;&#00065;&#x10FFFF;&#9;&#xa;&lt;&apos;\t\x7F\xC3\xA9")
            << stream.writeOpenElementClose("urn:a", true);
     EXPECT_EQ(stream.str(),
-              "<ns1:root xmlns:ns1=\"urn:a\" x-y=\"a&lt;b\"><ns1:item x-y=\"x&amp;y\" "
+              "<ns1:root xmlns:ns1=\"urn:a\" x-y=\"a&lt;b\"><ns1:c>1</ns1:c><ns1:item x-y=\"x&amp;y\" "
               "b=\"&#x41;&#00065;&#x10FFFF;&#9;&#xa;&lt;&apos;\t\x7F\xC3\xA9\"/>");
 }
 
