@@ -149,7 +149,10 @@ void XmlStream::attribute(std::string_view name, std::string_view text) {
 
 void XmlStream::closeStartTag(std::string_view uri, bool empty) {
     State& s = *m_state;
-    s.output.text().append(s.closeStartTag(uri, empty));
+    s.closeStartTag(uri, empty);
+    std::string& written = s.output.text();
+    if (empty) written.push_back('/');
+    written.push_back('>');
     s.output.appended(s.depth == 0);
 }
 
@@ -186,7 +189,7 @@ std::string const& XmlStream::qualifiedName(std::string_view uri, std::string_vi
     for (std::string const& name : s.qualifiedNames)
         if (Writer::spells(name, prefix, local)) return name;
     std::string& name = s.qualifiedNames.emplace_back();
-    Writer::assignQualified(name, prefix, local);
+    Writer::appendQualified(name, prefix, local);
     return name;
 }
 

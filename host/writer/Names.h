@@ -55,9 +55,9 @@ inline bool spells(std::string_view qualified, std::string_view prefix, std::str
            qualified[prefix.size()] == ':' && qualified.substr(prefix.size() + 1) == local;
 }
 
-// Makes `out` read `prefix:local`, or `local` alone when `prefix` is empty.
-inline void assignQualified(std::string& out, std::string_view prefix, std::string_view local) {
-    out.assign(prefix);
+// Appends `prefix:local`, or `local` alone when `prefix` is empty.
+inline void appendQualified(std::string& out, std::string_view prefix, std::string_view local) {
+    out.append(prefix);
     if (!prefix.empty()) out.append(1, ':');
     out.append(local);
 }

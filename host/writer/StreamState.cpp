@@ -66,11 +66,15 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
         }
         // A slot mostly finds the text of the element written before at its
         // depth: it is copied only when it differs.
-        if (!spells(element.qualifiedName, ownPrefix, name)) assignQualified(element.qualifiedName, ownPrefix, name);
-        checkNameLength(element.qualifiedName.size(), maxNameBytes, "an element name");
+        if (element.endTag.empty() || !spells(element.qualifiedName(), ownPrefix, name)) {
+            appendQualified(element.endTag.assign("</", 2), ownPrefix, name);
+            element.endTag.push_back('>');
+        }
+        std::string_view const qualified = element.qualifiedName();
+        checkNameLength(qualified.size(), maxNameBytes, "an element name");
 
         out.push_back('<');
-        out.append(element.qualifiedName);
+        out.append(qualified.data(), qualified.size());
         for (std::size_t i = mark; i < scopeSize; ++i) {
             Binding const& binding = inScope[i];
             out.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
@@ -146,8 +150,8 @@ std::string const& XmlStream::State::closeStartTag(std::string_view uri, bool em
     if (!startTagOpen) refuse(ErrorKind::Misuse, "no start tag is open to close");
     OpenElement const& element = elements[depth - 1];
     if (element.uri != uri)
-        refuse(ErrorKind::Misuse,
-               "the start tag of \"" + element.qualifiedName + "\" is closed with another namespace URI");
+        refuse(ErrorKind::Misuse, "the start tag of \"" + std::string(element.qualifiedName()) +
+                                      "\" is closed with another namespace URI");
     startTagOpen = false;
     if (!empty) return startTagEnd;
     unbindTo(element.bindingsMark);
@@ -160,7 +164,7 @@ void XmlStream::State::close(std::string& out, std::string_view uri, std::string
     if (startTagOpen)
         refuse(ErrorKind::Misuse, "cannot close \"" + std::string(name) + "\" before its start tag is closed");
     OpenElement const& element = elements[depth - 1];
-    std::string_view const qualified = element.qualifiedName;
+    std::string_view const qualified = element.qualifiedName();
     // A name given without prefix was qualified when the element was opened.
     bool const sameName =
         qualified == name || (name.find(':') == std::string_view::npos && qualified.size() > name.size() &&
@@ -168,8 +172,8 @@ void XmlStream::State::close(std::string& out, std::string_view uri, std::string
                               qualified.substr(qualified.size() - name.size()) == name);
     if (!sameName || element.uri != uri)
         refuse(ErrorKind::Misuse, "cannot close \"" + std::string(name) + "\": the innermost open element is \"" +
-                                      element.qualifiedName + "\"");
-    out.append("</", 2).append(qualified).push_back('>');
+                                      std::string(qualified) + "\"");
+    out.append(element.endTag);
     unbindTo(element.bindingsMark);
     --depth;
 }

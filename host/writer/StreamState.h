@@ -27,7 +27,8 @@ struct XmlStream::State {
         std::size_t escapedSize = 0;  // of the URI, in `assigned`
     };
     struct OpenElement {
-        std::string qualifiedName;
+        std::string endTag;  // "</qualified name>", which its start tag also writes from
+        std::string_view qualifiedName() const noexcept { return {endTag.data() + 2, endTag.size() - 3}; }
         std::string uri;               // as given when it was opened, to check its closing
         std::string elementNamespace;  // the namespace it is in
         std::size_t bindingsMark = 0;
