@@ -74,6 +74,7 @@ public:
     struct Name {
         std::string written;                         // lead + name + trail
         std::size_t colon = std::string_view::npos;  // in the name
+        std::size_t generation = 0;                  // a new one each time the slot takes a name
     };
 
     KnownNames(std::string_view lead, std::string_view trail) noexcept : m_lead(lead), m_trail(trail) {}
@@ -90,6 +91,7 @@ public:
         Name& known = m_names[slot(name)];
         known.written.assign(m_lead).append(name).append(m_trail);
         known.colon = colon;
+        known.generation = ++m_added;
         return known;
     }
 
@@ -103,6 +105,7 @@ private:
     std::string_view m_lead;
     std::string_view m_trail;
     std::array<Name, kSlots> m_names;
+    std::size_t m_added = 0;
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Writer

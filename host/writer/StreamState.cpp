@@ -21,6 +21,8 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
     unsigned const numberMark = nextPrefixNumber;
     std::size_t const textMark = out.size();
     std::string_view elementNamespace = uri;
+    KnownNames::Name const* slot = nullptr;
+    bool again = false;  // opened as the last element at its depth was
     try {
         KnownNames::Name const* const known = elementNames.find(name);
         QualifiedName const split = known ? splitAt(name, known->colon) : splitName(name);
@@ -31,44 +33,56 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
                    "cannot write element \"" + std::string(name) + "\": the document already has its root element");
         if (split.prefix == "xmlns" || split.prefix == "xml")
             refuse(ErrorKind::Unwritable, "element \"" + std::string(name) + "\" uses a reserved prefix");
-        if (!known) elementNames.add(name, split.prefix.empty() ? std::string_view::npos : split.prefix.size());
+        slot = known ? known
+                     : &elementNames.add(name, split.prefix.empty() ? std::string_view::npos : split.prefix.size());
         checkBindable(uri);
         if (elements.size() == depth) elements.emplace_back();  // before any view into the open elements
         OpenElement& element = elements[depth];                 // in use from ++depth on
-        // Declarations this element needs, in a fixed order: the URIs handed
-        // to addNamespaces, then the one its name needs, each only when not
-        // in scope.
-        auto declare = [&](std::string_view prefix, std::string_view declaredUri) {
-            if (isBound(prefix, declaredUri)) return;
-            checkNameLength(declaredUri.size(), maxNameBytes, "a namespace URI");
-            bind(prefix, declaredUri);
-        };
-        std::string_view ownPrefix;  // into `assigned`, whose entries never move
-        // A URI whose prefix, given before, is the one this element's name
-        // takes is declared where it is used instead.
-        forEachPending([&](std::string const& pendingUri) {
-            std::string const& prefix = prefixOf(pendingUri, split.prefix);
-            if (prefix != split.prefix) declare(prefix, pendingUri);
-        });
-        if (!split.prefix.empty()) {
-            // A prefix in scope keeps its binding; only an unbound one gets `uri`.
-            if (std::string const* bound = boundUri(split.prefix)) {
-                elementNamespace = *bound;
+        // A sibling of the same name and URI, with nothing to declare, in the
+        // scope the last element at this depth was opened in, has its start
+        // tag and namespace; one whose namespace is its parent's does not, as
+        // the parent may be another.
+        bool const parentsNamespace = local && depth > 0 && split.prefix.empty();
+        again = slot == element.nameSlot && slot->generation == element.nameGeneration && local == element.local &&
+                element.openedInScope == scopeChanges && !parentsNamespace && pending.empty() && gatheredCount == 0 &&
+                element.uri == uri;
+        if (!again) {
+            element.openedInScope.reset();  // until it is open
+            // Declarations this element needs, in a fixed order: the URIs
+            // handed to addNamespaces, then the one its name needs, each only
+            // when not in scope.
+            auto declare = [&](std::string_view prefix, std::string_view declaredUri) {
+                if (isBound(prefix, declaredUri)) return;
+                checkNameLength(declaredUri.size(), maxNameBytes, "a namespace URI");
+                bind(prefix, declaredUri);
+            };
+            std::string_view ownPrefix;  // into `assigned`, whose entries never move
+            // A URI whose prefix, given before, is the one this element's
+            // name takes is declared where it is used instead.
+            forEachPending([&](std::string const& pendingUri) {
+                std::string const& prefix = prefixOf(pendingUri, split.prefix);
+                if (prefix != split.prefix) declare(prefix, pendingUri);
+            });
+            if (!split.prefix.empty()) {
+                // A prefix in scope keeps its binding; only an unbound one gets `uri`.
+                if (std::string const* bound = boundUri(split.prefix)) {
+                    elementNamespace = *bound;
+                } else {
+                    declare(split.prefix, uri);
+                }
+            } else if (parentsNamespace) {
+                elementNamespace = elements[depth - 1].elementNamespace;
+                declare({}, elementNamespace);
             } else {
-                declare(split.prefix, uri);
+                ownPrefix = prefixOf(uri);
+                declare(ownPrefix, uri);
             }
-        } else if (local && depth > 0) {
-            elementNamespace = elements[depth - 1].elementNamespace;
-            declare({}, elementNamespace);
-        } else {
-            ownPrefix = prefixOf(uri);
-            declare(ownPrefix, uri);
-        }
-        // A slot mostly finds the text of the element written before at its
-        // depth: it is copied only when it differs.
-        if (element.endTag.empty() || !spells(element.qualifiedName(), ownPrefix, name)) {
-            appendQualified(element.endTag.assign("</", 2), ownPrefix, name);
-            element.endTag.push_back('>');
+            // A slot mostly finds the text of the element written before at
+            // its depth: it is copied only when it differs.
+            if (element.endTag.empty() || !spells(element.qualifiedName(), ownPrefix, name)) {
+                appendQualified(element.endTag.assign("</", 2), ownPrefix, name);
+                element.endTag.push_back('>');
+            }
         }
         std::string_view const qualified = element.qualifiedName();
         checkNameLength(qualified.size(), maxNameBytes, "an element name");
@@ -93,8 +107,14 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
     if (!pending.empty()) pending.clear();
     gatheredCount = 0;
     OpenElement& element = elements[depth];
-    if (element.uri != uri) element.uri.assign(uri);
-    if (element.elementNamespace != elementNamespace) element.elementNamespace.assign(elementNamespace);
+    if (!again) {
+        if (element.uri != uri) element.uri.assign(uri);
+        if (element.elementNamespace != elementNamespace) element.elementNamespace.assign(elementNamespace);
+        element.nameSlot = slot;
+        element.nameGeneration = slot->generation;
+        element.local = local;
+        element.openedInScope = scopeChanges;
+    }
     element.bindingsMark = mark;
     ++depth;
     startTagOpen = true;
@@ -103,7 +123,7 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
 
 Writer::KnownNames::Name const& XmlStream::State::textElementName(std::string_view name) {
     KnownNames::Name const* known = textElementNames.find(name);
-    if (known != nullptr && known == textNameInScope && unbindings == textNameUnbindings) return *known;
+    if (known != nullptr && known == textNameInScope && scopeChanges == textNameScope) return *known;
     QualifiedName const split = known ? splitAt(name, known->colon) : splitName(name);
     if (!split.prefix.empty() && boundUri(split.prefix) == nullptr)
         refuse(ErrorKind::Misuse, "element \"" + std::string(name) + "\" of text uses the prefix \"" +
@@ -112,7 +132,7 @@ Writer::KnownNames::Name const& XmlStream::State::textElementName(std::string_vi
     if (!known)
         known = &textElementNames.add(name, split.prefix.empty() ? std::string_view::npos : split.prefix.size());
     textNameInScope = known;
-    textNameUnbindings = unbindings;
+    textNameScope = scopeChanges;
     return *known;
 }
 

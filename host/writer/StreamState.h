@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -32,6 +33,15 @@ struct XmlStream::State {
         std::string uri;               // as given when it was opened, to check its closing
         std::string elementNamespace;  // the namespace it is in
         std::size_t bindingsMark = 0;
+        // How the last element at this depth was opened: the slot of its
+        // name and the slot's generation then, whether it was local, and
+        // scopeChanges once it was open (none while it opens). A sibling
+        // opened the same way in the same scope has the same start tag; one
+        // that declared anything changed the scope again as it closed.
+        Writer::KnownNames::Name const* nameSlot = nullptr;
+        std::size_t nameGeneration = 0;
+        bool local = false;
+        std::optional<std::size_t> openedInScope;
     };
 
     explicit State(std::streambuf* target) : output(target) {}
@@ -45,7 +55,9 @@ struct XmlStream::State {
     // scopeSize slots. Slots past it keep their strings' memory for reuse.
     std::vector<Binding> inScope;
     std::size_t scopeSize = 0;
-    std::size_t unbindings = 0;         // how often scopeSize went down: a prefix found in scope is while it has not
+    // Counts each change of the declarations in scope: what was found in
+    // scope holds while it stays the same.
+    std::size_t scopeChanges = 0;
     std::vector<OpenElement> elements;  // slots reused, so their strings keep capacity
     std::size_t depth = 0;
     bool startTagOpen = false;
@@ -61,12 +73,12 @@ struct XmlStream::State {
     Writer::KnownNames elementNames{{}, {}};
     Writer::KnownNames attributeNames{" ", "=\""};
     Writer::KnownNames textElementNames{"<", ">"};
-    // The name of the last element of text, checked when `unbindings` was
-    // textNameUnbindings: a text element of the same name next needs no
-    // check again while no prefix has left scope since and the name limit
-    // is the same (setMaxNameBytes forgets it).
+    // The name of the last element of text, checked when scopeChanges was
+    // textNameScope: a text element of the same name next needs no check
+    // again while the scope and the name limit are the same
+    // (setMaxNameBytes forgets it).
     Writer::KnownNames::Name const* textNameInScope = nullptr;
-    std::size_t textNameUnbindings = 0;
+    std::size_t textNameScope = 0;
     std::deque<std::string> qualifiedNames;  // entries never move
     std::string text;                        // what the last write... operation returned
     std::string escaped;                     // what escape returned
@@ -84,8 +96,8 @@ struct XmlStream::State {
     }
 
     void unbindTo(std::size_t mark) noexcept {
+        if (mark != scopeSize) ++scopeChanges;
         scopeSize = mark;
-        ++unbindings;
     }
 
     void bind(std::string_view prefix, std::string_view uri) {
@@ -93,6 +105,7 @@ struct XmlStream::State {
         inScope[scopeSize].prefix.assign(prefix);
         inScope[scopeSize].uri.assign(uri);
         ++scopeSize;
+        ++scopeChanges;
     }
 
     bool isBound(std::string_view prefix, std::string_view uri) const {
@@ -197,7 +210,8 @@ struct XmlStream::State {
     void forget() noexcept {
         output.startDocument();
         assignedCount = 0;
-        unbindTo(0);
+        scopeSize = 0;
+        ++scopeChanges;  // and the prefixes may stand for other URIs in the next document
         depth = 0;
         startTagOpen = false;
         rootWritten = false;

@@ -94,6 +94,50 @@ TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
     EXPECT_EQ(own.str(), "<ns1:m xmlns:ns2=\"urn:b\" xmlns:ns1=\"urn:a\"><ns2:c attr=\"value\"/></ns1:m>");
 }
 
+// A sibling opened with the name and URI of the element before it at its
+// depth takes that one's start tag as it stands: only while the name is the
+// same text, the scope is the one that element was opened in, and its
+// namespace is not its parent's, which may be another.
+TEST(XmlStream, ASiblingTakesTheStartTagOfTheOneBeforeItOnlyWhenNothingItDependsOnChanged) {
+    XmlStream stream;
+    auto open = [&](char const* uri, std::string_view name, bool local = false) {
+        local ? stream.openLocalElement(uri, name) : stream.openElement(uri, name);
+        stream.closeStartTag(uri, false);
+    };
+    auto empty = [&](char const* uri, std::string_view name, bool local = false) {
+        local ? stream.openLocalElement(uri, name) : stream.openElement(uri, name);
+        stream.closeStartTag(uri, true);
+    };
+    stream.addNamespaces({"urn:b", "urn:r"});
+    open("urn:r", "r");  // ns2:r, declaring ns1 (urn:b) and ns2
+    // A caller's buffer that holds another name of the same length at the same address.
+    std::string name = "aa";
+    empty("urn:r", name);
+    name = "bb";
+    empty("urn:r", name);
+    // The scope changes between two children of the same name and URI.
+    open("urn:a", "ns3:p");   // declares ns3
+    empty("urn:a", "ns3:c");  // declaring nothing
+    stream.closeElement("urn:a", "ns3:p");
+    open("urn:b", "q");       // ns1:q, declaring nothing
+    empty("urn:a", "ns3:c");  // ns3 is out of scope: declared again
+    stream.closeElement("urn:b", "q");
+    // A local element in its parent's namespace, under parents in two namespaces bound at the root.
+    open("urn:x", "d", true);  // xmlns="urn:r"
+    for (char const* parent : {"urn:r", "urn:b"}) {
+        open(parent, "e");
+        empty("urn:y", "l", true);
+        stream.closeElement(parent, "e");
+    }
+    stream.closeElement("urn:x", "d");
+    stream.closeElement("urn:r", "r");
+    EXPECT_EQ(stream.str(),
+              "<ns2:r xmlns:ns1=\"urn:b\" xmlns:ns2=\"urn:r\"><ns2:aa/><ns2:bb/>"
+              "<ns3:p xmlns:ns3=\"urn:a\"><ns3:c/></ns3:p><ns1:q><ns3:c xmlns:ns3=\"urn:a\"/></ns1:q>"
+              "<d xmlns=\"urn:r\"><ns2:e><l/></ns2:e><ns1:e><l xmlns=\"urn:b\"/></ns1:e></d></ns2:r>");
+    EXPECT_TRUE(kxsoa_test::wellFormed(stream.str()));
+}
+
 TEST(XmlStream, ACallersBufferThatTakesTooLittleStopsTheWrite) {
     struct Room : std::streambuf {
         std::streamsize room = 100000;
