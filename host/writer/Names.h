@@ -62,6 +62,24 @@ inline void appendQualified(std::string& out, std::string_view prefix, std::stri
     out.append(local);
 }
 
+// Whether the `n` bytes at `a` and at `b` are the same. Most names are
+// short: up to 16 bytes they are compared inline, in two overlapping loads
+// from each.
+inline bool sameBytes(char const* a, char const* b, std::size_t n) noexcept {
+    auto same = [&](auto word, std::size_t at) {
+        decltype(word) x, y;
+        std::memcpy(&x, a + at, sizeof x);
+        std::memcpy(&y, b + at, sizeof y);
+        return x == y;
+    };
+    if (n > 16) return std::memcmp(a, b, n) == 0;
+    if (n >= 8) return same(std::uint64_t(), 0) && same(std::uint64_t(), n - 8);
+    if (n >= 4) return same(std::uint32_t(), 0) && same(std::uint32_t(), n - 4);
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
 // Names found valid, so that a name a message repeats is checked once and
 // afterwards only compared. A name has one slot, picked by where its text
 // lies (the writing procedures pass names that live as long as the program)
@@ -83,7 +101,7 @@ public:
     Name const* find(std::string_view name) const noexcept {
         Name const& known = m_names[slot(name)];
         bool const same = !name.empty() && known.written.size() == m_lead.size() + name.size() + m_trail.size() &&
-                          std::memcmp(known.written.data() + m_lead.size(), name.data(), name.size()) == 0;
+                          sameBytes(known.written.data() + m_lead.size(), name.data(), name.size());
         return same ? &known : nullptr;
     }
     // Learns `name`, found valid, whose colon is at `colon` (npos: none).

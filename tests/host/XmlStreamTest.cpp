@@ -341,6 +341,17 @@ TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {
     stream << stream.writeOpenElement("urn:a", "item");
     EXPECT_EQ(domExceptionMessage([&] { stream.writeAttribute("x,y", "v"); }),
               "XmlStream: \"x,y\" is not a valid attribute name");
+    // A caller's buffer that held a valid name holds, at each length, the same with one byte that no name takes.
+    std::string attribute;
+    attribute.reserve(32);  // one address for every name
+    for (std::size_t length = 1; length <= 20; ++length)
+        for (std::size_t at = 0; at < length; ++at) {
+            attribute.assign(length, 'a');
+            stream.writeAttribute(attribute, "v");
+            attribute[at] = ',';
+            EXPECT_EQ(domExceptionMessage([&] { stream.writeAttribute(attribute, "v"); }),
+                      "XmlStream: \"" + attribute + "\" is not a valid attribute name");
+        }
     // Only the whole text that escape returned goes unchecked: not a part of it, nor other text of its length.
     std::string const& escaped = stream.escape("x&y");
     for (std::string_view const other : {std::string_view(escaped).substr(0, 2), std::string_view("x<amp;y")})
