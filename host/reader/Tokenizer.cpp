@@ -54,14 +54,6 @@ void Tokenizer::refuse(char const* at, Refusal kind, std::string const& reason) 
     throw errorAt(kind, m_input->position().at(at), reason);
 }
 
-void Tokenizer::overLimit(char const* at, Limit limit, char const* what) const {
-    refuse(at, Refusal::Limit, pastLimit(limit, *m_limits, what));
-}
-
-// The token goes on at the end of the text at hand: read it again with
-// more text, or, at the end of the text, fail inside it. While a reference
-// is read, the text at hand ends where its token passes maxTokenBytes (see
-// reference()): there the token is refused.
 void Tokenizer::atEnd() const {
     if (m_end != m_input->end()) overLimit(m_end, Limit::TokenBytes);
     if (!m_final) throw NeedMore{};
@@ -122,53 +114,6 @@ void Tokenizer::outside() {
     outsideTheRoot(p);
 }
 
-// What is left of maxTokenBytes for the run of character data being read.
-std::size_t Tokenizer::textRoom() const noexcept {
-    return m_limits->maxTokenBytes - std::min(m_textBytes, m_limits->maxTokenBytes);
-}
-
-// Counts a run of character data, as written, against maxTokenBytes.
-void Tokenizer::countText(char const* from, char const* to) {
-    std::size_t const run = static_cast<std::size_t>(to - from);
-    std::size_t const room = textRoom();
-    if (run > room) overLimit(from + room, Limit::TokenBytes);
-    m_textBytes += run;
-}
-
-// A content token, or a CDATA section, comment or processing instruction
-// too long for maxTokenBytes, refused at the first byte known to pass it:
-// a byte that may still be part of the end mark (`marks` times `mark`, then
-// ">") is not known to be content until what follows it is seen.
-void Tokenizer::tokenTooLong(char const* content, char mark, std::size_t marks) const {
-    char const* p = content + m_limits->maxTokenBytes;
-    for (;; ++p) {
-        std::size_t run = 0;
-        while (run < marks && p - run >= content && p[-static_cast<std::ptrdiff_t>(run)] == mark) ++run;
-        if (static_cast<std::size_t>(p - content) + 1 - run > m_limits->maxTokenBytes) break;
-    }
-    overLimit(p, Limit::TokenBytes);
-}
-
-// `bytes` past `from`, or the end of the window when that comes first: no
-// sum is made that could wrap, whatever the limit `bytes` is.
-char const* Tokenizer::bounded(char const* from, std::size_t bytes) const noexcept {
-    return static_cast<std::size_t>(m_end - from) > bytes ? from + bytes : m_end;
-}
-
-// Where to stop looking for the end mark (of `markBytes`) of a token whose
-// content starts at `content`: past the longest content allowed and its
-// mark, or at the end of the window.
-char const* Tokenizer::tokenLimit(char const* content, std::size_t markBytes) const noexcept {
-    return bounded(bounded(content, m_limits->maxTokenBytes), markBytes);
-}
-
-// `p` reached the limit that tokenLimit() set: the token is too long, or
-// the window ends there.
-void Tokenizer::atLimit(char const* p, char const* limit, char const* content, char mark, std::size_t marks) const {
-    if (limit != m_end) tokenTooLong(content, mark, marks);
-    need(p);
-}
-
 // The character (not ASCII) that begins at `p`, checked: valid UTF-8 and
 // allowed by XML. Returns what follows it. `limit` is where the text at
 // hand ends for the caller.
@@ -196,15 +141,6 @@ char const* Tokenizer::character(char const* p, char const* limit) {
                     ", which XML does not allow");
     }
     return p + sequence.length;
-}
-
-// The run of white space [from, to) in a tag, at least maxTokenBytes long
-// or going on at the end of the text at hand.
-void Tokenizer::longSpaces(char const* from, char const* to) const {
-    if (static_cast<std::size_t>(to - from) > m_limits->maxTokenBytes) {
-        overLimit(from + m_limits->maxTokenBytes, Limit::TokenBytes, "white space in a tag is longer");
-    }
-    need(to);
 }
 
 // The name that starts at `p`, up to the first byte that cannot continue
