@@ -53,7 +53,9 @@ TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixesOnACallers
     XmlStream onPieces(pieces.rdbuf()), own;
     for (XmlStream* s : {&onPieces, &own}) {
         *s << s->writeOpenElement("urn:a", "r") << s->writeOpenElementClose("urn:a", false);
+        std::string const handedOn = pieces.str();
         s->textElement("t", "v");
+        EXPECT_EQ(pieces.str(), handedOn);  // a piece is handed on when it is full, or when the root ends
         *s << '!';
         s->textElement("u", "w");
         *s << "?";
@@ -155,6 +157,9 @@ TEST(XmlStream, ACallersBufferThatTakesTooLittleStopsTheWrite) {
     EXPECT_THROW(data.outputXML(stream, "data"), std::ios_base::failure);
     EXPECT_EQ(target.room, 0);
     EXPECT_THROW(stream << "more", std::ios_base::failure);
+    EXPECT_TRUE(stream.bad());
+    stream.reset();  // a new document on the same buffer: the stream is good again
+    EXPECT_TRUE(stream.good());
     // A finished document whose last piece the buffer took in part: reset()
     // hands the rest on, once the buffer has room again.
     Room small;
@@ -321,6 +326,14 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
         "toXmlString: the control character U+0007 at byte offset 5 of a 6-byte text cannot be carried by XML 1.0");
     writeEmpty(stream, "urn:a", "root");
     EXPECT_EQ(stream.str(), "<ns1:root xmlns:ns1=\"urn:a\" attr=\"value\"/>");
+    // A value refused takes back its attribute: the start tag goes on without it.
+    XmlStream onValue;
+    onValue.openElement("urn:a", "e");
+    EXPECT_EQ(
+        domExceptionMessage([&] { onValue.attribute("a", "x\x01"); }),
+        "toXmlString: the control character U+0001 at byte offset 1 of a 2-byte text cannot be carried by XML 1.0");
+    onValue.closeStartTag("urn:a", true);
+    EXPECT_EQ(onValue.str(), "<ns1:e xmlns:ns1=\"urn:a\"/>");
 }
 
 TEST(XmlStream, RepeatedNamesAndEscapedValuesAreCheckedEachTimeTheyDiffer) {

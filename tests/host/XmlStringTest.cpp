@@ -47,6 +47,7 @@ TEST(ToXmlString, RefusesWhatXmlCannotCarrySayingWhatAndWhere) {
     // A view ends where it ends, whatever bytes follow it in memory: a sequence cut short there is refused.
     XmlStream stream;
     EXPECT_EQ(stream.escape(std::string_view("abcd", 3)), "abc");
+    EXPECT_EQ(stream.escape(std::string_view("abcdefghijklmnopqrstuvwxyz", 9)), "abcdefghi");
     EXPECT_EQ(
         domExceptionMessage([&] { stream.escape(std::string_view("x\xE2\x82\xAC", 3)); }),
         "toXmlString: the invalid UTF-8 byte 0xE2 at byte offset 1 of a 3-byte text cannot be carried by XML 1.0");
