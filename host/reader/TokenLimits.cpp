@@ -12,10 +12,6 @@ void Tokenizer::overLimit(char const* at, Limit limit, char const* what) const {
     refuse(at, Refusal::Limit, pastLimit(limit, *m_limits, what));
 }
 
-// The token goes on at the end of the text at hand: read it again with
-// more text, or, at the end of the text, fail inside it. While a reference
-// is read, the text at hand ends where its token passes maxTokenBytes (see
-// reference()): there the token is refused.
 // What is left of maxTokenBytes for the run of character data being read.
 std::size_t Tokenizer::textRoom() const noexcept {
     return m_limits->maxTokenBytes - std::min(m_textBytes, m_limits->maxTokenBytes);

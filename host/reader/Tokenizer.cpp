@@ -54,6 +54,10 @@ void Tokenizer::refuse(char const* at, Refusal kind, std::string const& reason) 
     throw errorAt(kind, m_input->position().at(at), reason);
 }
 
+// The token goes on at the end of the text at hand: read it again with
+// more text, or, at the end of the text, fail inside it. While a reference
+// is read, the text at hand ends where its token passes maxTokenBytes (see
+// reference()): there the token is refused.
 void Tokenizer::atEnd() const {
     if (m_end != m_input->end()) overLimit(m_end, Limit::TokenBytes);
     if (!m_final) throw NeedMore{};

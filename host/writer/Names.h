@@ -36,6 +36,9 @@ inline void checkNameLength(std::size_t length, std::size_t maxNameBytes, char c
 struct QualifiedName {
     std::string_view prefix;  // empty when the name has none
     std::string_view local;
+
+    // Where the colon is in the name, npos when it has none.
+    std::size_t colon() const noexcept { return prefix.empty() ? std::string_view::npos : prefix.size(); }
 };
 
 // `name` split at its colon, refused when it is no valid element name.

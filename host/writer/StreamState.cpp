@@ -33,8 +33,7 @@ void XmlStream::State::open(std::string& out, std::string_view uri, std::string_
                    "cannot write element \"" + std::string(name) + "\": the document already has its root element");
         if (split.prefix == "xmlns" || split.prefix == "xml")
             refuse(ErrorKind::Unwritable, "element \"" + std::string(name) + "\" uses a reserved prefix");
-        slot = known ? known
-                     : &elementNames.add(name, split.prefix.empty() ? std::string_view::npos : split.prefix.size());
+        slot = known ? known : &elementNames.add(name, split.colon());
         checkBindable(uri);
         if (elements.size() == depth) elements.emplace_back();  // before any view into the open elements
         OpenElement& element = elements[depth];                 // in use from ++depth on
@@ -129,8 +128,7 @@ Writer::KnownNames::Name const& XmlStream::State::textElementName(std::string_vi
         refuse(ErrorKind::Misuse, "element \"" + std::string(name) + "\" of text uses the prefix \"" +
                                       std::string(split.prefix) + "\", which is not declared in scope");
     checkNameLength(name.size(), maxNameBytes, "an element name");
-    if (!known)
-        known = &textElementNames.add(name, split.prefix.empty() ? std::string_view::npos : split.prefix.size());
+    if (!known) known = &textElementNames.add(name, split.colon());
     textNameInScope = known;
     textNameScope = scopeChanges;
     return *known;
