@@ -137,12 +137,23 @@ std::string outcomeOf(XmlReader& reader, std::string const& xml, Via via) {
 
 // Each element is placed (at the ">" ending its start tag) as a person
 // counts: a line ends at LF, CR, or the two together; a column is a
-// character of one to four bytes. Checked on texts of every mix, so that
-// each kind of byte falls at every place of the reader's sixteen-byte
-// blocks, against a count one byte at a time.
+// character of one to four bytes, a tab among them. Checked on texts of
+// every mix, so that each kind of byte falls at every place of the reader's
+// blocks of sixteen and sixty-four bytes, against a count one byte at a
+// time.
 TEST(XmlReaderTest, EachElementIsPlacedAsAPersonCountsLinesAndCharacters) {
-    char const* const pieces[] = {"a",  "bcdefghijklmno", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x90\x8D\x88", "\n",
-                                  "\r", "\r\n",           "<e/>",     "<e>x</e>"};
+    char const* const pieces[] = {"a",
+                                  "bcdefghijklmno",
+                                  "plain text that runs past a block of sixty-four bytes",
+                                  "\t",
+                                  "\xC3\xA9",
+                                  "\xE2\x82\xAC",
+                                  "\xF0\x90\x8D\x88",
+                                  "\n",
+                                  "\r",
+                                  "\r\n",
+                                  "<e/>",
+                                  "<e>x</e>"};
     std::mt19937 random(7);
     XmlReader reader;
     for (int document = 0; document < 3000; ++document) {
