@@ -31,8 +31,10 @@ constexpr Pattern kPatterns[] = {
     {{0x3C, 0x00, 0x3F, 0x00}, 4, Start::Utf16Little}, {{0x00, 0x3C, 0x00, 0x3F}, 4, Start::Utf16Big},
 };
 
+// The first byte is compared on its own: it tells most patterns apart
+// without a call to compare the rest.
 bool begins(std::string_view bytes, Pattern const& pattern, std::size_t size) {
-    return bytes.size() >= size &&
+    return bytes.size() >= size && static_cast<unsigned char>(bytes[0]) == pattern.bytes[0] &&
            std::equal(pattern.bytes, pattern.bytes + size, reinterpret_cast<unsigned char const*>(bytes.data()));
 }
 
