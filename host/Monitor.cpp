@@ -55,6 +55,11 @@ struct ThreadProbes {
     std::mutex mutex;
     FigureMap figures;
     std::vector<Open> starts;
+    // The figures of the probe used last, found again without hashing its
+    // name: most threads time one or two probes over and over. A cache of
+    // one entry; forgotten whenever `figures` is cleared.
+    std::string lastProbe;
+    Monitor::Figures* lastFigures = nullptr;
 
     ThreadProbes() {
         Registry& r = registry();
@@ -68,6 +73,21 @@ struct ThreadProbes {
         std::lock_guard<std::mutex> const lock(r.mutex);
         for (auto const& [probe, f] : figures) add(r.ended[probe], f);
         r.threads.erase(std::find(r.threads.begin(), r.threads.end(), this));
+    }
+
+    // The figures of `probe`, made when it has none (under `mutex`).
+    Monitor::Figures& figuresOf(std::string const& probe) {
+        if (lastFigures == nullptr || lastProbe != probe) {
+            lastFigures = nullptr;  // stays so if either step below throws
+            Monitor::Figures& found = figures[probe];
+            lastProbe = probe;
+            lastFigures = &found;
+        }
+        return *lastFigures;
+    }
+    void forgetFigures() {
+        figures.clear();
+        lastFigures = nullptr;
     }
 
     Open* find(std::string const& probe) {
@@ -99,13 +119,13 @@ void Monitor::markStart(std::string const& probe) {
         std::lock_guard<std::mutex> const lock(t.mutex);
         open = t.find(probe);
         if (open != nullptr) {
-            ++t.figures[probe].abandoned;  // the earlier start was left by an exception
+            ++t.figuresOf(probe).abandoned;  // the earlier start was left by an exception
         } else {
             auto const free = std::find_if(t.starts.begin(), t.starts.end(), [](auto const& s) { return !s.open; });
             open = free != t.starts.end() ? &*free : &t.starts.emplace_back();
             open->probe = probe;
             open->open = true;
-            t.figures.try_emplace(probe);
+            t.figuresOf(probe);
         }
     }
     notify([&](Observer& observer) { observer.onStart(probe); });
@@ -117,7 +137,7 @@ void Monitor::markEnd(std::string const& probe) {
     ThreadProbes& t = thisThread();
     {
         std::lock_guard<std::mutex> const lock(t.mutex);
-        Figures& figures = t.figures[probe];
+        Figures& figures = t.figuresOf(probe);
         if (ThreadProbes::Open* const open = t.find(probe)) {
             ++figures.calls;
             figures.totalNanoseconds += static_cast<std::uint64_t>(
@@ -134,7 +154,7 @@ void Monitor::markAbandoned(std::string const& probe) {
     ThreadProbes& t = thisThread();
     {
         std::lock_guard<std::mutex> const lock(t.mutex);
-        ++t.figures[probe].abandoned;
+        ++t.figuresOf(probe).abandoned;
         if (ThreadProbes::Open* const open = t.find(probe)) open->open = false;
     }
     notify([&](Observer& observer) { observer.onAbandoned(probe); });
@@ -144,7 +164,7 @@ void Monitor::markCompleted(std::string const& probe, std::uint64_t nanoseconds)
     ThreadProbes& t = thisThread();
     {
         std::lock_guard<std::mutex> const lock(t.mutex);
-        Figures& figures = t.figures[probe];
+        Figures& figures = t.figuresOf(probe);
         ++figures.calls;
         figures.totalNanoseconds += nanoseconds;
     }
@@ -173,7 +193,7 @@ void Monitor::reset() {
     r.ended.clear();
     for (ThreadProbes* t : r.threads) {
         std::lock_guard<std::mutex> const threadLock(t->mutex);
-        t->figures.clear();
+        t->forgetFigures();
         if (t == &own)
             for (ThreadProbes::Open& s : t->starts) s.open = false;
     }

@@ -91,6 +91,13 @@ TEST(Monitor, EachSequenceLeavesItsFiguresAndAResetLeavesNone) {
                   {{"a: 0 calls, 0 abandoned, 0 unmatched", "p: 2 calls, 2 abandoned, 1 unmatched",
                     "q: 0 calls, 0 abandoned, 0 unmatched"},
                    {"start p", "abandoned p", "end p", "abandoned p", "start p", "end p", "start p", "end p"}}},
+             // Probes taken in turn each keep their own figures, the first one after a
+             // reset too (the sequence before the reset ended with it).
+             Case{{"completed a", "completed q", "completed a", "abandoned q", "completed p", "completed a"},
+                  {{"a: 3 calls, 0 abandoned, 0 unmatched", "p: 1 calls, 0 abandoned, 0 unmatched",
+                    "q: 1 calls, 1 abandoned, 0 unmatched"},
+                   {"start a", "end a", "start q", "end q", "start a", "end a", "abandoned q", "start p", "end p",
+                    "start a", "end a"}}},
          }) {
         Monitor::reset();
         EXPECT_EQ(run(c.calls), c.left);
