@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 
 namespace Kestrune::Soa::Common::Xml::Reader {
 
@@ -70,17 +71,23 @@ XmlName NameTable::find(std::string_view text) const noexcept {
 }
 
 XmlName NameTable::intern(std::string_view text) {
+    for (Slot const& slot : m_recent)
+        if (slot.length == text.size() && slot.text != nullptr && std::memcmp(slot.text, text.data(), text.size()) == 0)
+            return {std::string_view(slot.text, slot.length), slot.number};
     if (m_slots.empty()) grow();
     std::uint64_t const hash = hashOf(text.data(), text.size());
-    if (Slot const* const slot = slotOf(text, hash)) return {std::string_view(slot->text, slot->length), slot->number};
-    if ((m_size + 1) * 2 > m_slots.size()) grow();
-    char const* const own = copy(text);
-    std::size_t const mask = m_slots.size() - 1;
-    std::size_t i = hash & mask;
-    while (m_slots[i].text != nullptr) i = (i + 1) & mask;
-    std::uint32_t const number = static_cast<std::uint32_t>(m_size++);
-    m_slots[i] = Slot{hash, own, static_cast<std::uint32_t>(text.size()), number};
-    return {std::string_view(own, text.size()), number};
+    Slot const* found = slotOf(text, hash);
+    if (found == nullptr) {
+        if ((m_size + 1) * 2 > m_slots.size()) grow();
+        char const* const own = copy(text);
+        std::size_t const mask = m_slots.size() - 1;
+        std::size_t i = hash & mask;
+        while (m_slots[i].text != nullptr) i = (i + 1) & mask;
+        m_slots[i] = Slot{hash, own, static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(m_size++)};
+        found = &m_slots[i];
+    }
+    m_recent[m_nextRecent++ % std::size(m_recent)] = *found;
+    return {std::string_view(found->text, found->length), found->number};
 }
 
 char const* NameTable::copy(std::string_view text) {
@@ -125,6 +132,7 @@ void NameTable::release() noexcept {
     m_size = 0;
     m_block = 0;
     m_used = 0;
+    std::fill(std::begin(m_recent), std::end(m_recent), Slot{0, nullptr, 0, 0});
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -56,6 +56,11 @@ private:
     std::vector<Block> m_blocks;  // the copies of the names' text
     std::size_t m_block = 0;      // the block being filled
     std::size_t m_used = 0;       // bytes of it in use
+    // The last names interned, found again by their bytes alone: a document
+    // declares the namespaces of the one before it, and their URIs are long
+    // to hash. A cache; forgotten on release().
+    Slot m_recent[4] = {};
+    unsigned m_nextRecent = 0;
 };
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader
