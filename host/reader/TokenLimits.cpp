@@ -1,6 +1,7 @@
-// How the tokenizer holds each token to maxTokenBytes: the room left to a
-// run of character data, where the search for a token's end mark stops,
-// and where a token that is too long is refused.
+// How the tokenizer refuses a token that passes maxTokenBytes, and where;
+// the bookkeeping on the way of every token (the room left to a run of
+// character data, where the search for an end mark stops) is inline in
+// Tokenizer.h.
 #include "host/reader/TextPosition.h"
 #include "host/reader/Tokenizer.h"
 
@@ -10,19 +11,6 @@ namespace Kestrune::Soa::Common::Xml::Reader {
 
 void Tokenizer::overLimit(char const* at, Limit limit, char const* what) const {
     refuse(at, Refusal::Limit, pastLimit(limit, *m_limits, what));
-}
-
-// What is left of maxTokenBytes for the run of character data being read.
-std::size_t Tokenizer::textRoom() const noexcept {
-    return m_limits->maxTokenBytes - std::min(m_textBytes, m_limits->maxTokenBytes);
-}
-
-// Counts a run of character data, as written, against maxTokenBytes.
-void Tokenizer::countText(char const* from, char const* to) {
-    std::size_t const run = static_cast<std::size_t>(to - from);
-    std::size_t const room = textRoom();
-    if (run > room) overLimit(from + room, Limit::TokenBytes);
-    m_textBytes += run;
 }
 
 // A content token, or a CDATA section, comment or processing instruction
@@ -37,19 +25,6 @@ void Tokenizer::tokenTooLong(char const* content, char mark, std::size_t marks) 
         if (static_cast<std::size_t>(p - content) + 1 - run > m_limits->maxTokenBytes) break;
     }
     overLimit(p, Limit::TokenBytes);
-}
-
-// `bytes` past `from`, or the end of the window when that comes first: no
-// sum is made that could wrap, whatever the limit `bytes` is.
-char const* Tokenizer::bounded(char const* from, std::size_t bytes) const noexcept {
-    return static_cast<std::size_t>(m_end - from) > bytes ? from + bytes : m_end;
-}
-
-// Where to stop looking for the end mark (of `markBytes`) of a token whose
-// content starts at `content`: past the longest content allowed and its
-// mark, or at the end of the window.
-char const* Tokenizer::tokenLimit(char const* content, std::size_t markBytes) const noexcept {
-    return bounded(bounded(content, m_limits->maxTokenBytes), markBytes);
 }
 
 // `p` reached the limit that tokenLimit() set: the token is too long, or

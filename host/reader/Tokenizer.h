@@ -12,6 +12,7 @@
 #include "host/reader/Refusal.h"
 #include "host/reader/TextInput.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -178,10 +179,30 @@ private:
     // nothing but it (and white space, comments, processing instructions)
     // may be: before the root element or after it.
     [[noreturn]] void outsideTheRoot(char const* at) const;
-    std::size_t textRoom() const noexcept;
-    void countText(char const* from, char const* to);
-    char const* bounded(char const* from, std::size_t bytes) const noexcept;
-    char const* tokenLimit(char const* content, std::size_t markBytes) const noexcept;
+    // The length limits' bookkeeping on the way of every token, here to be
+    // inlined; their refusals are in TokenLimits.cpp.
+    // What is left of maxTokenBytes for the run of character data being read.
+    std::size_t textRoom() const noexcept {
+        return m_limits->maxTokenBytes - std::min(m_textBytes, m_limits->maxTokenBytes);
+    }
+    // Counts a run of character data, as written, against maxTokenBytes.
+    void countText(char const* from, char const* to) {
+        std::size_t const run = static_cast<std::size_t>(to - from);
+        std::size_t const room = textRoom();
+        if (run > room) overLimit(from + room, Limit::TokenBytes);
+        m_textBytes += run;
+    }
+    // `bytes` past `from`, or the end of the window when that comes first: no
+    // sum is made that could wrap, whatever the limit `bytes` is.
+    char const* bounded(char const* from, std::size_t bytes) const noexcept {
+        return static_cast<std::size_t>(m_end - from) > bytes ? from + bytes : m_end;
+    }
+    // Where to stop looking for the end mark (of `markBytes`) of a token whose
+    // content starts at `content`: past the longest content allowed and its
+    // mark, or at the end of the window.
+    char const* tokenLimit(char const* content, std::size_t markBytes) const noexcept {
+        return bounded(bounded(content, m_limits->maxTokenBytes), markBytes);
+    }
     void atLimit(char const* p, char const* limit, char const* content, char mark, std::size_t marks) const;
     [[noreturn]] void tokenTooLong(char const* content, char mark, std::size_t marks) const;
 
