@@ -38,7 +38,7 @@ XmlStream::~XmlStream() {
 
 std::string const& XmlStream::str() const noexcept {
     static std::string const none;
-    return m_state->output.ownsText() ? m_state->output.text() : none;
+    return m_state->output.ownsText() ? m_state->output.text().str() : none;
 }
 
 void XmlStream::reset() {
@@ -83,7 +83,7 @@ std::string const& XmlStream::escape(std::string_view text) {
     s.escaped.clear();
     s.appendEscaped(s.escaped, text);
     s.escapedValid = true;
-    return s.escaped;
+    return s.escaped.str();
 }
 
 void XmlStream::setMaxTokenBytes(std::size_t bytes) noexcept { m_state->maxTokenBytes = bytes; }
@@ -101,21 +101,21 @@ std::string const& XmlStream::writeOpenElement(std::string_view uri, std::string
     State& s = *m_state;
     s.text.clear();
     s.open(s.text, uri, name, false);
-    return s.text;
+    return s.text.str();
 }
 
 std::string const& XmlStream::writeOpenLocalElement(std::string_view uri, std::string_view name) {
     State& s = *m_state;
     s.text.clear();
     s.open(s.text, uri, name, true);
-    return s.text;
+    return s.text.str();
 }
 
 std::string const& XmlStream::writeAttribute(std::string_view name, std::string_view value) const {
     State& s = *m_state;
     s.text.clear();
     s.attribute(s.text, name, value, false);
-    return s.text;
+    return s.text.str();
 }
 
 std::string const& XmlStream::writeOpenElementClose(std::string_view uri, bool empty) {
@@ -126,7 +126,7 @@ std::string const& XmlStream::writeCloseElement(std::string_view uri, std::strin
     State& s = *m_state;
     s.text.clear();
     s.close(s.text, uri, name);
-    return s.text;
+    return s.text.str();
 }
 
 void XmlStream::openElement(std::string_view uri, std::string_view name) {
@@ -150,7 +150,7 @@ void XmlStream::attribute(std::string_view name, std::string_view text) {
 void XmlStream::closeStartTag(std::string_view uri, bool empty) {
     State& s = *m_state;
     s.closeStartTag(uri, empty);
-    std::string& written = s.output.text();
+    Writer::Text& written = s.output.text();
     if (empty) written.push_back('/');
     written.push_back('>');
     s.output.appended(s.depth == 0);
@@ -168,7 +168,7 @@ void XmlStream::textElement(std::string_view name, std::string_view text) {
         Writer::refuse(Exceptions::ErrorKind::Misuse,
                        "element \"" + std::string(name) + "\" of text written outside the content of an element");
     Writer::KnownNames::Name const& known = s.textElementName(name);
-    std::string& written = s.output.text();
+    Writer::Text& written = s.output.text();
     std::size_t const mark = written.size();
     written.append(known.written);  // "<name>"
     try {
@@ -179,7 +179,7 @@ void XmlStream::textElement(std::string_view name, std::string_view text) {
     }
     written.push_back('<');
     written.push_back('/');
-    written.append(known.written, 1);  // "name>"
+    written.append(std::string_view(known.written).substr(1));  // "name>"
     s.output.appended(false);
 }
 

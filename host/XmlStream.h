@@ -71,7 +71,8 @@ public:
     XmlStream& operator=(XmlStream const&) = delete;
 
     /// The text written so far, for a stream that writes into its own string;
-    /// empty for a stream on a caller's buffer.
+    /// empty for a stream on a caller's buffer. The string holds the text as
+    /// it is at the call: after more is written, call str() again.
     std::string const& str() const noexcept;
 
     /// Ends the document: the next element written is a new root, written

@@ -2,6 +2,7 @@
 
 #include "host/DomException.h"
 #include "host/XmlCharacters.h"
+#include "host/writer/Text.h"
 
 #include <array>
 #include <cstdint>
@@ -40,7 +41,7 @@ inline bool plainWord(char const* at) noexcept {
             anyEqual('<') | anyEqual('>') | anyEqual('"')) == 0;
 }
 
-char const* replacementOf(char c) {
+std::string_view replacementOf(char c) {
     switch (c) {
         case '&':
             return "&amp;";
@@ -73,9 +74,10 @@ std::string hexByte(unsigned char b) {
     return buffer;
 }
 
-}  // namespace
-
-void appendXmlString(std::string& out, std::string_view text) {
+// Escapes `text` onto `out` (a std::string, or a stream's Text), which is
+// left as it was on refusal.
+template <class Out>
+void escapeOnto(Out& out, std::string_view text) {
     std::size_t const originalSize = out.size();
     std::size_t plainStart = 0;
     std::size_t position = 0;
@@ -88,11 +90,13 @@ void appendXmlString(std::string& out, std::string_view text) {
             if (position == text.size()) break;
             unsigned char const byte = static_cast<unsigned char>(text[position]);
             switch (byteClasses[byte]) {
-                case Escape:
-                    out.append(text, plainStart, position - plainStart);
-                    out += replacementOf(text[position]);
+                case Escape: {
+                    std::string_view const replacement = replacementOf(text[position]);
+                    out.append(text.data() + plainStart, position - plainStart);
+                    out.append(replacement.data(), replacement.size());
                     plainStart = ++position;
                     break;
+                }
                 case Control:
                     refuse(text, position, "the control character " + detail::codePointNotation(byte));
                 default: {
@@ -109,8 +113,14 @@ void appendXmlString(std::string& out, std::string_view text) {
         out.resize(originalSize);
         throw;
     }
-    out.append(text, plainStart, position - plainStart);
+    out.append(text.data() + plainStart, position - plainStart);
 }
+
+}  // namespace
+
+void appendXmlString(std::string& out, std::string_view text) { escapeOnto(out, text); }
+
+void Writer::appendXmlString(Text& out, std::string_view text) { escapeOnto(out, text); }
 
 std::string toXmlString(std::string const& text) {
     std::string escaped;

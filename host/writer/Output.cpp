@@ -19,7 +19,7 @@ void Output::handOn() {
         m_text.clear();
         return;
     }
-    m_text.erase(0, static_cast<std::size_t>(std::max<std::streamsize>(taken, 0)));
+    m_text.eraseFront(static_cast<std::size_t>(std::max<std::streamsize>(taken, 0)));
     throw std::ios_base::failure("XmlStream: the caller's buffer took " + std::to_string(taken) + " of " +
                                  std::to_string(size) + " bytes; " + std::to_string(m_text.size()) +
                                  " are not written");

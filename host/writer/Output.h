@@ -3,6 +3,8 @@
 // The buffer under an XmlStream: the document's text, kept whole or handed
 // on in pieces to a caller's buffer.
 
+#include "host/writer/Text.h"
+
 #include <cstddef>
 #include <streambuf>
 #include <string>
@@ -21,7 +23,7 @@ public:
 
     explicit Output(std::streambuf* target) noexcept : m_target(target) {}
 
-    std::string& text() noexcept { return m_text; }
+    Text& text() noexcept { return m_text; }
     bool ownsText() const noexcept { return m_target == nullptr; }
 
     // After an append: a full piece goes on; at the end of the document the
@@ -62,7 +64,7 @@ private:
     std::streamsize put(char const* s, std::streamsize n);
 
     std::streambuf* m_target;  // null: the text is the stream's own
-    std::string m_text;
+    Text m_text;
     std::size_t m_handedOn = 0;
 };
 

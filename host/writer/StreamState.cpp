@@ -12,7 +12,7 @@ std::string const emptyElementEnd = "/>";
 
 }  // namespace
 
-void XmlStream::State::open(std::string& out, std::string_view uri, std::string_view name, bool local) {
+void XmlStream::State::open(Writer::Text& out, std::string_view uri, std::string_view name, bool local) {
     // What a refused element would leave behind, to undo: the declarations
     // and prefixes it made, its text, and the URIs that were to be declared
     // on it; refused at the root, the stream is as it was before the message.
@@ -134,7 +134,7 @@ Writer::KnownNames::Name const& XmlStream::State::textElementName(std::string_vi
     return *known;
 }
 
-void XmlStream::State::attribute(std::string& out, std::string_view name, std::string_view value, bool escapeValue) {
+void XmlStream::State::attribute(Writer::Text& out, std::string_view name, std::string_view value, bool escapeValue) {
     if (!startTagOpen) refuse(ErrorKind::Misuse, "attribute \"" + std::string(name) + "\" written outside a start tag");
     KnownNames::Name const* known = attributeNames.find(name);
     if (!known) {
@@ -177,7 +177,7 @@ std::string const& XmlStream::State::closeStartTag(std::string_view uri, bool em
     return emptyElementEnd;
 }
 
-void XmlStream::State::close(std::string& out, std::string_view uri, std::string_view name) {
+void XmlStream::State::close(Writer::Text& out, std::string_view uri, std::string_view name) {
     if (depth == 0) refuse(ErrorKind::Misuse, "cannot close \"" + std::string(name) + "\": no element is open");
     if (startTagOpen)
         refuse(ErrorKind::Misuse, "cannot close \"" + std::string(name) + "\" before its start tag is closed");

@@ -12,6 +12,7 @@
 #include "host/writer/Names.h"
 #include "host/writer/Output.h"
 #include "host/writer/Refusal.h"
+#include "host/writer/Text.h"
 
 #include <algorithm>
 #include <deque>
@@ -80,8 +81,8 @@ struct XmlStream::State {
     Writer::KnownNames::Name const* textNameInScope = nullptr;
     std::size_t textNameScope = 0;
     std::deque<std::string> qualifiedNames;  // entries never move
-    std::string text;                        // what the last write... operation returned
-    std::string escaped;                     // what escape returned
+    Writer::Text text;                       // what the last write... operation returned
+    Writer::Text escaped;                    // what escape returned
     std::string escapedURI;                  // a URI given a prefix, as its declaration writes it
     bool escapedValid = false;
     std::size_t maxTokenBytes = XmlReadLimits().maxTokenBytes;
@@ -167,22 +168,22 @@ struct XmlStream::State {
     }
 
     // Appends the start of an element (see writeOpenElement and writeOpenLocalElement).
-    void open(std::string& out, std::string_view uri, std::string_view name, bool local);
+    void open(Writer::Text& out, std::string_view uri, std::string_view name, bool local);
     // Appends ` name="value"`, `value` escaped here when `escapeValue`.
-    void attribute(std::string& out, std::string_view name, std::string_view value, bool escapeValue);
+    void attribute(Writer::Text& out, std::string_view name, std::string_view value, bool escapeValue);
     // ">" or "/>", to append.
     std::string const& closeStartTag(std::string_view uri, bool empty);
     // Appends the end tag of the innermost open element.
-    void close(std::string& out, std::string_view uri, std::string_view name);
+    void close(Writer::Text& out, std::string_view uri, std::string_view name);
     // The slot of the name of an element of text (see textElement): a valid
     // name within the name limit, whose prefix, if it has one, is in scope.
     Writer::KnownNames::Name const& textElementName(std::string_view name);
 
     // Appends `text` escaped, refusing a token longer than maxTokenBytes.
     // On refusal `out` holds part of the text: the caller cuts it back.
-    void appendEscaped(std::string& out, std::string_view raw) const {
+    void appendEscaped(Writer::Text& out, std::string_view raw) const {
         std::size_t const start = out.size();
-        appendXmlString(out, raw);
+        Writer::appendXmlString(out, raw);
         Writer::checkTokenLength(out.size() - start, maxTokenBytes, "a text");
     }
 

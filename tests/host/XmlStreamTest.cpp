@@ -479,3 +479,50 @@ TEST(XmlStream, EachBoundHoldsAtEveryValue) {
         EXPECT_EQ(stream.str(), value >= 6 ? "a&lt;b" : "");
     }
 }
+
+// Every piece reaches the text whole and in place, whatever its length (the
+// stream copies short pieces a word at a time, and makes room in steps):
+// names, values and texts of each length from 0 to 40, over several steps
+// of room; str() read midway and at the end, and the same bytes on a
+// caller's buffer.
+TEST(XmlStream, PiecesOfEveryLengthAreWrittenWholeAndInPlace) {
+    std::string const uri = "urn:pieces";
+    auto const piece = [](std::size_t length, char first, int letters) {
+        std::string text;
+        for (std::size_t i = 0; i < length; ++i) text += static_cast<char>(first + static_cast<int>(i) % letters);
+        return text;
+    };
+    std::string expected = "<ns1:r xmlns:ns1=\"" + uri + "\">";
+    auto const write = [&](XmlStream& stream, bool expect) {
+        stream.openElement(uri, "r");
+        stream.closeStartTag(uri, false);
+        for (int pass = 0; pass < 3; ++pass) {
+            if (expect && pass == 1) {
+                EXPECT_EQ(stream.str(), expected);
+            }
+            for (std::size_t length = 0; length <= 40; ++length) {
+                std::string const name = piece(std::max<std::size_t>(length, 1), 'a', 26);
+                std::string const attribute = piece(std::max<std::size_t>(length, 1), 'A', 26);
+                std::string const value = piece(length, '0', 10 + pass);
+                stream.openLocalElement(uri, name);
+                stream.attribute(attribute, value);
+                stream.closeStartTag(uri, true);
+                stream.textElement(name, value + "&" + value);
+                if (expect) {
+                    expected += "<" + name + " xmlns=\"" + uri + "\" " + attribute + "=\"" + value + "\"/>";
+                    expected += "<" + name + ">" + value + "&amp;" + value + "</" + name + ">";
+                }
+            }
+        }
+        stream.closeElement(uri, "r");
+    };
+    XmlStream own;
+    write(own, true);
+    expected += "</ns1:r>";
+    EXPECT_GT(expected.size(), 12000u);
+    EXPECT_EQ(own.str(), expected);
+    std::stringbuf target;
+    XmlStream onBuffer(&target);
+    write(onBuffer, false);
+    EXPECT_EQ(target.str(), expected);
+}
