@@ -84,12 +84,14 @@ inline bool sameBytes(char const* a, char const* b, std::size_t n) noexcept {
 }
 
 // Names found valid, so that a name a message repeats is checked once and
-// afterwards only compared. A name has one slot, picked by where its text
-// lies (the writing procedures pass names that live as long as the program)
-// and its length; it takes the slot over from the name there. The slot holds
-// the name as it is written where it is used (`lead`, the name, `trail`:
-// ` name="` for an attribute), so that a known name costs one comparison
-// and one append, and where its colon is.
+// afterwards only compared. A name has a set of two slots, picked by where
+// its text lies (the writing procedures pass names that live as long as the
+// program) and its length, and takes over the slot of the set that was
+// taken longer ago: two names whose texts lie where they pick the same set
+// both stay known. Where a slot's name lay tells which of the two to
+// compare. The slot holds the name as it is written where it is
+// used (`lead`, the name, `trail`: ` name="` for an attribute), so that a
+// known name costs one comparison and one append, and where its colon is.
 class KnownNames {
 public:
     struct Name {
@@ -102,30 +104,39 @@ public:
 
     // The slot of `name` if it is known, else null.
     Name const* find(std::string_view name) const noexcept {
-        Name const& known = m_names[slot(name)];
-        bool const same = !name.empty() && known.written.size() == m_lead.size() + name.size() + m_trail.size() &&
-                          sameBytes(known.written.data() + m_lead.size(), name.data(), name.size());
-        return same ? &known : nullptr;
+        std::size_t const set = setOf(name);
+        std::size_t const slot = set + (m_texts[set + 1] == name.data() ? 1 : 0);  // the one whose text lay there
+        Name const& known = m_names[slot];
+        return holds(known, name) ? &known : nullptr;
     }
     // Learns `name`, found valid, whose colon is at `colon` (npos: none).
     Name const& add(std::string_view name, std::size_t colon) {
-        Name& known = m_names[slot(name)];
+        std::size_t const set = setOf(name);
+        std::size_t const slot = set + (m_names[set].generation <= m_names[set + 1].generation ? 0 : 1);
+        Name& known = m_names[slot];
         known.written.assign(m_lead).append(name).append(m_trail);
+        m_texts[slot] = name.data();
         known.colon = colon;
         known.generation = ++m_added;
         return known;
     }
 
 private:
-    static std::size_t slot(std::string_view name) noexcept {
+    bool holds(Name const& known, std::string_view name) const noexcept {
+        return !name.empty() && known.written.size() == m_lead.size() + name.size() + m_trail.size() &&
+               sameBytes(known.written.data() + m_lead.size(), name.data(), name.size());
+    }
+    // The first slot of the set of `name`.
+    static std::size_t setOf(std::string_view name) noexcept {
         std::uintptr_t const at = reinterpret_cast<std::uintptr_t>(name.data());
-        return static_cast<std::size_t>(at ^ (at >> 6) ^ name.size()) % kSlots;
+        return static_cast<std::size_t>(at ^ (at >> 6) ^ name.size()) % (kSlots / 2) * 2;
     }
 
     static constexpr std::size_t kSlots = 64;
     std::string_view m_lead;
     std::string_view m_trail;
     std::array<Name, kSlots> m_names;
+    std::array<char const*, kSlots> m_texts{};  // where each slot's name lay when it was added
     std::size_t m_added = 0;
 };
 
