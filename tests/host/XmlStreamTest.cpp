@@ -316,6 +316,11 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
         EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement(reserved, "e"); }), message);
         EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement(reserved, "p:e"); }), message);
         EXPECT_EQ(refused([&](XmlStream& s) { s.getNamespacePrefix(reserved); }), message);
+        // Another namespace of its length is bound as any other.
+        std::string const sameLength = "urn:" + std::string(std::string_view(reserved).size() - 4, 'x');
+        XmlStream other;
+        writeEmpty(other, sameLength, "e");
+        EXPECT_EQ(other.str(), "<ns1:e xmlns:ns1=\"" + sameLength + "\" attr=\"value\"/>");
     }
     // A refused element takes back the declarations it had made: the next
     // element declares what it uses.
