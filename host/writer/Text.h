@@ -31,6 +31,7 @@ public:
         if (m_size == m_bytes.size()) grow(1);
         m_bytes[m_size++] = c;
     }
+    // `bytes` lie outside the text (making room may move it).
     Text& append(char const* bytes, std::size_t count) {
         if (count > m_bytes.size() - m_size) grow(count);
         copy(&m_bytes[m_size], bytes, count);
