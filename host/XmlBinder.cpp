@@ -42,23 +42,38 @@ XmlChild XmlChild::newText(std::vector<std::string>& list, XmlListRoom const& ro
 }
 
 void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options const& options) {
-    begin(XmlChild::inPlace(object, type), options);
+    readInto(object, type, options, 0);
 }
 
-void XmlBinder::validate(XmlElementType const& type, Options const& options) {
+void XmlBinder::readInto(BaseObject& object, XmlElementType const& type, Options const& options,
+                         std::uint64_t nameNumbering) {
+    begin(XmlChild::inPlace(object, type), options, nameNumbering);
+}
+
+void XmlBinder::validate(XmlElementType const& type, Options const& options) { validate(type, options, 0); }
+
+void XmlBinder::validate(XmlElementType const& type, Options const& options, std::uint64_t nameNumbering) {
     XmlChild nothing;  // passed over, with the type whose rules it is checked by
     nothing.m_type = &type;
     Options validating = options;
     validating.policy = ReadPolicy::Validate;
-    begin(nothing, validating);
+    begin(nothing, validating, nameNumbering);
 }
 
-void XmlBinder::begin(XmlChild const& element, Options const& options) {
+void XmlBinder::begin(XmlChild const& element, Options const& options, std::uint64_t nameNumbering) {
+    // The root's frame is there before the read, so that the frames made
+    // during it take the read's numbering from it (push).
+    if (m_frames.empty()) m_frames.emplace_back();
+    for (Frame& frame : m_frames) {
+        if (nameNumbering != 0 && frame.numbering == nameNumbering) continue;
+        frame.own.rules = nullptr;  // numbers of other names
+        for (Numbers& other : frame.others) other.rules = nullptr;
+        frame.numbering = nameNumbering;
+    }
     m_element = element;
     m_options = options;
     m_failure = nullptr;
-    m_probe = nullptr;                                       // until the root's start tag is read
-    for (Frame& frame : m_frames) frame.numbered = nullptr;  // the numbers of another document
+    m_probe = nullptr;  // until the root's start tag is read
     m_handedOn.clear();
     m_errors.clear();
     m_counts.clear();
@@ -178,19 +193,37 @@ void XmlBinder::divertEntries(void (*sink)(void* context, void* list), void* con
     m_sinkContext = context;
 }
 
+// The frame's element is of the kind `rules`, and not of its own kind
+// before: what was learnt of that kind before is its own again, else it
+// starts to learn it, and its kind before is kept in place of the one met
+// longest ago.
+void XmlBinder::learnKind(Frame& frame, XmlElementRules const* rules) noexcept {
+    for (Numbers& other : frame.others) {
+        if (other.rules == rules) {
+            std::swap(frame.own, other);
+            return;
+        }
+    }
+    frame.others[frame.replaced] = frame.own;
+    frame.replaced = static_cast<unsigned char>((frame.replaced + 1) % std::size(frame.others));
+    Numbers& learnt = frame.own;
+    learnt.rules = rules;
+    learnt.childNumber = XmlName::kUncounted;
+    learnt.namespaceNumber = XmlName::kUncounted;
+    std::fill(std::begin(learnt.attributeNumbers), std::end(learnt.attributeNumbers), XmlName::kUncounted);
+}
+
 inline XmlBinder::Frame& XmlBinder::push(XmlChild const& child, std::string_view name, XmlElementRules const* rules) {
-    if (m_depth == m_frames.size()) m_frames.emplace_back();
+    if (m_depth == m_frames.size()) {
+        m_frames.emplace_back();
+        m_frames.back().numbering = m_frames.front().numbering;  // the read's (begin)
+    }
     Frame& frame = m_frames[m_depth++];
     frame.child = child;
     frame.name = name;
     frame.rules = rules;
     frame.place = 0;
-    if (frame.numbered != rules) {
-        frame.numbered = rules;
-        frame.childNumber = XmlName::kUncounted;
-        frame.namespaceNumber = XmlName::kUncounted;
-        std::fill(std::begin(frame.attributeNumbers), std::end(frame.attributeNumbers), XmlName::kUncounted);
-    }
+    if (rules != nullptr && frame.own.rules != rules) learnKind(frame, rules);
     return frame;
 }
 
@@ -214,15 +247,16 @@ void XmlBinder::keepOpen(std::size_t outer, XmlElementStart const& element) {
 }
 
 // The index of the child rule of `parent`'s rules that `name` has, or
-// childCount, with its rules in parent.childRules: the last child's when it
+// childCount, with its rules in the parent's own.childRules: the last child's when it
 // has the same number.
 std::size_t XmlBinder::childIndex(Frame& parent, XmlName name) {
-    if (name.number != XmlName::kUncounted && name.number == parent.childNumber) return parent.childIndex;
+    Numbers& learnt = parent.own;
+    if (name.number != XmlName::kUncounted && name.number == learnt.childNumber) return learnt.childIndex;
     XmlElementRules const& rules = *parent.rules;
     std::size_t const index = rules.childNamed(name.text);
-    parent.childNumber = name.number;
-    parent.childIndex = static_cast<std::uint32_t>(index);
-    parent.childRules = index < rules.childCount ? &rules.children[index].rules() : nullptr;
+    learnt.childNumber = name.number;
+    learnt.childIndex = static_cast<std::uint32_t>(index);
+    learnt.childRules = index < rules.childCount ? &rules.children[index].rules() : nullptr;
     return index;
 }
 
@@ -239,7 +273,7 @@ std::size_t XmlBinder::attributeValues(XmlElementRules const& rules, XmlElementS
     }
     if (count == 0) return 0;
     Frame& frame = m_frames[m_depth - 1];  // whose names are numbered by `rules`
-    if (!inRulesOrder<false>(frame.attributeNumbers, rules, element)) {
+    if (!inRulesOrder<false>(frame.own.attributeNumbers, rules, element)) {
         valuesByName(frame, element, values);
         return count;
     }
@@ -249,7 +283,7 @@ std::size_t XmlBinder::attributeValues(XmlElementRules const& rules, XmlElementS
 
 // The same for a validating read, out of the lenient read's way.
 void XmlBinder::checkedValues(XmlElementRules const& rules, XmlElementStart const& element, std::string_view* values) {
-    if (!inRulesOrder<true>(m_frames[m_depth - 1].attributeNumbers, rules, element)) {
+    if (!inRulesOrder<true>(m_frames[m_depth - 1].own.attributeNumbers, rules, element)) {
         checkAttributes(rules, element, values);
         return;
     }
@@ -274,13 +308,14 @@ void XmlBinder::valuesByName(Frame& frame, XmlElementStart const& element, std::
 // attributeCount: found by the name's number once it was met.
 std::size_t XmlBinder::attributeIndex(Frame& frame, XmlName name) {
     XmlElementRules const& rules = *frame.rules;
+    std::uint32_t* const numbers = frame.own.attributeNumbers;
     std::size_t index = 0;
     if (name.number != XmlName::kUncounted) {
-        while (index < rules.attributeCount && frame.attributeNumbers[index] != name.number) ++index;
+        while (index < rules.attributeCount && numbers[index] != name.number) ++index;
         if (index < rules.attributeCount) return index;
     }
     index = rules.attributeNamed(name.text);
-    if (index < rules.attributeCount) frame.attributeNumbers[index] = name.number;
+    if (index < rules.attributeCount) numbers[index] = name.number;
     return index;
 }
 
@@ -292,7 +327,7 @@ inline std::size_t XmlBinder::nextChild(Frame& parent, XmlElementStart const& el
     XmlElementRules const& rules = *parent.rules;
     std::uint32_t const uri = element.namespaceURI.number;
     if (rules.content == XmlContent::Elements && index == parent.next && index < rules.childCount &&
-        uri != XmlName::kUncounted && uri == parent.namespaceNumber) {
+        uri != XmlName::kUncounted && uri == parent.own.namespaceNumber) {
         std::uint32_t& count = m_counts[parent.countsAt + index];
         if (rules.children[index].repeated) {
             m_place = ++count;
@@ -343,9 +378,9 @@ void XmlBinder::openChild(XmlElementStart const& element) {
     if (validating()) {
         if (!m_text.empty()) endText(parent);  // a run of text before it
         index = nextChild(parent, element, index);
-        if (index < parentRules->childCount) rules = parent.childRules;
+        if (index < parentRules->childCount) rules = parent.own.childRules;
     } else {
-        rules = parent.childRules;
+        rules = parent.own.childRules;
         if (rules == nullptr && parentRules->childCount > 0 && m_options.policy == ReadPolicy::Lenient)
             throw Exceptions::DomException("Unexpected node name: " + std::string(element.name.text), element.line);
     }

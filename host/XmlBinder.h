@@ -184,12 +184,19 @@ public:
 
     /// The next element reported is read into `object`.
     void readInto(BaseObject& object, XmlElementType const& type, Options const& options = Options());
+    /// The same, from a reader whose nameNumbering() is `nameNumbering`:
+    /// what the binder learnt of the names' numbers in the reads before,
+    /// from a reader of the same numbering, serves again (a cache: no
+    /// outcome depends on it). 0: numbers that hold for this read alone.
+    void readInto(BaseObject& object, XmlElementType const& type, Options const& options, std::uint64_t nameNumbering);
     /// The next element reported is held to `type`'s rules as a validating
     /// read holds it (whatever options.policy says), and read into nothing:
     /// no object is made and no probe reported. finish() throws what
     /// readInto() with ReadPolicy::Validate would throw of the same events
     /// (the same errors, places and paths), or nothing for a valid element.
     void validate(XmlElementType const& type, Options const& options = Options());
+    /// The same, from a reader whose nameNumbering() is `nameNumbering` (see readInto).
+    void validate(XmlElementType const& type, Options const& options, std::uint64_t nameNumbering);
     /// The events are over and the text was read whole: reports the probe and
     /// throws the failure of a binding step, or the errors a validating read
     /// found, if there are any.
@@ -216,6 +223,19 @@ public:
     std::string path() const override;
 
 private:
+    /// What a read learnt of the names of one kind of element (its rules)
+    /// by their numbers (XmlName::number): siblings of one kind find their
+    /// children and attributes by a number compared, not by their names.
+    struct Numbers {
+        XmlElementRules const* rules;  ///< the kind; null: none
+        std::uint32_t childNumber;     ///< the last child's name, found as child rule childIndex
+        std::uint32_t childIndex;
+        XmlElementRules const* childRules;                ///< that rule's rules; null for none
+        std::uint32_t namespaceNumber;                    ///< a namespace URI met that is the rules' own
+        std::uint32_t attributeNumbers[kMostAttributes];  ///< of each attribute rule's name, once met
+    };
+    static constexpr unsigned char kNumberedKinds = 4;
+
     /// An open element: what it is read into, and what it is checked by.
     struct Frame {
         XmlChild child;
@@ -230,21 +250,17 @@ private:
         std::size_t scopeAt;     ///< m_scope's size before its namespace declarations
         unsigned char textType;  ///< the type its text has by xsi:type (XmlBinderChecks.cpp); 0: its own
         bool textRefused;        ///< an error about its text was reported
-        /// What a read learnt of the names of `numbered`'s elements
-        /// by their numbers (XmlName::number), kept in the frame from one
-        /// element to the next at its depth, and forgotten at each read:
-        /// numbers count a document's names, and mean nothing in the next.
-        /// Siblings of one kind find their children and attributes by a
-        /// number compared, not by their names.
-        XmlElementRules const* numbered;
-        std::uint32_t childNumber;  ///< the last child's name, found as child rule childIndex
-        std::uint32_t childIndex;
-        XmlElementRules const* childRules;                ///< that rule's rules; null for none
-        std::uint32_t namespaceNumber;                    ///< a namespace URI met that is the rules' own
-        std::uint32_t attributeNumbers[kMostAttributes];  ///< of each attribute rule's name, once met
+        /// What was learnt of its own kind, and of the kinds met at its
+        /// depth before it, the last few. Kept from one read to the next
+        /// while the names are numbered the same way (`numbering`, see
+        /// XmlReader::nameNumbering), else forgotten as the read begins.
+        Numbers own;
+        Numbers others[kNumberedKinds - 1];
+        std::uint64_t numbering;
+        unsigned char replaced;  ///< the place in `others` that the next kind met takes
     };
 
-    void begin(XmlChild const& element, Options const& options);
+    void begin(XmlChild const& element, Options const& options, std::uint64_t nameNumbering);
     void openRoot(XmlElementStart const& element);
     void openChild(XmlElementStart const& element);
     /// The three steps of every element, defined in XmlBinder.cpp alone.
@@ -252,6 +268,7 @@ private:
     inline std::size_t childIndex(Frame& parent, XmlName name);
     inline std::size_t attributeValues(XmlElementRules const& rules, XmlElementStart const& element,
                                        std::string_view* values);
+    void learnKind(Frame& frame, XmlElementRules const* rules) noexcept;
     void valuesByName(Frame& frame, XmlElementStart const& element, std::string_view* values);
     std::size_t attributeIndex(Frame& frame, XmlName name);
     void takeBackOpenEntries() noexcept;

@@ -209,14 +209,14 @@ std::size_t XmlBinder::checkChild(Frame& parent, XmlElementStart const& element,
         return index;
     }
     XmlName const uri = element.namespaceURI;
-    if (uri.number == XmlName::kUncounted || uri.number != parent.namespaceNumber) {
+    if (uri.number == XmlName::kUncounted || uri.number != parent.own.namespaceNumber) {
         if (uri.text != rules.namespaceURI) {
             invalid(
                 "element " + detail::inNamespace(name, uri.text) + " is not in namespace " + quoted(rules.namespaceURI),
                 line, column, name);
             return rules.childCount;
         }
-        parent.namespaceNumber = uri.number;  // the rules' own: compared by number from now on
+        parent.own.namespaceNumber = uri.number;  // the rules' own: compared by number from now on
     }
     XmlChildRule const& rule = rules.children[index];
     std::uint32_t* const counts = &m_counts[parent.countsAt];
@@ -359,7 +359,7 @@ void XmlBinder::checkText(Frame& frame, std::string_view text) {
     if (frame.rules->content == XmlContent::Elements && m_text.empty())
         text.remove_prefix(
             static_cast<std::size_t>(std::find_if_not(text.begin(), text.end(), isWhiteSpace) - text.begin()));
-    // Enough bytes for the quote's characters and one more (shown() marks a cut).
+    // Enough bytes for the quote's characters and one more (shown marks a cut).
     constexpr std::size_t kQuotedBytes = 4 * 41;
     if (m_text.size() < kQuotedBytes) m_text.append(text.substr(0, kQuotedBytes - m_text.size()));
 }

@@ -21,7 +21,8 @@ class XMLNode;
 /// names have the same number exactly when they have the same text; a reader
 /// kept from one document to the next keeps the numbers too, until it gives
 /// back its memory (XmlReader::maxKeptBytes), so a handler can key what it
-/// learns by them only for the read it is in.
+/// learns by them for the read it is in, or for as long as the reader's
+/// XmlReader::nameNumbering() stays the same.
 struct XmlName {
     static constexpr std::uint32_t kUncounted = 0xFFFFFFFF;
     std::string_view text;

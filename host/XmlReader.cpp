@@ -17,6 +17,8 @@ XmlReader::~XmlReader() = default;
 
 std::size_t XmlReader::keptBytes() const noexcept { return m_events ? m_events->keptBytes() : 0; }
 
+std::uint64_t XmlReader::nameNumbering() const noexcept { return m_events ? m_events->nameNumbering() : 0; }
+
 template <class Source>
 void XmlReader::readFrom(Source& source, XmlEventHandler& handler) {
     readText(source, handler, nullptr);

@@ -6,6 +6,7 @@
 #include "host/XmlReadLimits.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <string_view>
@@ -68,6 +69,13 @@ public:
     std::size_t keptBytes() const noexcept;
     std::size_t maxKeptBytes() const noexcept { return m_maxKeptBytes; }
     void setMaxKeptBytes(std::size_t bytes) noexcept { m_maxKeptBytes = bytes; }
+
+    /// Which way the reader numbers the names it reports (XmlName::number):
+    /// while this stays the same, from one read to the next, each name keeps
+    /// its number, so that a handler may keep what it learnt by the numbers.
+    /// It changes when the reader gives back its memory. No two readers
+    /// give the same value, and a reader moved from gives 0.
+    std::uint64_t nameNumbering() const noexcept;
 
 private:
     template <class Source>

@@ -269,7 +269,7 @@ private:
         Message message;
         ImplOf<Message>& object = HandleAccess::object(message);
         XmlElementType const& type = ImplOf<Message>::xmlElementType();
-        m_binder.readInto(object, type, m_options.binderOptions(type.rules));
+        m_binder.readInto(object, type, m_options.binderOptions(type.rules), m_reader.nameNumbering());
         Detail::readBound(m_reader, m_binder, input, m_binder);
         return message;
     }
@@ -278,7 +278,7 @@ private:
     void validateFrom(Input& input) {
         Reading const reading(*this);
         XmlElementType const& type = ImplOf<Message>::xmlElementType();
-        m_binder.validate(type, m_options.binderOptions(type.rules));
+        m_binder.validate(type, m_options.binderOptions(type.rules), m_reader.nameNumbering());
         Detail::readBound(m_reader, m_binder, input, m_binder);
     }
 

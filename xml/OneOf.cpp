@@ -8,6 +8,7 @@
 #include "xml/internal/TypeMembers.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -97,10 +98,11 @@ XmlElementType const refusedRoot{
 // validates the document as that type's instead.
 class Dispatch final : public XmlEventHandler {
 public:
-    Dispatch(XmlBinder& binder, XmlBinder::Options const& options, OneOfAlternatives const& alternatives, void* message,
-             Detail::RecordSink const* sinks, void* handler)
+    Dispatch(XmlBinder& binder, XmlBinder::Options const& options, std::uint64_t nameNumbering,
+             OneOfAlternatives const& alternatives, void* message, Detail::RecordSink const* sinks, void* handler)
         : m_binder(binder),
           m_options(options),
+          m_nameNumbering(nameNumbering),
           m_alternatives(alternatives),
           m_message(message),
           m_sinks(sinks),
@@ -123,21 +125,23 @@ private:
         XmlBinder::Options const& options = m_options;
         std::size_t const index = find(m_alternatives, root.namespaceURI.text, root.name.text);
         if (index == m_alternatives.count) {
-            m_binder.readInto(m_nothing.emplace(m_alternatives), refusedRoot, options);  // never written to
+            m_binder.readInto(m_nothing.emplace(m_alternatives), refusedRoot, options,
+                              m_nameNumbering);  // never written to
             return;
         }
         m_index = index;
         OneOfAlternative const& chosen = m_alternatives.first[index];
         if (m_message == nullptr) {
-            m_binder.validate(chosen.elementType(), options);
+            m_binder.validate(chosen.elementType(), options, m_nameNumbering);
             return;
         }
-        m_binder.readInto(chosen.emplace(m_message), chosen.elementType(), options);
+        m_binder.readInto(chosen.emplace(m_message), chosen.elementType(), options, m_nameNumbering);
         if (m_sinks != nullptr && m_sinks[index] != nullptr) m_binder.divertEntries(m_sinks[index], m_handler);
     }
 
     XmlBinder& m_binder;
     XmlBinder::Options const& m_options;  // the root is not checked: it tells the type
+    std::uint64_t m_nameNumbering;        // the reader's (XmlBinder::readInto)
     OneOfAlternatives const& m_alternatives;
     void* m_message;
     Detail::RecordSink const* m_sinks;
@@ -153,7 +157,7 @@ template <class Input>
 std::size_t readWith(XmlReader& reader, XmlBinder& binder, XmlBinder::Options const& options, Input& input,
                      OneOfAlternatives const& alternatives, void* message, Detail::RecordSink const* sinks,
                      void* handler) {
-    Dispatch dispatch(binder, options, alternatives, message, sinks, handler);
+    Dispatch dispatch(binder, options, reader.nameNumbering(), alternatives, message, sinks, handler);
     Detail::StopDiverting const stop{binder};
     Detail::readBound(reader, binder, input, dispatch);
     return dispatch.index();

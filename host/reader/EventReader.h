@@ -45,6 +45,8 @@ public:
     // What it keeps between documents, in bytes; and giving it all back.
     std::size_t keptBytes() const noexcept { return m_memory.keptBytes(); }
     void release() noexcept { m_memory.release(); }
+    // Which way the names it reports are numbered (NameTable::numbering).
+    std::uint64_t nameNumbering() const noexcept { return m_memory.names.numbering(); }
 
 private:
     // What the elements may need before XmlReadLimits::maxTreeBytesPerByte applies.

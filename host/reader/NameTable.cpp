@@ -1,6 +1,7 @@
 #include "host/reader/NameTable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <iterator>
@@ -30,13 +31,20 @@ std::uint64_t mix(std::uint64_t h) noexcept {
     return h;
 }
 
+// A numbering not given before in this process: a 64-bit count does not wrap.
+std::uint64_t newNumbering() noexcept {
+    static std::atomic<std::uint64_t> given{0};
+    return given.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 }  // namespace
 
 // A seed of its own for each table, from its address and the time: no two
 // readers share what an input would have to be shaped after to collide.
 NameTable::NameTable() noexcept
     : m_seed(mix(reinterpret_cast<std::uintptr_t>(this) ^
-                 static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()))) {}
+                 static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()))),
+      m_numbering(newNumbering()) {}
 
 std::uint64_t NameTable::hashOf(char const* text, std::size_t length) const noexcept {
     std::uint64_t h = m_seed ^ (length * 0x9E3779B97F4A7C15ULL);
@@ -133,6 +141,7 @@ void NameTable::release() noexcept {
     m_block = 0;
     m_used = 0;
     std::fill(std::begin(m_recent), std::end(m_recent), Slot{0, nullptr, 0, 0});
+    m_numbering = newNumbering();  // the next names are numbered from 0 again
 }
 
 }  // namespace Kestrune::Soa::Common::Xml::Reader

@@ -32,6 +32,11 @@ public:
     std::size_t keptBytes() const noexcept;
     void release() noexcept;
 
+    // Which way it numbers names: the same while each name keeps its
+    // number, from its making to its release(), and never the same for two
+    // tables, or for one before and after a release() (never 0).
+    std::uint64_t numbering() const noexcept { return m_numbering; }
+
 private:
     struct Slot {
         std::uint64_t hash;
@@ -51,6 +56,7 @@ private:
     void grow();
 
     std::uint64_t m_seed;
+    std::uint64_t m_numbering;
     std::vector<Slot> m_slots;
     std::size_t m_size = 0;
     std::vector<Block> m_blocks;  // the copies of the names' text

@@ -268,6 +268,49 @@ TEST(DirectRead, AReusedReaderFindsMembersByTheirNamesWhateverTheirOrderBefore) 
               "u2|t2|u1|t1");
 }
 
+// One binder fed by two readers in turn, each of which numbers the names
+// in the order its first document met them: what the binder learnt of one
+// reader's numbers is not taken for the other's; nor, from a reader that
+// gives back its memory after each read, the numbers before for the
+// numbers after.
+TEST(DirectRead, ABinderFedByTwoReadersInTurnFindsMembersByTheirNames) {
+    using Kestrune::Soa::Common::Xml::XmlBinder;
+    std::string const open = std::string("<ns1:ExportToApplicationInput xmlns:ns1='") +
+                             Kestrune::Schemas::Importexport::_2008_06::Fileimportexport::schemaNamespaceURI + "'>";
+    std::string const close = "</ns1:ExportToApplicationInput>";
+    std::string const inOrder = open + "<ns1:inputs applicationFormat='f' templateType='y' templateId='i'>" +
+                                "<ns1:objectsToExport uid='u' type='t'/></ns1:inputs>" + close;
+    std::string const reversed = open + "<ns1:inputs templateId='i' templateType='y' applicationFormat='f'>" +
+                                 "<ns1:objectsToExport type='t' uid='u'/></ns1:inputs>" + close;
+    Kestrune::Soa::Common::Xml::XmlReader first, second;
+    XmlBinder binder;
+    auto const read = [&binder](Kestrune::Soa::Common::Xml::XmlReader& reader, std::string const& text) {
+        v08::ExportToApplicationInput message;
+        binder.readInto(Kestrune::Soa::Common::Xml::HandleAccess::object(message),
+                        Kestrune::Soa::Common::Xml::ImplOf<v08::ExportToApplicationInput>::xmlElementType(),
+                        XmlBinder::Options(), reader.nameNumbering());
+        reader.read(text, binder);
+        binder.finish();
+        v08::ExportToApplicationInputData1 const& record = message.getInputArray().at(0);
+        auto const& object = record.getObjectsToExportArray().at(0);
+        return record.getApplicationFormat() + "|" + record.getTemplateType() + "|" + record.getTemplateId() + "|" +
+               object.getUid() + "|" + object.getType();
+    };
+    EXPECT_NE(first.nameNumbering(), second.nameNumbering());
+    for (int turn = 0; turn < 2; ++turn) {
+        EXPECT_EQ(read(first, inOrder), "f|y|i|u|t");
+        EXPECT_EQ(read(second, reversed), "f|y|i|u|t");
+        EXPECT_EQ(read(first, reversed), "f|y|i|u|t");
+        EXPECT_EQ(read(second, inOrder), "f|y|i|u|t");
+    }
+    Kestrune::Soa::Common::Xml::XmlReader releasing;
+    releasing.setMaxKeptBytes(0);
+    for (int turn = 0; turn < 2; ++turn) {
+        EXPECT_EQ(read(releasing, inOrder), "f|y|i|u|t");
+        EXPECT_EQ(read(releasing, reversed), "f|y|i|u|t");
+    }
+}
+
 std::vector<std::string> handed;  // the dumps of the records handed on
 void keep(v08::ExportToApplicationInputData1 const& record) { handed.push_back(record.dump()); }
 
