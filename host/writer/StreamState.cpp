@@ -88,12 +88,7 @@ void XmlStream::State::open(Writer::Text& out, std::string_view uri, std::string
 
         out.push_back('<');
         out.append(qualified.data(), qualified.size());
-        for (std::size_t i = mark; i < scopeSize; ++i) {
-            Binding const& binding = inScope[i];
-            out.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
-            appendXmlString(out, binding.uri);
-            out.push_back('"');
-        }
+        for (std::size_t i = mark; i < scopeSize; ++i) appendDeclaration(out, inScope[i]);
     } catch (...) {
         unbindTo(mark);
         assignedCount = assignedMark;

@@ -27,6 +27,10 @@ struct XmlStream::State {
         std::string prefix;
         std::string uri;
         std::size_t escapedSize = 0;  // of the URI, in `assigned`
+        // In `inScope`: the URI as its declaration writes it, once written
+        // (a slot keeps it while it is bound to the same URI again).
+        std::string escaped;
+        bool escapedKnown = false;
     };
     struct OpenElement {
         std::string endTag;  // "</qualified name>", which its start tag also writes from
@@ -103,10 +107,25 @@ struct XmlStream::State {
 
     void bind(std::string_view prefix, std::string_view uri) {
         if (scopeSize == inScope.size()) inScope.emplace_back();
-        inScope[scopeSize].prefix.assign(prefix);
-        inScope[scopeSize].uri.assign(uri);
+        Binding& binding = inScope[scopeSize];
+        binding.prefix.assign(prefix);
+        if (binding.uri != uri) {
+            binding.uri.assign(uri);
+            binding.escapedKnown = false;
+        }
         ++scopeSize;
         ++scopeChanges;
+    }
+
+    // Appends the declaration of `binding`, one of those in scope.
+    void appendDeclaration(Writer::Text& out, Binding& binding) {
+        if (!binding.escapedKnown) {
+            binding.escaped.clear();
+            appendXmlString(binding.escaped, binding.uri);  // refuses a URI that XML cannot carry
+            binding.escapedKnown = true;
+        }
+        out.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
+        out.append(binding.escaped).push_back('"');
     }
 
     bool isBound(std::string_view prefix, std::string_view uri) const {

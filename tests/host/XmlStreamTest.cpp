@@ -65,6 +65,22 @@ TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixesOnACallers
     }
 }
 
+// Each declaration writes its own URI, escaped, whichever URI the same
+// place among the declarations held in the documents before.
+TEST(XmlStream, EachDeclarationWritesItsOwnUriWhateverTheDocumentsBeforeDeclared) {
+    XmlStream stream;
+    std::pair<char const*, char const*> const uris[] = {{"urn:a&b", "urn:a&amp;b"},
+                                                        {"urn:c", "urn:c"},
+                                                        {"urn:c", "urn:c"},
+                                                        {"urn:a&b", "urn:a&amp;b"},
+                                                        {"urn:a<b", "urn:a&lt;b"}};
+    for (auto const& [uri, written] : uris) {
+        stream.reset();
+        writeEmpty(stream, uri, "e");
+        EXPECT_EQ(stream.str(), "<ns1:e xmlns:ns1=\"" + std::string(written) + "\" attr=\"value\"/>");
+    }
+}
+
 TEST(XmlStream, APrefixInScopeKeepsItsBindingAndEachScopeEndsWithItsElement) {
     XmlStream stream;
     stream << stream.writeOpenElement("urn:outer", "env:Envelope") << stream.writeOpenElementClose("urn:outer", false);
