@@ -13,6 +13,8 @@ std::string const emptyElementEnd = "/>";
 }  // namespace
 
 void XmlStream::State::open(Writer::Text& out, std::string_view uri, std::string_view name, bool local) {
+    bool const root = newDocument();
+    if (root && rootMemo.valid && reopenRoot(out, uri, name, local)) return;
     // What a refused element would leave behind, to undo: the declarations
     // and prefixes it made, its text, and the URIs that were to be declared
     // on it; refused at the root, the stream is as it was before the message.
@@ -37,6 +39,7 @@ void XmlStream::State::open(Writer::Text& out, std::string_view uri, std::string
         checkBindable(uri);
         if (elements.size() == depth) elements.emplace_back();  // before any view into the open elements
         OpenElement& element = elements[depth];                 // in use from ++depth on
+        if (depth == 0) rootMemo.valid = false;                 // whose root it keeps
         // A sibling of the same name and URI, with nothing to declare, in the
         // scope the last element at this depth was opened in, has its start
         // tag and namespace; one whose namespace is its parent's does not, as
@@ -98,6 +101,7 @@ void XmlStream::State::open(Writer::Text& out, std::string_view uri, std::string
         gatheredCount = 0;
         throw;
     }
+    if (root && reused) keepRoot(out, textMark, uri, name, local);
     if (!pending.empty()) pending.clear();
     gatheredCount = 0;
     OpenElement& element = elements[depth];
@@ -113,6 +117,56 @@ void XmlStream::State::open(Writer::Text& out, std::string_view uri, std::string
     ++depth;
     startTagOpen = true;
     rootWritten = true;
+}
+
+bool XmlStream::State::reopenRoot(Writer::Text& out, std::string_view uri, std::string_view name, bool local) {
+    RootMemo const& memo = rootMemo;
+    if (memo.local != local || memo.maxNameBytes != maxNameBytes || memo.maxTokenBytes != maxTokenBytes ||
+        memo.uri != uri || memo.name != name)
+        return false;
+    std::size_t count = 0;
+    bool same = true;
+    forEachPending([&](std::string const& declared) {
+        same = same && count < memo.declaredCount && memo.declared[count] == declared;
+        ++count;
+    });
+    if (!same || count != memo.declaredCount) return false;
+    out.append(memo.startTag);
+    // As open() leaves them: the slots below the counts hold what it made.
+    assignedCount = memo.assignedCount;
+    nextPrefixNumber = memo.nextPrefixNumber;
+    scopeSize = memo.scopeSize;
+    scopeChanges += memo.scopeSize;  // a change for each declaration, as bind() counts them
+    if (!pending.empty()) pending.clear();
+    gatheredCount = 0;
+    OpenElement& element = elements[0];
+    element.openedInScope = scopeChanges;
+    element.bindingsMark = 0;
+    depth = 1;
+    startTagOpen = true;
+    rootWritten = true;
+    return true;
+}
+
+void XmlStream::State::keepRoot(Writer::Text const& out, std::size_t startTagAt, std::string_view uri,
+                                std::string_view name, bool local) {
+    RootMemo& memo = rootMemo;
+    memo.valid = false;  // until it is whole
+    memo.local = local;
+    memo.uri.assign(uri);
+    memo.name.assign(name);
+    memo.declaredCount = 0;
+    forEachPending([&](std::string const& declared) {
+        if (memo.declaredCount == memo.declared.size()) memo.declared.emplace_back();
+        memo.declared[memo.declaredCount++].assign(declared);
+    });
+    memo.maxNameBytes = maxNameBytes;
+    memo.maxTokenBytes = maxTokenBytes;
+    memo.assignedCount = assignedCount;
+    memo.nextPrefixNumber = nextPrefixNumber;
+    memo.scopeSize = scopeSize;
+    memo.startTag.assign(out.data() + startTagAt, out.size() - startTagAt);
+    memo.valid = true;
 }
 
 Writer::KnownNames::Name const& XmlStream::State::textElementName(std::string_view name) {

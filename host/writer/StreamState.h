@@ -94,6 +94,31 @@ struct XmlStream::State {
     Part part = Part::Whole;
     std::string const* probe = nullptr;  // of the message written at the root, until its end
 
+    // The last root element opened on a new document, and what opening it
+    // made: the prefixes given and the declarations in scope (the first
+    // slots of `assigned` and `inScope`, which keep it while `valid`), and
+    // its start tag. A root opened the same way on the next document, from
+    // the same namespaces to declare and under the same limits, takes it
+    // as it stands. A cache of one start tag: it changes no byte written.
+    struct RootMemo {
+        bool valid = false;
+        bool local = false;
+        std::string uri;
+        std::string name;
+        std::vector<std::string> declared;  // the URIs to declare, in order (forEachPending)
+        std::size_t declaredCount = 0;
+        std::size_t maxNameBytes = 0;
+        std::size_t maxTokenBytes = 0;
+        std::size_t assignedCount = 0;
+        unsigned nextPrefixNumber = 1;
+        std::size_t scopeSize = 0;
+        std::string startTag;
+    };
+    RootMemo rootMemo;
+    // reset() started a document on it again: only a stream so reused keeps
+    // its root, which a stream made for one message would copy for nothing.
+    bool reused = false;
+
     std::string const* boundUri(std::string_view prefix) const {
         for (std::size_t i = scopeSize; i-- > 0;)
             if (inScope[i].prefix == prefix) return &inScope[i].uri;
@@ -117,15 +142,21 @@ struct XmlStream::State {
         ++scopeChanges;
     }
 
-    // Appends the declaration of `binding`, one of those in scope.
+    // Appends the declaration of `binding`, one of those in scope; its URI
+    // escaped once on a reused stream.
     void appendDeclaration(Writer::Text& out, Binding& binding) {
-        if (!binding.escapedKnown) {
-            binding.escaped.clear();
-            appendXmlString(binding.escaped, binding.uri);  // refuses a URI that XML cannot carry
-            binding.escapedKnown = true;
-        }
         out.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
-        out.append(binding.escaped).push_back('"');
+        if (!binding.escapedKnown && !reused) {
+            Writer::appendXmlString(out, binding.uri);  // refuses a URI that XML cannot carry
+        } else {
+            if (!binding.escapedKnown) {
+                binding.escaped.clear();
+                appendXmlString(binding.escaped, binding.uri);
+                binding.escapedKnown = true;
+            }
+            out.append(binding.escaped);
+        }
+        out.push_back('"');
     }
 
     bool isBound(std::string_view prefix, std::string_view uri) const {
@@ -140,6 +171,7 @@ struct XmlStream::State {
         for (std::size_t i = 0; i < assignedCount; ++i)
             if (assigned[i].uri == uri) return assigned[i].prefix;
         Writer::checkBindable(uri);
+        if (assignedCount < rootMemo.assignedCount) rootMemo.valid = false;  // a slot it keeps
         if (assignedCount == assigned.size()) assigned.emplace_back();
         Binding& made = assigned[assignedCount];
         if (made.uri != uri) {  // else the slot's URI from before reset() was checked
@@ -188,6 +220,16 @@ struct XmlStream::State {
 
     // Appends the start of an element (see writeOpenElement and writeOpenLocalElement).
     void open(Writer::Text& out, std::string_view uri, std::string_view name, bool local);
+    // Nothing is written of the document yet, and no prefix given.
+    bool newDocument() const noexcept {
+        return depth == 0 && !rootWritten && !startTagOpen && assignedCount == 0 && scopeSize == 0 &&
+               nextPrefixNumber == 1;
+    }
+    // Opens the root as rootMemo says, when it was opened so before; or
+    // returns false. keepRoot() keeps what the root just opened made.
+    bool reopenRoot(Writer::Text& out, std::string_view uri, std::string_view name, bool local);
+    void keepRoot(Writer::Text const& out, std::size_t startTagAt, std::string_view uri, std::string_view name,
+                  bool local);
     // Appends ` name="value"`, `value` escaped here when `escapeValue`.
     void attribute(Writer::Text& out, std::string_view name, std::string_view value, bool escapeValue);
     // ">" or "/>", to append.
@@ -236,6 +278,7 @@ struct XmlStream::State {
         startTagOpen = false;
         rootWritten = false;
         nextPrefixNumber = 1;
+        reused = true;
         pending.clear();
         gatheredCount = 0;
         gathering = false;

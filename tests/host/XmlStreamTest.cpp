@@ -2,6 +2,9 @@
 
 #include "host/XmlStream.h"
 
+#include "host/DomException.h"
+#include "host/XmlReadLimits.h"
+
 #include "support/RoundTrip.h"
 #include "support/WellFormed.h"
 
@@ -11,6 +14,7 @@
 #include <functional>
 #include <ios>
 #include <limits>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -78,6 +82,71 @@ TEST(XmlStream, EachDeclarationWritesItsOwnUriWhateverTheDocumentsBeforeDeclared
         stream.reset();
         writeEmpty(stream, uri, "e");
         EXPECT_EQ(stream.str(), "<ns1:e xmlns:ns1=\"" + std::string(written) + "\" attr=\"value\"/>");
+    }
+}
+
+// A stream reset between documents writes each as a new stream does, when
+// the root is opened as it was on the document before and when anything it
+// depends on differs: its name, the namespaces to declare, a prefix given
+// before it (or in the document before, which had no root), the limits, a
+// root refused.
+TEST(XmlStream, AResetStreamOpensEachRootAsANewStreamDoes) {
+    using Write = std::function<void(XmlStream&)>;
+    auto const document = [](std::set<std::string> namespaces, std::string name, bool local = false) {
+        return [=](XmlStream& s) {
+            s.addNamespaces(namespaces);
+            local ? s.openLocalElement("urn:a", name) : s.openElement("urn:a", name);
+            s.closeStartTag("urn:a", false);
+            writeEmpty(s, "urn:b", "c");
+            s << s.writeCloseElement("urn:a", name);
+        };
+    };
+    Write const usual = document({"urn:b"}, "r");
+    std::vector<std::pair<char const*, Write>> const documents{
+        {"the usual", usual},
+        {"the usual again", usual},
+        {"the usual a third time", usual},
+        {"another namespace to declare", document({"urn:c"}, "r")},
+        {"the usual after it", usual},
+        {"the usual again after it", usual},
+        {"another name", document({"urn:b"}, "s")},
+        {"a prefixed name", document({"urn:b"}, "p:r")},
+        {"a local name", document({"urn:b"}, "r", true)},
+        {"the usual, a prefix given before it",
+         [&](XmlStream& s) {
+             s.getNamespacePrefix("urn:z");
+             usual(s);
+         }},
+        {"the usual", usual},
+        {"a prefix given, and no root", [](XmlStream& s) { s.getNamespacePrefix("urn:z"); }},
+        {"the usual after it", usual},
+        {"the usual under a lower name limit",
+         [&](XmlStream& s) {
+             s.setMaxNameBytes(4);
+             usual(s);
+         }},
+        {"the usual, refused by the limit",
+         [&](XmlStream& s) {
+             s.setMaxNameBytes(2);
+             usual(s);
+         }},
+        {"the usual, the limit as before", usual},
+        {"the usual once more", usual},
+    };
+    XmlStream reused;
+    for (auto const& [what, write] : documents) {
+        auto const outcome = [&write](XmlStream& stream) {
+            try {
+                write(stream);
+            } catch (Kestrune::Soa::Common::Exceptions::DomException const& e) {
+                return e.getMessage();
+            }
+            return stream.str();
+        };
+        reused.reset();
+        reused.setMaxNameBytes(XmlReadLimits().maxNameBytes);
+        XmlStream fresh;
+        EXPECT_EQ(outcome(reused), outcome(fresh)) << what;
     }
 }
 
