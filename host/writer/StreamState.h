@@ -206,9 +206,12 @@ struct XmlStream::State {
 
     void gather(std::string_view uri) {
         std::string* const end = gathered.data() + gatheredCount;
+        // Mostly gathered already, and a message has few: each is compared
+        // whole only when of the same length (long URIs share long starts).
+        for (std::string const* had = gathered.data(); had != end; ++had)
+            if (*had == uri) return;
         std::string* const at =
             std::lower_bound(gathered.data(), end, uri, [](std::string const& a, std::string_view b) { return a < b; });
-        if (at != end && *at == uri) return;
         std::size_t const index = static_cast<std::size_t>(at - gathered.data());
         if (gatheredCount == gathered.size()) gathered.emplace_back();
         gathered[gatheredCount].assign(uri);
