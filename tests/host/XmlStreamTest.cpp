@@ -134,8 +134,8 @@ TEST(XmlStream, AResetStreamOpensEachRootAsANewStreamDoes) {
         {"the usual once more", usual},
     };
     XmlStream reused;
-    for (auto const& [what, write] : documents) {
-        auto const outcome = [&write](XmlStream& stream) {
+    for (auto const& [what, written] : documents) {
+        auto const outcome = [&write = written](XmlStream& stream) {
             try {
                 write(stream);
             } catch (Kestrune::Soa::Common::Exceptions::DomException const& e) {
@@ -324,7 +324,7 @@ TEST(XmlStream, MisuseIsRefusedInsteadOfWritingBrokenXml) {
                                        {"a\x1B[31mRED", "'a' U+001B '[31mRED'"},
                                        {"\x1B", "U+001B"},
                                        {"\xC3(\n", "0xC3 '(' U+000A"}})
-        EXPECT_EQ(refused([&](XmlStream& s) { s.writeOpenElement("urn:a", name); }),
+        EXPECT_EQ(refused([given = name](XmlStream& s) { s.writeOpenElement("urn:a", given); }),
                   "unwritable: XmlStream: " + std::string(quoted) + " is not a valid element name");
     EXPECT_EQ(refused([](XmlStream& s) { s.writeOpenElement("", "e"); }),
               "unwritable: XmlStream: an empty namespace URI cannot be bound to a prefix");
