@@ -101,7 +101,7 @@ void XmlStream::State::open(Writer::Text& out, std::string_view uri, std::string
         gatheredCount = 0;
         throw;
     }
-    if (root && reused) keepRoot(out, textMark, uri, name, local);
+    if (root) keepRoot(name, local);
     if (!pending.empty()) pending.clear();
     gatheredCount = 0;
     OpenElement& element = elements[depth];
@@ -121,17 +121,27 @@ void XmlStream::State::open(Writer::Text& out, std::string_view uri, std::string
 
 bool XmlStream::State::reopenRoot(Writer::Text& out, std::string_view uri, std::string_view name, bool local) {
     RootMemo const& memo = rootMemo;
+    OpenElement& element = elements[0];
+    std::string_view const qualified = element.qualifiedName();
     if (memo.local != local || memo.maxNameBytes != maxNameBytes || memo.maxTokenBytes != maxTokenBytes ||
-        memo.uri != uri || memo.name != name)
+        element.uri != uri || qualified.substr(memo.nameAt) != name)
         return false;
     std::size_t count = 0;
     bool same = true;
     forEachPending([&](std::string const& declared) {
-        same = same && count < memo.declaredCount && memo.declared[count] == declared;
+        same = same && count < memo.declaredCount && assigned[count].uri == declared;
         ++count;
     });
     if (!same || count != memo.declaredCount) return false;
-    out.append(memo.startTag);
+    std::size_t const textMark = out.size();
+    try {
+        out.push_back('<');
+        out.append(qualified);
+        for (std::size_t i = 0; i < memo.scopeSize; ++i) appendDeclaration(out, inScope[i]);
+    } catch (...) {
+        out.resize(textMark);
+        throw;
+    }
     // As open() leaves them: the slots below the counts hold what it made.
     assignedCount = memo.assignedCount;
     nextPrefixNumber = memo.nextPrefixNumber;
@@ -139,7 +149,6 @@ bool XmlStream::State::reopenRoot(Writer::Text& out, std::string_view uri, std::
     scopeChanges += memo.scopeSize;  // a change for each declaration, as bind() counts them
     if (!pending.empty()) pending.clear();
     gatheredCount = 0;
-    OpenElement& element = elements[0];
     element.openedInScope = scopeChanges;
     element.bindingsMark = 0;
     depth = 1;
@@ -148,24 +157,19 @@ bool XmlStream::State::reopenRoot(Writer::Text& out, std::string_view uri, std::
     return true;
 }
 
-void XmlStream::State::keepRoot(Writer::Text const& out, std::size_t startTagAt, std::string_view uri,
-                                std::string_view name, bool local) {
+// Called as the root of a new document has opened, before the URIs it
+// declared are forgotten: they are those given prefixes first.
+void XmlStream::State::keepRoot(std::string_view name, bool local) noexcept {
     RootMemo& memo = rootMemo;
-    memo.valid = false;  // until it is whole
     memo.local = local;
-    memo.uri.assign(uri);
-    memo.name.assign(name);
+    memo.nameAt = elements[0].qualifiedName().size() - name.size();
     memo.declaredCount = 0;
-    forEachPending([&](std::string const& declared) {
-        if (memo.declaredCount == memo.declared.size()) memo.declared.emplace_back();
-        memo.declared[memo.declaredCount++].assign(declared);
-    });
+    forEachPending([&](std::string const&) { ++memo.declaredCount; });
     memo.maxNameBytes = maxNameBytes;
     memo.maxTokenBytes = maxTokenBytes;
     memo.assignedCount = assignedCount;
     memo.nextPrefixNumber = nextPrefixNumber;
     memo.scopeSize = scopeSize;
-    memo.startTag.assign(out.data() + startTagAt, out.size() - startTagAt);
     memo.valid = true;
 }
 

@@ -27,8 +27,9 @@ struct XmlStream::State {
         std::string prefix;
         std::string uri;
         std::size_t escapedSize = 0;  // of the URI, in `assigned`
-        // In `inScope`: the URI as its declaration writes it, once written
-        // (a slot keeps it while it is bound to the same URI again).
+        // In `inScope`: the URI as its declaration writes it when escaping
+        // changes it (else empty), once written; a slot keeps it while it
+        // is bound to the same URI again.
         std::string escaped;
         bool escapedKnown = false;
     };
@@ -94,30 +95,26 @@ struct XmlStream::State {
     Part part = Part::Whole;
     std::string const* probe = nullptr;  // of the message written at the root, until its end
 
-    // The last root element opened on a new document, and what opening it
-    // made: the prefixes given and the declarations in scope (the first
-    // slots of `assigned` and `inScope`, which keep it while `valid`), and
-    // its start tag. A root opened the same way on the next document, from
-    // the same namespaces to declare and under the same limits, takes it
-    // as it stands. A cache of one start tag: it changes no byte written.
+    // What opening the last root of a new document made, kept where it was
+    // made: the prefixes given (the first slots of `assigned`, the URIs to
+    // declare first, in order), the declarations (the first slots of
+    // `inScope`) and the root's namespace and qualified name (elements[0]),
+    // all of which keep their strings from one document to the next; and
+    // the limits it was checked against. A root opened the same way on the
+    // next new document takes them as they stand, while no slot of them was
+    // written since (`valid`). It holds no memory of its own.
     struct RootMemo {
         bool valid = false;
         bool local = false;
-        std::string uri;
-        std::string name;
-        std::vector<std::string> declared;  // the URIs to declare, in order (forEachPending)
-        std::size_t declaredCount = 0;
+        std::size_t nameAt = 0;         // where the name given begins in the qualified name
+        std::size_t declaredCount = 0;  // URIs to declare, in the first slots of `assigned`
         std::size_t maxNameBytes = 0;
         std::size_t maxTokenBytes = 0;
         std::size_t assignedCount = 0;
         unsigned nextPrefixNumber = 1;
         std::size_t scopeSize = 0;
-        std::string startTag;
     };
     RootMemo rootMemo;
-    // reset() started a document on it again: only a stream so reused keeps
-    // its root, which a stream made for one message would copy for nothing.
-    bool reused = false;
 
     std::string const* boundUri(std::string_view prefix) const {
         for (std::size_t i = scopeSize; i-- > 0;)
@@ -142,19 +139,20 @@ struct XmlStream::State {
         ++scopeChanges;
     }
 
-    // Appends the declaration of `binding`, one of those in scope; its URI
-    // escaped once on a reused stream.
+    // Appends the declaration of `binding`, one of those in scope: its URI
+    // escaped the first time, and then as it was while the slot is bound to
+    // it (kept only when escaping changed it, so that a plain one costs no
+    // memory).
     void appendDeclaration(Writer::Text& out, Binding& binding) {
         out.append(binding.prefix.empty() ? " xmlns" : " xmlns:").append(binding.prefix).append("=\"");
-        if (!binding.escapedKnown && !reused) {
-            Writer::appendXmlString(out, binding.uri);  // refuses a URI that XML cannot carry
+        if (binding.escapedKnown) {
+            out.append(binding.escaped.empty() ? binding.uri : binding.escaped);
         } else {
-            if (!binding.escapedKnown) {
-                binding.escaped.clear();
-                appendXmlString(binding.escaped, binding.uri);
-                binding.escapedKnown = true;
-            }
-            out.append(binding.escaped);
+            std::size_t const at = out.size();
+            Writer::appendXmlString(out, binding.uri);  // refuses a URI that XML cannot carry
+            binding.escaped.clear();
+            if (out.size() - at != binding.uri.size()) binding.escaped.assign(out.data() + at, out.size() - at);
+            binding.escapedKnown = true;
         }
         out.push_back('"');
     }
@@ -231,8 +229,7 @@ struct XmlStream::State {
     // Opens the root as rootMemo says, when it was opened so before; or
     // returns false. keepRoot() keeps what the root just opened made.
     bool reopenRoot(Writer::Text& out, std::string_view uri, std::string_view name, bool local);
-    void keepRoot(Writer::Text const& out, std::size_t startTagAt, std::string_view uri, std::string_view name,
-                  bool local);
+    void keepRoot(std::string_view name, bool local) noexcept;
     // Appends ` name="value"`, `value` escaped here when `escapeValue`.
     void attribute(Writer::Text& out, std::string_view name, std::string_view value, bool escapeValue);
     // ">" or "/>", to append.
@@ -281,7 +278,6 @@ struct XmlStream::State {
         startTagOpen = false;
         rootWritten = false;
         nextPrefixNumber = 1;
-        reused = true;
         pending.clear();
         gatheredCount = 0;
         gathering = false;

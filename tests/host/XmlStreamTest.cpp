@@ -87,18 +87,19 @@ TEST(XmlStream, EachDeclarationWritesItsOwnUriWhateverTheDocumentsBeforeDeclared
 
 // A stream reset between documents writes each as a new stream does, when
 // the root is opened as it was on the document before and when anything it
-// depends on differs: its name, the namespaces to declare, a prefix given
+// depends on differs: its name or namespace, the namespaces to declare, a prefix given
 // before it (or in the document before, which had no root), the limits, a
 // root refused.
 TEST(XmlStream, AResetStreamOpensEachRootAsANewStreamDoes) {
     using Write = std::function<void(XmlStream&)>;
-    auto const document = [](std::set<std::string> namespaces, std::string name, bool local = false) {
+    auto const document = [](std::set<std::string> namespaces, std::string name, bool local = false,
+                             std::string uri = "urn:a") {
         return [=](XmlStream& s) {
             s.addNamespaces(namespaces);
-            local ? s.openLocalElement("urn:a", name) : s.openElement("urn:a", name);
-            s.closeStartTag("urn:a", false);
+            local ? s.openLocalElement(uri, name) : s.openElement(uri, name);
+            s.closeStartTag(uri, false);
             writeEmpty(s, "urn:b", "c");
-            s << s.writeCloseElement("urn:a", name);
+            s << s.writeCloseElement(uri, name);
         };
     };
     Write const usual = document({"urn:b"}, "r");
@@ -110,6 +111,10 @@ TEST(XmlStream, AResetStreamOpensEachRootAsANewStreamDoes) {
         {"the usual after it", usual},
         {"the usual again after it", usual},
         {"another name", document({"urn:b"}, "s")},
+        {"the usual", usual},
+        {"another namespace", document({"urn:b"}, "r", false, "urn:d")},
+        {"the usual", usual},
+        {"a name that ends as the usual", document({"urn:b"}, "ns1:r")},
         {"a prefixed name", document({"urn:b"}, "p:r")},
         {"a local name", document({"urn:b"}, "r", true)},
         {"the usual, a prefix given before it",
