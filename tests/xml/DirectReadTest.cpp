@@ -311,6 +311,87 @@ TEST(DirectRead, ABinderFedByTwoReadersInTurnFindsMembersByTheirNames) {
     }
 }
 
+// Siblings of five kinds at one depth, each kind's attributes the same two
+// names in its own order: each kind finds its attributes by what it learnt
+// of them, not by what another kind learnt, over more kinds than an
+// element keeps and from one read to the next.
+namespace kinds {
+
+using namespace Kestrune::Soa::Common::Xml;
+
+struct Log : BaseObject {
+    Log() : BaseObject("urn:k") {}
+    BaseObject* reallyClone() const override { return new Log(*this); }
+    std::vector<std::string> entries;
+};
+
+constexpr std::size_t kKinds = 5;
+XmlAttributeRule const xy[] = {{"x", XmlValueType::String}, {"y", XmlValueType::String}};
+XmlAttributeRule const yx[] = {{"y", XmlValueType::String}, {"x", XmlValueType::String}};
+
+template <std::size_t Kind>
+XmlElementRules const& rules() {
+    static XmlElementRules const own{"urn:k", {}, XmlContent::Empty, Kind % 2 == 0 ? xy : yx, 2, nullptr, 0};
+    return own;
+}
+
+template <std::size_t Kind>
+XmlElementType const& type() {
+    static XmlElementType const own{
+        nullptr, &rules<Kind>(),
+        [](BaseObject& object, XmlElementStart const&, std::string_view const* values) {
+            XmlAttributeRule const* const names = rules<Kind>().attributes;
+            static_cast<Log&>(object).entries.push_back(std::to_string(Kind) + ' ' + std::string(names[0].name) + '=' +
+                                                        std::string(values[0]) + ' ' + std::string(names[1].name) +
+                                                        '=' + std::string(values[1]));
+        },
+        [](BaseObject&, std::size_t, std::string_view const*, XmlListRoom const&) { return XmlChild::skipped(); }};
+    return own;
+}
+
+XmlChildRule const children[] = {{"k0", false, true, &rules<0>},
+                                 {"k1", false, true, &rules<1>},
+                                 {"k2", false, true, &rules<2>},
+                                 {"k3", false, true, &rules<3>},
+                                 {"k4", false, true, &rules<4>}};
+XmlElementType const* const childTypes[] = {&type<0>(), &type<1>(), &type<2>(), &type<3>(), &type<4>()};
+XmlElementRules const rootRules{"urn:k", {}, XmlContent::Elements, nullptr, 0, children, kKinds};
+XmlElementType const rootType{nullptr, &rootRules, [](BaseObject&, XmlElementStart const&, std::string_view const*) {},
+                              [](BaseObject& object, std::size_t index, std::string_view const*, XmlListRoom const&) {
+                                  return XmlChild::inPlace(object, *childTypes[index]);
+                              }};
+
+}  // namespace kinds
+
+TEST(DirectRead, SiblingsOfManyKindsEachFindTheirAttributesByTheirNames) {
+    using namespace kinds;
+    // Each kind in turn, then back to the first kinds, with the attributes
+    // in the kind's order and then the other way round.
+    std::string text = "<r xmlns='urn:k'>";
+    std::vector<std::string> expected;
+    int value = 0;
+    for (std::size_t pass = 0; pass < 2; ++pass) {
+        for (std::size_t kind : {0, 1, 0, 1, 2, 3, 4, 0, 1, 4, 2}) {
+            std::string const first = std::to_string(++value), second = std::to_string(++value);
+            std::string const k = "k" + std::to_string(kind);
+            bool const xFirst = (kind % 2 == 0) != (pass == 1);
+            text += "<" + k + (xFirst ? " x='" : " y='") + first + (xFirst ? "' y='" : "' x='") + second + "'/>";
+            std::string const x = xFirst ? first : second, y = xFirst ? second : first;
+            expected.push_back(std::to_string(kind) + (kind % 2 == 0 ? " x=" + x + " y=" + y : " y=" + y + " x=" + x));
+        }
+    }
+    text += "</r>";
+    XmlReader reader;
+    XmlBinder binder;
+    for (int read = 0; read < 3; ++read) {
+        Log log;
+        binder.readInto(log, rootType, XmlBinder::Options(), reader.nameNumbering());
+        reader.read(text, binder);
+        binder.finish();
+        EXPECT_EQ(log.entries, expected) << "read " << read;
+    }
+}
+
 std::vector<std::string> handed;  // the dumps of the records handed on
 void keep(v08::ExportToApplicationInputData1 const& record) { handed.push_back(record.dump()); }
 
