@@ -73,11 +73,9 @@ TEST(XmlStream, RootDeclaresEveryNamespaceAndChildrenUseStablePrefixesOnACallers
 // place among the declarations held in the documents before.
 TEST(XmlStream, EachDeclarationWritesItsOwnUriWhateverTheDocumentsBeforeDeclared) {
     XmlStream stream;
-    std::pair<char const*, char const*> const uris[] = {{"urn:a&b", "urn:a&amp;b"},
-                                                        {"urn:c", "urn:c"},
-                                                        {"urn:c", "urn:c"},
-                                                        {"urn:a&b", "urn:a&amp;b"},
-                                                        {"urn:a<b", "urn:a&lt;b"}};
+    std::pair<char const*, char const*> const uris[] = {{"urn:a&b", "urn:a&amp;b"}, {"urn:c", "urn:c"},
+                                                        {"urn:c", "urn:c"},         {"urn:a&b", "urn:a&amp;b"},
+                                                        {"urn:a&b", "urn:a&amp;b"}, {"urn:a<b", "urn:a&lt;b"}};
     for (auto const& [uri, written] : uris) {
         stream.reset();
         writeEmpty(stream, uri, "e");
@@ -87,9 +85,10 @@ TEST(XmlStream, EachDeclarationWritesItsOwnUriWhateverTheDocumentsBeforeDeclared
 
 // A stream reset between documents writes each as a new stream does, when
 // the root is opened as it was on the document before and when anything it
-// depends on differs: its name or namespace, the namespaces to declare, a prefix given
-// before it (or in the document before, which had no root), the limits, a
-// root refused.
+// depends on differs: its name or namespace, the namespaces to declare, a
+// prefix given before it (or in the document before, which had no root),
+// the limits, a root refused. Each root's element holds a child in the
+// root's namespace, which takes the prefix the root's namespace has.
 TEST(XmlStream, AResetStreamOpensEachRootAsANewStreamDoes) {
     using Write = std::function<void(XmlStream&)>;
     auto const document = [](std::set<std::string> namespaces, std::string name, bool local = false,
@@ -99,6 +98,7 @@ TEST(XmlStream, AResetStreamOpensEachRootAsANewStreamDoes) {
             local ? s.openLocalElement(uri, name) : s.openElement(uri, name);
             s.closeStartTag(uri, false);
             writeEmpty(s, "urn:b", "c");
+            writeEmpty(s, uri, "d");
             s << s.writeCloseElement(uri, name);
         };
     };
@@ -117,6 +117,8 @@ TEST(XmlStream, AResetStreamOpensEachRootAsANewStreamDoes) {
         {"a name that ends as the usual", document({"urn:b"}, "ns1:r")},
         {"a prefixed name", document({"urn:b"}, "p:r")},
         {"a local name", document({"urn:b"}, "r", true)},
+        {"a local name again", document({"urn:b"}, "r", true)},
+        {"a local name, another namespace to declare", document({"urn:c"}, "r", true)},
         {"the usual, a prefix given before it",
          [&](XmlStream& s) {
              s.getNamespacePrefix("urn:z");
@@ -125,6 +127,13 @@ TEST(XmlStream, AResetStreamOpensEachRootAsANewStreamDoes) {
         {"the usual", usual},
         {"a prefix given, and no root", [](XmlStream& s) { s.getNamespacePrefix("urn:z"); }},
         {"the usual after it", usual},
+        {"the usual again after it", usual},
+        {"the prefixes the usual gives, given, and no root",
+         [](XmlStream& s) {
+             s.getNamespacePrefix("urn:b");
+             s.getNamespacePrefix("urn:z");
+         }},
+        {"the usual after them", usual},
         {"the usual under a lower name limit",
          [&](XmlStream& s) {
              s.setMaxNameBytes(4);
