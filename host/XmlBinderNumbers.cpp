@@ -30,7 +30,9 @@ void XmlBinder::learnKind(Frame& frame, XmlElementRules const* rules) noexcept {
     std::fill(std::begin(learnt.attributeNumbers), std::end(learnt.attributeNumbers), XmlName::kUncounted);
 }
 
-// The same, each attribute found by its number, else by its name.
+// The values of the attributes of `frame`'s rules on `element`, in the
+// rules' order (see attributeValues), when they are not in that order as
+// numbered before: each attribute found by its number, else by its name.
 void XmlBinder::valuesByName(Frame& frame, XmlElementStart const& element, std::string_view* values) {
     std::size_t const count = frame.rules->attributeCount;
     std::fill_n(values, count, std::string_view());
