@@ -12,14 +12,14 @@ namespace kxsoa_bench {
 
 namespace {
 
-HeapCounters counters;
+thread_local HeapCounters counters;
 
 // Sizes are what malloc really reserved for the block (malloc_usable_size),
 // so that a block's size is known again when it is freed without a header
 // of our own in front of it.
 void* counted(void* block) noexcept {
     if (block != nullptr) {
-        counters.live += malloc_usable_size(block);
+        counters.live += static_cast<std::int64_t>(malloc_usable_size(block));
         ++counters.allocations;
         if (counters.live > counters.peak) counters.peak = counters.live;
     }
@@ -27,7 +27,7 @@ void* counted(void* block) noexcept {
 }
 
 void uncount(void* block) noexcept {
-    if (block != nullptr) counters.live -= malloc_usable_size(block);
+    if (block != nullptr) counters.live -= static_cast<std::int64_t>(malloc_usable_size(block));
 }
 
 void* countedMalloc(std::size_t size) noexcept { return counted(std::malloc(size)); }
@@ -45,7 +45,7 @@ void* xmlCountedRealloc(void* block, std::size_t size) {
     std::size_t const before = block != nullptr ? malloc_usable_size(block) : 0;
     void* const moved = std::realloc(block, size);
     if (moved == nullptr) return nullptr;  // the old block is still held
-    counters.live -= before;
+    counters.live -= static_cast<std::int64_t>(before);
     return counted(moved);
 }
 
