@@ -1,122 +1,15 @@
 #include "Summary.h"
 
-#include "Targets.h"
+#include "SummaryFigures.h"
 
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 #include <optional>
-#include <stdexcept>
 
 namespace kxsoa_bench {
 
+using namespace summary;
+
 namespace {
-
-struct Figure {
-    double cpuSeconds = 0;  // per iteration
-    bool median = false;
-    std::map<std::string, double> counters;
-};
-
-std::map<std::string, Figure> figures;
-std::map<std::string, std::vector<std::string>> notes;
-
-// A target's verdict on one figure of the run (no verdict: the figure is not
-// a number in this run).
-struct Judgement {
-    Target const* target;
-    std::string subject;  // the workload or shape judged
-    double value;
-    double limit;
-    std::optional<bool> met;
-};
-std::vector<Judgement> judgements;
-
-std::string format(char const* pattern, ...) {
-    char text[512];
-    std::va_list arguments;
-    va_start(arguments, pattern);
-    std::vsnprintf(text, sizeof text, pattern, arguments);
-    va_end(arguments);
-    return text;
-}
-
-Figure const* find(std::string const& name) {
-    auto const it = figures.find(name);
-    return it == figures.end() ? nullptr : &it->second;
-}
-
-std::optional<double> cpu(std::string const& name) {
-    Figure const* f = find(name);
-    if (f == nullptr) return std::nullopt;
-    return f->cpuSeconds;
-}
-
-std::optional<double> counter(std::string const& name, std::string const& key) {
-    Figure const* f = find(name);
-    if (f == nullptr) return std::nullopt;
-    auto const it = f->counters.find(key);
-    if (it == f->counters.end()) return std::nullopt;
-    return it->second;
-}
-
-std::string duration(double seconds) {
-    if (seconds >= 1) return format("%.2f s", seconds);
-    if (seconds >= 1e-3) return format("%.2f ms", seconds * 1e3);
-    return format("%.2f us", seconds * 1e6);
-}
-
-std::string rate(double bytes, double seconds) { return format("%.0f MB/s", bytes / seconds / 1e6); }
-
-// A ratio to the plain document's time, "n/a" when the run measured none.
-std::string ratioText(double ratio, int decimals) {
-    return std::isfinite(ratio) ? format("%.*f", decimals, ratio) : std::string("n/a");
-}
-
-Target const& target(std::string_view id) {
-    for (Target const& t : kTargets)
-        if (t.id == id) return t;
-    throw std::logic_error("bench/Targets.h has no target \"" + std::string(id) + "\"");
-}
-
-std::string outcome(std::optional<bool> met) { return !met ? "n/a in this run" : *met ? "met" : "NOT MET"; }
-
-// Keeps a verdict for the closing table and returns it as the summary's
-// lines print it: "target >= 2.50: met". A limit given in units of a figure
-// of the run is the target's limit times `scale`.
-std::string judge(std::string_view id, std::string const& subject, double value, double scale = 1) {
-    Target const& t = target(id);
-    double const limit = t.limit * scale;
-    std::optional<bool> met;
-    if (std::isfinite(value) && std::isfinite(limit)) met = t.atLeast ? value >= limit : value <= limit;
-    judgements.push_back({&t, subject, value, limit, met});
-    return format("target %s %.2f: %s", t.atLeast ? ">=" : "<=", limit, outcome(met).c_str());
-}
-
-// The closing table: every target in the order of bench/Targets.h, with
-// each figure it judged in this run, or "n/a" when it judged none.
-void printTargets(std::ostream& out) {
-    out << "\nTargets (bench/Targets.h), each with the figures it judged in this run:\n";
-    for (Target const& t : kTargets) {
-        char const* const sense = t.atLeast ? ">=" : "<=";
-        out << format("  %s: %s %.3g\n", std::string(t.figure).c_str(), sense, t.limit);
-        bool any = false;
-        for (Judgement const& j : judgements) {
-            if (j.target != &t) continue;
-            any = true;
-            // Three digits, and no exponent for a thousand and more.
-            std::string const value = !std::isfinite(j.value) ? "n/a"
-                                      : j.value >= 1000       ? format("%.0f", j.value)
-                                                              : format("%.3g", j.value);
-            // A limit in units of a figure of the run is shown as it came out.
-            std::string const limit =
-                j.limit == t.limit || !std::isfinite(j.limit) ? "" : format(" (limit %.3g)", j.limit);
-            out << format("    %-46s %8s  %s%s\n", j.subject.c_str(), value.c_str(), outcome(j.met).c_str(),
-                          limit.c_str());
-        }
-        if (!any) out << "    n/a in this run\n";
-    }
-}
 
 // One line: the library's time and speed, the baseline's, and the ratio of
 // the baseline's time to the library's (1.0 is the baseline's speed).
@@ -314,97 +207,7 @@ void threads(std::ostream& out) {
     }
 }
 
-void hostile(std::ostream& out, std::string const& name, char const* label, double plainPerMB, bool judged = true) {
-    std::string const key = "hostile/" + name;
-    std::optional<double> const seconds = cpu(key);
-    std::optional<double> const mb = counter(key, "doc_MB");
-    if (!seconds || !mb) {
-        if (judged) judge("hostile", key, NAN);
-        out << format("  %-44s n/a\n", label);
-        return;
-    }
-    bool const refused = counter(key, "refused").value_or(0) != 0;
-    double const perMB = *seconds / *mb;
-    out << format("  %-44s %6.1f MB  %-7s in %10s  %7s x plain per MB  heap %6.2f bytes per byte", label, *mb,
-                  refused ? "refused" : "read", duration(*seconds).c_str(), ratioText(perMB / plainPerMB, 1).c_str(),
-                  counter(key, "heap_per_byte").value_or(NAN));
-    if (!judged) {
-        out << '\n';
-        return;
-    }
-    // Read, the time per MB is judged; refused, so is how soon.
-    Target const& perMBTarget = target("hostile");
-    Target const& refusal = target("hostile_refusal");
-    double const milliseconds = *seconds * 1e3;
-    bool const refusedSoon = refused && milliseconds <= refusal.limit;
-    std::optional<bool> met;
-    if (refusedSoon || !std::isnan(plainPerMB)) met = refusedSoon || perMB <= perMBTarget.limit * plainPerMB;
-    Target const& kind = refused ? refusal : perMBTarget;
-    judgements.push_back({&kind, key, refused ? milliseconds : perMB / plainPerMB, kind.limit, met});
-    if (!met) {
-        out << "  target: n/a in this run (no plain document)\n";
-        return;
-    }
-    out << "  target: " << (refused ? format("refused in %.0f ms or ", refusal.limit) : "")
-        << format("<= %.0f x plain: ", perMBTarget.limit) << outcome(met) << '\n';
-}
-
-// A shape read with the limits raised past its counts: its time per MB
-// against a plain document's.
-void raisedPast(std::ostream& out, std::string const& key, char const* label, double plainPerMB) {
-    std::optional<double> const seconds = cpu("hostile/" + key);
-    std::optional<double> const mb = counter("hostile/" + key, "doc_MB");
-    if (!seconds || !mb) {
-        judge("raised", "hostile/" + key, NAN);
-        out << format("  %-44s n/a\n", label);
-        return;
-    }
-    double const ratio = *seconds / *mb / plainPerMB;
-    out << format("  %-44s %6.1f MB  read in %10s  %5s x plain per MB  %s\n", label, *mb, duration(*seconds).c_str(),
-                  ratioText(ratio, 2).c_str(), judge("raised", "hostile/" + key, ratio).c_str());
-}
-
-// The time of a shape at two counts, the second twice the first: 2 means
-// linear time, 4 quadratic.
-void growth(std::ostream& out, std::string const& shape, char const* small, char const* large, char const* label) {
-    std::optional<double> const a = cpu("hostile/raised/" + shape + "_" + small);
-    std::optional<double> const b = cpu("hostile/raised/" + shape + "_" + large);
-    if (!a || !b) {
-        out << format("  %-44s n/a\n", label);
-        return;
-    }
-    out << format("  %-44s %s: %10s, %s: %10s; twice the count, %.1f x the time\n", label, small, duration(*a).c_str(),
-                  large, duration(*b).c_str(), *b / *a);
-}
 }  // namespace
-
-void CollectingReporter::ReportRuns(std::vector<Run> const& runs) {
-    for (Run const& run : runs) {
-        // Runs on several threads are told apart by their count of threads.
-        std::string const name =
-            run.run_name.function_name + (run.run_name.threads.empty() ? "" : "/" + run.run_name.threads);
-        if (run.error_occurred) {
-            note(name, "did not run: " + run.error_message);
-            continue;
-        }
-        bool const median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-        if (run.run_type == Run::RT_Aggregate && !median) continue;
-        Figure& figure = figures[name];
-        if (figure.median && !median) continue;
-        figure.median = median;
-        figure.cpuSeconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-        for (auto const& [key, value] : run.counters) figure.counters[key] = value.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-}
-
-void note(std::string const& caseName, std::string const& text) { notes[caseName].push_back(text); }
-
-void clearSummary() {
-    figures.clear();
-    notes.clear();
-    judgements.clear();
-}
 
 void printSummary(std::ostream& out) {
     out << "\nSummary. Times are the benchmark thread's CPU time per operation, the median of 3 repetitions\n"
@@ -465,46 +268,10 @@ void printSummary(std::ostream& out) {
     writing(out);
     threads(out);
 
-    std::optional<double> const plain = cpu("W1/1k/parse");
-    std::optional<double> const plainBytes = counter("W1/1k/memory", "doc_bytes");
-    if (cpu("hostile/attributes_1e5")) {
-        // Without the plain document's figure (a filtered run), no "x plain".
-        double const plainPerMB = plain && plainBytes ? *plain / (*plainBytes / 1e6) : NAN;
-        out << format(
-            "\nHostile shapes, read once with the default limits; plain document: W1/1k XmlDocument::parse, "
-            "%s per MB.\nHeap: the peak above what the process held before, per byte of text (blocks the reader\n"
-            "kept from earlier documents are not counted).\n",
-            plain && plainBytes ? duration(plainPerMB).c_str() : "n/a");
-        hostile(out, "attributes_1e5", "one element with 10^5 attributes", plainPerMB);
-        hostile(out, "attributes_1e5_utf16_mark_over_bytes", "  the same behind a UTF-16 mark, in bytes", plainPerMB);
-        hostile(out, "attributes_1e5_utf7", "  the same declared UTF-7", plainPerMB);
-        hostile(out, "attributes_1e5_iso2022jp", "  the same declared ISO-2022-JP", plainPerMB);
-        hostile(out, "names_1e6", "10^6 distinct element names", plainPerMB);
-        hostile(out, "comment_100MB_string", "a 100 MB comment, from a string", plainPerMB);
-        hostile(out, "comment_100MB_stream", "a 100 MB comment, from a std::istream", plainPerMB);
-        out << "\nThe shapes that need the most memory per byte, with the default limits (maxTreeBytesPerByte 8),\n"
-               "then without that bound; and the densest message of the library's types:\n";
-        hostile(out, "empty_elements_1e7", "10^7 empty elements", plainPerMB);
-        hostile(out, "short_attributes_10MB", "elements of 52 empty attributes, 10 MB", plainPerMB);
-        hostile(out, "deep_nesting_10MB", "elements nested 256 deep, 10 MB", plainPerMB);
-        hostile(out, "unbounded/empty_elements_1e6", "10^6 empty elements, unbounded", plainPerMB, false);
-        hostile(out, "unbounded/short_attributes_10MB", "52 empty attributes each, unbounded", plainPerMB, false);
-        hostile(out, "unbounded/deep_nesting_10MB", "nested 256 deep, unbounded", plainPerMB, false);
-        hostile(out, "densest_message_2e5", "2 x 10^5 business objects, empty ids", plainPerMB, false);
-        out << "\nWith maxAttributes, maxNames and maxTreeBytesPerByte raised past the counts: linear time, the cost\n"
-               "per MB within 2 x a plain document's:\n";
-        raisedPast(out, "raised/attributes_1e5", "one element with 10^5 attributes", plainPerMB);
-        raisedPast(out, "raised/namespaces_1e5", "one element with 10^5 namespace declarations", plainPerMB);
-        raisedPast(out, "raised/names_1e6", "10^6 distinct element names", plainPerMB);
-        growth(out, "attributes", "1e5", "2e5", "attributes of one element");
-        growth(out, "names", "1e6", "2e6", "distinct element names");
-    }
+    printHostileShapes(out);
 
     printTargets(out);
-
-    if (!notes.empty()) out << "\nNotes:\n";
-    for (auto const& [name, lines] : notes)
-        for (std::string const& line : lines) out << "  " << name << ": " << line << '\n';
+    printNotes(out);
 }
 
 }  // namespace kxsoa_bench
