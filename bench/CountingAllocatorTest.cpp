@@ -1,18 +1,59 @@
-// The benchmark's counting allocator on two threads at once, as the threads
-// case runs it: a scope counts the blocks and bytes of its own thread, not
-// those another thread allocates meanwhile.
+// The benchmark's counting allocator: a scope counts what its thread
+// allocates and frees, through operator new and through libxml2, from its
+// own start; and on two threads at once, as the threads case runs it, not
+// what another thread allocates meanwhile.
 
 #include "CountingAllocator.h"
 
 #include <gtest/gtest.h>
+#include <libxml/xmlmemory.h>
 
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 namespace {
 
 using kxsoa_bench::HeapScope;
+
+// What malloc reserves for a block of `bytes`: at least those, and less
+// than a further 64.
+void expectHeld(std::size_t held, std::size_t bytes) {
+    EXPECT_GE(held, bytes);
+    EXPECT_LT(held, bytes + 64);
+}
+
+TEST(CountingAllocator, AScopeCountsFromItsStartWhatItsThreadAllocatesAndFrees) {
+    {
+        char* volatile before = new char[1 << 20];  // a peak before the scope, not the scope's
+        delete[] before;
+    }
+    HeapScope const scope;
+    char* volatile block = new char[1000];
+    expectHeld(scope.liveAbove(), 1000);
+    delete[] block;
+    EXPECT_EQ(1u, scope.allocations());
+    EXPECT_EQ(0u, scope.liveAbove());
+    expectHeld(scope.peakAbove(), 1000);
+
+    // libxml2's blocks, once its allocator goes through the counters: a
+    // block it grows is counted at its new size alone.
+    kxsoa_bench::installCountingXmlMemory();
+    HeapScope const xml;
+    void* grown = xmlMalloc(100);
+    ASSERT_NE(nullptr, grown);
+    grown = xmlRealloc(grown, 5000);
+    ASSERT_NE(nullptr, grown);
+    char* const copy = xmlMemStrdup("text");
+    ASSERT_NE(nullptr, copy);
+    EXPECT_STREQ("text", copy);
+    EXPECT_EQ(3u, xml.allocations());
+    expectHeld(xml.liveAbove(), 5000 + 5);
+    xmlFree(copy);
+    xmlFree(grown);
+    EXPECT_EQ(0u, xml.liveAbove());
+}
 
 TEST(CountingAllocator, AScopeCountsTheBlocksOfItsOwnThreadAlone) {
     std::atomic<bool> stop{false};
@@ -39,8 +80,6 @@ TEST(CountingAllocator, AScopeCountsTheBlocksOfItsOwnThreadAlone) {
     for (char* block : held) delete[] block;
 
     EXPECT_EQ(kBlocks, allocations);
-    // What malloc reserves for a block of 1000 bytes: at least those, and
-    // less than a further 64.
     EXPECT_GE(peak, kBlocks * kBytes);
     EXPECT_LT(peak, kBlocks * (kBytes + 64));
     EXPECT_EQ(peak, live);
