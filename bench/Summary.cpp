@@ -11,6 +11,8 @@ using namespace summary;
 
 namespace {
 
+std::string rate(double bytes, double seconds) { return format("%.0f MB/s", bytes / seconds / 1e6); }
+
 // One line: the library's time and speed, the baseline's, and the ratio of
 // the baseline's time to the library's (1.0 is the baseline's speed).
 // `targetId`, when given, judges the ratio.

@@ -71,12 +71,6 @@ std::string duration(double seconds) {
     return format("%.2f us", seconds * 1e6);
 }
 
-std::string rate(double bytes, double seconds) { return format("%.0f MB/s", bytes / seconds / 1e6); }
-
-std::string ratioText(double ratio, int decimals) {
-    return std::isfinite(ratio) ? format("%.*f", decimals, ratio) : std::string("n/a");
-}
-
 Target const& target(std::string_view id) {
     for (Target const& t : kTargets)
         if (t.id == id) return t;

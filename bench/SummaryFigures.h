@@ -22,9 +22,6 @@ std::optional<double> counter(std::string const& name, std::string const& key);
 // printf into a string of up to 511 bytes.
 std::string format(char const* pattern, ...);
 std::string duration(double seconds);
-std::string rate(double bytes, double seconds);
-// A ratio to the plain document's time, "n/a" when the run measured none.
-std::string ratioText(double ratio, int decimals);
 
 Target const& target(std::string_view id);
 std::string outcome(std::optional<bool> met);

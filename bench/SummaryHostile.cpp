@@ -6,6 +6,11 @@ namespace kxsoa_bench::summary {
 
 namespace {
 
+// A ratio to the plain document's time, "n/a" when the run measured none.
+std::string ratioText(double ratio, int decimals) {
+    return std::isfinite(ratio) ? format("%.*f", decimals, ratio) : std::string("n/a");
+}
+
 // One shape read once: its size, whether it was read or refused and how
 // soon, its time per MB against a plain document's and its heap per byte;
 // judged unless `judged` is false.
