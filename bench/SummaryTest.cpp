@@ -83,8 +83,10 @@ Case const cases[] = {
 };
 
 // Scaling without W1's write at 100k records and without W3's 100k memory
-// case; the reset stream without the hand writer; a hostile shape without
-// its size.
+// case; the streaming read without the direct read it is held to; the
+// reset stream beside a hand writer of exactly a millisecond; a hostile
+// shape without its size, and one refused in exactly the time its target
+// allows, without a plain document to hold its time per MB to.
 Case const parts[] = {
     {"W1/1k/memory", 0, {{"doc_bytes", 1e6}, {"records", 1000}}},
     {"W1/100k/memory", 0, {{"doc_bytes", 1e8}, {"records", 100000}}},
@@ -92,9 +94,12 @@ Case const parts[] = {
     {"W3/1k/memory", 0, {{"doc_bytes", 1e5}, {"records", 1000}}},
     {"W3/1k/write", 1, {}},
     {"W3/100k/write", 100, {}},
+    {"W1/100k/direct_each_stream", 110, {{"peak_MB", 16}}},
     {"W1-small/write_stream_reused", 1, {{"allocs_per_message", 0}}},
+    {"W1-small/write_hand_reused", 0.001, {}},
     // A hostile shape timed without its size: no figure per MB.
     {"hostile/attributes_1e5", 1, {}},
+    {"hostile/names_1e6", 0.01, {{"doc_MB", 10}, {"refused", 1}}},
 };
 
 BenchmarkRun run(std::string const& name, double cpuSeconds, std::map<std::string, double> const& counters) {
