@@ -19,7 +19,7 @@ bool continues(char c) noexcept { return (static_cast<unsigned char>(c) & 0xC0) 
 
 }  // namespace
 
-TextPlace TextPosition::advanceTo(char const* p, char const* readable) noexcept {
+TextPlace TextPosition::count(char const* p, char const* readable) noexcept {
     char const* q = m_at;
     std::size_t line = m_line, column = m_column;
     bool afterReturn = m_afterReturn;

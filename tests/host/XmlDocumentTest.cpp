@@ -57,6 +57,54 @@ TEST(XmlDocumentTest, BuildsElementsWithNamespacesParentsOwnTextAndLinesInOrder)
               "{urn:a}z 5:3 '' ({urn:p}w 5:9 '' ()))");
 }
 
+// The place of each element after runs of text of every length up to 80
+// bytes, plain (ASCII without a line end) or with a line end or a character
+// of two to four bytes at every place in the run, each counted as a person
+// counts (a line feed, a carriage return or the two together end a line; a
+// column is a character), from memory and in pieces.
+TEST(XmlDocumentTest, ElementsArePlacedAfterTextOfEveryLengthWithALineEndOrACharacterAnywhere) {
+    std::string xml = "<r>", expected;
+    std::size_t line = 1, column = 3;  // of the last byte written, counted as written
+    bool afterReturn = false;
+    auto const add = [&](std::string const& piece) {
+        for (char const c : piece) {
+            if (c == '\n' && afterReturn) {
+                afterReturn = false;  // the line feed of a carriage return ends no line of its own
+            } else if (c == '\n' || c == '\r') {
+                ++line, column = 0, afterReturn = c == '\r';
+            } else {
+                afterReturn = false;
+                if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++column;
+            }
+        }
+        xml += piece;
+    };
+    auto const element = [&] {
+        add("<e/>");
+        expected += std::to_string(line) + ":" + std::to_string(column) + " ";
+    };
+    for (std::size_t length = 0; length <= 80; ++length) {
+        add(std::string(length, 'x'));
+        element();
+        for (std::string const odd : {"\n", "\r", "\r\n", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) {
+            for (std::size_t at = 0; at < length; at += 1 + at / 8) {
+                add(std::string(at, 'x') + odd + std::string(length - at - 1, 'x'));
+                element();
+            }
+        }
+    }
+    xml += "</r>";
+    for (std::size_t piece = 0; piece <= 7; piece += 7) {
+        kxsoa_test::InPieces pieces(xml, piece == 0 ? xml.size() : piece);
+        std::istream in(&pieces);
+        XmlDocument const doc = piece == 0 ? XmlDocument::parse(xml) : XmlDocument::parse(in);
+        std::string places;
+        for (XMLNode const& child : doc.root().children)
+            places += std::to_string(child.line) + ":" + std::to_string(child.column) + " ";
+        EXPECT_EQ(places, expected) << piece;
+    }
+}
+
 // Text at every depth, past the depths the builder makes room for at first.
 TEST(XmlDocumentTest, EachElementKeepsItsOwnTextAtEveryDepth) {
     std::string xml, expected;
