@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <iterator>
+#include <new>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -349,8 +351,17 @@ void XmlBinder::openChild(XmlElementStart const& element) {
     attributeValues(*rules, element, values);
     // Not read into its parent's object after an error of a validating read.
     if (!intoObject || m_frames[m_depth - 2].child.m_kind != XmlChild::Kind::Object) return;
+    // The child is made in its frame, where it is kept: assigned, it would
+    // be copied whole from what child() had just stored field by field, a
+    // load that waits for the stores.
+    static_assert(std::is_trivially_copyable_v<XmlChild> && std::is_trivially_destructible_v<XmlChild>);
     XmlChild& open = m_frames[m_depth - 1].child;
-    open = type->child(*object, index, values, m_room);
+    try {
+        ::new (&open) XmlChild(type->child(*object, index, values, m_room));
+    } catch (...) {
+        ::new (&open) XmlChild();  // skipped, as pushed
+        throw;
+    }
     if (open.m_kind == XmlChild::Kind::Object) open.m_type->start(*open.m_object, element, values);
 }
 

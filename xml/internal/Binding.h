@@ -170,13 +170,25 @@ struct Reading {
     }
 
     static XmlChild child(BaseObject& object, std::size_t index, std::string_view const*, XmlListRoom const& room) {
-        Impl& self = static_cast<Impl&>(object);
-        XmlChild opened;
-        std::size_t at = 0;
-        forEachMember<false>(table, [&](auto const& member) {
-            if (at++ == index) opened = member.open(self, room);
-        });
-        return opened;
+        return openChild(static_cast<Impl&>(object), index, room);
+    }
+
+    // The child-element member numbered `index` (counting child-element
+    // members alone, `Children` of them before member `I`) opens its child.
+    // Returned as made, never copied: the child is written where the
+    // caller keeps it (a copy read back at once what was just stored in
+    // pieces, which stalls the load).
+    template <std::size_t I = 0, std::size_t Children = 0>
+    static XmlChild openChild(Impl& self, std::size_t index, XmlListRoom const& room) {
+        using Table = std::remove_cv_t<decltype(Members::table)>;
+        if constexpr (I == std::tuple_size_v<Table>) {
+            return XmlChild::skipped();  // no such member: the rules name none
+        } else if constexpr (std::tuple_element_t<I, Table>::isAttribute) {
+            return openChild<I + 1, Children>(self, index, room);
+        } else {
+            if (index == Children) return std::get<I>(table).open(self, room);
+            return openChild<I + 1, Children + 1>(self, index, room);
+        }
     }
 };
 
