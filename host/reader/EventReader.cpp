@@ -136,9 +136,10 @@ std::uint32_t XmlEventReader::learn(Tokenizer::Name const& written) {
 
 // The namespace of a prefix bound to none: the one that "xml" always has,
 // or a null text.
-XmlName XmlEventReader::xmlNamespaceOf(XmlName prefix, char const* at) {
-    if (prefix.text != "xml") return XmlName{};
-    return name(kXmlNamespace, at);
+XmlName const* XmlEventReader::xmlNamespaceOf(XmlName prefix, char const* at) {
+    if (prefix.text != "xml") return nullptr;
+    m_xmlNamespace = name(kXmlNamespace, at);
+    return &m_xmlNamespace;
 }
 
 // The same for an attribute's namespace and local name, in a hashed set
@@ -218,24 +219,26 @@ void XmlEventReader::startElement(XmlEventHandler& handler) {
     if (last != kNone && last != element) m_memory.known[last].next = element;
     last = element;
     XmlName const local = m_memory.parts[element].local;
-    XmlName const uri = elementNamespace(element, at);
+    XmlName const& uri = elementNamespace(element, at);
     m_memory.attributes.clear();
     std::size_t const valueBytes = m_tokens.attributes().empty() ? 0 : eventAttributes(element, declares, at);
     charge(sizeof(XMLNode) + m_memory.attributes.size() * sizeof(XMLAttribute) +
                m_memory.declarations.size() * sizeof(XMLNamespaceDeclaration) + valueBytes,
            at);
     TextPlace const place = m_tokens.input().position().advanceTo(at, m_tokens.input().end());
-    m_memory.open.push_back(Open{element, place.line, bindings});
-    XmlElementStart start;
-    start.name = local;
-    start.namespaceURI = uri;
-    start.attributes = m_memory.attributes.data();
-    start.attributeCount = m_memory.attributes.size();
-    start.declarations = m_memory.declarations.data();
-    start.declarationCount = m_memory.declarations.size();
-    start.line = static_cast<std::uint32_t>(place.line);
-    start.column = static_cast<std::uint32_t>(place.column);
-    start.root = depth == 0;
+    // Each made where it is kept, member by member: built aside and copied,
+    // it would be read back whole from stores of its parts, which waits.
+    m_memory.open.emplace_back(element, place.line, bindings);
+    XmlElementStart const start{local,
+                                uri,
+                                m_memory.attributes.data(),
+                                m_memory.attributes.size(),
+                                m_memory.declarations.data(),
+                                m_memory.declarations.size(),
+                                static_cast<std::uint32_t>(place.line),
+                                static_cast<std::uint32_t>(place.column),
+                                depth == 0,
+                                nullptr};
     m_tokens.expectEndTag(m_memory.known[element].text);
     handler.startElement(start);
     if (m_tokens.emptyElement()) close(handler);
@@ -278,16 +281,19 @@ std::size_t XmlEventReader::eventAttributes(std::uint32_t element, bool declares
         if (!guessed) m_memory.attributeNames.push_back(number);
         if (number == kNone) continue;  // a declaration
         Parts const& name = m_memory.parts[number];
-        XmlName attributeUri;
+        XmlName const* attributeUri = nullptr;
         if (name.prefix.text.empty()) {
             if (seenBefore(m_memory.localStamps, name.local.number, m_stamp))
                 givenTwice(attribute, number, element, false);
         } else {
             attributeUri = namespaceOf(name.prefix, at);
-            if (attributeUri.text.data() == nullptr) undeclared(name.prefix, name.local, element, at);
-            if (expandedSeenBefore(attributeUri, name.local)) givenTwice(attribute, number, element, true);
+            if (attributeUri == nullptr) undeclared(name.prefix, name.local, element, at);
+            if (expandedSeenBefore(*attributeUri, name.local)) givenTwice(attribute, number, element, true);
         }
-        m_memory.attributes.push_back(XmlEventAttribute{name.local, attributeUri, attribute.value});
+        XmlEventAttribute& reported = m_memory.attributes.emplace_back();  // filled where it is kept
+        reported.name = name.local;
+        if (attributeUri != nullptr) reported.namespaceURI = *attributeUri;
+        reported.value = attribute.value;
         valueBytes += attribute.value.size();
     }
     if (!guessed) {
@@ -326,12 +332,12 @@ bool XmlEventReader::declareAll(char const* at) {
 
 // The namespace of the element numbered `element`: its prefix's, or the
 // default one.
-XmlName XmlEventReader::elementNamespace(std::uint32_t element, char const* at) {
+XmlName const& XmlEventReader::elementNamespace(std::uint32_t element, char const* at) {
     Parts const& parts = m_memory.parts[element];
     if (parts.prefix.text.empty()) return m_memory.namespaces.defaultNamespace();
-    XmlName const uri = namespaceOf(parts.prefix, at);
-    if (uri.text.data() == nullptr) undeclared(parts.prefix, {}, element, at);
-    return uri;
+    XmlName const* const uri = namespaceOf(parts.prefix, at);
+    if (uri == nullptr) undeclared(parts.prefix, {}, element, at);
+    return *uri;
 }
 
 // The refusals of a start tag's names, apart from the reading of them.

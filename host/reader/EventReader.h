@@ -59,6 +59,8 @@ private:
         std::uint32_t document = 0;  // the last document that counted them (m_document)
     };
     struct Open {
+        Open(std::uint32_t name, std::size_t startLine, std::size_t mark) noexcept
+            : qualified(name), line(startLine), bindings(mark) {}
         std::uint32_t qualified;  // its name
         std::size_t line;         // of its start tag
         std::size_t bindings;     // Namespaces::mark() before its declarations
@@ -134,7 +136,7 @@ private:
     // defined and used in EventReader.cpp alone).
     inline void newStamp() noexcept;
     inline bool declareAll(char const* at);
-    inline XmlName elementNamespace(std::uint32_t element, char const* at);
+    inline XmlName const& elementNamespace(std::uint32_t element, char const* at);
     inline std::size_t eventAttributes(std::uint32_t element, bool declares, char const* at);
     [[noreturn]] void undeclared(XmlName prefix, XmlName attribute, std::uint32_t element, char const* at) const;
     [[noreturn]] void givenTwice(Tokenizer::Attribute const& attribute, std::uint32_t number, std::uint32_t element,
@@ -162,11 +164,14 @@ private:
     std::uint32_t learn(Tokenizer::Name const& written);
     // A new document: its own stamp, and no name counted yet.
     void newDocument() noexcept;
-    XmlName namespaceOf(XmlName prefix, char const* at) {
-        XmlName const bound = m_memory.namespaces.boundTo(prefix);
-        return bound.text.data() != nullptr ? bound : xmlNamespaceOf(prefix, at);
+    // The namespace `prefix` stands for, where it is kept (valid until the
+    // next start tag); null when it is not declared. The names of an event
+    // are handed on from where they are kept, not through copies.
+    XmlName const* namespaceOf(XmlName prefix, char const* at) {
+        XmlName const* const bound = m_memory.namespaces.boundTo(prefix);
+        return bound != nullptr ? bound : xmlNamespaceOf(prefix, at);
     }
-    XmlName xmlNamespaceOf(XmlName prefix, char const* at);
+    XmlName const* xmlNamespaceOf(XmlName prefix, char const* at);
     // Whether `number` was met before under `stamp` (this start tag's, or
     // this document's), marking it met.
     static bool seenBefore(std::vector<std::uint32_t>& stamps, std::uint32_t number, std::uint32_t stamp) {
@@ -185,6 +190,7 @@ private:
     std::size_t m_expandedCount = 0;
     std::uint32_t m_document = 0;      // of the document being read
     std::size_t m_documentNames = 0;   // the distinct names it has used
+    XmlName m_xmlNamespace;            // what the prefix "xml" stands for, as xmlNamespaceOf last found it
     std::uint32_t m_stamp = 0;         // of the start tag being read
     std::uint32_t m_defaultStamp = 0;  // of the last that declared the default namespace
     std::size_t m_treeBytes = 0;       // what the elements need so far, as XmlReadLimits::maxTreeBytesPerByte counts

@@ -18,12 +18,15 @@ public:
     // No prefix bound and no default namespace, for a new document.
     void clear() noexcept;
 
-    // The namespace name that `prefix` is bound to; a null text when none.
-    XmlName boundTo(XmlName prefix) const noexcept {
-        return prefix.number < m_bound.size() ? m_bound[prefix.number] : XmlName{};
+    // The namespace name that `prefix` is bound to; null when none. Where
+    // it is kept, valid until the next binding or close().
+    XmlName const* boundTo(XmlName prefix) const noexcept {
+        if (prefix.number >= m_bound.size()) return nullptr;
+        XmlName const& bound = m_bound[prefix.number];
+        return bound.text.data() != nullptr ? &bound : nullptr;
     }
     // The default namespace; an empty text when there is none.
-    XmlName defaultNamespace() const noexcept { return m_default; }
+    XmlName const& defaultNamespace() const noexcept { return m_default; }
 
     // The bindings made from now on last until close() with what mark() said.
     std::size_t mark() const noexcept { return m_saved.size(); }
