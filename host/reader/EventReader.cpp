@@ -56,7 +56,7 @@ void XmlEventReader::read(TextSource& source, XmlEventHandler& handler, MessageS
         }
         throw;
     }
-    if (message != nullptr) message->ended(input.unread(m_tokens.here()));
+    if (message != nullptr) message->ended(input.unread(m_tokens.here()), input.held());
 }
 
 void XmlEventReader::readDocument(TextInput& input, XmlEventHandler& handler, bool rootEnds) {

@@ -18,21 +18,24 @@ bool isSpace(char c) noexcept { return c == ' ' || c == '\t' || c == '\n' || c =
 
 }  // namespace
 
-// A message's first read from the input asks for this much at most, and
-// each later one for no more than the message has had so far: what is read
-// past a message's end, and carried to the next, stays within the order of
-// the message's own size (a window's worth read past each small message
-// would be copied out and in again for every one).
+// A message's first read asks for this much at most, and each later one
+// for no more than the message has had so far, whether from what was kept
+// or from the input: what is read past a message's end, and carried to the
+// next, stays within the order of the message's own size (a window's worth
+// read past each small message would be copied out and in again for every
+// one).
 constexpr std::size_t kFirstRead = 4096;
 
 std::size_t MessageSource::read(char* buffer, std::size_t size) {
+    std::size_t const most = std::min(size, std::max(kFirstRead, m_given));
     std::size_t got = 0;
     if (m_keptAt < m_kept.size()) {
-        got = std::min(size, m_kept.size() - m_keptAt);
+        got = std::min(most, m_kept.size() - m_keptAt);
         std::memcpy(buffer, m_kept.data() + m_keptAt, got);
         m_keptAt += got;
     } else {
-        got = readInput(buffer, std::min(size, std::max(kFirstRead, m_given)));
+        got = readInput(buffer, most);
+        m_readInput = m_readInput || got > 0;
     }
     m_given += got;
     return got;
@@ -82,12 +85,27 @@ void MessageSource::begin() {
     }
     m_inMessage = true;
     m_given = 0;
+    m_readInput = false;
 }
 
-void MessageSource::ended(std::string unread) {
-    unread.append(m_kept, m_keptAt, std::string::npos);
-    m_kept = std::move(unread);
-    m_keptAt = 0;
+// The bytes read past a message are the last that read() gave, as it gave
+// them (a message is UTF-8, which the reader holds as it came). When all
+// of the message came from m_kept, they are still there, just before
+// m_keptAt: the next message starts from them again, and no byte is
+// copied. Otherwise (the input was read, after m_kept ran out) they are
+// kept anew, in a string of their size: one that held more past a long
+// message is not kept.
+void MessageSource::ended(std::string_view unread, std::string_view held) {
+    std::size_t const back = unread.size() + held.size();
+    if (!m_readInput && back <= m_keptAt) {
+        m_keptAt -= back;
+    } else {
+        std::string kept;
+        kept.reserve(back + (m_kept.size() - std::min(m_keptAt, m_kept.size())));
+        kept.append(unread).append(held).append(m_kept, std::min(m_keptAt, m_kept.size()));
+        m_kept = std::move(kept);
+        m_keptAt = 0;
+    }
     m_inMessage = false;
     ++m_messages;
 }

@@ -37,9 +37,10 @@ public:
     // A message begins: throws when the one before was refused before its
     // end (what follows it cannot be told apart from it).
     void begin();
-    // The message ended at its root's end tag: `unread`, what was read past
-    // it, goes before what the input has not given yet.
-    void ended(std::string unread);
+    // The message ended at its root's end tag: what was read past it, the
+    // last bytes read() gave (`unread` then `held`, as the reader holds
+    // them), goes before what the input has not given yet.
+    void ended(std::string_view unread, std::string_view held);
 
     std::size_t messages() const noexcept { return m_messages; }
 
@@ -52,6 +53,7 @@ private:
     std::size_t m_keptAt = 0;
     bool m_inMessage = false;  // a message began and has not ended
     std::size_t m_given = 0;   // bytes read() gave since the message began
+    bool m_readInput = false;  // some of them came from the input, not from m_kept
     std::size_t m_messages = 0;
 };
 

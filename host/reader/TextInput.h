@@ -66,9 +66,10 @@ public:
     bool utf8() const noexcept { return m_decoder.encoding() == TextDecoder::Encoding::Utf8; }
     // What the source gave after `p` that was not read: the text from `p`
     // to end(), and what the decoder holds after it. For a UTF-8 text.
-    std::string unread(char const* p) const {
-        return std::string(p, static_cast<std::size_t>(m_end - p)) + std::string(m_decoder.held());
+    std::string_view unread(char const* p) const noexcept {
+        return std::string_view(p, static_cast<std::size_t>(m_end - p));
     }
+    std::string_view held() const noexcept { return m_decoder.held(); }
 
     // Bytes of UTF-8 text before `p`, from the start of the document.
     std::size_t offsetOf(char const* p) const noexcept { return m_dropped + static_cast<std::size_t>(p - m_begin); }
