@@ -20,17 +20,22 @@ char32_t decoded(char const* p, char const* end) noexcept {
 }
 
 // The bytes of a broken UTF-8 sequence at `p`, as far as they show it
-// broken: up to the first byte that does not continue it.
+// broken (up to the first byte that does not continue it), said as what is
+// "not UTF-8": "the byte 0xF5 is", "the bytes 0xC3 0x3C are".
 std::string brokenBytes(char const* p, char const* end) {
     unsigned char const lead = static_cast<unsigned char>(*p);
     std::size_t const length =
         lead < 0xC2 || lead > 0xF4 ? 1 : sequenceLength(lead);  // a byte no character begins with
-    std::string out;
-    for (std::size_t i = 0; i < length && p + i < end; ++i) {
-        out += (i == 0 ? "" : " ") + detail::byteNotation(static_cast<unsigned char>(p[i]));
-        if (i > 0 && (static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) break;
+    std::string bytes;
+    std::size_t shown = 0;
+    for (; shown < length && p + shown < end; ++shown) {
+        bytes += (shown == 0 ? "" : " ") + detail::byteNotation(static_cast<unsigned char>(p[shown]));
+        if (shown > 0 && (static_cast<unsigned char>(p[shown]) & 0xC0) != 0x80) {
+            ++shown;
+            break;
+        }
     }
-    return out;
+    return shown == 1 ? "the byte " + bytes + " is" : "the bytes " + bytes + " are";
 }
 
 }  // namespace
@@ -138,7 +143,7 @@ char const* Tokenizer::character(char const* p, char const* limit) {
     detail::Utf8Sequence const sequence =
         detail::decodeUtf8(std::string_view(p, static_cast<std::size_t>(limit - p)), 0);
     if (sequence.length == 0) {
-        refuse(p, Refusal::Undecodable, "the bytes " + brokenBytes(p, m_end) + " are not UTF-8");
+        refuse(p, Refusal::Undecodable, brokenBytes(p, m_end) + " not UTF-8");
     }
     if (!detail::isXmlChar(sequence.codePoint)) {
         fail(p, "the text holds the character " + quoted(std::string_view(p, sequence.length)) +
