@@ -1,8 +1,9 @@
 // The reader where random bytes rarely go, each corner a table generated
 // in loops and held against libxml2 (support/Judge.h) from memory and from
 // streams in pieces of every size: character references, names that differ
-// from the one the reader guesses, the XML declaration's grammar, prefixes
-// declared again and restored, and UTF-16 against the same text in UTF-8.
+// from the one the reader guesses, every ASCII byte within a name, the
+// XML declaration's grammar, prefixes declared again and restored, and
+// UTF-16 against the same text in UTF-8.
 
 #include "support/Judge.h"
 
@@ -133,6 +134,34 @@ TEST(ReaderCorners, NamesThatDifferFromTheGuessedOneInAnyByteInLengthAndPastAsci
         }
     }
     EXPECT_EQ(cases, 945u);
+}
+
+// Every ASCII byte within an element's and an attribute's name, at each
+// place of the first and second sixteen bytes the reader tests at once, and
+// a name of every ASCII name character: read as libxml2 reads them (a name
+// character continues the name; any other byte ends it or is refused).
+TEST(ReaderCorners, EveryAsciiByteAtEveryPlaceOfANameIsReadAsLibxml2ReadsIt) {
+    std::string const padding(20, ' ');  // so that sixteen bytes follow every place
+    std::string const every = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._";
+    std::size_t cases = 0, read = 0;
+    auto judge = [&](std::string const& name) {
+        for (std::string const& text :
+             {"<r><" + name + "/>" + padding + "</r>", "<r " + name + "='1'>" + padding + "</r>"}) {
+            read += judged(text).refused ? 0 : 1;
+            ++cases;
+        }
+    };
+    judge(every);
+    judge(every.substr(26) + every.substr(0, 26));
+    for (int byte = 0x09; byte < 0x7F; ++byte) {
+        if (byte > 0x0A && byte < 0x20) continue;
+        for (std::size_t place : {1, 7, 8, 15, 16, 17, 31})
+            judge(every.substr(0, place) + static_cast<char>(byte) + "z");
+    }
+    EXPECT_EQ(cases, 4u + 97 * 7 * 2);
+    // Only the 65 ASCII name bytes other than ':' continue a name that is
+    // read (':' makes a prefix, which is not declared).
+    EXPECT_EQ(read, 4u + 65 * 7 * 2);
 }
 
 // The XML declaration: every form of each pseudo-attribute that it accepts
