@@ -27,15 +27,12 @@ std::string brokenBytes(char const* p, char const* end) {
     std::size_t const length =
         lead < 0xC2 || lead > 0xF4 ? 1 : sequenceLength(lead);  // a byte no character begins with
     std::string bytes;
-    std::size_t shown = 0;
-    for (; shown < length && p + shown < end; ++shown) {
-        bytes += (shown == 0 ? "" : " ") + detail::byteNotation(static_cast<unsigned char>(p[shown]));
-        if (shown > 0 && (static_cast<unsigned char>(p[shown]) & 0xC0) != 0x80) {
-            ++shown;
-            break;
-        }
+    for (std::size_t i = 0; i < length && p + i < end; ++i) {
+        bytes += (i == 0 ? "" : " ") + detail::byteNotation(static_cast<unsigned char>(p[i]));
+        if (i > 0 && (static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) break;
     }
-    return shown == 1 ? "the byte " + bytes + " is" : "the bytes " + bytes + " are";
+    bool const one = bytes.find(' ') == std::string::npos;
+    return (one ? "the byte " : "the bytes ") + bytes + (one ? " is" : " are");
 }
 
 }  // namespace
