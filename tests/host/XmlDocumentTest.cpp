@@ -291,6 +291,8 @@ TEST(XmlDocumentTest, RefusesWithLineColumnAndReasonAndPrintsNothing) {
         {"a continuation byte alone", "<a>x\x80</a>", encodingError + "line 1, column 5: the byte 0x80 is not UTF-8"},
         {"a three-byte lead followed by ASCII", "<a>\xE2x</a>",
          encodingError + "line 1, column 4: the bytes 0xE2 0x78 are not UTF-8"},
+        {"a byte that is not UTF-8 where an attribute's name is expected", "<a \x80='1'/>",
+         encodingError + "line 1, column 4: the byte 0x80 is not UTF-8"},
         {"mismatched end tag at the very end", "<a><b></a>",
          parseError + "line 1, column 11: the end tag 'a' does not match the start tag 'b' of line 1"},
         {"an end tag that differs from its start tag in the middle byte", "<abc></aXc>",
