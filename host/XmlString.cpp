@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace Kestrune::Soa::Common::Xml {
@@ -68,12 +67,6 @@ std::string_view replacementOf(char c) {
                                    Exceptions::ErrorKind::Unwritable);
 }
 
-std::string hexByte(unsigned char b) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "0x%02X", b);
-    return buffer;
-}
-
 // Escapes `text` onto `out` (a std::string, or a stream's Text), which is
 // left as it was on refusal.
 template <class Out>
@@ -101,7 +94,8 @@ void escapeOnto(Out& out, std::string_view text) {
                     refuse(text, position, "the control character " + detail::codePointNotation(byte));
                 default: {
                     detail::Utf8Sequence const sequence = detail::decodeUtf8(text, position);
-                    if (sequence.length == 0) refuse(text, position, "the invalid UTF-8 byte " + hexByte(byte));
+                    if (sequence.length == 0)
+                        refuse(text, position, "the invalid UTF-8 byte " + detail::byteNotation(byte));
                     if (!detail::isXmlChar(sequence.codePoint))
                         refuse(text, position, "the character " + detail::codePointNotation(sequence.codePoint));
                     position += sequence.length;
